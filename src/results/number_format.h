@@ -1,0 +1,13 @@
+// Number texts shown in the list views: the general format with 15 significant digits.
+#pragma once
+
+#include <string>
+
+namespace nodewise {
+
+// Rounded to 15 significant digits, trailing zeros dropped; fixed notation when the rounded
+// magnitude is within [0.0001, 1e15), scientific otherwise ("1.234E-5", exponent without plus
+// sign or leading zeros). Zero is "0"; infinities and NaN are "INF", "-INF" and "NAN".
+std::string FormatGeneral(double value, char decimalSeparator = '.');
+
+} // namespace nodewise

@@ -1,0 +1,73 @@
+// Arithmetic faults: division by zero, invalid operation and overflow.
+//
+// The program behaves as if those three floating-point exceptions trapped: a computation that
+// raises one stops where it happens and the fault reaches the caller as an exception. Hardware
+// traps are not used (the toolkit and the font stack raise these flags legitimately); instead
+// the sticky status flags are cleared at the start of a guarded region and read before every
+// value the region stores, so a stored value is never the result of a faulting operation.
+#pragma once
+
+#include <cfenv>
+#include <stdexcept>
+#include <string>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <xmmintrin.h>
+#endif
+
+namespace nodewise {
+
+class ArithmeticFault : public std::runtime_error {
+public:
+    explicit ArithmeticFault(const std::string& what) : std::runtime_error(what) {}
+};
+
+// Starts a guarded region: forgets every flag raised before it.
+inline void ClearArithmeticFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+
+// Which of the three faults has been raised since the flags were cleared, or nullptr.
+inline const char* PendingArithmeticFault() {
+#if defined(__SSE2__) && defined(__x86_64__)
+    // Doubles are computed in SSE registers here; reading MXCSR is far cheaper than fetestexcept.
+    const unsigned csr = _mm_getcsr();
+    const bool divide = (csr & 0x04u) != 0;
+    const bool invalid = (csr & 0x01u) != 0;
+    const bool overflow = (csr & 0x08u) != 0;
+#else
+    const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
+    const bool divide = (raised & FE_DIVBYZERO) != 0;
+    const bool invalid = (raised & FE_INVALID) != 0;
+    const bool overflow = (raised & FE_OVERFLOW) != 0;
+#endif
+    if (divide) {
+        return "division by zero";
+    }
+    if (invalid) {
+        return "invalid operation";
+    }
+    if (overflow) {
+        return "overflow";
+    }
+    return nullptr;
+}
+
+// Throws if a fault is pending.
+inline void CheckArithmetic() {
+    if (const char* fault = PendingArithmeticFault()) {
+        throw ArithmeticFault(fault);
+    }
+}
+
+// Returns v once it is known that computing it raised no fault. The empty asm keeps the
+// compiler from moving the computation of v past the reading of the flags.
+inline double Checked(double v) {
+#if defined(__GNUC__) && defined(__SSE2__)
+    asm volatile("" : "+x"(v));
+#else
+    asm volatile("" : "+m"(v));
+#endif
+    CheckArithmetic();
+    return v;
+}
+
+} // namespace nodewise
