@@ -23,6 +23,9 @@ void HideResultForms();
 // Shows the summary window, not modally (end of a successful acquisition).
 void ShowSummaryWindow();
 
+// Sets the text of panel 0 (messages) or 1 (counter) of the summary window's status bar.
+void SetSummaryStatusPanel(int panel, const char* text, int length);
+
 // Creates every window in start-up order / destroys them all; used by main() and by the
 // GUI tests, which build the whole program in one process.
 void CreateProgramWindows();
