@@ -7,7 +7,7 @@
 
 namespace nodewise {
 
-inline constexpr int DataColumns = 4;        // E, d, P, Q
+inline constexpr int DataColumns = 4;          // E, d, P, Q
 inline constexpr int AdmittanceCellCount = 28; // upper triangle of 7 x 7, diagonal included
 inline constexpr int CellCount = 56;
 

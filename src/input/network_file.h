@@ -24,7 +24,8 @@ CellTexts ParseNetworkFile(std::string_view contents);
 // Writes the file through a temporary file in the same folder that then replaces the target,
 // so that a save that cannot complete leaves an existing file exactly as it was. Returns false
 // (and, if `reason` is given, a description of the system error) on failure.
-bool WriteNetworkFile(const std::string& path, const CellTexts& cells, std::string* reason = nullptr);
+bool WriteNetworkFile(const std::string& path, const CellTexts& cells,
+                      std::string* reason = nullptr);
 
 // Reads the whole file; on failure returns false and leaves `cells` untouched.
 bool ReadNetworkFile(const std::string& path, CellTexts& cells, std::string* reason = nullptr);

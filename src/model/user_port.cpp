@@ -19,6 +19,8 @@ UserPort* SetUserPort(UserPort* port) {
     return previous;
 }
 
-UserPort& Port() { return *currentPort; }
+UserPort& Port() {
+    return *currentPort;
+}
 
 } // namespace nodewise

@@ -50,10 +50,14 @@ const char* NodeTypeLabel(int type) {
     return type >= 0 && type < 6 ? labels[type] : "?";
 }
 
-int ActiveNodeCount() { return NodeCount < 0 ? 0 : (NodeCount > MaxNodes ? MaxNodes : NodeCount); }
+int ActiveNodeCount() {
+    return NodeCount < 0 ? 0 : (NodeCount > MaxNodes ? MaxNodes : NodeCount);
+}
 
 int LastHistoryEntry() {
-    return IterationCount < 0 ? 0 : (IterationCount >= MaxIterations ? MaxIterations - 1 : IterationCount);
+    return IterationCount < 0
+               ? 0
+               : (IterationCount >= MaxIterations ? MaxIterations - 1 : IterationCount);
 }
 
 // Rows are cleared on allocation: nothing should ever read an indeterminate value, not even

@@ -8,7 +8,7 @@
 namespace nodewise {
 
 inline constexpr int MaxNodes = 7;
-inline constexpr int MaxIterations = 1000;  // entries of every history row: 0..999
+inline constexpr int MaxIterations = 1000;    // entries of every history row: 0..999
 inline constexpr int MaxOrder = 2 * MaxNodes; // largest Newton-Raphson system
 
 // The two letters name the two quantities given for the node.

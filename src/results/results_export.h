@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/atomic_file.h" // WriteFileAtomically, used to write an export
 #include "model/workspace.h"
 
 namespace nodewise {
@@ -19,12 +20,6 @@ inline constexpr const char* ExportUnknownFormatText = "Formato inesistente";
 // arrays). Numbers are written with a full stop whatever the process locale.
 std::string FormatResults(ExportFormat format, std::string_view title, const HistoryRows& E,
                           const HistoryRows& d, int lastEntry, int nodes);
-
-// Writes `contents` to `path` through a temporary file in the same folder that then replaces
-// the target: on any error while opening, writing or closing, nothing is left behind and an
-// existing file keeps its contents. Returns false on failure, with the system error in `reason`.
-bool WriteFileAtomically(const std::string& path, std::string_view contents,
-                         std::string* reason = nullptr);
 
 inline const char* ExportErrorText(ExportFormat format) {
     return format == ExportFormat::Csv ? ExportCsvErrorText : ExportHtmlErrorText;

@@ -23,7 +23,9 @@ public:
 };
 
 // Starts a guarded region: forgets every flag raised before it.
-inline void ClearArithmeticFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+inline void ClearArithmeticFlags() {
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 // Which of the three faults has been raised since the flags were cleared, or nullptr.
 inline const char* PendingArithmeticFault() {

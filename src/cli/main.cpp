@@ -1,0 +1,233 @@
+// nodewise-cli: the batch front end. Runs the same core as the desktop program on a network
+// data file: prints the acquired summary, or solves and writes what "Salva Risultati" writes.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "input/acquisition.h"
+#include "input/network_file.h"
+#include "model/atomic_file.h"
+#include "model/user_port.h"
+#include "model/workspace.h"
+#include "results/methods.h"
+#include "results/number_format.h"
+#include "results/results_export.h"
+#include "solvers/arithmetic_fault.h"
+
+namespace {
+
+using namespace nodewise;
+
+enum ExitStatus {
+    ExitDone = 0,
+    ExitUsageOrFile = 1,
+    ExitRejected = 2,
+    ExitArithmeticFault = 3,
+    ExitRefused = 4,
+};
+
+constexpr const char* Usage =
+    "usage: nodewise-cli summary NETWORK.nwd [--iterations TEXT]\n"
+    "       nodewise-cli solve   NETWORK.nwd --method gauss|newton|stott [--iterations TEXT]\n"
+    "                            [--format csv|html] [--output FILE]\n";
+
+// Every message box of the desktop program becomes one line on standard error, caption first.
+class StandardErrorPort final : public UserPort {
+public:
+    void showMessage(std::string_view text, std::string_view caption, MessageIcon) override {
+        std::string line(caption);
+        line += (!caption.empty() && caption.back() == ':') ? " " : ": ";
+        std::string body;
+        for (char c : text) {
+            const char ch = (c == '\n' || c == '\r') ? ' ' : c;
+            if (ch == ' ' && (body.empty() || body.back() == ' ')) {
+                continue;
+            }
+            body.push_back(ch);
+        }
+        while (!body.empty() && body.back() == ' ') {
+            body.pop_back();
+        }
+        line += body;
+        std::cerr << line << '\n';
+    }
+    void setStatusPanel(int, std::string_view) override {}
+};
+
+struct Options {
+    std::string command;
+    std::string network;
+    std::string iterations = "20";
+    std::optional<Method> method;
+    ExportFormat format = ExportFormat::Csv;
+    std::optional<std::string> output;
+};
+
+int UsageError(const std::string& problem) {
+    std::cerr << "nodewise-cli: " << problem << '\n' << Usage;
+    return ExitUsageOrFile;
+}
+
+// Parses the command line; returns an exit status when it cannot go on.
+std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
+    if (argc < 2) {
+        return UsageError("missing command");
+    }
+    options.command = argv[1];
+    if (options.command == "--help" || options.command == "-h" || options.command == "help") {
+        std::cout << Usage;
+        return ExitDone;
+    }
+    if (options.command != "summary" && options.command != "solve") {
+        return UsageError("unknown command '" + options.command + "'");
+    }
+    bool haveNetwork = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inlineValue = false;
+        if (arg.rfind("--", 0) == 0) {
+            const std::size_t equals = arg.find('=');
+            if (equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+                arg = arg.substr(0, equals);
+                inlineValue = true;
+            }
+            const bool known = arg == "--iterations" || arg == "--method" || arg == "--format" ||
+                               arg == "--output";
+            if (!known) {
+                return UsageError("unknown option '" + arg + "'");
+            }
+            if (options.command == "summary" && arg != "--iterations") {
+                return UsageError("option '" + arg + "' belongs to the solve command");
+            }
+            if (!inlineValue) {
+                if (i + 1 >= argc) {
+                    return UsageError("option '" + arg + "' needs a value");
+                }
+                value = argv[++i]; // taken verbatim: "--iterations -5" is a count of -5
+            }
+            if (arg == "--iterations") {
+                options.iterations = value;
+            } else if (arg == "--method") {
+                if (value == "gauss") {
+                    options.method = Method::Gauss;
+                } else if (value == "newton") {
+                    options.method = Method::Newton;
+                } else if (value == "stott") {
+                    options.method = Method::Stott;
+                } else {
+                    return UsageError("unknown method '" + value + "' (gauss, newton or stott)");
+                }
+            } else if (arg == "--format") {
+                if (value == "csv") {
+                    options.format = ExportFormat::Csv;
+                } else if (value == "html") {
+                    options.format = ExportFormat::Html;
+                } else {
+                    return UsageError("unknown format '" + value + "' (csv or html)");
+                }
+            } else {
+                options.output = value;
+            }
+        } else if (!haveNetwork) {
+            options.network = arg;
+            haveNetwork = true;
+        } else {
+            return UsageError("unexpected argument '" + arg + "'");
+        }
+    }
+    if (!haveNetwork) {
+        return UsageError("missing network file");
+    }
+    if (options.command == "solve" && !options.method) {
+        return UsageError("solve needs --method gauss|newton|stott");
+    }
+    return std::nullopt;
+}
+
+void PrintSummary() {
+    const int n = ActiveNodeCount();
+    for (int i = 0; i < n; ++i) {
+        std::cout << i + 1 << '\t' << NodeTypeLabel(NodeTypes[i]) << '\t' << FormatGeneral(EData[i])
+                  << '\t' << FormatGeneral(dData[i] * 57.29577951308232) << '\t'
+                  << FormatGeneral(PData[i]) << '\t' << FormatGeneral(QData[i]) << '\n';
+    }
+}
+
+int Solve(const Options& options) {
+    const MethodInfo& info = Info(*options.method);
+    if (*options.method != Method::Gauss && !MethodConditionHolds()) {
+        ShowInputWarning(WarningMethodNotApplicable);
+        if (*options.method == Method::Stott) {
+            return ExitRefused;
+        }
+    }
+    info.iterate();
+    const std::string contents =
+        FormatResults(options.format, info.caption, *info.EHistory, *info.dHistory,
+                      LastHistoryEntry(), ActiveNodeCount());
+    if (options.output) {
+        std::string reason;
+        if (!WriteFileAtomically(*options.output, contents, &reason)) {
+            Port().showMessage(ExportErrorText(options.format), ExportErrorCaption,
+                               MessageIcon::Exclamation);
+            std::cerr << "nodewise-cli: " << reason << '\n';
+            return ExitUsageOrFile;
+        }
+        return ExitDone;
+    }
+    std::fwrite(contents.data(), 1, contents.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "nodewise-cli: cannot write to standard output: " << std::strerror(errno)
+                  << '\n';
+        return ExitUsageOrFile;
+    }
+    return ExitDone;
+}
+
+int Run(const Options& options) {
+    CellTexts cells;
+    std::string reason;
+    if (!ReadNetworkFile(options.network, cells, &reason)) {
+        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        std::cerr << "nodewise-cli: " << reason << '\n';
+        return ExitUsageOrFile;
+    }
+    SolverMatrices matrices;
+    try {
+        if (const std::optional<int> warning = Acquire(options.iterations, cells)) {
+            ShowInputWarning(*warning);
+            return ExitRejected;
+        }
+        if (options.command == "summary") {
+            PrintSummary();
+            return std::cout.flush() ? ExitDone : ExitUsageOrFile;
+        }
+        return Solve(options);
+    } catch (const ArithmeticFault& fault) {
+        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
+        return ExitArithmeticFault;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    StandardErrorPort port;
+    SetUserPort(&port);
+    Options options;
+    if (const std::optional<int> status = ParseOptions(argc, argv, options)) {
+        return *status;
+    }
+    try {
+        return Run(options);
+    } catch (const std::exception& error) {
+        std::cerr << "nodewise-cli: " << error.what() << '\n';
+        return ExitUsageOrFile;
+    }
+}
