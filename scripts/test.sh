@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the core and GUI tests (offscreen), then the core
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs")
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DNODEWISE_SANITIZE=ON \
+      -DNODEWISE_GUI=OFF -DNODEWISE_BENCHMARKS=OFF >/dev/null
+cmake --build build-sanitize -j"$jobs"
+(cd build-sanitize && ctest --output-on-failure -j"$jobs")
