@@ -1,6 +1,67 @@
 #include "input/about_window.h"
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {}
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+
+// The program's picture: three nodes of a network joined by lines.
+QPixmap NetworkPicture() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF nodes[3] = {{6, 26}, {16, 6}, {26, 26}};
+    painter.setPen(QPen(QColor(0, 0, 128), 2));
+    painter.drawLine(nodes[0], nodes[1]);
+    painter.drawLine(nodes[1], nodes[2]);
+    painter.drawLine(nodes[2], nodes[0]);
+    painter.setBrush(QColor(230, 40, 40));
+    painter.setPen(QPen(Qt::black, 1));
+    for (const QPointF& node : nodes) {
+        painter.drawEllipse(node, 4, 4);
+    }
+    return pixmap;
+}
+
+} // namespace
+
+TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Informazioni su questo programmino"));
+    setModal(true);
+    setFixedSize(352, 180);
+    move(331, 233);
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(NetworkPicture());
+    icon->setGeometry(8, 8, 32, 32);
+
+    auto* title = new QLabel(QStringLiteral("Calcoli di Loadflow--versione 1.1 testing"), this);
+    QFont titleFont;
+    titleFont.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                           QStringLiteral("DejaVu Serif")});
+    titleFont.setStyleHint(QFont::Serif);
+    titleFont.setPixelSize(16);
+    title->setFont(titleFont);
+    QPalette black = title->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    title->setPalette(black);
+    title->setGeometry(56, 16, 288, 24);
+
+    auto* note =
+        new QLabel(QStringLiteral("Ottimizzato per la visualizzazione a 1024 x 768"), this);
+    note->setGeometry(56, 56, 288, 20);
+
+    btnClose = new QPushButton(QStringLiteral("Close"), this);
+    QFont bold = btnClose->font();
+    bold.setBold(true);
+    btnClose->setFont(bold);
+    btnClose->setGeometry(16, 128, 320, 40);
+    btnClose->setDefault(true);
+    connect(btnClose, &QPushButton::clicked, this, &TfrmAbout::btnCloseClick);
+}
 
 void TfrmAbout::btnCloseClick() {
     close();
