@@ -1,0 +1,118 @@
+#include "solvers/stott_alsac.h"
+
+#include <cmath>
+#include <string>
+
+#include "model/user_port.h"
+#include "model/workspace.h"
+#include "solvers/arithmetic_fault.h"
+#include "solvers/matrix_inversion.h"
+
+namespace nodewise {
+namespace {
+
+constexpr double RadiansToDegrees = 57.29577951308232;
+
+// A count as a bound that stays inside the order-MaxNodes matrices.
+int BlockSize(int count) {
+    return count < 0 ? 0 : (count > MaxNodes ? MaxNodes : count);
+}
+
+} // namespace
+
+void StottIterate() {
+    ClearArithmeticFlags();
+    const int N = ActiveNodeCount();
+    const int K = LastHistoryEntry();
+    const int nP = BlockSize(PEquationCount);
+    const int nQ = BlockSize(QEquationCount);
+    const int nE = BlockSize(EUnknownCount);
+    const int nd = BlockSize(dUnknownCount);
+    auto& E = EHistoryStott;
+    auto& d = dHistoryStott;
+
+    // starting values in every entry 0..K: given quantities stay as they are
+    for (int i = 0; i < N; ++i) {
+        const double E0 = Checked(EData[i]);
+        const double d0 = Checked(dData[i]);
+        for (int t = 0; t <= K; ++t) {
+            E[i][t] = E0;
+            d[i][t] = d0;
+        }
+    }
+
+    // B': P equations x d unknowns; B'': Q equations x E unknowns; the susceptances as they are
+    for (int r = 0; r < nP; ++r) {
+        for (int c = 0; c < nd; ++c) {
+            BPrime[r][c] = Checked(YComplex[EquationNodes[r]][UnknownNodes[nE + c]].im);
+        }
+    }
+    for (int r = 0; r < nQ; ++r) {
+        for (int c = 0; c < nE; ++c) {
+            BSecond[r][c] = Checked(YComplex[EquationNodes[nP + r]][UnknownNodes[c]].im);
+        }
+    }
+    InvMatr(BPrime, BPrimeInverse, nP);
+    InvMatr(BSecond, BSecondInverse, nQ);
+
+    for (IterStott = 0; IterStott < K; ++IterStott) {
+        const int k = IterStott;
+        CheckArithmetic();
+        Port().setStatusPanel(1, std::to_string(k + 1));
+        ClearArithmeticFlags();
+
+        // Q-E half. Mismatches, Q rows nP..nP+nQ-1: (Q computed - Q given) / E_m
+        for (int r = nP; r < nP + nQ; ++r) {
+            const int m = EquationNodes[r];
+            double s = 0.0;
+            for (int j = 0; j < N; ++j) {
+                s = s + YMag[m][j] * E[j][k] * std::sin(d[m][k] - d[j][k] - YAng[m][j]);
+            }
+            MismatchStott[r] = Checked(s - QData[m] / E[m][k]);
+        }
+        // magnitude corrections, E unknowns 0..nE-1
+        for (int c = 0; c < nE; ++c) {
+            double s = 0.0;
+            for (int q = 0; q < nQ; ++q) {
+                s = s + BSecondInverse[c][q] * MismatchStott[nP + q];
+            }
+            CorrectionStott[c] = Checked(s);
+        }
+        for (int c = 0; c < nE; ++c) {
+            const int i = UnknownNodes[c];
+            E[i][k + 1] = Checked(E[i][k] + CorrectionStott[c]);
+        }
+
+        // P-d half, with the new magnitudes and the old phases. Mismatches, P rows 0..nP-1
+        for (int r = 0; r < nP; ++r) {
+            const int m = EquationNodes[r];
+            double s = 0.0;
+            for (int j = 0; j < N; ++j) {
+                s = s + YMag[m][j] * E[j][k + 1] * std::cos(d[m][k] - d[j][k] - YAng[m][j]);
+            }
+            MismatchStott[r] = Checked(s - PData[m] / E[m][k + 1]);
+        }
+        // phase corrections, d unknowns nE..nE+nd-1, each divided by its node's new magnitude
+        for (int c = 0; c < nd; ++c) {
+            const int i = UnknownNodes[nE + c];
+            double s = 0.0;
+            for (int p = 0; p < nP; ++p) {
+                s = s + BPrimeInverse[c][p] * MismatchStott[p];
+            }
+            CorrectionStott[nE + c] = Checked(s / E[i][k + 1]);
+        }
+        for (int p = nE; p < nE + nd; ++p) {
+            const int i = UnknownNodes[p];
+            d[i][k + 1] = Checked(d[i][k] + CorrectionStott[p]);
+        }
+    }
+
+    // phases to degrees, entries 0..K
+    for (int i = 0; i < N; ++i) {
+        for (int t = 0; t <= K; ++t) {
+            d[i][t] = Checked(d[i][t] * RadiansToDegrees);
+        }
+    }
+}
+
+} // namespace nodewise
