@@ -31,4 +31,9 @@ void SetSummaryStatusPanel(int panel, const char* text, int length);
 void CreateProgramWindows();
 void DestroyProgramWindows();
 
+// The two halves of CreateProgramWindows, for main(), which allocates the solver matrices and
+// names the application between them: the three results windows / frmDataIn, frmDataOk, frmAbout.
+void CreateResultsWindows();
+void CreateMainWindows();
+
 } // namespace nodewise

@@ -1,0 +1,91 @@
+// The one main() of the GUI tests: the whole program in one process, offscreen, with message
+// boxes recorded and file dialogs answered from a script.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+#include "app/app_windows.h"
+#include "app/error_handler_gui.h"
+#include "app/qt_user_port_gui.h"
+#include "gui_test_support.h"
+#include "input/about_window.h"
+#include "input/data_entry_window.h"
+#include "results/summary_window.h"
+
+namespace nodewise::testing {
+
+namespace {
+
+QtUserPort statusPort;
+RecordingPort recorder(&statusPort);
+ScriptedDialogs scriptedDialogs;
+QLocale startLocale;
+
+} // namespace
+
+RecordingPort& Recorder() {
+    return recorder;
+}
+ScriptedDialogs& ScriptedFileDialogs() {
+    return scriptedDialogs;
+}
+
+void ResetProgramState() {
+    HideResultForms();
+    if (frmAbout != nullptr) {
+        frmAbout->close();
+    }
+    QLocale::setDefault(startLocale);
+    recorder.messages.clear();
+    scriptedDialogs.replies.clear();
+    scriptedDialogs.requests.clear();
+    if (frmDataIn != nullptr) {
+        for (auto& column : frmDataIn->AdmittanceCells) {
+            for (QLineEdit* cell : column) {
+                if (cell != nullptr) {
+                    cell->clear();
+                }
+            }
+        }
+        for (auto& column : frmDataIn->DataCells) {
+            for (QLineEdit* cell : column) {
+                if (cell != nullptr) {
+                    cell->clear();
+                }
+            }
+        }
+        frmDataIn->txtnumit->setText(QStringLiteral("20"));
+    }
+    if (frmDataOk != nullptr) {
+        frmDataOk->chbViewResult->setChecked(true);
+    }
+}
+
+} // namespace nodewise::testing
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    nodewise::NodewiseApplication app(argc, argv);
+    nodewise::testing::startLocale = QLocale();
+
+    nodewise::AllocNewtonMatrices(2 * nodewise::MaxNodes);
+    nodewise::AllocStottMatrices(nodewise::MaxNodes);
+    nodewise::CreateProgramWindows();
+    nodewise::UserPort* previousPort = nodewise::SetUserPort(&nodewise::testing::Recorder());
+    nodewise::FileDialogs* previousDialogs =
+        nodewise::SetFileDialogs(&nodewise::testing::ScriptedFileDialogs());
+    nodewise::frmDataIn->show();
+
+    const int result = RUN_ALL_TESTS();
+
+    nodewise::SetFileDialogs(previousDialogs);
+    nodewise::SetUserPort(previousPort);
+    nodewise::DestroyProgramWindows();
+    nodewise::FreeStottMatrices(nodewise::MaxNodes);
+    nodewise::FreeNewtonMatrices(2 * nodewise::MaxNodes);
+    return result;
+}
