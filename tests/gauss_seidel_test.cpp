@@ -40,6 +40,27 @@ TEST_F(GaussSeidel, WorkedTwoNodeExample) {
     EXPECT_EQ(QData[0], 0.0);
 }
 
+TEST_F(GaussSeidel, UsesTheVoltagesAlreadyUpdatedInTheSameIteration) {
+    Load(ExampleNetwork("saadat-3bus-pq.nwd"), "4");
+    GaussIterate();
+    // V_i = (1 / Y_ii) ((P_i - jQ_i) / conj(V_i) - sum over j != i of Y_ij V_j), node 2 before 3
+    std::complex<double> V[3] = {1.05, 1.0, 1.0};
+    auto Y = [](int i, int j) {
+        return std::complex<double>(YComplex[i][j].re, YComplex[i][j].im);
+    };
+    for (int t = 1; t <= 4; ++t) {
+        for (int i = 1; i < 3; ++i) {
+            std::complex<double> others = 0.0;
+            for (int j = 0; j < 3; ++j) {
+                others += j != i ? Y(i, j) * V[j] : 0.0;
+            }
+            V[i] = (std::complex<double>(PData[i], -QData[i]) / std::conj(V[i]) - others) / Y(i, i);
+            EXPECT_NEAR(EHistoryGauss[i][t], std::abs(V[i]), 1e-13) << "node " << i + 1;
+            EXPECT_NEAR(dHistoryGauss[i][t] * DegreesToRadians, std::arg(V[i]), 1e-13);
+        }
+    }
+}
+
 TEST_F(GaussSeidel, FillsInTheInjectionsThatWereNotGiven) {
     // PE node 3 of the Saadat network delivers 146.177 Mvar
     Load(ExampleNetwork("saadat-3bus-pv.nwd"), "400");
