@@ -1,0 +1,571 @@
+// The data-entry window driven as a user would: the grid, acquisition, the network file
+// commands, the help labels, the clipboard and the about box.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "app/app_windows.h"
+#include "app/error_handler_gui.h"
+#include "gui_test_support.h"
+#include "input/about_window.h"
+#include "input/acquisition.h"
+#include "input/data_entry_window.h"
+#include "input/help_texts.h"
+#include "input/network_file.h"
+#include "results/results_window.h"
+#include "results/summary_window.h"
+
+namespace nodewise {
+namespace {
+
+using testing::Recorder;
+using testing::ScriptedFileDialogs;
+
+class DataEntryWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::ResetProgramState();
+        w = frmDataIn;
+        ASSERT_NE(w, nullptr);
+    }
+
+    // Every one of the 56 cells in file order, with a distinct text.
+    std::vector<QLineEdit*> AllCells() const {
+        std::vector<QLineEdit*> cells;
+        for (int c = 0; c < MaxNodes; ++c) {
+            for (int r = 0; r <= c; ++r) {
+                cells.push_back(w->AdmittanceCells[c][r]);
+            }
+        }
+        for (int r = 0; r < MaxNodes; ++r) {
+            for (int c = 0; c < DataColumns; ++c) {
+                cells.push_back(w->DataCells[c][r]);
+            }
+        }
+        return cells;
+    }
+
+    // A two-node network that passes every check.
+    void TypeTwoNodeNetwork() {
+        w->AdmittanceCells[0][0]->setText(QStringLiteral("5-15j"));
+        w->AdmittanceCells[1][0]->setText(QStringLiteral("-5+15j"));
+        w->AdmittanceCells[1][1]->setText(QStringLiteral("5-15j"));
+        w->DataCells[0][0]->setText(QStringLiteral("1"));
+        w->DataCells[1][0]->setText(QStringLiteral("0"));
+        w->DataCells[2][1]->setText(QStringLiteral("-0,5"));
+        w->DataCells[3][1]->setText(QStringLiteral("-0,2"));
+    }
+
+    static QString ReadAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex())
+                                              : QStringLiteral("<missing>");
+    }
+
+    TfrmDataIn* w = nullptr;
+};
+
+TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
+    TfrmDataIn fresh;
+    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Nodewise  1.1 testing"));
+    EXPECT_EQ(fresh.centralWidget()->size(), QSize(757, 266));
+    EXPECT_EQ(fresh.pos(), QPoint(10, 21));
+    fresh.adjustSize();
+    EXPECT_EQ(fresh.minimumSize(), fresh.maximumSize()) << "the border is fixed";
+
+    int admittance = 0;
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            QLineEdit* cell = fresh.AdmittanceCells[c][r];
+            if (c < r) {
+                EXPECT_EQ(cell, nullptr);
+                continue;
+            }
+            ASSERT_NE(cell, nullptr);
+            ++admittance;
+            EXPECT_TRUE(cell->text().isEmpty());
+            EXPECT_EQ(cell->geometry(), QRect(15 + 70 * c, 80 + 20 * r, 70, 20));
+        }
+    }
+    EXPECT_EQ(admittance, 28);
+    for (int c = 0; c < DataColumns; ++c) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            ASSERT_NE(fresh.DataCells[c][r], nullptr);
+            EXPECT_TRUE(fresh.DataCells[c][r]->text().isEmpty());
+            EXPECT_EQ(fresh.DataCells[c][r]->geometry(), QRect(526 + 55 * c, 80 + 20 * r, 50, 20));
+        }
+    }
+    for (int i = 0; i < MaxNodes; ++i) {
+        EXPECT_EQ(fresh.NodeLabels[0][i]->geometry(), QRect(5 + 70 * i, 85 + 20 * i, 20, 20));
+        EXPECT_EQ(fresh.NodeLabels[1][i]->geometry(), QRect(45 + 70 * i, 65, 20, 20));
+        EXPECT_EQ(fresh.NodeLabels[2][i]->geometry(), QRect(515, 85 + 20 * i, 20, 20));
+        for (int group = 0; group < 3; ++group) {
+            EXPECT_EQ(fresh.NodeLabels[group][i]->text(), QString::number(i + 1));
+        }
+    }
+
+    EXPECT_EQ(fresh.txtnumit->text(), QStringLiteral("20"));
+    EXPECT_EQ(fresh.txtnumit->maxLength(), 3);
+    EXPECT_EQ(fresh.txtnumit->toolTip(), QStringLiteral("max 999"));
+    EXPECT_EQ(fresh.BtnAcquire->text(), QStringLiteral("Acquisisci dati"));
+    EXPECT_EQ(fresh.BtnAcquire->geometry(), QRect(10, 235, 737, 25));
+    EXPECT_EQ(fresh.lbld->text(), QString(QChar(0x03B4)));
+
+    // Tool buttons: positions, tooltips without the status part, never taking the focus.
+    const std::pair<QToolButton*, QString> tools[] = {{fresh.spbtnNew, "Cancella i dati"},
+                                                      {fresh.spbtnOpen, "Apri un file .nwd"},
+                                                      {fresh.spdbtnSave, "Salva come file .nwd"},
+                                                      {fresh.spdbtnExit, "Esci"},
+                                                      {fresh.spdbtnCut, "Taglia"},
+                                                      {fresh.spdbtnCopy, "Copia"},
+                                                      {fresh.spdbtnPaste, "Incolla"},
+                                                      {fresh.spdbtnHelp, "Documentazione"},
+                                                      {fresh.spdbtnAbout, "About"}};
+    const int lefts[] = {8, 40, 64, 88, 128, 152, 176, 224, 248};
+    for (std::size_t i = 0; i < std::size(tools); ++i) {
+        EXPECT_EQ(tools[i].first->geometry(), QRect(lefts[i], 4, 25, 25));
+        EXPECT_EQ(tools[i].first->toolTip(), tools[i].second);
+        EXPECT_EQ(tools[i].first->focusPolicy(), Qt::NoFocus);
+    }
+
+    QStringList menus;
+    for (QAction* menu : fresh.menuBar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Help"}));
+    EXPECT_EQ(fresh.FileOpenItem->text(), QStringLiteral("&Apri ..."));
+    EXPECT_EQ(fresh.HelpAboutItem->statusTip(), QStringLiteral("Show program information"));
+    EXPECT_TRUE(fresh.FileExitItem->shortcut().isEmpty());
+
+    // The button holds the focus first; Tab then visits the iteration box, the matrix row by
+    // row and the node data row by row.
+    EXPECT_EQ(fresh.focusWidget(), fresh.BtnAcquire);
+    std::vector<QWidget*> expected = {fresh.BtnAcquire, fresh.txtnumit};
+    for (int r = 0; r < MaxNodes; ++r) {
+        for (int c = r; c < MaxNodes; ++c) {
+            expected.push_back(fresh.AdmittanceCells[c][r]);
+        }
+    }
+    for (int r = 0; r < MaxNodes; ++r) {
+        for (int c = 0; c < DataColumns; ++c) {
+            expected.push_back(fresh.DataCells[c][r]);
+        }
+    }
+    std::vector<QWidget*> chain = {fresh.BtnAcquire};
+    for (QWidget* next = fresh.BtnAcquire->nextInFocusChain();
+         next != fresh.BtnAcquire && chain.size() < expected.size();
+         next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) != 0 && next->isEnabled()) {
+            chain.push_back(next);
+        }
+    }
+    EXPECT_EQ(chain, expected);
+}
+
+TEST_F(DataEntryWindowTest, AcquisitionWarnsOrOpensTheSummary) {
+    w->txtnumit->clear();
+    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningNoIterations));
+    EXPECT_EQ(Recorder().messages[0].caption, "Attenzione:");
+    EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_FALSE(frmDataOk->isVisible());
+
+    Recorder().messages.clear();
+    w->txtnumit->setText(QStringLiteral("5"));
+    TypeTwoNodeNetwork();
+    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    EXPECT_TRUE(Recorder().messages.empty());
+    EXPECT_TRUE(frmDataOk->isVisible());
+    EXPECT_EQ(NodeCount, 2);
+    EXPECT_EQ(IterationCount, 5);
+
+    // A second press first hides the summary; a rejected acquisition leaves it hidden.
+    w->DataCells[0][1]->setText(QStringLiteral("1"));
+    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningNodeType));
+    EXPECT_FALSE(frmDataOk->isVisible());
+}
+
+TEST_F(DataEntryWindowTest, ANumberTooLargeToConvertIsReportedAndTheWindowGoesOn) {
+    TypeTwoNodeNetwork();
+    w->DataCells[0][0]->setText(QStringLiteral("1") + QString(400, QLatin1Char('0')));
+    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].caption, FaultCaption);
+    EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Stop);
+    EXPECT_FALSE(frmDataOk->isVisible());
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(DataEntryWindowTest, SaveThenLoadReproducesEveryCellAndLeavesTheIterationBox) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("rete.nwd"));
+
+    const std::vector<QLineEdit*> cells = AllCells();
+    ASSERT_EQ(cells.size(), 56u);
+    QStringList texts;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        QString text;
+        switch (i % 7) {
+        case 0:
+            text = QStringLiteral("1,23 + 0,37 j");
+            break;
+        case 1:
+            text = QString();
+            break;
+        case 2:
+            text = QStringLiteral("  -3,21 - 2 j  ");
+            break;
+        case 3:
+            text = QString(98, QLatin1Char('7'));
+            break;
+        case 4:
+            text = QStringLiteral("perché δ");
+            break;
+        case 5:
+            text = QStringLiteral("0.5");
+            break;
+        default:
+            text = QStringLiteral("cella %1").arg(i);
+            break;
+        }
+        texts << text;
+        cells[i]->setText(text);
+    }
+    w->txtnumit->setText(QStringLiteral("7"));
+
+    ScriptedFileDialogs().replies.push_back({path});
+    w->spdbtnSaveClick();
+    ASSERT_TRUE(Recorder().messages.empty());
+    ASSERT_EQ(ScriptedFileDialogs().requests.size(), 1u);
+    const auto& save = ScriptedFileDialogs().requests[0];
+    EXPECT_TRUE(save.save);
+    EXPECT_EQ(save.title, QStringLiteral("Salva un File dati di rete per loadflow"));
+    EXPECT_EQ(save.filter, QStringLiteral("flow data|*.nwd"));
+    EXPECT_EQ(save.defaultSuffix, QStringLiteral("nwd"));
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.count('\n'), 56);
+    EXPECT_TRUE(bytes.contains(QStringLiteral("perché δ\n").toUtf8())) << "written as UTF-8";
+    file.close();
+
+    w->spbtnNewClick();
+    for (QLineEdit* cell : cells) {
+        ASSERT_TRUE(cell->text().isEmpty());
+    }
+    EXPECT_EQ(w->txtnumit->text(), QStringLiteral("7")) << "clearing keeps the iteration count";
+
+    w->txtnumit->setText(QStringLiteral("9"));
+    ScriptedFileDialogs().replies.push_back({path});
+    w->spbtnOpenClick();
+    EXPECT_TRUE(Recorder().messages.empty());
+    ASSERT_EQ(ScriptedFileDialogs().requests.size(), 2u);
+    EXPECT_FALSE(ScriptedFileDialogs().requests[1].save);
+    EXPECT_EQ(ScriptedFileDialogs().requests[1].title,
+              QStringLiteral("Apri un File dati di rete per loadflow"));
+    EXPECT_EQ(ScriptedFileDialogs().requests[1].filter, QStringLiteral("flow data|*.nwd"));
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        EXPECT_EQ(cells[i]->text(), texts[static_cast<qsizetype>(i)]) << "line " << i + 1;
+    }
+    EXPECT_EQ(w->txtnumit->text(), QStringLiteral("9"));
+}
+
+TEST_F(DataEntryWindowTest, LoadingHidesTheSecondaryWindowsAndSavingDoesNot) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.nwd"));
+    auto showAll = [] {
+        frmDataOk->show();
+        GaussResultsWindow->show();
+        StottResultsWindow->show();
+    };
+
+    showAll();
+    ScriptedFileDialogs().replies.push_back({path});
+    w->spdbtnSaveClick();
+    EXPECT_TRUE(frmDataOk->isVisible());
+    EXPECT_TRUE(GaussResultsWindow->isVisible());
+
+    ScriptedFileDialogs().replies.push_back({path});
+    w->spbtnOpenClick();
+    EXPECT_TRUE(Recorder().messages.empty());
+    EXPECT_FALSE(frmDataOk->isVisible());
+    EXPECT_FALSE(GaussResultsWindow->isVisible());
+    EXPECT_FALSE(StottResultsWindow->isVisible());
+}
+
+TEST_F(DataEntryWindowTest, AFailedLoadReportsAndChangesNothing) {
+    QTemporaryDir dir;
+    w->AdmittanceCells[2][1]->setText(QStringLiteral("1-2j"));
+    w->DataCells[3][6]->setText(QStringLiteral("0,1"));
+    frmDataOk->show();
+
+    ScriptedFileDialogs().replies.push_back({dir.filePath(QStringLiteral("manca.nwd"))});
+    w->spbtnOpenClick();
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, NetworkLoadErrorText);
+    EXPECT_EQ(Recorder().messages[0].caption, "Errore");
+    EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(w->AdmittanceCells[2][1]->text(), QStringLiteral("1-2j"));
+    EXPECT_EQ(w->DataCells[3][6]->text(), QStringLiteral("0,1"));
+    EXPECT_TRUE(frmDataOk->isVisible()) << "a failed load leaves the windows alone";
+}
+
+TEST_F(DataEntryWindowTest, AFailedSaveReportsAndKeepsWhatWasThere) {
+    QTemporaryDir dir;
+    w->AdmittanceCells[0][0]->setText(QStringLiteral("1"));
+
+    // A folder that does not exist.
+    const QString missing = dir.filePath(QStringLiteral("nessuna/rete.nwd"));
+    ScriptedFileDialogs().replies.push_back({missing});
+    w->spdbtnSaveClick();
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, NetworkSaveErrorText);
+    EXPECT_EQ(Recorder().messages[0].caption, "Errore");
+    EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Stop);
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(w->AdmittanceCells[0][0]->text(), QStringLiteral("1"));
+
+    // A name taken by a folder: the folder and what it holds stay.
+    Recorder().messages.clear();
+    const QString taken = dir.filePath(QStringLiteral("occupato.nwd"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("occupato.nwd")));
+    QFile inside(taken + QStringLiteral("/dentro.txt"));
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.write("vecchio");
+    inside.close();
+    ScriptedFileDialogs().replies.push_back({taken});
+    w->spdbtnSaveClick();
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, NetworkSaveErrorText);
+    EXPECT_TRUE(QFileInfo(taken).isDir());
+    EXPECT_EQ(ReadAll(inside.fileName()), QString::fromLatin1(QByteArray("vecchio").toHex()));
+
+    // A folder where nothing may be written, holding an earlier file (not for the superuser,
+    // whom permissions do not stop).
+    if (geteuid() == 0) {
+        return;
+    }
+    Recorder().messages.clear();
+    const QString locked = dir.filePath(QStringLiteral("chiusa"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("chiusa")));
+    const QString earlier = locked + QStringLiteral("/rete.nwd");
+    QFile old(earlier);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("vecchio\r\n");
+    old.close();
+    const QString before = ReadAll(earlier);
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    QFile::setPermissions(earlier, QFile::ReadOwner);
+    ScriptedFileDialogs().replies.push_back({earlier});
+    w->spdbtnSaveClick();
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, NetworkSaveErrorText);
+    EXPECT_EQ(ReadAll(earlier), before);
+}
+
+TEST_F(DataEntryWindowTest, CancellingEitherDialogDoesNothing) {
+    QTemporaryDir dir;
+    w->AdmittanceCells[0][0]->setText(QStringLiteral("1"));
+    frmDataOk->show();
+    w->spdbtnSaveClick(); // no scripted reply: cancelled
+    w->spbtnOpenClick();
+    EXPECT_EQ(ScriptedFileDialogs().requests.size(), 2u);
+    EXPECT_TRUE(Recorder().messages.empty());
+    EXPECT_EQ(w->AdmittanceCells[0][0]->text(), QStringLiteral("1"));
+    EXPECT_TRUE(frmDataOk->isVisible());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(DataEntryWindowTest, FilesInOtherEncodingsOrWithBinaryBytesStillLoad) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vecchio.nwd"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // Line 1 in Latin-1, line 2 in UTF-8, line 3 with a NUL and other binary bytes, then a
+    // file that ends early.
+    file.write(QByteArray("caf\xe9\r\n", 6));
+    file.write(QStringLiteral("perché\n").toUtf8());
+    file.write(QByteArray("a\0b\x01\n", 5));
+    file.close();
+
+    ScriptedFileDialogs().replies.push_back({path});
+    w->DataCells[3][6]->setText(QStringLiteral("sparisce"));
+    w->spbtnOpenClick();
+    EXPECT_TRUE(Recorder().messages.empty());
+    EXPECT_EQ(w->AdmittanceCells[0][0]->text(), QStringLiteral("café"));
+    EXPECT_EQ(w->AdmittanceCells[1][0]->text(), QStringLiteral("perché"));
+    EXPECT_EQ(w->AdmittanceCells[1][1]->text(), QStringLiteral("ab\x01"));
+    EXPECT_TRUE(w->DataCells[3][6]->text().isEmpty()) << "missing lines give empty cells";
+}
+
+TEST_F(DataEntryWindowTest, HeadingLabelsShowTheirHelp) {
+    struct Case {
+        QLabel* label;
+        std::string text;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {w->lblY, AdmittanceHelpText(), "INSERIMENTO ELEMENTI MATRICE AMMETTENZE NODALI"},
+        {w->lblE, VoltageMagnitudeHelpText(), "Tip"},
+        {w->lbld, VoltagePhaseHelpText(), "Tip"},
+        {w->lblP, ActivePowerHelpText(), "Tip"},
+        {w->lblQ, ReactivePowerHelpText(), "Tip"},
+    };
+    for (const Case& c : cases) {
+        Recorder().messages.clear();
+        EXPECT_EQ(c.label->toolTip(), QStringLiteral("Click for Hint"));
+        QTest::mouseClick(c.label, Qt::LeftButton);
+        ASSERT_EQ(Recorder().messages.size(), 1u) << c.label->text().toStdString();
+        EXPECT_EQ(Recorder().messages[0].text, c.text);
+        EXPECT_EQ(Recorder().messages[0].caption, c.caption);
+        EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Information);
+    }
+}
+
+TEST_F(DataEntryWindowTest, PointingAtAHeadingHighlightsItUntilTheBareWindowIsCrossed) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    const QColor blue(0, 0, 255);
+    auto highlighted = [blue](QLabel* label) {
+        return label->palette().color(QPalette::WindowText) == blue && label->font().underline();
+    };
+    auto plain = [](QLabel* label) {
+        return label->palette().color(QPalette::WindowText) == QColor(Qt::black) &&
+               !label->font().underline() && label->font().bold();
+    };
+
+    QTest::mouseMove(w->lblP);
+    EXPECT_TRUE(highlighted(w->lblP));
+    EXPECT_TRUE(w->lblP->font().bold());
+    EXPECT_TRUE(plain(w->lblQ));
+    QTest::mouseMove(w->lblY);
+    EXPECT_TRUE(highlighted(w->lblY));
+
+    // Over a cell nothing changes.
+    QTest::mouseMove(w->AdmittanceCells[3][3]);
+    QTest::mouseMove(w->DataCells[1][2]);
+    EXPECT_TRUE(highlighted(w->lblP));
+    EXPECT_TRUE(highlighted(w->lblY));
+
+    // The bare client area resets all five.
+    const QPoint bare(300, 225);
+    ASSERT_EQ(w->centralWidget()->childAt(bare), nullptr);
+    QTest::mouseMove(w->centralWidget(), bare);
+    for (QLabel* label : {w->lblY, w->lblE, w->lbld, w->lblP, w->lblQ}) {
+        EXPECT_TRUE(plain(label)) << label->text().toStdString();
+    }
+}
+
+TEST_F(DataEntryWindowTest, AnAdmittanceCellShowsItsTextAsTooltip) {
+    QLineEdit* cell = w->AdmittanceCells[4][2];
+    EXPECT_TRUE(cell->toolTip().isEmpty());
+    QTest::keyClicks(cell, QStringLiteral("1,23+0,37j"));
+    EXPECT_EQ(cell->toolTip(), QStringLiteral("1,23+0,37j"));
+    cell->clear();
+    EXPECT_TRUE(cell->toolTip().isEmpty());
+}
+
+TEST_F(DataEntryWindowTest, ClipboardCommandsActOnlyOnAFocusedEditBox) {
+    QClipboard* clipboard = QApplication::clipboard();
+
+    w->txtnumit->setFocus();
+    w->txtnumit->selectAll();
+    w->spdbtnCopyClick();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("20"));
+
+    QLineEdit* cell = w->DataCells[2][3];
+    cell->setText(QStringLiteral("-0,45"));
+    cell->setFocus();
+    cell->selectAll();
+    w->EditCutItem->trigger();
+    EXPECT_TRUE(cell->text().isEmpty());
+    EXPECT_EQ(clipboard->text(), QStringLiteral("-0,45"));
+
+    QLineEdit* other = w->AdmittanceCells[1][0];
+    other->setFocus();
+    QTest::mouseClick(w->spdbtnPaste, Qt::LeftButton); // the tool button leaves the focus
+    EXPECT_EQ(other->text(), QStringLiteral("-0,45"));
+
+    // With the button focused, nothing is cut, copied or pasted.
+    w->BtnAcquire->setFocus();
+    clipboard->setText(QStringLiteral("fuori"));
+    w->spdbtnCutClick();
+    w->spdbtnCopyClick();
+    w->spdbtnPasteClick();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("fuori"));
+    EXPECT_EQ(other->text(), QStringLiteral("-0,45"));
+    EXPECT_EQ(w->txtnumit->text(), QStringLiteral("20"));
+}
+
+TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPresent) {
+    std::vector<QUrl> opened;
+    const auto previous = TfrmDataIn::OpenDocument;
+    TfrmDataIn::OpenDocument = [&opened](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
+    const QString path =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("HELP/HELP.HTM"));
+    w->HelpContentsItem->trigger();
+    TfrmDataIn::OpenDocument = previous;
+
+    EXPECT_TRUE(Recorder().messages.empty());
+    if (QFile::exists(path)) {
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
+    } else {
+        EXPECT_TRUE(opened.empty());
+    }
+}
+
+TEST_F(DataEntryWindowTest, AboutBoxIsModalAndClosesWithItsButton) {
+    ASSERT_NE(frmAbout, nullptr);
+    bool wasShown = false;
+    QTimer::singleShot(0, frmAbout, [&wasShown] {
+        wasShown = frmAbout->isVisible() && frmAbout->isModal();
+        QTest::mouseClick(frmAbout->btnClose, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->spdbtnAbout, Qt::LeftButton);
+    EXPECT_TRUE(wasShown);
+    EXPECT_FALSE(frmAbout->isVisible());
+
+    EXPECT_EQ(frmAbout->windowTitle(), QStringLiteral("Informazioni su questo programmino"));
+    EXPECT_EQ(frmAbout->size(), QSize(352, 180));
+    EXPECT_EQ(frmAbout->pos(), QPoint(331, 233));
+    EXPECT_EQ(frmAbout->btnClose->text(), QStringLiteral("Close"));
+    EXPECT_EQ(frmAbout->btnClose->size(), QSize(320, 40));
+    EXPECT_TRUE(frmAbout->btnClose->font().bold());
+}
+
+TEST_F(DataEntryWindowTest, ExitHidesEverythingAndClosesTheWindow) {
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    frmDataOk->show();
+    NewtonResultsWindow->show();
+    w->FileExitItem->trigger();
+    EXPECT_FALSE(frmDataOk->isVisible());
+    EXPECT_FALSE(NewtonResultsWindow->isVisible());
+    EXPECT_FALSE(w->isVisible());
+    w->show();
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+}
+
+} // namespace
+} // namespace nodewise
