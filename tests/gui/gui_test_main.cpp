@@ -22,6 +22,16 @@ RecordingPort recorder(&statusPort);
 ScriptedDialogs scriptedDialogs;
 QLocale startLocale;
 
+// The offscreen platform warns about every window it cannot raise or resize to a hint; those
+// lines would bury the test output.
+QtMessageHandler defaultHandler = nullptr;
+void QuietPlatformWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QStringLiteral("This plugin does not support"))) {
+        return;
+    }
+    defaultHandler(type, context, text);
+}
+
 } // namespace
 
 RecordingPort& Recorder() {
@@ -69,6 +79,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     ::testing::InitGoogleTest(&argc, argv);
+    nodewise::testing::defaultHandler =
+        qInstallMessageHandler(nodewise::testing::QuietPlatformWarnings);
     nodewise::NodewiseApplication app(argc, argv);
     nodewise::testing::startLocale = QLocale();
 

@@ -1,0 +1,173 @@
+// Start-up state, window lifecycle and the summary window with its method buttons.
+#include <QCheckBox>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "gui_network.h"
+#include "gui_test_support.h"
+#include "input/about_window.h"
+#include "input/acquisition.h"
+#include "results/results_window.h"
+
+namespace nodewise::testing {
+namespace {
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(); }
+};
+
+QStringList RowTexts(const QTreeWidget* list, int row) {
+    QStringList texts;
+    const QTreeWidgetItem* item = list->topLevelItem(row);
+    for (int c = 0; c < list->columnCount(); ++c) {
+        texts << (item != nullptr ? item->text(c) : QString());
+    }
+    return texts;
+}
+
+TEST_F(ShellTest, StartsWithOnlyTheMainWindowVisible) {
+    EXPECT_TRUE(frmDataIn->isVisible());
+    EXPECT_TRUE(frmDataIn->isWindow());
+    EXPECT_FALSE(frmDataOk->isVisible());
+    EXPECT_FALSE(frmAbout->isVisible());
+    for (TfrmDataOut* window : {GaussResultsWindow, NewtonResultsWindow, StottResultsWindow}) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->parentWidget(), nullptr);
+        EXPECT_TRUE(window->isWindow());
+        EXPECT_FALSE(window->isVisible());
+    }
+    EXPECT_EQ(frmDataOk->windowTitle(), QStringLiteral("Riepilogo dati nodali"));
+    EXPECT_EQ(frmDataOk->size(), QSize(507, 273));
+    EXPECT_TRUE(frmDataOk->chbViewResult->isChecked());
+    EXPECT_EQ(frmDataOk->chbViewResult->toolTip(),
+              QStringLiteral("Sconsigliato per numero di iterazioni >100"));
+}
+
+TEST_F(ShellTest, ResultsWindowsStartEmptyWithoutCaption) {
+    TfrmDataOut fresh;
+    EXPECT_TRUE(fresh.windowTitle().isEmpty());
+    EXPECT_FALSE(fresh.ListView->isVisibleTo(&fresh));
+    EXPECT_EQ(fresh.ListRowCount(), 0);
+    EXPECT_EQ(fresh.size(), QSize(350, 400));
+    EXPECT_EQ(fresh.cmdSalva->text(), QStringLiteral("Salva Risultati"));
+    EXPECT_EQ(fresh.btnClose->text(), QStringLiteral("Chiudi"));
+}
+
+TEST_F(ShellTest, HidingWindowsThatAreAlreadyHiddenChangesNothing) {
+    HideResultForms();
+    HideResultForms();
+    EXPECT_TRUE(frmDataIn->isVisible());
+    EXPECT_FALSE(frmDataOk->isVisible());
+    EXPECT_FALSE(GaussResultsWindow->isVisible());
+    EXPECT_TRUE(Recorder().messages.empty());
+}
+
+TEST_F(ShellTest, ClosingTheMainWindowEndsTheProgramWithSecondaryWindowsOpen) {
+    TypeTwoNodeNetwork("2");
+    AcquireTyped();
+    Click(frmDataOk->btnGauss);
+    ASSERT_TRUE(frmDataOk->isVisible());
+    ASSERT_TRUE(GaussResultsWindow->isVisible());
+
+    QTimer::singleShot(0, [] { frmDataIn->close(); });
+    QTimer::singleShot(5000, [] { QApplication::exit(7); }); // the loop did not end by itself
+    const int result = QApplication::exec();
+    EXPECT_EQ(result, 0);
+
+    frmDataIn->show();
+}
+
+TEST_F(ShellTest, SummaryListsTheAcquiredNodes) {
+    TypePdNetwork("5");
+    AcquireTyped();
+    ASSERT_TRUE(Recorder().messages.empty());
+    ASSERT_TRUE(frmDataOk->isVisible());
+    EXPECT_EQ(frmDataOk->StatusPanelText(0), QStringLiteral("Verificare i dati acquisiti"));
+    ASSERT_EQ(frmDataOk->ListView->topLevelItemCount(), 3);
+    EXPECT_EQ(RowTexts(frmDataOk->ListView, 0), QStringList({"1", "Ed", "1", "0", "0", "0"}));
+    // d typed in degrees, held in radians, shown in degrees again with 15 digits.
+    EXPECT_EQ(RowTexts(frmDataOk->ListView, 1), QStringList({"2", "Pd", "1", "-2", "0.3", "0"}));
+    EXPECT_EQ(RowTexts(frmDataOk->ListView, 2), QStringList({"3", "PQ", "1", "0", "-0.4", "-0.1"}));
+
+    // A new acquisition rebuilds the list.
+    ResetProgramState();
+    TypeTwoNodeNetwork("5");
+    AcquireTyped();
+    ASSERT_EQ(frmDataOk->ListView->topLevelItemCount(), 2);
+    EXPECT_EQ(RowTexts(frmDataOk->ListView, 1), QStringList({"2", "PQ", "1", "0", "-0.5", "-0.2"}));
+}
+
+TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
+    TypePdNetwork("3");
+    AcquireTyped();
+    ASSERT_TRUE(frmDataOk->isVisible());
+    ASSERT_FALSE(MethodConditionHolds());
+
+    Click(frmDataOk->btnStott); // warns and refuses
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningMethodNotApplicable));
+    EXPECT_EQ(Recorder().messages[0].caption, "Attenzione:");
+    EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_FALSE(StottResultsWindow->isVisible());
+    EXPECT_EQ(frmDataOk->StatusPanelText(0), QStringLiteral("Verificare i dati acquisiti"));
+
+    Recorder().messages.clear();
+    Click(frmDataOk->btnNewton); // warns, then runs all the same
+    ASSERT_FALSE(Recorder().messages.empty());
+    EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningMethodNotApplicable));
+    EXPECT_TRUE(NewtonResultsWindow->isVisible());
+    EXPECT_EQ(NewtonResultsWindow->windowTitle(), QStringLiteral("Risultati calcolo Newton"));
+    EXPECT_EQ(frmDataOk->StatusPanelText(0), QStringLiteral("Risultati calcolo Newton pronti"));
+
+    Recorder().messages.clear();
+    Click(frmDataOk->btnGauss); // never checks
+    EXPECT_TRUE(Recorder().messages.empty());
+    EXPECT_TRUE(GaussResultsWindow->isVisible());
+}
+
+TEST_F(ShellTest, AllThreeMethodsRunWithoutWarningWhenTheBlocksAreSquare) {
+    TypeTwoNodeNetwork("4");
+    AcquireTyped();
+    Click(frmDataOk->btnGauss);
+    Click(frmDataOk->btnNewton);
+    Click(frmDataOk->btnStott);
+    EXPECT_TRUE(Recorder().messages.empty());
+    const struct {
+        TfrmDataOut* window;
+        const char* caption;
+        int left;
+    } expected[] = {{GaussResultsWindow, "Risultati calcolo Gauss", 7},
+                    {NewtonResultsWindow, "Risultati calcolo Newton", 335},
+                    {StottResultsWindow, "Risultati calcolo Stott", 663}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.caption);
+        EXPECT_TRUE(e.window->isVisible());
+        EXPECT_EQ(e.window->windowTitle(), QString::fromUtf8(e.caption));
+        EXPECT_EQ(e.window->pos(), QPoint(e.left, 332));
+        EXPECT_EQ(e.window->ListRowCount(), 5 * 5);
+        // All three reach the same solution of this small network.
+        EXPECT_NEAR(e.window->EResults[1][4], 0.9338, 2e-3);
+    }
+}
+
+TEST_F(ShellTest, AnotherAcquisitionHidesEverythingAndKeepsTheResults) {
+    TypeTwoNodeNetwork("2");
+    AcquireTyped();
+    Click(frmDataOk->btnGauss);
+    Click(frmDataOk->btnNewton);
+    ASSERT_TRUE(GaussResultsWindow->isVisible());
+
+    Click(frmDataOk->btnErrata);
+    EXPECT_FALSE(frmDataOk->isVisible());
+    EXPECT_FALSE(GaussResultsWindow->isVisible());
+    EXPECT_FALSE(NewtonResultsWindow->isVisible());
+    EXPECT_TRUE(frmDataIn->isVisible());
+    EXPECT_EQ(GaussResultsWindow->ListRowCount(), 3 * 5);
+    EXPECT_EQ(GaussResultsWindow->windowTitle(), QStringLiteral("Risultati calcolo Gauss"));
+}
+
+} // namespace
+} // namespace nodewise::testing
