@@ -48,11 +48,13 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     QPalette black = title->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     title->setPalette(black);
-    title->setGeometry(56, 16, 288, 24);
+    title->setWordWrap(true);
+    title->setGeometry(52, 8, 292, 44);
 
     auto* note =
         new QLabel(QStringLiteral("Ottimizzato per la visualizzazione a 1024 x 768"), this);
-    note->setGeometry(56, 56, 288, 20);
+    note->setWordWrap(true);
+    note->setGeometry(52, 60, 292, 36);
 
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     QFont bold = btnClose->font();

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
+#include <algorithm>
 #include <optional>
 
 #include "app/app_windows.h"
@@ -93,7 +94,7 @@ std::string LocalPath(const QString& path) {
 }
 
 // Tool-button pictures without a standard counterpart, drawn on a 16 x 16 canvas.
-enum class Glyph { Cut, Copy, Paste };
+enum class Glyph { Cut, Copy, Paste, Help };
 
 QIcon DrawnIcon(Glyph glyph) {
     QPixmap pixmap(16, 16);
@@ -116,6 +117,17 @@ QIcon DrawnIcon(Glyph glyph) {
         painter.drawLine(QPointF(8.5, 7.5), QPointF(12.5, 7.5));
         painter.drawLine(QPointF(8.5, 10.5), QPointF(12.5, 10.5));
         break;
+    case Glyph::Help: { // a question mark on a blue disc
+        painter.setBrush(QColor(40, 90, 200));
+        painter.drawEllipse(QPointF(8, 8), 7, 7);
+        QFont font = painter.font();
+        font.setPixelSize(12);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
     case Glyph::Paste: // a clipboard with a sheet
         painter.setBrush(QColor(190, 140, 60));
         painter.drawRect(QRectF(2.5, 2.5, 9, 12));
@@ -231,9 +243,8 @@ void TfrmDataIn::buildWindow() {
                             &TfrmDataIn::spdbtnCopyClick);
     spdbtnPaste = toolButton(176, QStringLiteral("Incolla|"), DrawnIcon(Glyph::Paste),
                              &TfrmDataIn::spdbtnPasteClick);
-    spdbtnHelp =
-        toolButton(224, QStringLiteral("Documentazione|"),
-                   style->standardIcon(QStyle::SP_DialogHelpButton), &TfrmDataIn::spdbtnHelpClick);
+    spdbtnHelp = toolButton(224, QStringLiteral("Documentazione|"), DrawnIcon(Glyph::Help),
+                            &TfrmDataIn::spdbtnHelpClick);
     spdbtnAbout = toolButton(248, QStringLiteral("About|"),
                              style->standardIcon(QStyle::SP_MessageBoxInformation),
                              &TfrmDataIn::spdbtnAboutClick);
@@ -251,6 +262,9 @@ void TfrmDataIn::buildWindow() {
     };
     lblY = heading(QStringLiteral("Matrice ammettenze nodali"), SerifFont(15, true),
                    QRect(180, 45, 178, 17));
+    // The substitute serif runs wider than the original face: let the caption grow to the right
+    // rather than lose its last word.
+    lblY->resize(std::max(lblY->width(), lblY->sizeHint().width()), lblY->height());
     lblE = heading(QStringLiteral("E"), SerifFont(16, true), QRect(545, 54, 25, 25));
     lbld = heading(QString(QChar(0x03B4)), SerifFont(16, true), QRect(600, 54, 25, 25));
     lblP = heading(QStringLiteral("P"), SerifFont(16, true), QRect(655, 54, 25, 25));
@@ -346,11 +360,13 @@ void TfrmDataIn::WriteCells(const CellTexts& cells) {
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
             AdmittanceCells[c][r]->setText(FromCellBytes(cells.Admittance[c][r]));
+            AdmittanceCells[c][r]->setCursorPosition(0); // show the start of a long entry
         }
     }
     for (int c = 0; c < DataColumns; ++c) {
         for (int r = 0; r < MaxNodes; ++r) {
             DataCells[c][r]->setText(FromCellBytes(cells.Data[c][r]));
+            DataCells[c][r]->setCursorPosition(0);
         }
     }
 }
