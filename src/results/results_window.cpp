@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QFile>
+#include <QFont>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
@@ -79,7 +80,8 @@ public:
         if (!index.isValid()) {
             return {};
         }
-        if (role == Qt::DisplayRole) {
+        // The whole number also as a tooltip, for a font that does not fit it in its column.
+        if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() >= 2)) {
             return text(index.row(), index.column());
         }
         if (role == Qt::TextAlignmentRole) {
@@ -128,6 +130,9 @@ void ResetResults(TfrmDataOut* window) {
 
 TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
     setFixedSize(350, 400);
+    QFont smaller = font();
+    smaller.setPointSize(8);
+    setFont(smaller);
 
     model_ = new nodewise::HistoryListModel(this, this);
     ListView = new QTreeView(this);

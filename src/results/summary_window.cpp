@@ -33,6 +33,9 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Riepilogo dati nodali"));
     setFixedSize(507, 273);
     move(178, 30);
+    QFont smaller = font();
+    smaller.setPointSize(8);
+    setFont(smaller);
 
     btnGauss = MethodButton(this, "Gauss-Seidel", 10, 100);
     btnErrata = MethodButton(this, "Altra acquisizione", 360, 137);
