@@ -23,8 +23,9 @@ int main(int argc, char** argv) {
         AllocNewtonMatrices(2 * MaxNodes);
         AllocStottMatrices(MaxNodes);
 
+        // The application's name only: a display name would be appended by the toolkit to
+        // every window caption ("Riepilogo dati nodali - Nodewise").
         QApplication::setApplicationName(QStringLiteral("Nodewise"));
-        QApplication::setApplicationDisplayName(QStringLiteral("Nodewise"));
         SetUserPort(&port);
 
         CreateMainWindows(); // frmDataIn (the main window), frmDataOk, frmAbout; hidden
