@@ -68,6 +68,12 @@ protected:
         w->DataCells[3][1]->setText(QStringLiteral("-0,2"));
     }
 
+    // Moves the pointer and lets the move arrive (a real display delivers it asynchronously).
+    static void PointAt(QWidget* widget, QPoint pos = QPoint()) {
+        QTest::mouseMove(widget, pos.isNull() ? widget->rect().center() : pos);
+        QTest::qWait(20);
+    }
+
     static QString ReadAll(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex())
@@ -451,23 +457,23 @@ TEST_F(DataEntryWindowTest, PointingAtAHeadingHighlightsItUntilTheBareWindowIsCr
                !label->font().underline() && label->font().bold();
     };
 
-    QTest::mouseMove(w->lblP);
+    PointAt(w->lblP);
     EXPECT_TRUE(highlighted(w->lblP));
     EXPECT_TRUE(w->lblP->font().bold());
     EXPECT_TRUE(plain(w->lblQ));
-    QTest::mouseMove(w->lblY);
+    PointAt(w->lblY);
     EXPECT_TRUE(highlighted(w->lblY));
 
     // Over a cell nothing changes.
-    QTest::mouseMove(w->AdmittanceCells[3][3]);
-    QTest::mouseMove(w->DataCells[1][2]);
+    PointAt(w->AdmittanceCells[3][3]);
+    PointAt(w->DataCells[1][2]);
     EXPECT_TRUE(highlighted(w->lblP));
     EXPECT_TRUE(highlighted(w->lblY));
 
     // The bare client area resets all five.
     const QPoint bare(300, 225);
     ASSERT_EQ(w->centralWidget()->childAt(bare), nullptr);
-    QTest::mouseMove(w->centralWidget(), bare);
+    PointAt(w->centralWidget(), bare);
     for (QLabel* label : {w->lblY, w->lblE, w->lbld, w->lblP, w->lblQ}) {
         EXPECT_TRUE(plain(label)) << label->text().toStdString();
     }
