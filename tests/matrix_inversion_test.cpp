@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <initializer_list>
@@ -195,6 +196,67 @@ TEST_F(InvMatrTest, NotANumberFailsOnlyInTheRowOrder) {
     Invert(infinite, 2);
     EXPECT_EQ(Failures(), 2);
     ExpectBlockZero(2);
+}
+
+// The documented algorithm written out plainly: row order, compact Doolittle, then one column
+// of the identity at a time.
+void ReferenceInverse(const Matrix& A, Matrix& B, int n) {
+    int perm[MaxOrder];
+    for (int i = 0; i < n; ++i) {
+        perm[i] = i;
+    }
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            if (std::fabs(A.cells[perm[j]][i]) > std::fabs(A.cells[perm[i]][i])) {
+                std::swap(perm[i], perm[j]);
+            }
+        }
+    }
+    double LU[MaxOrder][MaxOrder] = {};
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            double s = 0.0;
+            for (int k = 0; k < std::min(i, j); ++k) {
+                s = s + LU[i][k] * LU[k][j];
+            }
+            LU[i][j] = j < i ? (A.cells[perm[i]][j] - s) / LU[j][j] : A.cells[perm[i]][j] - s;
+        }
+    }
+    for (int c = 0; c < n; ++c) {
+        double y[MaxOrder];
+        for (int i = 0; i < n; ++i) {
+            double s = 0.0;
+            for (int k = 0; k < i; ++k) {
+                s = s + LU[i][k] * y[k];
+            }
+            y[i] = (perm[i] == c ? 1.0 : 0.0) - s;
+        }
+        for (int r = n - 1; r >= 0; --r) {
+            double s = 0.0;
+            for (int m = n - 1; m > r; --m) {
+                s = s + LU[r][m] * B.cells[m][c];
+            }
+            B.cells[r][c] = (y[r] - s) / LU[r][r];
+        }
+    }
+}
+
+TEST_F(InvMatrTest, EveryOrderAgreesBitForBitWithTheAlgorithmWrittenPlainly) {
+    Matrix A;
+    unsigned state = 12345;
+    for (int i = 0; i < MaxOrder; ++i) {
+        for (int j = 0; j < MaxOrder; ++j) {
+            state = state * 1103515245u + 12345u;
+            A.cells[i][j] = static_cast<double>(state >> 8) / 16777216.0 * 20.0 - 10.0;
+        }
+    }
+    for (int n = 2; n <= MaxOrder; ++n) {
+        Matrix expected{Marker};
+        ReferenceInverse(A, expected, n);
+        Invert(A, n);
+        EXPECT_TRUE(SameContents(B, expected)) << "order " << n;
+    }
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_F(InvMatrTest, DiagonallyDominantOrderFourteen) {

@@ -59,6 +59,74 @@ double Cosine(double x) {
     return std::cos(x);
 }
 
+// The trigonometric terms of one iteration, each computed once: cos and sin of a_im for every
+// pair of nodes and of th_ii for every node, and the sums S_c, S_s without the own term. The
+// values are those the element routines compute one by one, bit for bit.
+struct PowerTerms {
+    double cosA[MaxNodes][MaxNodes];
+    double sinA[MaxNodes][MaxNodes];
+    double cosTh[MaxNodes];
+    double sinTh[MaxNodes];
+    double Sc[MaxNodes];
+    double Ss[MaxNodes];
+};
+
+PowerTerms terms;
+
+void LoadTrigTerms(int N) {
+    for (int i = 0; i < N; ++i) {
+        for (int m = 0; m < N; ++m) {
+            const double a = Angle(i, m);
+            terms.cosA[i][m] = std::cos(a);
+            terms.sinA[i][m] = std::sin(a);
+        }
+    }
+}
+
+void LoadJacobianTerms(int N) {
+    LoadTrigTerms(N);
+    for (int i = 0; i < N; ++i) {
+        terms.cosTh[i] = std::cos(YAng[i][i]);
+        terms.sinTh[i] = std::sin(YAng[i][i]);
+        double sc = 0.0;
+        double ss = 0.0;
+        for (int m = 0; m < N; ++m) {
+            if (m != i) {
+                const double yE = YMag[i][m] * E(m);
+                sc = sc + yE * terms.cosA[i][m];
+                ss = ss + yE * terms.sinA[i][m];
+            }
+        }
+        terms.Sc[i] = sc;
+        terms.Ss[i] = ss;
+    }
+}
+
+double FastdPdE(int i, int j) {
+    if (j != i) {
+        return E(i) * YMag[i][j] * terms.cosA[i][j];
+    }
+    return terms.Sc[i] + 2.0 * YMag[i][i] * E(i) * terms.cosTh[i];
+}
+double FastdPdd(int i, int j) {
+    if (j != i) {
+        return E(i) * E(j) * YMag[i][j] * terms.sinA[i][j];
+    }
+    return -E(i) * terms.Ss[i];
+}
+double FastdQdE(int i, int j) {
+    if (j != i) {
+        return E(i) * YMag[i][j] * terms.sinA[i][j];
+    }
+    return terms.Ss[i] - 2.0 * YMag[i][i] * E(i) * terms.sinTh[i];
+}
+double FastdQdd(int i, int j) {
+    if (j != i) {
+        return -E(i) * E(j) * YMag[i][j] * terms.cosA[i][j];
+    }
+    return E(i) * terms.Sc[i];
+}
+
 } // namespace
 
 double dPdE(int i, int j) {
@@ -91,20 +159,25 @@ double dQdd(int i, int j) {
 
 // Given minus calculated: P rows 0..nP-1, then Q rows nP..n-1.
 void NewtonMismatch() {
+    const int N = ActiveNodeCount();
     const int n = SystemOrder();
     const int nP = PRows();
-    for (int r = 0; r < nP; ++r) {
+    LoadTrigTerms(N);
+    for (int r = 0; r < n; ++r) {
         const int i = EquationNodes[r];
-        MismatchNewton[r] = Checked(PData[i] - E(i) * PowerSum<Cosine>(i, true));
-    }
-    for (int r = nP; r < n; ++r) {
-        const int i = EquationNodes[r];
-        MismatchNewton[r] = Checked(QData[i] - E(i) * PowerSum<Sine>(i, true));
+        const double(&trig)[MaxNodes] = r < nP ? terms.cosA[i] : terms.sinA[i];
+        double s = 0.0;
+        for (int m = 0; m < N; ++m) {
+            s = s + YMag[i][m] * E(m) * trig[m];
+        }
+        const double given = r < nP ? PData[i] : QData[i];
+        MismatchNewton[r] = Checked(given - E(i) * s);
     }
 }
 
 // Rows: P equations, then Q equations; columns: E unknowns 0..nE-1, then d unknowns nE..n-1.
 void NewtonJacobian() {
+    LoadJacobianTerms(ActiveNodeCount());
     const int n = SystemOrder();
     const int nP = PRows();
     const int nE = EColumns();
@@ -115,9 +188,9 @@ void NewtonJacobian() {
             const int j = UnknownNodes[c];
             double element;
             if (r < nP) {
-                element = c < nE ? dPdE(i, j) : dPdd(i, j);
+                element = c < nE ? FastdPdE(i, j) : FastdPdd(i, j);
             } else {
-                element = c < nE ? dQdE(i, j) : dQdd(i, j);
+                element = c < nE ? FastdQdE(i, j) : FastdQdd(i, j);
             }
             row[c] = Checked(element);
         }
