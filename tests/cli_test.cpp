@@ -122,6 +122,83 @@ TEST_F(CliTest, UsageAndFileErrorsExitOne) {
     EXPECT_EQ(Run({"summary", dir_.string()}).status, 1);
 }
 
+TEST_F(CliTest, SolveWritesTheExportOfTheRun) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    const CliResult csv = Run({"solve", net, "--method", "gauss", "--iterations", "3"});
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out.rfind("Risultati calcolo Gauss,,,\n,,,\niterazione,nodo,E,d(gradi)\n", 0),
+              0u);
+    EXPECT_NE(csv.out.find("\n1,2,0.94645086019784,-5.363069420\n"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find("\n3,2,0.93389810374005,-5.435371341\n,,,\n"), std::string::npos);
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 3 + 4 * 3);
+
+    // the same bytes through --output, whatever the locale
+    const std::string file = (dir_ / "out.html").string();
+    const CliResult html = Run({"solve", net, "--method", "newton", "--format", "html", "--output",
+                                file, "--iterations", "4"},
+                               "it_IT.UTF-8");
+    EXPECT_EQ(html.status, 0) << html.err;
+    EXPECT_EQ(html.out, "");
+    const CliResult again =
+        Run({"solve", net, "--method", "newton", "--format", "html", "--iterations", "4"});
+    EXPECT_EQ(Slurp(file), again.out);
+    EXPECT_EQ(again.out.rfind("<html><head><title>Risultati calcolo Newton</title>", 0), 0u);
+}
+
+TEST_F(CliTest, MethodConditionRefusesStottAndWarnsNewton) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Data[3][1] = "";
+    cells.Data[1][1] = "-3"; // node 2 becomes Pd, with no QE node
+    const std::string net = Network(cells);
+    const std::string warning =
+        "Attenzione: Impossibile applicare questo metodo: consultare la documentazione.\n";
+
+    const CliResult stott = Run({"solve", net, "--method", "stott"});
+    EXPECT_EQ(stott.status, 4);
+    EXPECT_EQ(stott.out, "");
+    EXPECT_EQ(stott.err, warning);
+
+    const CliResult newton = Run({"solve", net, "--method", "newton", "--iterations", "2"});
+    EXPECT_EQ(newton.status, 0);
+    EXPECT_EQ(newton.err, warning);
+    EXPECT_NE(newton.out.find("\n2,2,"), std::string::npos);
+
+    const CliResult gauss = Run({"solve", net, "--method", "gauss", "--iterations", "2"});
+    EXPECT_EQ(gauss.status, 0);
+    EXPECT_EQ(gauss.err, "");
+}
+
+TEST_F(CliTest, ArithmeticFaultExitsThreeAndWritesNothing) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][1] = "0"; // |Y22| = 0: Gauss-Seidel divides by it
+    const std::string net = Network(cells);
+    const std::string file = (dir_ / "fault.csv").string();
+    const CliResult r = Run({"solve", net, "--method", "gauss", "--output", file});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(r.err == "Nodewise: division by zero\n" || r.err == "Nodewise: invalid operation\n")
+        << r.err;
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(CliTest, InversionFailuresAreReportedAndTheRunGoesOn) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][0] = ""; // node 2 cut off: the Jacobian is singular at the start
+    const CliResult r = Run({"solve", Network(cells), "--method", "newton", "--iterations", "3"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Errore: Impossibile invertire la Matrice.\n"
+                     "Errore: Impossibile invertire la Matrice.\n"
+                     "Errore: Impossibile invertire la Matrice.\n");
+    EXPECT_NE(r.out.find("\n3,2,1.00000000000000,0.000000000\n"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, UnwritableOutputIsReported) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    const CliResult r = Run(
+        {"solve", net, "--method", "gauss", "--output", (dir_ / "missing" / "out.csv").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("Errore: Errore salvataggio in .csv\n", 0), 0u) << r.err;
+}
+
 TEST_F(CliTest, MalformedFilesNeverCrash) {
     const std::string path = (dir_ / "junk.nwd").string();
     std::string junk;
