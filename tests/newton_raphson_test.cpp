@@ -62,6 +62,26 @@ TEST_F(NewtonRaphson, JacobianElementsAreThePartialDerivativesOfTheInjections) {
     }
 }
 
+TEST_F(NewtonRaphson, JacobianHoldsExactlyTheElementRoutinesValues) {
+    Load(ExampleNetwork("stagg-5bus-pd-qe.nwd"), "1");
+    IterNewton = 0;
+    for (int i = 0; i < NodeCount; ++i) {
+        EHistoryNewton[i][0] = 1.0 - 0.01 * i;
+        dHistoryNewton[i][0] = -0.02 * i;
+    }
+    NewtonJacobian();
+    for (int r = 0; r < UnknownCount; ++r) {
+        const int i = EquationNodes[r];
+        for (int c = 0; c < UnknownCount; ++c) {
+            const int j = UnknownNodes[c];
+            const double expected = r < PEquationCount
+                                        ? (c < EUnknownCount ? dPdE(i, j) : dPdd(i, j))
+                                        : (c < EUnknownCount ? dQdE(i, j) : dQdd(i, j));
+            EXPECT_TRUE(testing::SameBits(Jacobian[r][c], expected)) << r << "," << c;
+        }
+    }
+}
+
 TEST_F(NewtonRaphson, SingularJacobianIsReportedInEveryIteration) {
     // node 2 is a load with no connection at all
     CellTexts cells = TwoNodeNetwork();

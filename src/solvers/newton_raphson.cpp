@@ -60,71 +60,36 @@ double Cosine(double x) {
 }
 
 // The trigonometric terms of one iteration, each computed once: cos and sin of a_im for every
-// pair of nodes and of th_ii for every node, and the sums S_c, S_s without the own term. The
-// values are those the element routines compute one by one, bit for bit.
+// pair of nodes and of th_ii for every node. The mismatches and the Jacobian are formed from
+// them with the very operations of the element routines, so the values are the same bit for
+// bit; the flags are read once per vector or matrix. When a fault shows, the vector or matrix
+// is formed again by the element routines with every store checked, so that the run stops
+// exactly where those would stop.
 struct PowerTerms {
     double cosA[MaxNodes][MaxNodes];
     double sinA[MaxNodes][MaxNodes];
     double cosTh[MaxNodes];
     double sinTh[MaxNodes];
-    double Sc[MaxNodes];
-    double Ss[MaxNodes];
 };
 
 PowerTerms terms;
 
-void LoadTrigTerms(int N) {
+void LoadTerms(int N) {
     for (int i = 0; i < N; ++i) {
         for (int m = 0; m < N; ++m) {
             const double a = Angle(i, m);
             terms.cosA[i][m] = std::cos(a);
             terms.sinA[i][m] = std::sin(a);
         }
-    }
-}
-
-void LoadJacobianTerms(int N) {
-    LoadTrigTerms(N);
-    for (int i = 0; i < N; ++i) {
         terms.cosTh[i] = std::cos(YAng[i][i]);
         terms.sinTh[i] = std::sin(YAng[i][i]);
-        double sc = 0.0;
-        double ss = 0.0;
-        for (int m = 0; m < N; ++m) {
-            if (m != i) {
-                const double yE = YMag[i][m] * E(m);
-                sc = sc + yE * terms.cosA[i][m];
-                ss = ss + yE * terms.sinA[i][m];
-            }
-        }
-        terms.Sc[i] = sc;
-        terms.Ss[i] = ss;
     }
 }
 
-double FastdPdE(int i, int j) {
-    if (j != i) {
-        return E(i) * YMag[i][j] * terms.cosA[i][j];
-    }
-    return terms.Sc[i] + 2.0 * YMag[i][i] * E(i) * terms.cosTh[i];
-}
-double FastdPdd(int i, int j) {
-    if (j != i) {
-        return E(i) * E(j) * YMag[i][j] * terms.sinA[i][j];
-    }
-    return -E(i) * terms.Ss[i];
-}
-double FastdQdE(int i, int j) {
-    if (j != i) {
-        return E(i) * YMag[i][j] * terms.sinA[i][j];
-    }
-    return terms.Ss[i] - 2.0 * YMag[i][i] * E(i) * terms.sinTh[i];
-}
-double FastdQdd(int i, int j) {
-    if (j != i) {
-        return -E(i) * E(j) * YMag[i][j] * terms.cosA[i][j];
-    }
-    return E(i) * terms.Sc[i];
+// True when nothing computed since the flags were last cleared raised a fault.
+bool NoFault(const void* results) {
+    asm volatile("" : : "r"(results) : "memory");
+    return PendingArithmeticFault() == nullptr;
 }
 
 } // namespace
@@ -157,12 +122,14 @@ double dQdd(int i, int j) {
     return E(i) * PowerSum<Cosine>(i, false);
 }
 
-// Given minus calculated: P rows 0..nP-1, then Q rows nP..n-1.
-void NewtonMismatch() {
+namespace {
+
+// Given minus calculated: P rows 0..nP-1, then Q rows nP..n-1; the terms already loaded.
+void MismatchFromTerms() {
     const int N = ActiveNodeCount();
     const int n = SystemOrder();
     const int nP = PRows();
-    LoadTrigTerms(N);
+    double mismatch[MaxOrder];
     for (int r = 0; r < n; ++r) {
         const int i = EquationNodes[r];
         const double(&trig)[MaxNodes] = r < nP ? terms.cosA[i] : terms.sinA[i];
@@ -170,31 +137,105 @@ void NewtonMismatch() {
         for (int m = 0; m < N; ++m) {
             s = s + YMag[i][m] * E(m) * trig[m];
         }
-        const double given = r < nP ? PData[i] : QData[i];
-        MismatchNewton[r] = Checked(given - E(i) * s);
+        mismatch[r] = (r < nP ? PData[i] : QData[i]) - E(i) * s;
+    }
+    if (NoFault(mismatch)) {
+        for (int r = 0; r < n; ++r) {
+            MismatchNewton[r] = mismatch[r];
+        }
+        return;
+    }
+    ClearArithmeticFlags();
+    for (int r = 0; r < nP; ++r) {
+        const int i = EquationNodes[r];
+        MismatchNewton[r] = Checked(PData[i] - E(i) * PowerSum<Cosine>(i, true));
+    }
+    for (int r = nP; r < n; ++r) {
+        const int i = EquationNodes[r];
+        MismatchNewton[r] = Checked(QData[i] - E(i) * PowerSum<Sine>(i, true));
     }
 }
 
 // Rows: P equations, then Q equations; columns: E unknowns 0..nE-1, then d unknowns nE..n-1.
-void NewtonJacobian() {
-    LoadJacobianTerms(ActiveNodeCount());
+// The terms already loaded.
+void JacobianFromTerms() {
+    const int N = ActiveNodeCount();
     const int n = SystemOrder();
     const int nP = PRows();
     const int nE = EColumns();
+
+    // S_c and S_s of every node, m = 0..N-1 skipping i
+    double Sc[MaxNodes];
+    double Ss[MaxNodes];
+    for (int i = 0; i < N; ++i) {
+        double sc = 0.0;
+        double ss = 0.0;
+        for (int m = 0; m < N; ++m) {
+            if (m != i) {
+                const double yE = YMag[i][m] * E(m);
+                sc = sc + yE * terms.cosA[i][m];
+                ss = ss + yE * terms.sinA[i][m];
+            }
+        }
+        Sc[i] = sc;
+        Ss[i] = ss;
+    }
+
+    double J[MaxOrder][MaxOrder];
     for (int r = 0; r < n; ++r) {
         const int i = EquationNodes[r];
-        double* row = Jacobian[r];
+        const double Ei = E(i);
+        for (int c = 0; c < n; ++c) {
+            const int j = UnknownNodes[c];
+            double element;
+            if (r < nP && c < nE) { // dP/dE
+                element = j != i ? Ei * YMag[i][j] * terms.cosA[i][j]
+                                 : Sc[i] + 2.0 * YMag[i][i] * Ei * terms.cosTh[i];
+            } else if (r < nP) { // dP/dd
+                element = j != i ? Ei * E(j) * YMag[i][j] * terms.sinA[i][j] : -Ei * Ss[i];
+            } else if (c < nE) { // dQ/dE
+                element = j != i ? Ei * YMag[i][j] * terms.sinA[i][j]
+                                 : Ss[i] - 2.0 * YMag[i][i] * Ei * terms.sinTh[i];
+            } else { // dQ/dd
+                element = j != i ? -Ei * E(j) * YMag[i][j] * terms.cosA[i][j] : Ei * Sc[i];
+            }
+            J[r][c] = element;
+        }
+    }
+    if (NoFault(J)) {
+        for (int r = 0; r < n; ++r) {
+            for (int c = 0; c < n; ++c) {
+                Jacobian[r][c] = J[r][c];
+            }
+        }
+        return;
+    }
+    ClearArithmeticFlags();
+    for (int r = 0; r < n; ++r) {
+        const int i = EquationNodes[r];
         for (int c = 0; c < n; ++c) {
             const int j = UnknownNodes[c];
             double element;
             if (r < nP) {
-                element = c < nE ? FastdPdE(i, j) : FastdPdd(i, j);
+                element = c < nE ? dPdE(i, j) : dPdd(i, j);
             } else {
-                element = c < nE ? FastdQdE(i, j) : FastdQdd(i, j);
+                element = c < nE ? dQdE(i, j) : dQdd(i, j);
             }
-            row[c] = Checked(element);
+            Jacobian[r][c] = Checked(element);
         }
     }
+}
+
+} // namespace
+
+void NewtonMismatch() {
+    LoadTerms(ActiveNodeCount());
+    MismatchFromTerms();
+}
+
+void NewtonJacobian() {
+    LoadTerms(ActiveNodeCount());
+    JacobianFromTerms();
 }
 
 void NewtonInvert() {
@@ -235,8 +276,10 @@ void NewtonIterate() {
         Port().setStatusPanel(1, std::to_string(k + 1));
         ClearArithmeticFlags();
 
-        NewtonMismatch();
-        NewtonJacobian();
+        // NewtonMismatch and NewtonJacobian, sharing one set of trigonometric terms
+        LoadTerms(N);
+        MismatchFromTerms();
+        JacobianFromTerms();
         NewtonInvert();
         NewtonCorrection();
 
