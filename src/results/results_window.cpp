@@ -130,7 +130,11 @@ void ResetResults(TfrmDataOut* window) {
 
 TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
     setFixedSize(350, 400);
+    // The default font of 8 points, in the family nearest to the original's "MS Sans Serif":
+    // with it the 15-digit numbers fit their 120-pixel columns.
     QFont smaller = font();
+    smaller.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                         QStringLiteral("DejaVu Sans")});
     smaller.setPointSize(8);
     setFont(smaller);
 
