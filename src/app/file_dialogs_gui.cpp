@@ -19,8 +19,7 @@ QStringList NameFilters(const QString& filter) {
 
 class QtFileDialogs final : public FileDialogs {
 public:
-    QString getOpenFileName(QWidget* parent, const QString& title,
-                            const QString& filter) override {
+    QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override {
         QFileDialog dialog(parent, title);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile); // a missing file is reported by the reader
@@ -59,7 +58,9 @@ FileDialogs* currentDialogs = &qtDialogs;
 
 } // namespace
 
-FileDialogs& Dialogs() { return *currentDialogs; }
+FileDialogs& Dialogs() {
+    return *currentDialogs;
+}
 
 FileDialogs* SetFileDialogs(FileDialogs* dialogs) {
     FileDialogs* previous = currentDialogs;
