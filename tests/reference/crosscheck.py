@@ -281,6 +281,102 @@ def stress(rng):
     return to_bytes(cells), "stress"
 
 
+def network(adm, data):
+    """File bytes from {(row, col): text} (1-based, row <= col) and {node: (E, d, P, Q)}."""
+    cells = empty_cells()
+    for (r, c), text in adm.items():
+        cells[adm_index(c - 1, r - 1)] = text
+    for node, values in data.items():
+        for col, text in enumerate(values):
+            cells[data_index(col, node - 1)] = text
+    return to_bytes(cells)
+
+
+SLACK = ("1", "0", "", "")
+LOAD = ("", "", "-0,5", "-0,2")
+TWO = {(1, 1): "1-5j", (1, 2): "-1+5j", (2, 2): "1-5j"}
+
+
+def probes():
+    """Hand-made networks at the edges of the rules: (name, file bytes, iteration texts)."""
+    yield "two-node", network(TWO, {1: SLACK, 2: LOAD}), ["3", "1", "999"]
+    yield "zero-diagonal-pq", network({**TWO, (2, 2): "0"}, {1: SLACK, 2: LOAD}), ["2"]
+    yield "zero-diagonal-pe", network({**TWO, (2, 2): "abc"}, {1: SLACK, 2: ("1", "", "0,3", "")}), ["2"]
+    yield "zero-diagonal-pd", network({**TWO, (2, 2): " "}, {1: SLACK, 2: ("", "5", "0,3", "")}), ["2"]
+    yield "zero-diagonal-qe", network({**TWO, (2, 2): "0j"}, {1: SLACK, 2: ("1", "", "", "0,1")}), ["2"]
+    yield "zero-e-pe", network(TWO, {1: SLACK, 2: ("0", "", "0,3", "")}), ["2"]
+    yield "zero-e-pe-no-load", network(TWO, {1: SLACK, 2: ("0", "", "0", "")}), ["2"]
+    yield "negative-zero-e", network(TWO, {1: ("-0", "-0", "", ""), 2: LOAD}), ["2"]
+    yield "zero-e-slack", network(TWO, {1: ("0", "0", "", ""), 2: LOAD}), ["2"]
+    yield "only-slack", network({(1, 1): "1-5j"}, {1: SLACK}), ["3"]
+    yield "slack-and-pe", network(TWO, {1: SLACK, 2: ("1,02", "", "0,3", "")}), ["3"]
+    yield "slack-and-qd", network(TWO, {1: SLACK, 2: ("", "3", "", "0,1")}), ["3"]
+    yield "pd-without-qe", network(TWO, {1: SLACK, 2: ("", "3", "0,2", "")}), ["3"]
+    yield "isolated-pq", network({(1, 1): "1-5j", (2, 2): "1-5j"}, {1: SLACK, 2: LOAD}), ["3"]
+    yield "isolated-pe", network({(1, 1): "1-5j", (2, 2): "1-5j"}, {1: SLACK, 2: ("1", "", "0,3", "")}), ["3"]
+    yield "pure-real", network({(1, 1): "1", (1, 2): "-1", (2, 2): "1"}, {1: SLACK, 2: LOAD}), ["4"]
+    yield "pure-imaginary", network({(1, 1): "-5j", (1, 2): "5j", (2, 2): "-5j"}, {1: SLACK, 2: LOAD}), ["4"]
+    yield "no-slack", network(TWO, {1: LOAD, 2: LOAD}), ["3", "60"]
+    yield "diverging", network(TWO, {1: SLACK, 2: ("", "", "-40", "-20")}), ["50", "400"]
+    yield "huge-admittance", network({**TWO, (1, 2): "1" + "0" * 200}, {1: SLACK, 2: LOAD}), ["2"]
+    yield "huge-imaginary", network({**TWO, (1, 2): "1-1" + "0" * 200 + "j"}, {1: SLACK, 2: LOAD}), ["2"]
+    yield "overflowing-digits", network({**TWO, (1, 2): "9" * 400}, {1: SLACK, 2: LOAD}), ["2"]
+    yield "overflowing-data", network(TWO, {1: SLACK, 2: ("", "", "9" * 400, "0")}), ["2"]
+    yield "huge-data", network(TWO, {1: SLACK, 2: ("", "", "1" + "0" * 300, "0")}), ["2"]
+    yield "huge-phase", network(TWO, {1: ("1", "1" + "0" * 307, "", ""), 2: LOAD}), ["2"]
+    yield "tiny-admittance", network({**TWO, (1, 2): "0," + "0" * 320 + "1"}, {1: SLACK, 2: LOAD}), ["2"]
+    yield "tiny-diagonal", network({**TWO, (2, 2): "0," + "0" * 320 + "1"}, {1: SLACK, 2: LOAD}), ["2"]
+    yield "tiny-e", network(TWO, {1: SLACK, 2: ("0," + "0" * 320 + "1", "", "0,3", "")}), ["2"]
+    yield "singular-stott", network({(1, 1): "1-5j", (1, 2): "-1+5j", (2, 2): "1", (2, 3): "1", (3, 3): "1-5j"},
+                                    {1: SLACK, 2: LOAD, 3: LOAD}), ["3"]
+    three = {(1, 1): "1", (1, 2): "1", (1, 3): "0", (2, 2): "1", (2, 3): "1", (3, 3): "1"}
+    yield "fixed-row-order", network({(1, 1): "1-5j", **{(r + 1, c + 1): t for (r, c), t in three.items()}},
+                                     {1: SLACK, 2: LOAD, 3: LOAD, 4: LOAD}), ["3"]
+    yield "ties", network({(1, 1): "-2j", (1, 2): "2j", (2, 2): "-2j", (2, 3): "2j", (3, 3): "-2j"},
+                          {1: SLACK, 2: LOAD, 3: LOAD}), ["3"]
+    yield "empty-grid", b"\n" * 56, ["5"]
+    yield "empty-file", b"", ["5"]
+    yield "no-final-newline", network(TWO, {1: SLACK, 2: LOAD})[:-1], ["2"]
+    yield "cr-before-eof", network(TWO, {1: SLACK, 2: ("", "", "-0,5", "-0,2")}).rstrip(b"\n") + b"\r", ["2"]
+    tail = network(TWO, {1: SLACK, 2: ("", "", "-0,5", "-0,2")})
+    yield "cr-cr-lf", tail.replace(b"-0,2\n", b"-0,2\r\r\n"), ["2"]
+    yield "lone-cr-lines", tail.replace(b"\n", b"\r"), ["2"]
+    yield "nul-in-cell", tail.replace(b"-0,5", b"-0\x00,5"), ["2"]
+    yield "seven-nodes", network({**{(i, i): "2-10j" for i in range(1, 8)},
+                                  **{(i, i + 1): "-1+5j" for i in range(1, 7)}},
+                                 {1: SLACK, 2: LOAD, 3: ("1", "", "0,3", ""), 4: ("", "2", "0,1", ""),
+                                  5: ("1", "", "", "0,1"), 6: ("", "1", "", "-0,1"), 7: LOAD}), ["5", "999"]
+    for text in ITERATION_TEXTS:
+        yield "iterations-%r" % text, network(TWO, {1: SLACK, 2: LOAD}), [text]
+
+
+def random_decimal(rng):
+    """A decimal text of any magnitude, with rounding ties and boundaries of the 15-digit format."""
+    r = rng.random()
+    if r < 0.2:
+        return rng.choice(["0,0001", "0,00009999999999999995", "0,000099999999999999949", "999999999999999,5",
+                           "999999999999999,4", "1000000000000000", "99999999999999,95", "0,1", "0,3",
+                           "123456789012345678", "1,00000000000000050", "0,000012345", "-0,00001234",
+                           "2,5", "0,00000000000000000001", "9,999999999999995", "0,5", "-0"])
+    digits = "".join(rng.choice("0123456789") for _ in range(rng.randint(1, 22)))
+    point = rng.randint(0, len(digits))
+    text = "0" * rng.randint(0, 20) + digits[:point] + rng.choice([",", "."]) + digits[point:]
+    return rng.choice(["", "-", "+"]) + text
+
+
+def formats(rng):
+    """Summary of many magnitudes: every given quantity a random decimal text."""
+    n = rng.randint(1, 7)
+    cells = empty_cells()
+    for i in range(n):
+        cells[adm_index(i, i)] = "1-5j"
+        t = rng.randrange(6)
+        cols = [(0, 1), (2, 3), (2, 0), (2, 1), (3, 0), (3, 1)][t]
+        for col in cols:
+            cells[data_index(col, i)] = random_decimal(rng)
+    return to_bytes(cells), "formats"
+
+
 def iteration_text(rng):
     r = rng.random()
     if r < 0.55:
@@ -292,15 +388,33 @@ def iteration_text(rng):
     return rng.choice(ITERATION_TEXTS)
 
 
+def output_of(argv):
+    return argv[argv.index("--output") + 1] if "--output" in argv else None
+
+
 def run_cli(cli, argv):
+    """(stdout, stderr, status, bytes of the --output file or None)."""
+    output = output_of(argv)
+    if output and os.path.exists(output):
+        os.remove(output)
     p = subprocess.run([cli] + argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
-    return p.stdout, p.stderr, p.returncode
+    written = None
+    if output and os.path.exists(output):
+        with open(output, "rb") as f:
+            written = f.read()
+    return p.stdout, p.stderr, p.returncode, written
 
 
 def run_ref(argv):
+    output = output_of(argv)
+    if output:
+        i = argv.index("--output")
+        argv = argv[:i] + argv[i + 2:]
     out, errs, status = ref.run(argv)
     err = b"".join(e.encode("utf-8", "surrogateescape") + b"\n" for e in errs)
-    return out, err, status
+    if output:
+        return b"", err, status, (out if status == 0 else None)
+    return out, err, status, None
 
 
 def first_difference(a, b):
@@ -321,6 +435,8 @@ def generate(rng, index):
         return to_bytes(odd(rng)), "odd"
     if r < 0.8:
         return stress(rng)
+    if r < 0.85:
+        return formats(rng)
     return malformed(rng)
 
 
@@ -339,10 +455,14 @@ def main():
     shown = 0
     outcomes = {}
     start = time.time()
+    cases = [(name, data, it) for name, data, its in probes() for it in its]
     with tempfile.TemporaryDirectory() as tmp:
-        for index in range(args.cases):
-            data, kind = generate(rng, index)
-            iters = iteration_text(rng) if rng.random() < 0.97 else None
+        for index in range(len(cases) + args.cases):
+            if index < len(cases):
+                kind, data, iters = cases[index]
+            else:
+                data, kind = generate(rng, index)
+                iters = iteration_text(rng) if rng.random() < 0.97 else None
             path = os.path.join(tmp, "case%04d.nwd" % index)
             with open(path, "wb") as f:
                 f.write(data)
@@ -350,6 +470,8 @@ def main():
                 argv = [command[0], path] + command[1:]
                 if iters is not None:
                     argv += ["--iterations", iters]
+                if command[0] == "solve" and index % 5 == 4:
+                    argv += ["--output", os.path.join(tmp, "export.out")]
                 got = run_cli(cli, argv)
                 want = run_ref(argv)
                 key = (want[2], want[1].split(b"\n")[-2][:40] if want[1] else b"")
@@ -367,7 +489,12 @@ def main():
                     print("MISMATCH case%04d (%s) %s" % (index, kind, " ".join(argv[:1] + argv[2:])))
                     if got[2] != want[2]:
                         print("  exit status: program %d, reference %d" % (got[2], want[2]))
-                    for name, g, w in (("stdout", got[0], want[0]), ("stderr", got[1], want[1])):
+                    if got[3] != want[3]:
+                        print("  --output file: program %s, reference %s"
+                              % ("absent" if got[3] is None else "%d bytes" % len(got[3]),
+                                 "absent" if want[3] is None else "%d bytes" % len(want[3])))
+                    for name, g, w in (("stdout", got[0], want[0]), ("stderr", got[1], want[1]),
+                                       ("--output file", got[3] or b"", want[3] or b"")):
                         diff = first_difference(g, w)
                         if diff:
                             line, g_line, w_line = diff
