@@ -5,9 +5,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
-namespace {
+namespace nodewise {
 
-// The program's picture: three nodes of a network joined by lines.
 QPixmap NetworkPicture() {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
@@ -26,7 +25,7 @@ QPixmap NetworkPicture() {
     return pixmap;
 }
 
-} // namespace
+} // namespace nodewise
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Informazioni su questo programmino"));
@@ -35,7 +34,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     move(331, 233);
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(NetworkPicture());
+    icon->setPixmap(nodewise::NetworkPicture());
     icon->setGeometry(8, 8, 32, 32);
 
     auto* title = new QLabel(QStringLiteral("Calcoli di Loadflow--versione 1.1 testing"), this);
