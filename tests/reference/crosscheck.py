@@ -327,6 +327,17 @@ def probes():
     yield "tiny-admittance", network({**TWO, (1, 2): "0," + "0" * 320 + "1"}, {1: SLACK, 2: LOAD}), ["2"]
     yield "tiny-diagonal", network({**TWO, (2, 2): "0," + "0" * 320 + "1"}, {1: SLACK, 2: LOAD}), ["2"]
     yield "tiny-e", network(TWO, {1: SLACK, 2: ("0," + "0" * 320 + "1", "", "0,3", "")}), ["2"]
+    # two faults within one stored value: the first one raised is the one reported
+    yield "qe-zero-e-real-diagonal", network({(1, 1): "2-5j", (1, 2): "-1+5j", (2, 2): "2"},
+                                             {1: SLACK, 2: ("0", "", "", "0,3")}), ["2"]
+    big = "1" + "0" * 300
+    yield "overflow-then-invalid", network({(1, 1): "1-5j", (1, 3): "-1" + "0" * 10, (2, 2): "1-5j",
+                                            (2, 3): "1" + "0" * 10, (3, 3): "1-5j"},
+                                           {1: (big, "0", "", ""), 2: (big, "0", "", ""), 3: LOAD}), ["2"]
+    yield "overflow-then-division", network({(1, 1): "1-5j", (1, 2): "-1" + "0" * 10 + "+5j", (2, 2): "1-5j",
+                                             (2, 3): "-1+5j", (3, 3): "1-5j"},
+                                            {1: (big, "0", "", ""), 2: ("0", "", "", "0,3"),
+                                             3: ("", "2", "0,1", "")}), ["2"]
     yield "singular-stott", network({(1, 1): "1-5j", (1, 2): "-1+5j", (2, 2): "1", (2, 3): "1", (3, 3): "1-5j"},
                                     {1: SLACK, 2: LOAD, 3: LOAD}), ["3"]
     three = {(1, 1): "1", (1, 2): "1", (1, 3): "0", (2, 2): "1", (2, 3): "1", (3, 3): "1"}
