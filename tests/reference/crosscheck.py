@@ -357,6 +357,10 @@ def probes():
                                   **{(i, i + 1): "-1+5j" for i in range(1, 7)}},
                                  {1: SLACK, 2: LOAD, 3: ("1", "", "0,3", ""), 4: ("", "2", "0,1", ""),
                                   5: ("1", "", "", "0,1"), 6: ("", "1", "", "-0,1"), 7: LOAD}), ["5", "999"]
+    yield "first-diagonal-empty", network({(1, 2): "-1+5j", (2, 2): "1-5j"}, {1: SLACK, 2: LOAD}), ["2"]
+    yield "no-nodes-but-data", network({}, {1: SLACK}), ["2"]
+    yield "missing-file", None, ["2"]
+    yield "unwritable-output", network(TWO, {1: SLACK, 2: LOAD}), ["2"]
     for text in ITERATION_TEXTS:
         yield "iterations-%r" % text, network(TWO, {1: SLACK, 2: LOAD}), [text]
 
@@ -418,14 +422,15 @@ def run_cli(cli, argv):
 
 def run_ref(argv):
     output = output_of(argv)
-    if output:
-        i = argv.index("--output")
-        argv = argv[:i] + argv[i + 2:]
+    if output and os.path.exists(output):
+        os.remove(output)
     out, errs, status = ref.run(argv)
     err = b"".join(e.encode("utf-8", "surrogateescape") + b"\n" for e in errs)
-    if output:
-        return b"", err, status, (out if status == 0 else None)
-    return out, err, status, None
+    written = None
+    if output and os.path.exists(output):
+        with open(output, "rb") as f:
+            written = f.read()
+    return out, err, status, written
 
 
 def first_difference(a, b):
@@ -475,13 +480,16 @@ def main():
                 data, kind = generate(rng, index)
                 iters = iteration_text(rng) if rng.random() < 0.97 else None
             path = os.path.join(tmp, "case%04d.nwd" % index)
-            with open(path, "wb") as f:
-                f.write(data)
+            if data is not None:
+                with open(path, "wb") as f:
+                    f.write(data)
             for command in COMMANDS:
                 argv = [command[0], path] + command[1:]
                 if iters is not None:
                     argv += ["--iterations", iters]
-                if command[0] == "solve" and index % 5 == 4:
+                if command[0] == "solve" and kind == "unwritable-output":
+                    argv += ["--output", os.path.join(tmp, "no-such-folder", "export.out")]
+                elif command[0] == "solve" and index % 5 == 4:
                     argv += ["--output", os.path.join(tmp, "export.out")]
                 got = run_cli(cli, argv)
                 want = run_ref(argv)
@@ -491,7 +499,7 @@ def main():
                     passed += 1
                     continue
                 failed += 1
-                if args.keep:
+                if args.keep and data is not None:
                     os.makedirs(args.keep, exist_ok=True)
                     with open(os.path.join(args.keep, "case%04d.nwd" % index), "wb") as f:
                         f.write(data)

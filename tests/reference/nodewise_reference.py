@@ -767,7 +767,32 @@ def run(argv):
     except ArithmeticFault as f:
         return b"", [message_line(*m) for m in messages] + ["Nodewise: " + f.kind], 3
     errors = [message_line(*m) for m in messages]
-    return export(title, E, d, net.N, net.K, fmt), errors, 0
+    contents = export(title, E, d, net.N, net.K, fmt)
+    output = opts.get("--output")
+    if output is not None:
+        try:
+            write_atomically(output, contents)
+        except OSError:
+            return b"", errors + [message_line("Errore", "Errore salvataggio in ." + fmt)], 1
+        return b"", errors, 0
+    return contents, errors, 0
+
+
+def write_atomically(path, contents):
+    """Writes beside the target and renames, so a failed save leaves an earlier file as it was."""
+    import os
+    import tempfile
+
+    folder = os.path.dirname(os.path.abspath(path))
+    fd, temp = tempfile.mkstemp(dir=folder, prefix=".nodewise-")
+    try:
+        with os.fdopen(fd, "wb") as f:
+            f.write(contents)
+        os.replace(temp, path)
+    except OSError:
+        if os.path.exists(temp):
+            os.remove(temp)
+        raise
 
 
 def main():
