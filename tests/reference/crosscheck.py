@@ -463,6 +463,7 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--keep", default=None)
     ap.add_argument("--show", type=int, default=10)
+    ap.add_argument("--files", nargs="*", default=[], help="also check these network files (iterations 1, 5, 20, 999)")
     ap.add_argument("--outcomes", action="store_true", help="list how often each exit status and last message occurred")
     args = ap.parse_args()
     cli = os.path.abspath(args.cli)
@@ -472,6 +473,10 @@ def main():
     outcomes = {}
     start = time.time()
     cases = [(name, data, it) for name, data, its in probes() for it in its]
+    for name in args.files:
+        with open(name, "rb") as f:
+            data = f.read()
+        cases += [(os.path.basename(name), data, it) for it in ("1", "5", "20", "999")]
     with tempfile.TemporaryDirectory() as tmp:
         for index in range(len(cases) + args.cases):
             if index < len(cases):
