@@ -117,8 +117,7 @@ TEST_F(CliTest, UsageAndFileErrorsExitOne) {
 
     const CliResult missing = Run({"summary", (dir_ / "missing.nwd").string()});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err.rfind("Errore: Impossibile portare a termine la lettura.\n", 0), 0u)
-        << missing.err;
+    EXPECT_EQ(missing.err, "Errore: Impossibile portare a termine la lettura.\n");
     EXPECT_EQ(Run({"summary", dir_.string()}).status, 1);
 }
 
@@ -196,7 +195,7 @@ TEST_F(CliTest, UnwritableOutputIsReported) {
     const CliResult r = Run(
         {"solve", net, "--method", "gauss", "--output", (dir_ / "missing" / "out.csv").string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.rfind("Errore: Errore salvataggio in .csv\n", 0), 0u) << r.err;
+    EXPECT_EQ(r.err, "Errore: Errore salvataggio in .csv\n");
 }
 
 TEST_F(CliTest, MalformedFilesNeverCrash) {

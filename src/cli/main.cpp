@@ -172,11 +172,9 @@ int Solve(const Options& options) {
         FormatResults(options.format, info.caption, *info.EHistory, *info.dHistory,
                       LastHistoryEntry(), ActiveNodeCount());
     if (options.output) {
-        std::string reason;
-        if (!WriteFileAtomically(*options.output, contents, &reason)) {
+        if (!WriteFileAtomically(*options.output, contents)) {
             Port().showMessage(ExportErrorText(options.format), ExportErrorCaption,
                                MessageIcon::Exclamation);
-            std::cerr << "nodewise-cli: " << reason << '\n';
             return ExitUsageOrFile;
         }
         return ExitDone;
@@ -192,10 +190,8 @@ int Solve(const Options& options) {
 
 int Run(const Options& options) {
     CellTexts cells;
-    std::string reason;
-    if (!ReadNetworkFile(options.network, cells, &reason)) {
+    if (!ReadNetworkFile(options.network, cells)) {
         Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
-        std::cerr << "nodewise-cli: " << reason << '\n';
         return ExitUsageOrFile;
     }
     SolverMatrices matrices;
