@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-          locales fonts-dejavu-core fonts-liberation)
+          locales fonts-dejavu-core fonts-liberation python3)
 
 missing=()
 for p in "${packages[@]}"; do
