@@ -103,5 +103,28 @@ TEST_F(GaussSeidel, IsolatedUnloadedNodeIsAnInvalidOperation) {
     EXPECT_EQ(testing::FaultOf(GaussIterate), "invalid operation");
 }
 
+TEST_F(GaussSeidel, TheFirstFaultingOperationNamesTheFault) {
+    // QE node with E = 0 on a real diagonal: C divides 0 by 0 before R divides -0.3 by 0
+    CellTexts cells;
+    cells.Admittance[0][0] = "2-5j";
+    cells.Admittance[1][0] = "-1+5j";
+    cells.Admittance[1][1] = "2";
+    cells.Data[0][0] = "1";
+    cells.Data[1][0] = "10";
+    cells.Data[0][1] = "0";
+    cells.Data[3][1] = "0,3";
+    Load(cells, "2");
+    EHistoryGauss[1][1] = -42.0;
+    dHistoryGauss[1][1] = -42.0;
+    EXPECT_EQ(testing::FaultOf(GaussIterate), "invalid operation");
+    // node 1 copied forward, P2 computed; node 2 stopped before either of its entries
+    EXPECT_EQ(EHistoryGauss[0][1], 1.0);
+    EXPECT_EQ(dHistoryGauss[0][1], 10 * DegreesToRadians);
+    EXPECT_EQ(PData[1], 0.0);
+    EXPECT_EQ(EHistoryGauss[1][1], -42.0);
+    EXPECT_EQ(dHistoryGauss[1][1], -42.0);
+    EXPECT_EQ(recorder.panelUpdates[1], 1);
+}
+
 } // namespace
 } // namespace nodewise

@@ -201,6 +201,28 @@ TEST_P(EveryMethod, CountsTooLargeForTheRowsNeverWritePastTheirEnd) {
     }
 }
 
+TEST_P(EveryMethod, AFaultIsNamedAfterTheFirstOperationThatRaisedIt) {
+    // Two nodes at 1e300 tied to a load by -1e10 and +1e10: the power sum of the load overflows
+    // to -inf, then adding +inf is invalid. Every method stops in its first iteration.
+    const std::string big = "1" + std::string(300, '0');
+    CellTexts cells;
+    cells.Admittance[0][0] = "1-5j";
+    cells.Admittance[2][0] = "-10000000000";
+    cells.Admittance[1][1] = "1-5j";
+    cells.Admittance[2][1] = "10000000000";
+    cells.Admittance[2][2] = "1-5j";
+    for (int node : {0, 1}) {
+        cells.Data[0][node] = big;
+        cells.Data[1][node] = "0";
+    }
+    cells.Data[2][2] = "-0,5";
+    cells.Data[3][2] = "-0,2";
+    Load(cells, "2");
+    EXPECT_EQ(testing::FaultOf(info().iterate), "overflow");
+    EXPECT_EQ(recorder.panelUpdates[1], 1);
+    EXPECT_EQ(E(2, 0), 1.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod,
                          ::testing::Values(Method::Gauss, Method::Newton, Method::Stott),
                          MethodName);

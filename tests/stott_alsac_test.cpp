@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "solver_fixture.h"
 
 namespace nodewise {
@@ -70,6 +72,30 @@ TEST_F(StottAlsac, ZeroGivenMagnitudeIsADivisionByZero) {
     EXPECT_EQ(dHistoryStott[0][0], 5 * DegreesToRadians);
     EXPECT_EQ(dHistoryStott[2][1], -1 * DegreesToRadians);
     EXPECT_EQ(EHistoryStott[2][1], 1.0);
+}
+
+TEST_F(StottAlsac, OverflowBeforeTheDivisionByZeroIsAnOverflow) {
+    // node 2 QE with E = 0 tied to a slack at 1e300: the sum of its reactive mismatch overflows,
+    // then Q2 / E2 divides by zero, in the same value
+    const std::string big = "1" + std::string(300, '0');
+    CellTexts cells;
+    cells.Admittance[0][0] = "1-5j";
+    cells.Admittance[1][0] = "-10000000000+5j";
+    cells.Admittance[1][1] = "1-5j";
+    cells.Admittance[2][1] = "-1+5j";
+    cells.Admittance[2][2] = "1-5j";
+    cells.Data[0][0] = big;
+    cells.Data[1][0] = "0";
+    cells.Data[0][1] = "0";
+    cells.Data[3][1] = "0,3";
+    cells.Data[1][2] = "2";
+    cells.Data[2][2] = "0,1";
+    Load(cells, "2");
+    MismatchStott[1] = -42.0;
+    EXPECT_EQ(testing::FaultOf(StottIterate), "overflow");
+    EXPECT_EQ(MismatchStott[1], -42.0);
+    EXPECT_EQ(EHistoryStott[1][1], 0.0);
+    EXPECT_EQ(dHistoryStott[2][1], 2 * DegreesToRadians);
 }
 
 } // namespace

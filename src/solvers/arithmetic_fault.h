@@ -22,12 +22,18 @@ public:
     explicit ArithmeticFault(const std::string& what) : std::runtime_error(what) {}
 };
 
+inline constexpr const char* DivisionByZeroFault = "division by zero";
+inline constexpr const char* InvalidOperationFault = "invalid operation";
+inline constexpr const char* OverflowFault = "overflow";
+
 // Starts a guarded region: forgets every flag raised before it.
 inline void ClearArithmeticFlags() {
     std::feclearexcept(FE_ALL_EXCEPT);
 }
 
-// Which of the three faults has been raised since the flags were cleared, or nullptr.
+// Which of the three faults has been raised since the flags were cleared, or nullptr. When more
+// than one was, this names the first of division by zero, invalid operation, overflow, which
+// need not be the first raised: see trapping_double.h for naming the faulting operation.
 inline const char* PendingArithmeticFault() {
 #if defined(__SSE2__) && defined(__x86_64__)
     // Doubles are computed in SSE registers here; reading MXCSR is far cheaper than fetestexcept.
@@ -42,13 +48,13 @@ inline const char* PendingArithmeticFault() {
     const bool overflow = (raised & FE_OVERFLOW) != 0;
 #endif
     if (divide) {
-        return "division by zero";
+        return DivisionByZeroFault;
     }
     if (invalid) {
-        return "invalid operation";
+        return InvalidOperationFault;
     }
     if (overflow) {
-        return "overflow";
+        return OverflowFault;
     }
     return nullptr;
 }
@@ -61,7 +67,9 @@ inline void CheckArithmetic() {
 }
 
 // Returns v once it is known that computing it raised no fault. The empty asm keeps the
-// compiler from moving the computation of v past the reading of the flags.
+// compiler from moving the computation of v past the reading of the flags. The fault is named
+// exactly when v is a copy or the result of one operation; a value computed by a formula is
+// stored through Evaluate (trapping_double.h) instead.
 inline double Checked(double v) {
 #if defined(__GNUC__) && defined(__SSE2__)
     asm volatile("" : "+x"(v));

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "input/entry_syntax.h"
 #include "model/user_port.h"
 #include "solvers/arithmetic_fault.h"
+#include "solvers/trapping_double.h"
 
 namespace nodewise {
 namespace {
@@ -18,44 +18,97 @@ int NewestEntry(int i, int j, int k) {
     return j < i ? k + 1 : k;
 }
 
-// E_i^k times the sum over every node j of |Y_ij| E_j sin(d_i - d_j - th_ij) (sin) or of the
-// same with cos, with the newest values; the term j = i included.
-template <double (*Trig)(double)> double ComputedInjection(int i) {
+// E_i^k times the sum over every node j of |Y_ij| E_j sin(d_i - d_j - th_ij) (Sin) or of the
+// same with Cos, with the newest values; the term j = i included.
+template <class T, T (*Trig)(T)> T Injection(int i) {
     const int n = ActiveNodeCount();
     const int k = IterGauss;
-    const double Ei = EHistoryGauss[i][k];
-    const double di = dHistoryGauss[i][k];
-    double s = 0.0;
+    const T Ei = EHistoryGauss[i][k];
+    const T di = dHistoryGauss[i][k];
+    T s = 0.0;
     for (int j = 0; j < n; ++j) {
         const int t = NewestEntry(i, j, k);
-        s = s + YMag[i][j] * EHistoryGauss[j][t] * Trig(di - dHistoryGauss[j][t] - YAng[i][j]);
+        const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+        const T trig = Trig(di - dHistoryGauss[j][t] - YAng[i][j]);
+        s = s + yE * trig;
     }
     return Ei * s;
 }
 
-double Sine(double x) {
-    return std::sin(x);
-}
-double Cosine(double x) {
-    return std::cos(x);
+// |Y_ii| times the new complex voltage of node i, C + jR.
+template <class T> struct Voltage {
+    T C;
+    T R;
+};
+
+template <class T> Voltage<T> ScaledVoltage(int i) {
+    const int n = ActiveNodeCount();
+    const int k = IterGauss;
+    const T Ei = EHistoryGauss[i][k];
+    const T A = T(dHistoryGauss[i][k]) - YAng[i][i];
+    const T P = PData[i];
+    const T Q = QData[i];
+
+    // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
+    T Sc = 0.0;
+    for (int j = 0; j < n; ++j) {
+        if (j != i) {
+            const int t = NewestEntry(i, j, k);
+            const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+            const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+            Sc = Sc + yE * trig;
+        }
+    }
+    // cos A and sin A once for C and R: computing them again could raise nothing new
+    const T cosA = Cos(A);
+    const T PcosA = P * cosA;
+    const T sinA = Sin(A);
+    const T QsinA = Q * sinA;
+    const T C = (PcosA + QsinA) / Ei - Sc;
+
+    T Ss = 0.0;
+    for (int j = 0; j < n; ++j) {
+        if (j != i) {
+            const int t = NewestEntry(i, j, k);
+            const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+            const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+            Ss = Ss + yE * trig;
+        }
+    }
+    const T PsinA = P * sinA;
+    const T QcosA = Q * cosA;
+    const T R = (PsinA - QcosA) / Ei - Ss;
+
+    return {C, R};
 }
 
 void StoreComputedQ(int i) {
-    QData[i] = Checked(ComputedInjection<Sine>(i));
+    QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
 }
 void StoreComputedP(int i) {
-    PData[i] = Checked(ComputedInjection<Cosine>(i));
+    PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
 }
 
-// Entry k+1 of node i: the magnitude and phase of C + jR, or the present value kept. A fault
-// raised while C + jR was computed stops the rule before either entry is written.
-void StoreNewMagnitude(int i, Complex v) {
-    const int k = IterGauss;
-    EHistoryGauss[i][k + 1] = Checked(ComplexModulus(v.re, v.im) / YMag[i][i]);
+// C + jR of node i, once it is known that computing it raised no fault: a fault there stops
+// the rule before either entry is written.
+Voltage<double> NewVoltage(int i) {
+    return Evaluate([&](auto x) { return ScaledVoltage<decltype(x)>(i); });
 }
-void StoreNewPhase(int i, Complex v) {
+
+// Entry k+1 of node i: the magnitude and phase of C + jR, or the present value kept.
+void StoreNewMagnitude(int i, Voltage<double> v) {
     const int k = IterGauss;
-    dHistoryGauss[i][k + 1] = Checked(ComplexAngle(v.re, v.im));
+    EHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+        using T = decltype(x);
+        return PolarModulus(T(v.C), T(v.R)) / YMag[i][i];
+    });
+}
+void StoreNewPhase(int i, Voltage<double> v) {
+    const int k = IterGauss;
+    dHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+        using T = decltype(x);
+        return PolarAngle(T(v.C), T(v.R));
+    });
 }
 void KeepMagnitude(int i) {
     const int k = IterGauss;
@@ -69,35 +122,8 @@ void KeepPhase(int i) {
 } // namespace
 
 Complex GaussScaledVoltage(int i) {
-    const int n = ActiveNodeCount();
-    const int k = IterGauss;
-    const double Ei = EHistoryGauss[i][k];
-    const double A = dHistoryGauss[i][k] - YAng[i][i];
-    const double P = PData[i];
-    const double Q = QData[i];
-
-    // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
-    double Sc = 0.0;
-    for (int j = 0; j < n; ++j) {
-        if (j != i) {
-            const int t = NewestEntry(i, j, k);
-            Sc = Sc + YMag[i][j] * EHistoryGauss[j][t] *
-                          std::cos(dHistoryGauss[j][t] + YAng[i][j] - YAng[i][i]);
-        }
-    }
-    const double C = (P * std::cos(A) + Q * std::sin(A)) / Ei - Sc;
-
-    double Ss = 0.0;
-    for (int j = 0; j < n; ++j) {
-        if (j != i) {
-            const int t = NewestEntry(i, j, k);
-            Ss = Ss + YMag[i][j] * EHistoryGauss[j][t] *
-                          std::sin(dHistoryGauss[j][t] + YAng[i][j] - YAng[i][i]);
-        }
-    }
-    const double R = (P * std::sin(A) - Q * std::cos(A)) / Ei - Ss;
-
-    return Complex{C, R};
+    const Voltage<double> v = ScaledVoltage<double>(i);
+    return Complex{v.C, v.R};
 }
 
 void GaussUpdateEd(int i) {
@@ -106,35 +132,35 @@ void GaussUpdateEd(int i) {
 }
 
 void GaussUpdatePQ(int i) {
-    const Complex v = GaussScaledVoltage(i);
+    const Voltage<double> v = NewVoltage(i);
     StoreNewMagnitude(i, v);
     StoreNewPhase(i, v);
 }
 
 void GaussUpdatePE(int i) {
     StoreComputedQ(i);
-    const Complex v = GaussScaledVoltage(i);
+    const Voltage<double> v = NewVoltage(i);
     KeepMagnitude(i);
     StoreNewPhase(i, v);
 }
 
 void GaussUpdatePd(int i) {
     StoreComputedQ(i);
-    const Complex v = GaussScaledVoltage(i);
+    const Voltage<double> v = NewVoltage(i);
     StoreNewMagnitude(i, v);
     KeepPhase(i);
 }
 
 void GaussUpdateQE(int i) {
     StoreComputedP(i);
-    const Complex v = GaussScaledVoltage(i);
+    const Voltage<double> v = NewVoltage(i);
     KeepMagnitude(i);
     StoreNewPhase(i, v);
 }
 
 void GaussUpdateQd(int i) {
     StoreComputedP(i);
-    const Complex v = GaussScaledVoltage(i);
+    const Voltage<double> v = NewVoltage(i);
     StoreNewMagnitude(i, v);
     KeepPhase(i);
 }

@@ -7,6 +7,7 @@
 #include "model/workspace.h"
 #include "solvers/arithmetic_fault.h"
 #include "solvers/matrix_inversion.h"
+#include "solvers/trapping_double.h"
 
 namespace nodewise {
 namespace {
@@ -39,32 +40,31 @@ double d(int i) {
 double Angle(int i, int m) {
     return d(i) - d(m) - YAng[i][m];
 }
+template <class T> T AngleOf(int i, int m) {
+    return T(d(i)) - d(m) - YAng[i][m];
+}
 
 // Sum over every node m (ascending) of y_im E_m cos(a_im), or with sin; with or without m = i.
-template <double (*Trig)(double)> double PowerSum(int i, bool includeOwn) {
+template <class T, T (*Trig)(T)> T PowerSum(int i, bool includeOwn) {
     const int N = ActiveNodeCount();
-    double s = 0.0;
+    T s = 0.0;
     for (int m = 0; m < N; ++m) {
         if (includeOwn || m != i) {
-            s = s + YMag[i][m] * E(m) * Trig(Angle(i, m));
+            const T yE = T(YMag[i][m]) * E(m);
+            const T trig = Trig(AngleOf<T>(i, m));
+            s = s + yE * trig;
         }
     }
     return s;
-}
-
-double Sine(double x) {
-    return std::sin(x);
-}
-double Cosine(double x) {
-    return std::cos(x);
 }
 
 // The trigonometric terms of one iteration, each computed once: cos and sin of a_im for every
 // pair of nodes and of th_ii for every node. The mismatches and the Jacobian are formed from
 // them with the very operations of the element routines, so the values are the same bit for
 // bit; the flags are read once per vector or matrix. When a fault shows, the vector or matrix
-// is formed again by the element routines with every store checked, so that the run stops
-// exactly where those would stop.
+// is formed again, element by element in order, by the element routines on TrappingDouble:
+// the run stops at the first faulting operation, with the elements before it stored, and
+// goes on if the fault came from a term that no element uses.
 struct PowerTerms {
     double cosA[MaxNodes][MaxNodes];
     double sinA[MaxNodes][MaxNodes];
@@ -94,32 +94,91 @@ bool NoFault(const void* results) {
 
 } // namespace
 
+namespace {
+
+// The Jacobian elements, in the order their operations are defined in.
+template <class T> T PartialPE(int i, int j) {
+    const T Ei = E(i);
+    if (j != i) {
+        const T f = Ei * YMag[i][j];
+        return f * Cos(AngleOf<T>(i, j));
+    }
+    const T others = PowerSum<T, Cos>(i, false);
+    const T own = T(2.0) * YMag[i][i] * Ei;
+    return others + own * Cos(T(YAng[i][i]));
+}
+
+template <class T> T PartialPd(int i, int j) {
+    const T Ei = E(i);
+    if (j != i) {
+        const T f = Ei * E(j) * YMag[i][j];
+        return f * Sin(AngleOf<T>(i, j));
+    }
+    return -Ei * PowerSum<T, Sin>(i, false);
+}
+
+template <class T> T PartialQE(int i, int j) {
+    const T Ei = E(i);
+    if (j != i) {
+        const T f = Ei * YMag[i][j];
+        return f * Sin(AngleOf<T>(i, j));
+    }
+    const T others = PowerSum<T, Sin>(i, false);
+    const T own = T(2.0) * YMag[i][i] * Ei;
+    return others - own * Sin(T(YAng[i][i]));
+}
+
+template <class T> T PartialQd(int i, int j) {
+    const T Ei = E(i);
+    if (j != i) {
+        const T f = -Ei * E(j) * YMag[i][j];
+        return f * Cos(AngleOf<T>(i, j));
+    }
+    return Ei * PowerSum<T, Cos>(i, false);
+}
+
+// Given minus calculated, row r: P rows 0..nP-1, then Q rows nP..n-1.
+template <class T> T MismatchRow(int r) {
+    const int i = EquationNodes[r];
+    if (r < PRows()) {
+        return T(PData[i]) - E(i) * PowerSum<T, Cos>(i, true);
+    }
+    return T(QData[i]) - E(i) * PowerSum<T, Sin>(i, true);
+}
+
+// Row r: P equations, then Q equations; column c: E unknowns 0..nE-1, then d unknowns nE..n-1.
+template <class T> T JacobianElement(int r, int c) {
+    const int i = EquationNodes[r];
+    const int j = UnknownNodes[c];
+    if (r < PRows()) {
+        return c < EColumns() ? PartialPE<T>(i, j) : PartialPd<T>(i, j);
+    }
+    return c < EColumns() ? PartialQE<T>(i, j) : PartialQd<T>(i, j);
+}
+
+// Row r of the inverse times the mismatches, c = 0..n-1.
+template <class T> T CorrectionRow(int r) {
+    const int n = SystemOrder();
+    T s = 0.0;
+    for (int c = 0; c < n; ++c) {
+        s = s + T(JacobianInverse[r][c]) * MismatchNewton[c];
+    }
+    return s;
+}
+
+} // namespace
+
 double dPdE(int i, int j) {
-    if (j != i) {
-        return E(i) * YMag[i][j] * std::cos(Angle(i, j));
-    }
-    return PowerSum<Cosine>(i, false) + 2.0 * YMag[i][i] * E(i) * std::cos(YAng[i][i]);
+    return PartialPE<double>(i, j);
 }
-
 double dPdd(int i, int j) {
-    if (j != i) {
-        return E(i) * E(j) * YMag[i][j] * std::sin(Angle(i, j));
-    }
-    return -E(i) * PowerSum<Sine>(i, false);
+    return PartialPd<double>(i, j);
 }
-
 double dQdE(int i, int j) {
-    if (j != i) {
-        return E(i) * YMag[i][j] * std::sin(Angle(i, j));
-    }
-    return PowerSum<Sine>(i, false) - 2.0 * YMag[i][i] * E(i) * std::sin(YAng[i][i]);
+    return PartialQE<double>(i, j);
 }
-
 double dQdd(int i, int j) {
-    if (j != i) {
-        return -E(i) * E(j) * YMag[i][j] * std::cos(Angle(i, j));
-    }
-    return E(i) * PowerSum<Cosine>(i, false);
+    return PartialQd<double>(i, j);
 }
 
 namespace {
@@ -145,14 +204,8 @@ void MismatchFromTerms() {
         }
         return;
     }
-    ClearArithmeticFlags();
-    for (int r = 0; r < nP; ++r) {
-        const int i = EquationNodes[r];
-        MismatchNewton[r] = Checked(PData[i] - E(i) * PowerSum<Cosine>(i, true));
-    }
-    for (int r = nP; r < n; ++r) {
-        const int i = EquationNodes[r];
-        MismatchNewton[r] = Checked(QData[i] - E(i) * PowerSum<Sine>(i, true));
+    for (int r = 0; r < n; ++r) {
+        MismatchNewton[r] = MismatchRow<TrappingDouble>(r).value();
     }
 }
 
@@ -210,18 +263,9 @@ void JacobianFromTerms() {
         }
         return;
     }
-    ClearArithmeticFlags();
     for (int r = 0; r < n; ++r) {
-        const int i = EquationNodes[r];
         for (int c = 0; c < n; ++c) {
-            const int j = UnknownNodes[c];
-            double element;
-            if (r < nP) {
-                element = c < nE ? dPdE(i, j) : dPdd(i, j);
-            } else {
-                element = c < nE ? dQdE(i, j) : dQdd(i, j);
-            }
-            Jacobian[r][c] = Checked(element);
+            Jacobian[r][c] = JacobianElement<TrappingDouble>(r, c).value();
         }
     }
 }
@@ -245,11 +289,7 @@ void NewtonInvert() {
 void NewtonCorrection() {
     const int n = SystemOrder();
     for (int r = 0; r < n; ++r) {
-        double s = 0.0;
-        for (int c = 0; c < n; ++c) {
-            s = s + JacobianInverse[r][c] * MismatchNewton[c];
-        }
-        CorrectionNewton[r] = Checked(s);
+        CorrectionNewton[r] = Evaluate([&](auto x) { return CorrectionRow<decltype(x)>(r); });
     }
 }
 

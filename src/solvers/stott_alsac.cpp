@@ -7,6 +7,7 @@
 #include "model/workspace.h"
 #include "solvers/arithmetic_fault.h"
 #include "solvers/matrix_inversion.h"
+#include "solvers/trapping_double.h"
 
 namespace nodewise {
 namespace {
@@ -16,6 +17,31 @@ constexpr double RadiansToDegrees = 57.29577951308232;
 // A count as a bound that stays inside the order-MaxNodes matrices.
 int BlockSize(int count) {
     return count < 0 ? 0 : (count > MaxNodes ? MaxNodes : count);
+}
+
+// Mismatch of node m, computed minus given, divided by its magnitude: the sum over every node j
+// of |Y_mj| E_j trig(d_m - d_j - th_mj) less given / E_m, with the magnitudes of entry e and
+// the phases of entry k.
+template <class T, T (*Trig)(T)> T Mismatch(int m, double given, int e, int k) {
+    const int N = ActiveNodeCount();
+    const auto& E = EHistoryStott;
+    const auto& d = dHistoryStott;
+    T s = 0.0;
+    for (int j = 0; j < N; ++j) {
+        const T yE = T(YMag[m][j]) * E[j][e];
+        const T trig = Trig(T(d[m][k]) - d[j][k] - YAng[m][j]);
+        s = s + yE * trig;
+    }
+    return s - T(given) / E[m][e];
+}
+
+// The sum over q = 0..count-1 of row[q] * v[q].
+template <class T> T RowTimes(const double* row, const double* v, int count) {
+    T s = 0.0;
+    for (int q = 0; q < count; ++q) {
+        s = s + T(row[q]) * v[q];
+    }
+    return s;
 }
 
 } // namespace
@@ -64,19 +90,14 @@ void StottIterate() {
         // Q-E half. Mismatches, Q rows nP..nP+nQ-1: (Q computed - Q given) / E_m
         for (int r = nP; r < nP + nQ; ++r) {
             const int m = EquationNodes[r];
-            double s = 0.0;
-            for (int j = 0; j < N; ++j) {
-                s = s + YMag[m][j] * E[j][k] * std::sin(d[m][k] - d[j][k] - YAng[m][j]);
-            }
-            MismatchStott[r] = Checked(s - QData[m] / E[m][k]);
+            MismatchStott[r] =
+                Evaluate([&](auto x) { return Mismatch<decltype(x), Sin>(m, QData[m], k, k); });
         }
         // magnitude corrections, E unknowns 0..nE-1
         for (int c = 0; c < nE; ++c) {
-            double s = 0.0;
-            for (int q = 0; q < nQ; ++q) {
-                s = s + BSecondInverse[c][q] * MismatchStott[nP + q];
-            }
-            CorrectionStott[c] = Checked(s);
+            CorrectionStott[c] = Evaluate([&](auto x) {
+                return RowTimes<decltype(x)>(BSecondInverse[c], MismatchStott + nP, nQ);
+            });
         }
         for (int c = 0; c < nE; ++c) {
             const int i = UnknownNodes[c];
@@ -86,20 +107,16 @@ void StottIterate() {
         // P-d half, with the new magnitudes and the old phases. Mismatches, P rows 0..nP-1
         for (int r = 0; r < nP; ++r) {
             const int m = EquationNodes[r];
-            double s = 0.0;
-            for (int j = 0; j < N; ++j) {
-                s = s + YMag[m][j] * E[j][k + 1] * std::cos(d[m][k] - d[j][k] - YAng[m][j]);
-            }
-            MismatchStott[r] = Checked(s - PData[m] / E[m][k + 1]);
+            MismatchStott[r] =
+                Evaluate([&](auto x) { return Mismatch<decltype(x), Cos>(m, PData[m], k + 1, k); });
         }
         // phase corrections, d unknowns nE..nE+nd-1, each divided by its node's new magnitude
         for (int c = 0; c < nd; ++c) {
             const int i = UnknownNodes[nE + c];
-            double s = 0.0;
-            for (int p = 0; p < nP; ++p) {
-                s = s + BPrimeInverse[c][p] * MismatchStott[p];
-            }
-            CorrectionStott[nE + c] = Checked(s / E[i][k + 1]);
+            CorrectionStott[nE + c] = Evaluate([&](auto x) {
+                using T = decltype(x);
+                return RowTimes<T>(BPrimeInverse[c], MismatchStott, nP) / E[i][k + 1];
+            });
         }
         for (int p = nE; p < nE + nd; ++p) {
             const int i = UnknownNodes[p];
