@@ -204,6 +204,7 @@ void MismatchFromTerms() {
         }
         return;
     }
+    ClearArithmeticFlags();
     for (int r = 0; r < n; ++r) {
         MismatchNewton[r] = MismatchRow<TrappingDouble>(r).value();
     }
@@ -263,6 +264,7 @@ void JacobianFromTerms() {
         }
         return;
     }
+    ClearArithmeticFlags();
     for (int r = 0; r < n; ++r) {
         for (int c = 0; c < n; ++c) {
             Jacobian[r][c] = JacobianElement<TrappingDouble>(r, c).value();
