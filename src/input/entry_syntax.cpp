@@ -1,5 +1,7 @@
 #include "input/entry_syntax.h"
 
+#include "solvers/trapping_double.h" // the polar formulas, shared with the solvers
+
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -96,23 +98,11 @@ std::string FilterNumber(std::string_view text) {
 }
 
 double ComplexModulus(double re, double im) {
-    return std::sqrt(re * re + im * im);
+    return PolarModulus(re, im);
 }
 
 double ComplexAngle(double re, double im) {
-    if (re > 0.0) {
-        return std::atan(im / re);
-    }
-    if (re < 0.0) {
-        return std::atan(im / re) + 3.141592653589793;
-    }
-    if (im > 0.0) {
-        return 1.5707963267948966;
-    }
-    if (im < 0.0) {
-        return 4.71238898038469;
-    }
-    return 0.0;
+    return PolarAngle(re, im);
 }
 
 double DecimalConversion(std::string_view text) {
