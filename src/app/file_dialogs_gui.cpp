@@ -1,6 +1,7 @@
 #include "app/file_dialogs_gui.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace nodewise {
@@ -17,6 +18,17 @@ QStringList NameFilters(const QString& filter) {
     return filters;
 }
 
+// "HTML (*.html)" -> "html"
+QString SuffixOf(const QString& nameFilter) {
+    const qsizetype dot = nameFilter.lastIndexOf(QStringLiteral("*."));
+    if (dot < 0) {
+        return {};
+    }
+    QString suffix = nameFilter.mid(dot + 2);
+    suffix.chop(suffix.endsWith(QLatin1Char(')')) ? 1 : 0);
+    return suffix.contains(QLatin1Char('*')) ? QString() : suffix;
+}
+
 class QtFileDialogs final : public FileDialogs {
 public:
     QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override {
@@ -28,7 +40,13 @@ public:
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return {};
         }
-        return dialog.selectedFiles().constFirst();
+        // The default extension: a name typed without one that names no file gets the filter's.
+        QString file = dialog.selectedFiles().constFirst();
+        const QString suffix = SuffixOf(dialog.selectedNameFilter());
+        if (!suffix.isEmpty() && QFileInfo(file).suffix().isEmpty() && !QFileInfo::exists(file)) {
+            file += QLatin1Char('.') + suffix;
+        }
+        return file;
     }
 
     QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
@@ -43,6 +61,13 @@ public:
         if (filterIndex != nullptr && *filterIndex >= 1 && *filterIndex <= filters.size()) {
             dialog.selectNameFilter(filters[*filterIndex - 1]);
         }
+        // A name typed without an extension gets the chosen format's, so that an HTML export is
+        // not called .csv; the format itself is still decided by the filter index.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, defaultSuffix](const QString& nameFilter) {
+                             const QString suffix = SuffixOf(nameFilter);
+                             dialog.setDefaultSuffix(suffix.isEmpty() ? defaultSuffix : suffix);
+                         });
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return {};
         }

@@ -143,6 +143,7 @@ QIcon DrawnIcon(Glyph glyph) {
 } // namespace
 
 TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
+    setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
     buildWindow();
 }
 

@@ -146,7 +146,9 @@ std::string AdmittanceHelpText() {
         .gap()
         .paragraph({"dove gli spazi vengono ignorati, il segno + di una",
                     "parte reale positiva si può omettere e una componente",
-                    "nulla si tralascia. La J dell'unità immaginaria va", "digitata minuscola (j).",
+                    "nulla si tralascia. La J che negli esempi indica",
+                    "l'unità immaginaria va digitata minuscola (j):",
+                    "una J maiuscola non viene riconosciuta e la parte", "immaginaria va perduta.",
                     "Esempi corretti:"})
         .gap()
         .paragraph({"1,23 + 0,37 J", "-3,21 - 2 J", "1", "+5", "- J"})

@@ -129,6 +129,7 @@ void ResetResults(TfrmDataOut* window) {
 } // namespace nodewise
 
 TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
     setFixedSize(350, 400);
     // The default font of 8 points, in the family nearest to the original's "MS Sans Serif":
     // with it the 15-digit numbers fit their 120-pixel columns.

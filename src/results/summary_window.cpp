@@ -30,6 +30,7 @@ QPushButton* MethodButton(QWidget* parent, const char* caption, int left, int wi
 } // namespace
 
 TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
     setWindowTitle(QStringLiteral("Riepilogo dati nodali"));
     setFixedSize(507, 273);
     move(178, 30);
