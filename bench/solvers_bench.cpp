@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "input/acquisition.h"
-#include "model/workspace.h"
-#include "solvers/gauss_seidel.h"
-#include "solvers/matrix_inversion.h"
-#include "solvers/newton_raphson.h"
-#include "solvers/stott_alsac.h"
+#include "core/input/acquisition.h"
+#include "core/model/workspace.h"
+#include "core/solvers/gauss_seidel.h"
+#include "core/solvers/matrix_inversion.h"
+#include "core/solvers/newton_raphson.h"
+#include "core/solvers/stott_alsac.h"
 #include <cmath>
 
 namespace nodewise {

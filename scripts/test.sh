@@ -6,11 +6,11 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNODEWISE_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs")
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DNODEWISE_SANITIZE=ON \
-      -DNODEWISE_GUI=OFF -DNODEWISE_BENCHMARKS=OFF >/dev/null
+      -DNODEWISE_GUI=OFF -DNODEWISE_BENCHMARKS=OFF -DNODEWISE_WERROR=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && ctest --output-on-failure -j"$jobs")

@@ -5,13 +5,13 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 
-#include "app/app_windows.h"
-#include "app/error_handler_gui.h"
-#include "input/data_entry_window.h"
-#include "model/workspace.h"
-#include "results/results_window.h"
-#include "results/run_drivers_gui.h"
-#include "results/summary_window.h"
+#include "core/model/workspace.h"
+#include "gui/input/data_entry_window.h"
+#include "gui/results/results_window.h"
+#include "gui/results/run_drivers.h"
+#include "gui/results/summary_window.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/program_windows.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ void FillGaussHistory() {
 // From the end of the iteration to the window painted on screen with its list filled.
 void BM_PublishAndShow999x7(benchmark::State& state) {
     FillGaussHistory();
-    frmDataOk->chbViewResult->setChecked(state.range(0) != 0);
+    const bool fillList = state.range(0) != 0;
     for (auto _ : state) {
-        PublishResults(Method::Gauss);
+        PublishResults(Method::Gauss, fillList);
         QApplication::processEvents(); // layout and paint
         state.PauseTiming();
         GaussResultsWindow->hide();
@@ -48,8 +48,7 @@ BENCHMARK(BM_PublishAndShow999x7)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)
 // Scrolling to the end of the filled list: the view asks only for the rows it shows.
 void BM_ScrollToLastRow(benchmark::State& state) {
     FillGaussHistory();
-    frmDataOk->chbViewResult->setChecked(true);
-    PublishResults(Method::Gauss);
+    PublishResults(Method::Gauss, true);
     QApplication::processEvents();
     for (auto _ : state) {
         GaussResultsWindow->ListView->scrollToBottom();

@@ -8,15 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "input/acquisition.h"
-#include "input/network_file.h"
-#include "model/atomic_file.h"
-#include "model/user_port.h"
-#include "model/workspace.h"
-#include "results/methods.h"
-#include "results/number_format.h"
-#include "results/results_export.h"
-#include "solvers/arithmetic_fault.h"
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/model/workspace.h"
+#include "core/numeric/arithmetic_fault.h"
+#include "core/platform/atomic_file.h"
+#include "core/platform/user_port.h"
+#include "core/results/methods.h"
+#include "core/results/number_format.h"
+#include "core/results/results_export.h"
 
 namespace {
 

@@ -16,16 +16,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/app_windows.h"
-#include "app/error_handler_gui.h"
+#include "core/input/acquisition.h"
+#include "core/input/help_texts.h"
+#include "core/input/network_file.h"
+#include "gui/input/about_window.h"
+#include "gui/input/data_entry_window.h"
+#include "gui/results/results_window.h"
+#include "gui/results/summary_window.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/program_windows.h"
 #include "gui_test_support.h"
-#include "input/about_window.h"
-#include "input/acquisition.h"
-#include "input/data_entry_window.h"
-#include "input/help_texts.h"
-#include "input/network_file.h"
-#include "results/results_window.h"
-#include "results/summary_window.h"
 
 namespace nodewise {
 namespace {

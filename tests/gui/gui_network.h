@@ -7,9 +7,9 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/app_windows.h"
-#include "input/data_entry_window.h"
-#include "results/summary_window.h"
+#include "gui/input/data_entry_window.h"
+#include "gui/results/summary_window.h"
+#include "gui/shell/program_windows.h"
 
 namespace nodewise::testing {
 

@@ -5,13 +5,13 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-#include "app/app_windows.h"
-#include "app/error_handler_gui.h"
-#include "app/qt_user_port_gui.h"
+#include "gui/input/about_window.h"
+#include "gui/input/data_entry_window.h"
+#include "gui/results/summary_window.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/program_windows.h"
+#include "gui/shell/qt_user_port.h"
 #include "gui_test_support.h"
-#include "input/about_window.h"
-#include "input/data_entry_window.h"
-#include "results/summary_window.h"
 
 namespace nodewise::testing {
 
@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
     nodewise::AllocNewtonMatrices(2 * nodewise::MaxNodes);
     nodewise::AllocStottMatrices(nodewise::MaxNodes);
     nodewise::CreateProgramWindows();
+    nodewise::ConnectStatusPanels(nodewise::testing::statusPort);
     nodewise::UserPort* previousPort = nodewise::SetUserPort(&nodewise::testing::Recorder());
     nodewise::FileDialogs* previousDialogs =
         nodewise::SetFileDialogs(&nodewise::testing::ScriptedFileDialogs());

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/file_dialogs_gui.h"
-#include "model/user_port.h"
+#include "core/platform/user_port.h"
+#include "gui/shell/file_dialogs.h"
 
 namespace nodewise::testing {
 

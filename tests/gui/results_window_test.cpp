@@ -10,10 +10,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/error_handler_gui.h"
+#include "gui/results/results_window.h"
+#include "gui/shell/error_guard.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
-#include "results/results_window.h"
 
 namespace nodewise::testing {
 namespace {

@@ -5,11 +5,11 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include "core/input/acquisition.h"
+#include "gui/input/about_window.h"
+#include "gui/results/results_window.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
-#include "input/about_window.h"
-#include "input/acquisition.h"
-#include "results/results_window.h"
 
 namespace nodewise::testing {
 namespace {

@@ -1,0 +1,45 @@
+// Acquisition: from the texts of the iteration box and of the 56 cells to a classified
+// network in the workspace.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "core/input/cell_texts.h"
+
+namespace nodewise {
+
+enum InputWarning : int {
+    WarningMatrixBeyondNodes = 0,
+    WarningDataBeyondNodes = 1,
+    WarningNodeType = 2,
+    WarningEquationsUnknowns = 3,
+    WarningNoIterations = 4,
+    WarningInvalidIterations = 5,
+    WarningTooManyIterations = 6,
+    WarningNegativeIterations = 7,
+    WarningMethodNotApplicable = 8,
+};
+
+inline constexpr int InputWarningCount = 9;
+inline constexpr const char* InputWarningCaption = "Attenzione:";
+
+// The text of warning `index` (0..8); an empty text outside that range.
+const char* InputWarningText(int index);
+
+// Shows warning `index` through the user port: caption "Attenzione:", exclamation icon.
+void ShowInputWarning(int index);
+
+// Runs the checks in order and fills the workspace. Returns nothing on success, otherwise the
+// index of the first warning; the workspace then holds what the steps before the failed check
+// wrote. An iteration count of 1000 or more (any count too large for the history rows) is
+// rejected with warning 6. Throws ArithmeticFault when converting the typed numbers overflows
+// or is invalid (numbers of hundreds of digits).
+std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cells);
+
+// True when the Newton-Raphson and Stott-Alsac blocks are square: PEquationCount equals
+// dUnknownCount and QEquationCount equals EUnknownCount. Otherwise the method buttons raise
+// warning 8.
+bool MethodConditionHolds();
+
+} // namespace nodewise

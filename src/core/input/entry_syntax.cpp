@@ -1,0 +1,159 @@
+#include "core/input/entry_syntax.h"
+
+#include "core/numeric/trapping_double.h" // the polar formulas, shared with the solvers
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+
+namespace nodewise {
+
+namespace {
+
+// strtod in the "C" locale, whatever the process locale is (the toolkit switches it to the
+// user's, where the decimal separator may be a comma).
+double StrtodC(const char* text) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return strtod_l(text, nullptr, cLocale);
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The digit string of an admittance part: digits and points, commas read as points.
+std::string CollectDigits(std::string_view s, std::size_t& pos) {
+    std::string digits;
+    while (pos < s.size() && (IsDigit(s[pos]) || s[pos] == '.' || s[pos] == ',')) {
+        digits.push_back(s[pos] == ',' ? '.' : s[pos]);
+        ++pos;
+    }
+    return digits;
+}
+
+int ReadSign(std::string_view s, std::size_t& pos) {
+    int sign = 1;
+    if (pos < s.size() && s[pos] == '+') {
+        ++pos;
+    }
+    if (pos < s.size() && s[pos] == '-') {
+        sign = -1;
+        ++pos;
+    }
+    return sign;
+}
+
+bool At(std::string_view s, std::size_t pos, char c) {
+    return pos < s.size() && s[pos] == c;
+}
+
+} // namespace
+
+Complex ParseAdmittance(std::string_view text) {
+    std::string s;
+    s.reserve(text.size());
+    for (char c : text) {
+        if (c != ' ') {
+            s.push_back(c);
+        }
+    }
+    std::size_t pos = 0;
+
+    int sign = ReadSign(s, pos);
+    if (At(s, pos, 'j')) {
+        return {0.0, sign * 1.0};
+    }
+    const double first = DecimalConversion(CollectDigits(s, pos));
+    if (At(s, pos, 'j')) {
+        return {0.0, sign * first};
+    }
+    const double re = sign * first;
+    if (pos >= s.size()) {
+        return {re, 0.0};
+    }
+
+    sign = ReadSign(s, pos);
+    if (At(s, pos, 'j')) {
+        return {re, sign * 1.0};
+    }
+    const double second = DecimalConversion(CollectDigits(s, pos));
+    if (At(s, pos, 'j')) {
+        return {re, sign * second};
+    }
+    return {re, 0.0}; // a second number without the marker is dropped
+}
+
+std::string FilterNumber(std::string_view text) {
+    std::string filtered;
+    filtered.reserve(text.size());
+    for (char c : text) {
+        if (c == ',') {
+            filtered.push_back('.');
+        } else if (IsDigit(c) || c == '+' || c == '-' || c == '.') {
+            filtered.push_back(c);
+        }
+    }
+    return filtered;
+}
+
+double ComplexModulus(double re, double im) {
+    return PolarModulus(re, im);
+}
+
+double ComplexAngle(double re, double im) {
+    return PolarAngle(re, im);
+}
+
+double DecimalConversion(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) {
+        ++pos;
+    }
+    // Copy the longest prefix strtod would read, restricted to plain decimal notation, so that
+    // hexadecimal, exponents, "inf" and "nan" are never taken from the text.
+    std::string prefix;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        prefix.push_back(text[pos++]);
+    }
+    bool anyDigit = false;
+    while (pos < text.size() && IsDigit(text[pos])) {
+        prefix.push_back(text[pos++]);
+        anyDigit = true;
+    }
+    if (pos < text.size() && text[pos] == '.') {
+        prefix.push_back(text[pos++]);
+        while (pos < text.size() && IsDigit(text[pos])) {
+            prefix.push_back(text[pos++]);
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit) {
+        return 0.0;
+    }
+    return StrtodC(prefix.c_str());
+}
+
+int IntegerConversion(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    long long value = 0;
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    while (pos < text.size() && IsDigit(text[pos])) {
+        value = value * 10 + (text[pos] - '0');
+        if (value > limit) {
+            return negative ? INT_MIN : INT_MAX;
+        }
+        ++pos;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+} // namespace nodewise

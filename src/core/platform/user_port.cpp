@@ -1,0 +1,26 @@
+#include "core/platform/user_port.h"
+
+namespace nodewise {
+namespace {
+
+struct SilentPort final : UserPort {
+    void showMessage(std::string_view, std::string_view, MessageIcon) override {}
+    void setStatusPanel(int, std::string_view) override {}
+};
+
+SilentPort silentPort;
+UserPort* currentPort = &silentPort;
+
+} // namespace
+
+UserPort* SetUserPort(UserPort* port) {
+    UserPort* previous = currentPort;
+    currentPort = port != nullptr ? port : &silentPort;
+    return previous;
+}
+
+UserPort& Port() {
+    return *currentPort;
+}
+
+} // namespace nodewise

@@ -1,0 +1,27 @@
+#include "core/results/methods.h"
+
+#include "core/solvers/gauss_seidel.h"
+#include "core/solvers/newton_raphson.h"
+#include "core/solvers/stott_alsac.h"
+
+namespace nodewise {
+
+const MethodInfo& Info(Method method) {
+    static const MethodInfo infos[] = {
+        {"gauss", "Algoritmo Gauss in corso...", "Calcolo Gauss terminato.",
+         "Calcolo Gauss terminato. Preparazione della ListView...",
+         "Risultati calcolo Gauss pronti", "Risultati calcolo Gauss", 7, &EHistoryGauss,
+         &dHistoryGauss, &GaussIterate},
+        {"newton", "Algoritmo di Newton in corso...", "Calcolo Newton terminato.",
+         "Calcolo Newton terminato. Preparazione della ListView...",
+         "Risultati calcolo Newton pronti", "Risultati calcolo Newton", 335, &EHistoryNewton,
+         &dHistoryNewton, &NewtonIterate},
+        {"stott", "Algoritmo di Stott in corso...", "Calcolo Stott terminato.",
+         "Calcolo Stott terminato. Preparazione della ListView...",
+         "Risultati calcolo Stott pronti", "Risultati calcolo Stott", 663, &EHistoryStott,
+         &dHistoryStott, &StottIterate},
+    };
+    return infos[static_cast<int>(method)];
+}
+
+} // namespace nodewise

@@ -1,0 +1,27 @@
+// The three solution methods side by side: what each driver shows and where its history lives.
+#pragma once
+
+#include "core/model/workspace.h"
+
+namespace nodewise {
+
+enum class Method { Gauss = 0, Newton = 1, Stott = 2 };
+
+struct MethodInfo {
+    const char* name;         // "gauss", "newton", "stott"
+    const char* runningText;  // panel 0 before the run
+    const char* finishedText; // panel 0 after the run
+    const char* fillingText;  // panel 0 while the list is filled
+    const char* readyText;    // panel 0 at the end
+    const char* caption;      // results window caption, also the export title
+    int windowLeft;           // results window position: top 332, this left
+    HistoryRows* EHistory;
+    HistoryRows* dHistory;
+    void (*iterate)();
+};
+
+inline constexpr int ResultsWindowTop = 332;
+
+const MethodInfo& Info(Method method);
+
+} // namespace nodewise

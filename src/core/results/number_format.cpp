@@ -1,0 +1,74 @@
+#include "core/results/number_format.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+namespace nodewise {
+
+std::string FormatGeneral(double value, char decimalSeparator) {
+    if (std::isnan(value)) {
+        return "NAN";
+    }
+    if (std::isinf(value)) {
+        return value < 0 ? "-INF" : "INF";
+    }
+    if (value == 0.0) {
+        return "0";
+    }
+
+    // Round to 15 significant digits: "d.dddddddddddddde[+-]x" in the C locale.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    const locale_t previous = uselocale(cLocale);
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    uselocale(previous);
+
+    const char* p = buffer;
+    const bool negative = *p == '-';
+    if (negative) {
+        ++p;
+    }
+    std::string digits;
+    for (; *p != 'e'; ++p) {
+        if (*p != '.') {
+            digits.push_back(*p);
+        }
+    }
+    const int exponent = std::atoi(p + 1);
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+
+    std::string text = negative ? "-" : "";
+    if (exponent >= -4 && exponent < 15) {
+        if (exponent >= 0) {
+            const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
+            if (digits.size() <= integerDigits) {
+                text += digits;
+                text.append(integerDigits - digits.size(), '0');
+            } else {
+                text += digits.substr(0, integerDigits);
+                text += decimalSeparator;
+                text += digits.substr(integerDigits);
+            }
+        } else {
+            text += '0';
+            text += decimalSeparator;
+            text.append(static_cast<std::size_t>(-exponent - 1), '0');
+            text += digits;
+        }
+    } else {
+        text += digits[0];
+        if (digits.size() > 1) {
+            text += decimalSeparator;
+            text += digits.substr(1);
+        }
+        text += 'E';
+        text += std::to_string(exponent);
+    }
+    return text;
+}
+
+} // namespace nodewise

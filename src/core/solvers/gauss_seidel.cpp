@@ -1,0 +1,201 @@
+#include "core/solvers/gauss_seidel.h"
+
+#include <cmath>
+#include <string>
+
+#include "core/numeric/arithmetic_fault.h"
+#include "core/numeric/trapping_double.h"
+#include "core/platform/user_port.h"
+
+namespace nodewise {
+namespace {
+
+constexpr double RadiansToDegrees = 57.29577951308232;
+
+// Newest value of node j while node i is updated in iteration k: entry k+1 for the nodes
+// already updated in this iteration (j < i), entry k for the others.
+int NewestEntry(int i, int j, int k) {
+    return j < i ? k + 1 : k;
+}
+
+// E_i^k times the sum over every node j of |Y_ij| E_j sin(d_i - d_j - th_ij) (Sin) or of the
+// same with Cos, with the newest values; the term j = i included.
+template <class T, T (*Trig)(T)> T Injection(int i) {
+    const int n = ActiveNodeCount();
+    const int k = IterGauss;
+    const T Ei = EHistoryGauss[i][k];
+    const T di = dHistoryGauss[i][k];
+    T s = 0.0;
+    for (int j = 0; j < n; ++j) {
+        const int t = NewestEntry(i, j, k);
+        const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+        const T trig = Trig(di - dHistoryGauss[j][t] - YAng[i][j]);
+        s = s + yE * trig;
+    }
+    return Ei * s;
+}
+
+// |Y_ii| times the new complex voltage of node i, C + jR.
+template <class T> struct Voltage {
+    T C;
+    T R;
+};
+
+template <class T> Voltage<T> ScaledVoltage(int i) {
+    const int n = ActiveNodeCount();
+    const int k = IterGauss;
+    const T Ei = EHistoryGauss[i][k];
+    const T A = T(dHistoryGauss[i][k]) - YAng[i][i];
+    const T P = PData[i];
+    const T Q = QData[i];
+
+    // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
+    T Sc = 0.0;
+    for (int j = 0; j < n; ++j) {
+        if (j != i) {
+            const int t = NewestEntry(i, j, k);
+            const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+            const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+            Sc = Sc + yE * trig;
+        }
+    }
+    // cos A and sin A once for C and R: computing them again could raise nothing new
+    const T cosA = Cos(A);
+    const T PcosA = P * cosA;
+    const T sinA = Sin(A);
+    const T QsinA = Q * sinA;
+    const T C = (PcosA + QsinA) / Ei - Sc;
+
+    T Ss = 0.0;
+    for (int j = 0; j < n; ++j) {
+        if (j != i) {
+            const int t = NewestEntry(i, j, k);
+            const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+            const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+            Ss = Ss + yE * trig;
+        }
+    }
+    const T PsinA = P * sinA;
+    const T QcosA = Q * cosA;
+    const T R = (PsinA - QcosA) / Ei - Ss;
+
+    return {C, R};
+}
+
+void StoreComputedQ(int i) {
+    QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
+}
+void StoreComputedP(int i) {
+    PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
+}
+
+// C + jR of node i, once it is known that computing it raised no fault: a fault there stops
+// the rule before either entry is written.
+Voltage<double> NewVoltage(int i) {
+    return Evaluate([&](auto x) { return ScaledVoltage<decltype(x)>(i); });
+}
+
+// Entry k+1 of node i: the magnitude and phase of C + jR, or the present value kept.
+void StoreNewMagnitude(int i, Voltage<double> v) {
+    const int k = IterGauss;
+    EHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+        using T = decltype(x);
+        return PolarModulus(T(v.C), T(v.R)) / YMag[i][i];
+    });
+}
+void StoreNewPhase(int i, Voltage<double> v) {
+    const int k = IterGauss;
+    dHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+        using T = decltype(x);
+        return PolarAngle(T(v.C), T(v.R));
+    });
+}
+void KeepMagnitude(int i) {
+    const int k = IterGauss;
+    EHistoryGauss[i][k + 1] = Checked(EHistoryGauss[i][k]);
+}
+void KeepPhase(int i) {
+    const int k = IterGauss;
+    dHistoryGauss[i][k + 1] = Checked(dHistoryGauss[i][k]);
+}
+
+} // namespace
+
+Complex GaussScaledVoltage(int i) {
+    const Voltage<double> v = ScaledVoltage<double>(i);
+    return Complex{v.C, v.R};
+}
+
+void GaussUpdateEd(int i) {
+    KeepMagnitude(i);
+    KeepPhase(i);
+}
+
+void GaussUpdatePQ(int i) {
+    const Voltage<double> v = NewVoltage(i);
+    StoreNewMagnitude(i, v);
+    StoreNewPhase(i, v);
+}
+
+void GaussUpdatePE(int i) {
+    StoreComputedQ(i);
+    const Voltage<double> v = NewVoltage(i);
+    KeepMagnitude(i);
+    StoreNewPhase(i, v);
+}
+
+void GaussUpdatePd(int i) {
+    StoreComputedQ(i);
+    const Voltage<double> v = NewVoltage(i);
+    StoreNewMagnitude(i, v);
+    KeepPhase(i);
+}
+
+void GaussUpdateQE(int i) {
+    StoreComputedP(i);
+    const Voltage<double> v = NewVoltage(i);
+    KeepMagnitude(i);
+    StoreNewPhase(i, v);
+}
+
+void GaussUpdateQd(int i) {
+    StoreComputedP(i);
+    const Voltage<double> v = NewVoltage(i);
+    StoreNewMagnitude(i, v);
+    KeepPhase(i);
+}
+
+const GaussRule GaussRules[6] = {GaussUpdateEd, GaussUpdatePQ, GaussUpdatePE,
+                                 GaussUpdatePd, GaussUpdateQE, GaussUpdateQd};
+
+void GaussIterate() {
+    ClearArithmeticFlags();
+    const int n = ActiveNodeCount();
+    const int K = LastHistoryEntry();
+
+    // starting point, phases in radians
+    for (int i = 0; i < n; ++i) {
+        EHistoryGauss[i][0] = Checked(EData[i]);
+        dHistoryGauss[i][0] = Checked(dData[i]);
+    }
+
+    for (IterGauss = 0; IterGauss < K; ++IterGauss) {
+        CheckArithmetic();
+        Port().setStatusPanel(1, std::to_string(IterGauss + 1));
+        ClearArithmeticFlags();
+        // nodes in ascending order, each by the rule of its type
+        for (int i = 0; i < n; ++i) {
+            const int type = NodeTypes[i];
+            GaussRules[type >= Ed && type <= Qd ? type : Ed](i);
+        }
+    }
+
+    // phases to degrees, entries 0..K
+    for (int i = 0; i < n; ++i) {
+        for (int t = 0; t <= K; ++t) {
+            dHistoryGauss[i][t] = Checked(dHistoryGauss[i][t] * RadiansToDegrees);
+        }
+    }
+}
+
+} // namespace nodewise

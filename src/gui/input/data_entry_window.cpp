@@ -1,0 +1,576 @@
+#include "gui/input/data_entry_window.h"
+
+#include <QAction>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <algorithm>
+#include <optional>
+
+#include "core/input/acquisition.h"
+#include "core/input/help_texts.h"
+#include "core/input/network_file.h"
+#include "core/platform/user_port.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_windows.h"
+#include "gui/style/icons.h"
+
+using nodewise::CellTexts;
+using nodewise::DataColumns;
+using nodewise::MaxNodes;
+
+std::function<bool(const QUrl&)> TfrmDataIn::OpenDocument = [](const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+};
+
+namespace {
+
+constexpr int ClientWidth = 757;
+constexpr int ClientHeight = 266;
+
+const QString NetworkFileFilter = QStringLiteral("flow data|*.nwd");
+
+// The fonts of the window's design are not found on every system; these are their nearest
+// relatives.
+QFont SansFont(int pixels, bool bold = false) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QFont SerifFont(int pixels, bool bold = false) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                      QStringLiteral("DejaVu Serif")});
+    font.setStyleHint(QFont::Serif);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// The tooltip of a hint written as "short|long": the part before the bar.
+QString ShortHint(const QString& hint) {
+    return hint.section(QLatin1Char('|'), 0, 0);
+}
+
+QString FromCellBytes(const std::string& bytes) {
+    // A text that is valid UTF-8 is read as such; anything else (a file written by an older
+    // program in a single-byte code page) as Latin-1. A NUL cannot live in an edit box and is
+    // dropped.
+    QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    data.replace('\0', QByteArray());
+    return data.isValidUtf8() ? QString::fromUtf8(data) : QString::fromLatin1(data);
+}
+
+std::string ToCellBytes(const QString& text) {
+    const QByteArray data = text.toUtf8();
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+std::string LocalPath(const QString& path) {
+    const QByteArray data = QFile::encodeName(path);
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+// Tool-button pictures without a standard counterpart, drawn on a 16 x 16 canvas.
+enum class Glyph { Cut, Copy, Paste, Help };
+
+QIcon DrawnIcon(Glyph glyph) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1));
+    switch (glyph) {
+    case Glyph::Cut: // scissors
+        painter.drawLine(QPointF(4.5, 1.5), QPointF(10.5, 10.5));
+        painter.drawLine(QPointF(11.5, 1.5), QPointF(5.5, 10.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QPointF(4, 12.5), 2.5, 2.5);
+        painter.drawEllipse(QPointF(12, 12.5), 2.5, 2.5);
+        break;
+    case Glyph::Copy: // two sheets
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(1.5, 1.5, 8, 10));
+        painter.drawRect(QRectF(6.5, 4.5, 8, 10));
+        painter.drawLine(QPointF(8.5, 7.5), QPointF(12.5, 7.5));
+        painter.drawLine(QPointF(8.5, 10.5), QPointF(12.5, 10.5));
+        break;
+    case Glyph::Help: { // a question mark on a blue disc
+        painter.setBrush(QColor(40, 90, 200));
+        painter.drawEllipse(QPointF(8, 8), 7, 7);
+        QFont font = painter.font();
+        font.setPixelSize(12);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
+    case Glyph::Paste: // a clipboard with a sheet
+        painter.setBrush(QColor(190, 140, 60));
+        painter.drawRect(QRectF(2.5, 2.5, 9, 12));
+        painter.setBrush(Qt::gray);
+        painter.drawRect(QRectF(5.5, 1.5, 3, 2));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(7.5, 6.5, 7, 8));
+        break;
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
+    setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
+    buildWindow();
+}
+
+void TfrmDataIn::buildWindow() {
+    setWindowTitle(QStringLiteral("Nodewise  1.1 testing"));
+    setWindowIcon(QIcon(nodewise::NetworkPicture()));
+    setFont(SansFont(11));
+
+    // The client area: every control sits at a fixed pixel position in it.
+    auto* client = new QWidget(this);
+    client->setFixedSize(ClientWidth, ClientHeight);
+    client->setMouseTracking(true);
+    client->installEventFilter(this);
+    setCentralWidget(client);
+
+    // Menu.
+    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    FileOpenItem = FileMenu->addAction(QStringLiteral("&Apri ..."));
+    FileOpenItem->setStatusTip(QStringLiteral("Importa i dati di una rete"));
+    FileSaveAsItem = FileMenu->addAction(QStringLiteral("&Salva..."));
+    FileSaveAsItem->setStatusTip(QStringLiteral("Salva i dati inseriti"));
+    FileMenu->addSeparator();
+    FileExitItem = FileMenu->addAction(QStringLiteral("&Esci"));
+    FileExitItem->setStatusTip(QStringLiteral("Ciao"));
+
+    EditMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    EditCutItem = EditMenu->addAction(QStringLiteral("&Taglia"));
+    EditCutItem->setStatusTip(QStringLiteral("Cancella e copia negli Appunti"));
+    EditCopyItem = EditMenu->addAction(QStringLiteral("&Copia"));
+    EditCopyItem->setStatusTip(QStringLiteral("Copia negli Appunti"));
+    EditPasteItem = EditMenu->addAction(QStringLiteral("&Incolla"));
+    EditPasteItem->setStatusTip(QStringLiteral("Incolla il contenuto degli Appunti"));
+
+    HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    HelpContentsItem = HelpMenu->addAction(QStringLiteral("&Documentazione"));
+    HelpContentsItem->setStatusTip(QStringLiteral("Display the help contents screen"));
+    HelpMenu->addSeparator();
+    HelpAboutItem = HelpMenu->addAction(QStringLiteral("&Informazioni su..."));
+    HelpAboutItem->setStatusTip(QStringLiteral("Show program information"));
+
+    connect(FileOpenItem, &QAction::triggered, this, &TfrmDataIn::spbtnOpenClick);
+    connect(FileSaveAsItem, &QAction::triggered, this, &TfrmDataIn::spdbtnSaveClick);
+    connect(FileExitItem, &QAction::triggered, this, &TfrmDataIn::spdbtnExitClick);
+    connect(EditCutItem, &QAction::triggered, this, &TfrmDataIn::spdbtnCutClick);
+    connect(EditCopyItem, &QAction::triggered, this, &TfrmDataIn::spdbtnCopyClick);
+    connect(EditPasteItem, &QAction::triggered, this, &TfrmDataIn::spdbtnPasteClick);
+    connect(HelpContentsItem, &QAction::triggered, this, &TfrmDataIn::spdbtnHelpClick);
+    connect(HelpAboutItem, &QAction::triggered, this, &TfrmDataIn::spdbtnAboutClick);
+
+    // Tool bar.
+    SpeedBar = new QWidget(client);
+    SpeedBar->setGeometry(0, 0, ClientWidth, 33);
+    auto toolButton = [this](int left, const QString& hint, const QIcon& icon,
+                             void (TfrmDataIn::*handler)()) {
+        auto* button = new QToolButton(SpeedBar);
+        button->setGeometry(left, 4, 25, 25);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIcon(icon);
+        button->setToolTip(ShortHint(hint));
+        connect(button, &QToolButton::clicked, this, handler);
+        return button;
+    };
+    QStyle* style = this->style();
+    spbtnNew = toolButton(8, QStringLiteral("Cancella i dati"),
+                          style->standardIcon(QStyle::SP_FileIcon), &TfrmDataIn::spbtnNewClick);
+    spbtnOpen =
+        toolButton(40, QStringLiteral("Apri un file .nwd|"),
+                   style->standardIcon(QStyle::SP_DialogOpenButton), &TfrmDataIn::spbtnOpenClick);
+    spdbtnSave =
+        toolButton(64, QStringLiteral("Salva come file .nwd|"),
+                   style->standardIcon(QStyle::SP_DialogSaveButton), &TfrmDataIn::spdbtnSaveClick);
+    spdbtnExit =
+        toolButton(88, QStringLiteral("Esci|"), style->standardIcon(QStyle::SP_DialogCloseButton),
+                   &TfrmDataIn::spdbtnExitClick);
+    spdbtnCut = toolButton(128, QStringLiteral("Taglia|"), DrawnIcon(Glyph::Cut),
+                           &TfrmDataIn::spdbtnCutClick);
+    spdbtnCopy = toolButton(152, QStringLiteral("Copia|"), DrawnIcon(Glyph::Copy),
+                            &TfrmDataIn::spdbtnCopyClick);
+    spdbtnPaste = toolButton(176, QStringLiteral("Incolla|"), DrawnIcon(Glyph::Paste),
+                             &TfrmDataIn::spdbtnPasteClick);
+    spdbtnHelp = toolButton(224, QStringLiteral("Documentazione|"), DrawnIcon(Glyph::Help),
+                            &TfrmDataIn::spdbtnHelpClick);
+    spdbtnAbout = toolButton(248, QStringLiteral("About|"),
+                             style->standardIcon(QStyle::SP_MessageBoxInformation),
+                             &TfrmDataIn::spdbtnAboutClick);
+
+    // Headings that explain themselves when clicked.
+    auto heading = [client, this](const QString& caption, const QFont& font, const QRect& rect) {
+        auto* label = new QLabel(caption, client);
+        label->setFont(font);
+        label->setGeometry(rect);
+        label->setToolTip(QStringLiteral("Click for Hint"));
+        label->setMouseTracking(true);
+        label->installEventFilter(this);
+        setHighlighted(label, false);
+        return label;
+    };
+    lblY = heading(QStringLiteral("Matrice ammettenze nodali"), SerifFont(15, true),
+                   QRect(180, 45, 178, 17));
+    // The substitute serif runs wider than the original face: let the caption grow to the right
+    // rather than lose its last word.
+    lblY->resize(std::max(lblY->width(), lblY->sizeHint().width()), lblY->height());
+    lblE = heading(QStringLiteral("E"), SerifFont(16, true), QRect(545, 54, 25, 25));
+    lbld = heading(QString(QChar(0x03B4)), SerifFont(16, true), QRect(600, 54, 25, 25));
+    lblP = heading(QStringLiteral("P"), SerifFont(16, true), QRect(655, 54, 25, 25));
+    lblQ = heading(QStringLiteral("Q"), SerifFont(16, true), QRect(710, 54, 25, 25));
+
+    Label6 = new QLabel(QStringLiteral("n° iterazioni"), client);
+    Label6->move(50, 174);
+    Label6->adjustSize();
+
+    txtnumit = new QLineEdit(QStringLiteral("20"), client);
+    txtnumit->setGeometry(60, 188, 25, 21);
+    txtnumit->setMaxLength(3);
+    txtnumit->setToolTip(QStringLiteral("max 999"));
+    txtnumit->setFont(SansFont(12));
+
+    BtnAcquire = new QPushButton(QStringLiteral("Acquisisci dati"), client);
+    BtnAcquire->setGeometry(10, 235, 737, 25);
+    BtnAcquire->setFont(SansFont(15, true));
+    BtnAcquire->setToolTip(QStringLiteral("Avvia l'elaborazione"));
+    connect(BtnAcquire, &QPushButton::clicked, this, &TfrmDataIn::BtnAcquireClick);
+
+    // Node numbers: beside the diagonal, above the matrix columns, before the data rows.
+    for (int i = 0; i < MaxNodes; ++i) {
+        const QString number = QString::number(i + 1);
+        const QRect places[3] = {QRect(5 + 70 * i, 85 + 20 * i, 20, 20),
+                                 QRect(45 + 70 * i, 65, 20, 20), QRect(515, 85 + 20 * i, 20, 20)};
+        for (int group = 0; group < 3; ++group) {
+            NodeLabels[group][i] = new QLabel(number, client);
+            NodeLabels[group][i]->setGeometry(places[group]);
+        }
+    }
+
+    // The upper triangle of the admittance matrix, row by row.
+    for (int r = 0; r < MaxNodes; ++r) {
+        for (int c = r; c < MaxNodes; ++c) {
+            auto* cell = new QLineEdit(client);
+            cell->setGeometry(15 + 70 * c, 80 + 20 * r, 70, 20);
+            connect(cell, &QLineEdit::textChanged, this, [this, cell] { CellMouseMove(cell); });
+            cell->setMouseTracking(true);
+            cell->installEventFilter(this);
+            AdmittanceCells[c][r] = cell;
+        }
+    }
+
+    // E, d, P, Q of every node, row by row.
+    for (int r = 0; r < MaxNodes; ++r) {
+        for (int c = 0; c < DataColumns; ++c) {
+            auto* cell = new QLineEdit(client);
+            cell->setGeometry(526 + 55 * c, 80 + 20 * r, 50, 20);
+            DataCells[c][r] = cell;
+        }
+    }
+
+    // Tab order: the button, the iteration count, then the cells in creation order.
+    QWidget* previous = BtnAcquire;
+    auto chain = [&previous](QWidget* next) {
+        setTabOrder(previous, next);
+        previous = next;
+    };
+    chain(txtnumit);
+    for (int r = 0; r < MaxNodes; ++r) {
+        for (int c = r; c < MaxNodes; ++c) {
+            chain(AdmittanceCells[c][r]);
+        }
+    }
+    for (int r = 0; r < MaxNodes; ++r) {
+        for (int c = 0; c < DataColumns; ++c) {
+            chain(DataCells[c][r]);
+        }
+    }
+    BtnAcquire->setFocus();
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(10, 21);
+}
+
+CellTexts TfrmDataIn::ReadCells() const {
+    CellTexts cells;
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            cells.Admittance[c][r] = ToCellBytes(AdmittanceCells[c][r]->text());
+        }
+    }
+    for (int c = 0; c < DataColumns; ++c) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            cells.Data[c][r] = ToCellBytes(DataCells[c][r]->text());
+        }
+    }
+    return cells;
+}
+
+void TfrmDataIn::WriteCells(const CellTexts& cells) {
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            AdmittanceCells[c][r]->setText(FromCellBytes(cells.Admittance[c][r]));
+            AdmittanceCells[c][r]->setCursorPosition(0); // show the start of a long entry
+        }
+    }
+    for (int c = 0; c < DataColumns; ++c) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            DataCells[c][r]->setText(FromCellBytes(cells.Data[c][r]));
+            DataCells[c][r]->setCursorPosition(0);
+        }
+    }
+}
+
+void TfrmDataIn::BtnAcquireClick() {
+    nodewise::Guarded([this] {
+        nodewise::HideResultForms();
+        const std::optional<int> warning =
+            nodewise::Acquire(ToCellBytes(txtnumit->text()), ReadCells());
+        if (warning) {
+            nodewise::ShowInputWarning(*warning);
+        } else {
+            nodewise::ShowSummaryWindow();
+        }
+    });
+}
+
+void TfrmDataIn::spbtnOpenClick() {
+    const QString file = nodewise::Dialogs().getOpenFileName(
+        this, QStringLiteral("Apri un File dati di rete per loadflow"), NetworkFileFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    nodewise::Guarded([this, &file] {
+        CellTexts cells;
+        if (!nodewise::ReadNetworkFile(LocalPath(file), cells)) {
+            nodewise::Port().showMessage(nodewise::NetworkLoadErrorText,
+                                         nodewise::NetworkFileErrorCaption,
+                                         nodewise::MessageIcon::Stop);
+            return;
+        }
+        WriteCells(cells);
+        nodewise::HideResultForms();
+    });
+}
+
+void TfrmDataIn::spdbtnSaveClick() {
+    int filterIndex = 1;
+    const QString file = nodewise::Dialogs().getSaveFileName(
+        this, QStringLiteral("Salva un File dati di rete per loadflow"), NetworkFileFilter,
+        QStringLiteral("nwd"), &filterIndex);
+    if (file.isEmpty()) {
+        return;
+    }
+    nodewise::Guarded([this, &file] {
+        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells())) {
+            nodewise::Port().showMessage(nodewise::NetworkSaveErrorText,
+                                         nodewise::NetworkFileErrorCaption,
+                                         nodewise::MessageIcon::Stop);
+        }
+    });
+}
+
+void TfrmDataIn::spbtnNewClick() {
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            AdmittanceCells[c][r]->clear();
+        }
+    }
+    for (int c = 0; c < DataColumns; ++c) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            DataCells[c][r]->clear();
+        }
+    }
+}
+
+void TfrmDataIn::spdbtnExitClick() {
+    nodewise::HideResultForms();
+    close();
+}
+
+// The clipboard commands act on the edit box that has the focus in this window, if any.
+void TfrmDataIn::spdbtnCutClick() {
+    if (auto* edit = qobject_cast<QLineEdit*>(focusWidget())) {
+        edit->cut();
+    }
+}
+
+void TfrmDataIn::spdbtnCopyClick() {
+    if (auto* edit = qobject_cast<QLineEdit*>(focusWidget())) {
+        edit->copy();
+    }
+}
+
+void TfrmDataIn::spdbtnPasteClick() {
+    if (auto* edit = qobject_cast<QLineEdit*>(focusWidget())) {
+        edit->paste();
+    }
+}
+
+void TfrmDataIn::spdbtnHelpClick() {
+    const QString path =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("HELP/HELP.HTM"));
+    if (!QFileInfo::exists(path)) {
+        return;
+    }
+    OpenDocument(QUrl::fromLocalFile(path));
+}
+
+void TfrmDataIn::spdbtnAboutClick() {
+    nodewise::ShowAboutBox();
+}
+
+namespace {
+
+void ShowHelp(const std::string& text, const char* caption) {
+    nodewise::Guarded([&text, caption] {
+        nodewise::Port().showMessage(text, caption, nodewise::MessageIcon::Information);
+    });
+}
+
+} // namespace
+
+void TfrmDataIn::lblYClick() {
+    ShowHelp(nodewise::AdmittanceHelpText(), nodewise::AdmittanceHelpCaption);
+}
+
+void TfrmDataIn::lblEClick() {
+    ShowHelp(nodewise::VoltageMagnitudeHelpText(), nodewise::NodeQuantityHelpCaption);
+}
+
+void TfrmDataIn::lbldClick() {
+    ShowHelp(nodewise::VoltagePhaseHelpText(), nodewise::NodeQuantityHelpCaption);
+}
+
+void TfrmDataIn::lblPClick() {
+    ShowHelp(nodewise::ActivePowerHelpText(), nodewise::NodeQuantityHelpCaption);
+}
+
+void TfrmDataIn::lblQClick() {
+    ShowHelp(nodewise::ReactivePowerHelpText(), nodewise::NodeQuantityHelpCaption);
+}
+
+void TfrmDataIn::setHighlighted(QLabel* label, bool on) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, on ? QColor(0, 0, 255) : QColor(0, 0, 0));
+    label->setPalette(palette);
+    QFont font = label->font();
+    font.setUnderline(on);
+    label->setFont(font);
+}
+
+void TfrmDataIn::lblYMouseMove() {
+    setHighlighted(lblY, true);
+}
+void TfrmDataIn::lblEMouseMove() {
+    setHighlighted(lblE, true);
+}
+void TfrmDataIn::lbldMouseMove() {
+    setHighlighted(lbld, true);
+}
+void TfrmDataIn::lblPMouseMove() {
+    setHighlighted(lblP, true);
+}
+void TfrmDataIn::lblQMouseMove() {
+    setHighlighted(lblQ, true);
+}
+
+void TfrmDataIn::FormMouseMove() {
+    for (QLabel* label : {lblY, lblE, lbld, lblP, lblQ}) {
+        setHighlighted(label, false);
+    }
+}
+
+void TfrmDataIn::CellMouseMove(QLineEdit* cell) {
+    if (cell != nullptr) {
+        cell->setToolTip(cell->text());
+    }
+}
+
+bool TfrmDataIn::eventFilter(QObject* watched, QEvent* event) {
+    using Handler = void (TfrmDataIn::*)();
+    struct HeadingHandlers {
+        QLabel* label;
+        Handler mouseMove;
+        Handler click;
+    };
+    const HeadingHandlers headings[] = {
+        {lblY, &TfrmDataIn::lblYMouseMove, &TfrmDataIn::lblYClick},
+        {lblE, &TfrmDataIn::lblEMouseMove, &TfrmDataIn::lblEClick},
+        {lbld, &TfrmDataIn::lbldMouseMove, &TfrmDataIn::lbldClick},
+        {lblP, &TfrmDataIn::lblPMouseMove, &TfrmDataIn::lblPClick},
+        {lblQ, &TfrmDataIn::lblQMouseMove, &TfrmDataIn::lblQClick},
+    };
+
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (watched == centralWidget()) {
+            // Only the bare surface resets the headings; a move that reached the client area
+            // from a child (an edit cell, the tool bar) does not.
+            const auto* move = static_cast<QMouseEvent*>(event);
+            if (centralWidget()->childAt(move->position().toPoint()) == nullptr) {
+                FormMouseMove();
+            }
+            break;
+        }
+        for (const HeadingHandlers& heading : headings) {
+            if (watched == heading.label) {
+                (this->*heading.mouseMove)();
+                return true;
+            }
+        }
+        if (auto* cell = qobject_cast<QLineEdit*>(watched)) {
+            CellMouseMove(cell);
+        }
+        break;
+    case QEvent::MouseButtonRelease: {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (release->button() != Qt::LeftButton) {
+            break;
+        }
+        for (const HeadingHandlers& heading : headings) {
+            if (watched == heading.label &&
+                heading.label->rect().contains(release->position().toPoint())) {
+                (this->*heading.click)();
+                return true;
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

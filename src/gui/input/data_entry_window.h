@@ -1,0 +1,106 @@
+// The data-entry window: admittance matrix, node data, iteration count, file and help commands.
+#pragma once
+
+#include <QMainWindow>
+#include <QUrl>
+#include <functional>
+
+#include "core/input/cell_texts.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMouseEvent;
+class QPushButton;
+class QToolButton;
+
+class TfrmDataIn : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TfrmDataIn(QWidget* parent = nullptr);
+
+    // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
+    QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
+    // [column][row]; columns E, d, P, Q.
+    QLineEdit* DataCells[nodewise::DataColumns][nodewise::MaxNodes] = {};
+    // [column][row]; the node numbers beside the matrix, under it and beside the node data.
+    QLabel* NodeLabels[3][nodewise::MaxNodes] = {};
+
+    QLineEdit* txtnumit = nullptr;
+    QPushButton* BtnAcquire = nullptr;
+    QLabel* lblY = nullptr;
+    QLabel* lblE = nullptr;
+    QLabel* lbld = nullptr;
+    QLabel* lblP = nullptr;
+    QLabel* lblQ = nullptr;
+    QLabel* Label6 = nullptr;
+
+    QWidget* SpeedBar = nullptr;
+    QToolButton* spbtnNew = nullptr;
+    QToolButton* spbtnOpen = nullptr;
+    QToolButton* spdbtnSave = nullptr;
+    QToolButton* spdbtnExit = nullptr;
+    QToolButton* spdbtnCut = nullptr;
+    QToolButton* spdbtnCopy = nullptr;
+    QToolButton* spdbtnPaste = nullptr;
+    QToolButton* spdbtnHelp = nullptr;
+    QToolButton* spdbtnAbout = nullptr;
+
+    QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* FileOpenItem = nullptr;
+    QAction* FileSaveAsItem = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* EditCutItem = nullptr;
+    QAction* EditCopyItem = nullptr;
+    QAction* EditPasteItem = nullptr;
+    QAction* HelpContentsItem = nullptr;
+    QAction* HelpAboutItem = nullptr;
+
+    // The texts of the 56 cells (UTF-8) / sets all 56 cells.
+    nodewise::CellTexts ReadCells() const;
+    void WriteCells(const nodewise::CellTexts& cells);
+
+    // Opens the help document; tests replace it to see the path without starting a browser.
+    static std::function<bool(const QUrl&)> OpenDocument;
+
+public slots:
+    void BtnAcquireClick();
+    void spbtnOpenClick();
+    void spdbtnSaveClick();
+    void spbtnNewClick();
+    void spdbtnExitClick();
+    void spdbtnCutClick();
+    void spdbtnCopyClick();
+    void spdbtnPasteClick();
+    void spdbtnHelpClick();
+    void spdbtnAboutClick();
+    void lblYClick();
+    void lblEClick();
+    void lbldClick();
+    void lblPClick();
+    void lblQClick();
+
+public:
+    // Highlighting of the five help labels: a label under the mouse turns blue and underlined;
+    // the mouse over the bare client area turns all five back to plain black.
+    void lblYMouseMove();
+    void lblEMouseMove();
+    void lbldMouseMove();
+    void lblPMouseMove();
+    void lblQMouseMove();
+    void FormMouseMove();
+
+    // The tooltip of a cell follows its text.
+    void CellMouseMove(QLineEdit* cell);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void setHighlighted(QLabel* label, bool on);
+};

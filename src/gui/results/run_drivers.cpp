@@ -1,0 +1,76 @@
+#include "gui/results/run_drivers.h"
+
+#include <QString>
+
+#include "core/platform/user_port.h"
+#include "gui/results/results_window.h"
+#include "gui/shell/program_windows.h"
+
+namespace nodewise {
+
+TfrmDataOut* ResultsWindowOf(Method method) {
+    switch (method) {
+    case Method::Gauss:
+        return GaussResultsWindow;
+    case Method::Newton:
+        return NewtonResultsWindow;
+    case Method::Stott:
+        return StottResultsWindow;
+    }
+    return nullptr;
+}
+
+void RunMethod(Method method, bool fillList) {
+    const MethodInfo& info = Info(method);
+    Port().setStatusPanel(0, info.runningText);
+    info.iterate(); // an arithmetic fault leaves here: nothing below happens
+    Port().setStatusPanel(0, info.finishedText);
+    PublishResults(method, fillList);
+}
+
+void RunGauss(bool fillList) {
+    RunMethod(Method::Gauss, fillList);
+}
+void RunNewton(bool fillList) {
+    RunMethod(Method::Newton, fillList);
+}
+void RunStott(bool fillList) {
+    RunMethod(Method::Stott, fillList);
+}
+
+void PublishResults(Method method, bool fillList) {
+    const MethodInfo& info = Info(method);
+    TfrmDataOut* window = ResultsWindowOf(method);
+    if (window == nullptr) {
+        return;
+    }
+    const int lastEntry = LastHistoryEntry();
+    const int nodes = ActiveNodeCount();
+
+    ResetResults(window);
+    const HistoryRows& E = *info.EHistory;
+    const HistoryRows& d = *info.dHistory;
+    for (int i = 0; i <= lastEntry; ++i) {
+        for (int j = 0; j < nodes; ++j) {
+            window->EResults[j][i] = E[j][i];
+            window->dResults[j][i] = d[j][i];
+        }
+    }
+
+    if (fillList) {
+        Port().setStatusPanel(0, info.fillingText);
+        // The list reads the copies on demand, so filling it is one step and the countdown of
+        // the entries is over as soon as it starts.
+        window->FillList(lastEntry, nodes);
+        Port().setStatusPanel(1, "0");
+    }
+
+    Port().setStatusPanel(0, info.readyText);
+    window->setWindowTitle(QString::fromUtf8(info.caption));
+    window->move(info.windowLeft, ResultsWindowTop); // the frame's top-left corner, on screen
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace nodewise

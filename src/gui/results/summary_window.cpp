@@ -1,0 +1,180 @@
+#include "gui/results/summary_window.h"
+
+#include <QCheckBox>
+#include <QFont>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+#include "core/input/acquisition.h"
+#include "core/model/workspace.h"
+#include "gui/results/run_drivers.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/program_windows.h"
+#include "gui/style/list_numbers.h"
+
+namespace {
+
+constexpr double DegreesPerRadian = 57.29577951308232;
+
+QPushButton* MethodButton(QWidget* parent, const char* caption, int left, int width) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setGeometry(left, 152, width, 75);
+    return button;
+}
+
+} // namespace
+
+TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
+    setWindowTitle(QStringLiteral("Riepilogo dati nodali"));
+    setFixedSize(507, 273);
+    move(178, 30);
+    // The default font of 8 points, in the family nearest to the original's "MS Sans Serif":
+    // with it the 15-digit numbers fit their 120-pixel columns.
+    QFont smaller = font();
+    smaller.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                         QStringLiteral("DejaVu Sans")});
+    smaller.setPointSize(8);
+    setFont(smaller);
+
+    btnGauss = MethodButton(this, "Gauss-Seidel", 10, 100);
+    btnErrata = MethodButton(this, "Altra acquisizione", 360, 137);
+    QFont larger = btnErrata->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.25);
+    btnErrata->setFont(larger);
+    btnNewton = MethodButton(this, "Newton-Raphson", 119, 100);
+
+    ListView = new QTreeWidget(this);
+    ListView->setGeometry(10, 8, 487, 120);
+    ListView->setFocusPolicy(Qt::NoFocus);
+    ListView->setRootIsDecorated(false);
+    ListView->setUniformRowHeights(true);
+    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView->setColumnCount(6);
+    const char* const headings[6] = {"Nodo", "Tipo", "E", "d (gradi)", "P", "Q"};
+    const int widths[6] = {38, 33, 100, 100, 100, 100};
+    auto* headerItem = new QTreeWidgetItem;
+    for (int c = 0; c < 6; ++c) {
+        headerItem->setText(c, QString::fromUtf8(headings[c]));
+        headerItem->setTextAlignment(c, c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                               : Qt::AlignHCenter | Qt::AlignVCenter);
+    }
+    ListView->setHeaderItem(headerItem);
+    ListView->header()->setStretchLastSection(false);
+    ListView->header()->setSectionsMovable(false);
+    for (int c = 0; c < 6; ++c) {
+        ListView->header()->resizeSection(c, widths[c]);
+    }
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setGeometry(10, 240, 320, 20);
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setToolTip(QStringLiteral("Status Bar"));
+    const int panelWidths[2] = {280, 40};
+    for (int p = 0; p < 2; ++p) {
+        panels_[p] = new QLabel(StatusBar1);
+        panels_[p]->setAlignment(Qt::AlignCenter);
+        panels_[p]->setFixedWidth(panelWidths[p]);
+        panels_[p]->setFrameShape(QFrame::Panel);
+        panels_[p]->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(panels_[p]);
+    }
+
+    btnStott = MethodButton(this, "Stott-Alsac", 228, 100);
+
+    Label1 = new QLabel(QStringLiteral("Elabora con :"), this);
+    Label1->move(10, 132);
+    Label1->adjustSize();
+
+    chbViewResult = new QCheckBox(QStringLiteral("Visualizza i risultati"), this);
+    chbViewResult->setChecked(true);
+    chbViewResult->setToolTip(QStringLiteral("Sconsigliato per numero di iterazioni >100"));
+    // The caption may need more than the nominal 113 pixels in the fonts available here.
+    chbViewResult->setGeometry(360, 242, qBound(113, chbViewResult->sizeHint().width(), 507 - 362),
+                               17);
+
+    setTabOrder(btnGauss, btnNewton);
+    setTabOrder(btnNewton, btnStott);
+    setTabOrder(btnStott, btnErrata);
+
+    connect(btnGauss, &QPushButton::clicked, this, &TfrmDataOk::btnGaussClick);
+    connect(btnNewton, &QPushButton::clicked, this, &TfrmDataOk::btnNewtonClick);
+    connect(btnStott, &QPushButton::clicked, this, &TfrmDataOk::btnStottClick);
+    connect(btnErrata, &QPushButton::clicked, this, &TfrmDataOk::btnErrataClick);
+}
+
+void TfrmDataOk::SetStatusPanel(int panel, const QString& text) {
+    if (panel < 0 || panel > 1) {
+        return;
+    }
+    panels_[panel]->setText(text);
+}
+
+QLabel* TfrmDataOk::StatusPanel(int panel) const {
+    return panel >= 0 && panel <= 1 ? panels_[panel] : nullptr;
+}
+
+QString TfrmDataOk::StatusPanelText(int panel) const {
+    return panel >= 0 && panel <= 1 ? panels_[panel]->text() : QString();
+}
+
+void TfrmDataOk::ViewData() {
+    using namespace nodewise;
+    ListView->clear();
+    SetStatusPanel(0, QStringLiteral("Verificare i dati acquisiti"));
+    const QString decimalPoint = QLocale().decimalPoint();
+    QList<QTreeWidgetItem*> rows;
+    for (int i = 0; i < ActiveNodeCount(); ++i) {
+        auto* row = new QTreeWidgetItem;
+        row->setText(0, QString::number(i + 1));
+        row->setText(1, QString::fromLatin1(NodeTypeLabel(NodeTypes[i])));
+        row->setText(2, ListNumber(EData[i], decimalPoint));
+        row->setText(3, ListNumber(dData[i] * DegreesPerRadian, decimalPoint));
+        row->setText(4, ListNumber(PData[i], decimalPoint));
+        row->setText(5, ListNumber(QData[i], decimalPoint));
+        for (int c = 1; c < 6; ++c) {
+            row->setTextAlignment(c, Qt::AlignHCenter | Qt::AlignVCenter);
+        }
+        rows.append(row);
+    }
+    ListView->addTopLevelItems(rows);
+}
+
+void TfrmDataOk::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        ViewData();
+    }
+}
+
+void TfrmDataOk::btnGaussClick() {
+    nodewise::Guarded([this] { nodewise::RunGauss(chbViewResult->isChecked()); });
+}
+
+void TfrmDataOk::btnNewtonClick() {
+    nodewise::Guarded([this] {
+        if (!nodewise::MethodConditionHolds()) {
+            nodewise::ShowInputWarning(nodewise::WarningMethodNotApplicable);
+        }
+        nodewise::RunNewton(chbViewResult->isChecked());
+    });
+}
+
+void TfrmDataOk::btnStottClick() {
+    nodewise::Guarded([this] {
+        if (!nodewise::MethodConditionHolds()) {
+            nodewise::ShowInputWarning(nodewise::WarningMethodNotApplicable);
+            return;
+        }
+        nodewise::RunStott(chbViewResult->isChecked());
+    });
+}
+
+void TfrmDataOk::btnErrataClick() {
+    nodewise::HideResultForms();
+}

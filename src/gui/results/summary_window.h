@@ -1,0 +1,47 @@
+// The summary window: the acquired nodes, the choice of method and the run's status bar.
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QShowEvent;
+class QStatusBar;
+class QTreeWidget;
+
+class TfrmDataOk : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmDataOk(QWidget* parent = nullptr);
+
+    QPushButton* btnGauss = nullptr;
+    QPushButton* btnErrata = nullptr;
+    QPushButton* btnNewton = nullptr;
+    QTreeWidget* ListView = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QPushButton* btnStott = nullptr;
+    QLabel* Label1 = nullptr;
+    QCheckBox* chbViewResult = nullptr;
+
+    // Panel 0 carries messages, panel 1 a counter.
+    void SetStatusPanel(int panel, const QString& text);
+    QString StatusPanelText(int panel) const;
+    QLabel* StatusPanel(int panel) const;
+
+    // Rebuilds the list from the workspace; runs every time the window is shown.
+    void ViewData();
+
+public slots:
+    void btnGaussClick();
+    void btnNewtonClick();
+    void btnStottClick();
+    void btnErrataClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* panels_[2] = {};
+};

@@ -1,0 +1,22 @@
+#include "gui/shell/error_guard.h"
+
+#include "core/platform/user_port.h"
+
+namespace nodewise {
+
+void ReportFault(const std::exception& fault) {
+    Port().showMessage(fault.what(), FaultCaption, MessageIcon::Stop);
+}
+
+NodewiseApplication::NodewiseApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool NodewiseApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& fault) {
+        ReportFault(fault);
+    }
+    return false;
+}
+
+} // namespace nodewise

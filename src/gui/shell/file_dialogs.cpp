@@ -1,0 +1,96 @@
+#include "gui/shell/file_dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace nodewise {
+
+namespace {
+
+// "flow data|*.nwd|HTML|*.html" -> {"flow data (*.nwd)", "HTML (*.html)"}
+QStringList NameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    }
+    return filters;
+}
+
+// "HTML (*.html)" -> "html"
+QString SuffixOf(const QString& nameFilter) {
+    const qsizetype dot = nameFilter.lastIndexOf(QStringLiteral("*."));
+    if (dot < 0) {
+        return {};
+    }
+    QString suffix = nameFilter.mid(dot + 2);
+    suffix.chop(suffix.endsWith(QLatin1Char(')')) ? 1 : 0);
+    return suffix.contains(QLatin1Char('*')) ? QString() : suffix;
+}
+
+class QtFileDialogs final : public FileDialogs {
+public:
+    QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override {
+        QFileDialog dialog(parent, title);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile); // a missing file is reported by the reader
+        dialog.setNameFilters(NameFilters(filter));
+        dialog.setOption(QFileDialog::ReadOnly, false);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        // The default extension: a name typed without one that names no file gets the filter's.
+        QString file = dialog.selectedFiles().constFirst();
+        const QString suffix = SuffixOf(dialog.selectedNameFilter());
+        if (!suffix.isEmpty() && QFileInfo(file).suffix().isEmpty() && !QFileInfo::exists(file)) {
+            file += QLatin1Char('.') + suffix;
+        }
+        return file;
+    }
+
+    QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                            const QString& defaultSuffix, int* filterIndex) override {
+        QFileDialog dialog(parent, title);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        const QStringList filters = NameFilters(filter);
+        dialog.setNameFilters(filters);
+        dialog.setDefaultSuffix(defaultSuffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        if (filterIndex != nullptr && *filterIndex >= 1 && *filterIndex <= filters.size()) {
+            dialog.selectNameFilter(filters[*filterIndex - 1]);
+        }
+        // A name typed without an extension gets the chosen format's, so that an HTML export is
+        // not called .csv; the format itself is still decided by the filter index.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, defaultSuffix](const QString& nameFilter) {
+                             const QString suffix = SuffixOf(nameFilter);
+                             dialog.setDefaultSuffix(suffix.isEmpty() ? defaultSuffix : suffix);
+                         });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        if (filterIndex != nullptr) {
+            *filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        }
+        return dialog.selectedFiles().constFirst();
+    }
+};
+
+QtFileDialogs qtDialogs;
+FileDialogs* currentDialogs = &qtDialogs;
+
+} // namespace
+
+FileDialogs& Dialogs() {
+    return *currentDialogs;
+}
+
+FileDialogs* SetFileDialogs(FileDialogs* dialogs) {
+    FileDialogs* previous = currentDialogs;
+    currentDialogs = dialogs != nullptr ? dialogs : &qtDialogs;
+    return previous;
+}
+
+} // namespace nodewise

@@ -1,0 +1,45 @@
+// The program's windows and the routines that tie them together. A window reaches another
+// window only through these.
+#pragma once
+
+class TfrmDataIn;
+class TfrmDataOk;
+class TfrmAbout;
+class TfrmDataOut;
+
+namespace nodewise {
+
+// Created at start-up; the results windows first (no parent, hidden, in the order
+// Gauss-Seidel, Newton-Raphson, Stott-Alsac), then frmDataIn, frmDataOk, frmAbout.
+extern TfrmDataIn* frmDataIn;
+extern TfrmDataOk* frmDataOk;
+extern TfrmAbout* frmAbout;
+extern TfrmDataOut* GaussResultsWindow;
+extern TfrmDataOut* NewtonResultsWindow;
+extern TfrmDataOut* StottResultsWindow;
+
+// Closes (hides) frmDataOk and the three results windows, in that order.
+void HideResultForms();
+
+// Shows the summary window, not modally (end of a successful acquisition).
+void ShowSummaryWindow();
+
+// Shows the about box, modally.
+void ShowAboutBox();
+
+// Hands the summary window's two status panels to the desktop program's user port, through
+// which the core reports a run's progress.
+class QtUserPort;
+void ConnectStatusPanels(QtUserPort& port);
+
+// Creates every window in start-up order / destroys them all; used by main() and by the
+// GUI tests, which build the whole program in one process.
+void CreateProgramWindows();
+void DestroyProgramWindows();
+
+// The two halves of CreateProgramWindows, for main(), which allocates the solver matrices and
+// names the application between them: the three results windows / frmDataIn, frmDataOk, frmAbout.
+void CreateResultsWindows();
+void CreateMainWindows();
+
+} // namespace nodewise

@@ -1,0 +1,83 @@
+#include "gui/shell/qt_user_port.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QString>
+#include <QStyle>
+
+namespace nodewise {
+
+namespace {
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The help texts line up their paragraphs and columns with blanks and are longer than a message
+// box lets a text be before it wraps it: they get a box of their own, unwrapped, in a
+// fixed-pitch font, with the information icon and one OK button.
+void ShowHelpBox(const QString& text, const QString& caption) {
+    QDialog box(QApplication::activeWindow());
+    box.setWindowTitle(caption);
+    box.setWindowModality(Qt::ApplicationModal);
+    auto* layout = new QGridLayout(&box);
+    auto* icon = new QLabel(&box);
+    const int extent = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    icon->setPixmap(
+        box.style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, &box).pixmap(extent));
+    layout->addWidget(icon, 0, 0, Qt::AlignTop);
+    auto* label = new QLabel(text, &box);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPixelSize(11); // the longest text stays within a 1024 x 768 screen
+    label->setFont(fixed);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(label, 0, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons, 1, 0, 1, 2);
+    box.exec();
+}
+
+} // namespace
+
+void QtUserPort::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
+    if (icon == MessageIcon::Information) {
+        ShowHelpBox(FromUtf8(text), FromUtf8(caption));
+        return;
+    }
+    const QMessageBox::Icon boxIcon =
+        icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Critical;
+    QMessageBox box(boxIcon, FromUtf8(caption), FromUtf8(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void QtUserPort::setStatusPanels(QLabel* messages, QLabel* counter) {
+    panels_[0] = messages;
+    panels_[1] = counter;
+}
+
+void QtUserPort::setStatusPanel(int panel, std::string_view text) {
+    if (panel < 0 || panel > 1 || panels_[panel] == nullptr) {
+        return;
+    }
+    QLabel* label = panels_[panel];
+    label->setText(FromUtf8(text));
+    // A run does not return to the event loop until it is over: paint the message at once so
+    // that it is seen while the run goes on. The counter changes on every iteration and is
+    // left to the next ordinary repaint.
+    if (panel == 0 && label->isVisible()) {
+        label->repaint();
+    }
+}
+
+} // namespace nodewise

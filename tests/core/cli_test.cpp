@@ -1,0 +1,217 @@
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "core/input/network_file.h"
+#include "test_support.h"
+
+namespace nodewise {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("nodewise-cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Network(const CellTexts& cells, const std::string& name = "net.nwd") {
+        const std::string path = (dir_ / name).string();
+        EXPECT_TRUE(WriteNetworkFile(path, cells));
+        return path;
+    }
+
+    static std::string Quote(const std::string& s) {
+        std::string q = "'";
+        for (char c : s) {
+            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        return q + "'";
+    }
+
+    CliResult Run(const std::vector<std::string>& args, const char* locale = "C") {
+        std::string command = std::string("LC_ALL=") + locale + " " + NODEWISE_CLI_PATH;
+        for (const std::string& a : args) {
+            command += " " + Quote(a);
+        }
+        const fs::path out = dir_ / "stdout";
+        const fs::path err = dir_ / "stderr";
+        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+    }
+
+    static std::string Slurp(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(CliTest, SummaryPrintsOneTabSeparatedLinePerNode) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Data[1][0] = "-12,5";
+    const std::string net = Network(cells);
+    for (const char* locale : {"C", "it_IT.UTF-8"}) {
+        const CliResult r = Run({"summary", net}, locale);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "1\tEd\t1\t-12.5\t0\t0\n2\tPQ\t1\t0\t-0.5\t-0.2\n") << locale;
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST_F(CliTest, RejectedAcquisitionPrintsTheWarningAndExitsTwo) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    CliResult r = Run({"summary", net, "--iterations", "-5"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Attenzione: Un numero di iterazioni negativo non ha senso.\n");
+
+    r = Run({"summary", net, "--iterations=1000"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Attenzione: La memoria \xC3\xA8 allocata per un numero massimo di "
+                     "iterazioni pari a 1000\n");
+
+    r = Run({"summary", net, "--iterations", ""});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Attenzione: Devi inserire il numero di iterazioni.\n");
+
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Data[0][1] = "1";
+    r = Run({"summary", Network(cells, "three.nwd")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Attenzione: Controlla i dati in ingresso: rilevati tipi di nodo non "
+                     "previsti.\n");
+}
+
+TEST_F(CliTest, UsageAndFileErrorsExitOne) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    EXPECT_EQ(Run({}).status, 1);
+    EXPECT_EQ(Run({"frobnicate", net}).status, 1);
+    EXPECT_EQ(Run({"summary"}).status, 1);
+    EXPECT_EQ(Run({"summary", net, "extra"}).status, 1);
+    EXPECT_EQ(Run({"summary", net, "--iterations"}).status, 1);
+    EXPECT_EQ(Run({"summary", net, "--method", "gauss"}).status, 1);
+    EXPECT_EQ(Run({"solve", net}).status, 1);
+    EXPECT_EQ(Run({"solve", net, "--method", "jacobi"}).status, 1);
+    EXPECT_EQ(Run({"solve", net, "--method", "gauss", "--format", "xml"}).status, 1);
+    EXPECT_EQ(Run({"--help"}).status, 0);
+
+    const CliResult missing = Run({"summary", (dir_ / "missing.nwd").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Errore: Impossibile portare a termine la lettura.\n");
+    EXPECT_EQ(Run({"summary", dir_.string()}).status, 1);
+}
+
+TEST_F(CliTest, SolveWritesTheExportOfTheRun) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    const CliResult csv = Run({"solve", net, "--method", "gauss", "--iterations", "3"});
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out.rfind("Risultati calcolo Gauss,,,\n,,,\niterazione,nodo,E,d(gradi)\n", 0),
+              0u);
+    EXPECT_NE(csv.out.find("\n1,2,0.94645086019784,-5.363069420\n"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find("\n3,2,0.93389810374005,-5.435371341\n,,,\n"), std::string::npos);
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 3 + 4 * 3);
+
+    // the same bytes through --output, whatever the locale
+    const std::string file = (dir_ / "out.html").string();
+    const CliResult html = Run({"solve", net, "--method", "newton", "--format", "html", "--output",
+                                file, "--iterations", "4"},
+                               "it_IT.UTF-8");
+    EXPECT_EQ(html.status, 0) << html.err;
+    EXPECT_EQ(html.out, "");
+    const CliResult again =
+        Run({"solve", net, "--method", "newton", "--format", "html", "--iterations", "4"});
+    EXPECT_EQ(Slurp(file), again.out);
+    EXPECT_EQ(again.out.rfind("<html><head><title>Risultati calcolo Newton</title>", 0), 0u);
+}
+
+TEST_F(CliTest, MethodConditionRefusesStottAndWarnsNewton) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Data[3][1] = "";
+    cells.Data[1][1] = "-3"; // node 2 becomes Pd, with no QE node
+    const std::string net = Network(cells);
+    const std::string warning =
+        "Attenzione: Impossibile applicare questo metodo: consultare la documentazione.\n";
+
+    const CliResult stott = Run({"solve", net, "--method", "stott"});
+    EXPECT_EQ(stott.status, 4);
+    EXPECT_EQ(stott.out, "");
+    EXPECT_EQ(stott.err, warning);
+
+    const CliResult newton = Run({"solve", net, "--method", "newton", "--iterations", "2"});
+    EXPECT_EQ(newton.status, 0);
+    EXPECT_EQ(newton.err, warning);
+    EXPECT_NE(newton.out.find("\n2,2,"), std::string::npos);
+
+    const CliResult gauss = Run({"solve", net, "--method", "gauss", "--iterations", "2"});
+    EXPECT_EQ(gauss.status, 0);
+    EXPECT_EQ(gauss.err, "");
+}
+
+TEST_F(CliTest, ArithmeticFaultExitsThreeAndWritesNothing) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][1] = "0"; // |Y22| = 0: Gauss-Seidel divides by it
+    const std::string net = Network(cells);
+    const std::string file = (dir_ / "fault.csv").string();
+    const CliResult r = Run({"solve", net, "--method", "gauss", "--output", file});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(r.err == "Nodewise: division by zero\n" || r.err == "Nodewise: invalid operation\n")
+        << r.err;
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(CliTest, InversionFailuresAreReportedAndTheRunGoesOn) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][0] = ""; // node 2 cut off: the Jacobian is singular at the start
+    const CliResult r = Run({"solve", Network(cells), "--method", "newton", "--iterations", "3"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Errore: Impossibile invertire la Matrice.\n"
+                     "Errore: Impossibile invertire la Matrice.\n"
+                     "Errore: Impossibile invertire la Matrice.\n");
+    EXPECT_NE(r.out.find("\n3,2,1.00000000000000,0.000000000\n"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, UnwritableOutputIsReported) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    const CliResult r = Run(
+        {"solve", net, "--method", "gauss", "--output", (dir_ / "missing" / "out.csv").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Errore: Errore salvataggio in .csv\n");
+}
+
+TEST_F(CliTest, MalformedFilesNeverCrash) {
+    const std::string path = (dir_ / "junk.nwd").string();
+    std::string junk;
+    for (int i = 0; i < 20000; ++i) {
+        junk.push_back(static_cast<char>((i * 131 + 7) & 0xff));
+    }
+    std::ofstream(path, std::ios::binary) << junk;
+    const CliResult r = Run({"summary", path});
+    EXPECT_TRUE(r.status == 0 || r.status == 2 || r.status == 3) << r.status << r.err;
+    for (const char* method : {"gauss", "newton", "stott"}) {
+        const CliResult s = Run({"solve", path, "--method", method});
+        EXPECT_TRUE(s.status >= 0 && s.status <= 4) << method << " " << s.status;
+    }
+}
+
+} // namespace
+} // namespace nodewise

@@ -1,0 +1,231 @@
+// Behaviour the three load-flow methods share: published solutions, every node type, the
+// history limits, repeatability.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <complex>
+#include <cstdio>
+#include <string>
+
+#include "core/results/methods.h"
+#include "solver_fixture.h"
+
+namespace nodewise {
+namespace {
+
+using testing::DegreesToRadians;
+using testing::ExampleNetwork;
+using testing::SameHistories;
+
+class EveryMethod : public testing::SolverTest, public ::testing::WithParamInterface<Method> {
+protected:
+    const MethodInfo& info() const { return Info(GetParam()); }
+    void Run() { info().iterate(); }
+    double E(int node, int entry) const { return (*info().EHistory)[node][entry]; }
+    double d(int node, int entry) const { return (*info().dHistory)[node][entry]; }
+};
+
+std::string MethodName(const ::testing::TestParamInfo<Method>& p) {
+    return Info(p.param).name;
+}
+
+struct Published {
+    const char* file;
+    int node;    // 0-based
+    double E;    // pu
+    double d;    // degrees
+    double Etol; // half a unit of the last printed digit
+    double dtol;
+};
+
+// The published solutions of the example networks, each to the precision it is printed with.
+const Published PublishedSolutions[] = {
+    {"two-node.nwd", 1, 0.933714, -5.4364, 5e-7, 5e-5},
+    // V2 = 0.98 - j0.06 and V3 = 1 - j0.05 exactly
+    {"saadat-3bus-pq.nwd", 1, 0.9818350166906862, -3.503531644784458, 1e-12, 1e-10},
+    {"saadat-3bus-pq.nwd", 2, 1.0012492197250393, -2.862405226111748, 1e-12, 1e-10},
+    {"saadat-3bus-pv.nwd", 1, 0.97168, -2.696, 5e-6, 5e-4},
+    {"saadat-3bus-pv.nwd", 2, 1.04, -0.499, 0.0, 5e-4},
+    {"grainger-stevenson-4bus.nwd", 1, 0.982, -0.976, 5e-4, 5e-4},
+    {"grainger-stevenson-4bus.nwd", 2, 0.969, -1.872, 5e-4, 5e-4},
+    {"grainger-stevenson-4bus.nwd", 3, 1.020, 1.523, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 1, 1.047, -2.806, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 2, 1.024, -4.997, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 3, 1.024, -5.329, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
+    {"stagg-5bus-pd-qe.nwd", 1, 1.047, -2.80632, 5e-4, 1e-12},
+    {"stagg-5bus-pd-qe.nwd", 2, 1.024176, -4.997, 1e-12, 5e-4},
+    {"stagg-5bus-pd-qe.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
+    {"glover-sarma-5bus.nwd", 1, 0.834, -22.407, 5e-4, 1e-3}, // the file rounds Y to 5 decimals
+    {"glover-sarma-5bus.nwd", 2, 1.050, -0.597, 0.0, 5e-4},
+    {"glover-sarma-5bus.nwd", 3, 1.019, -2.834, 5e-4, 5e-4},
+    {"glover-sarma-5bus.nwd", 4, 0.974, -4.548, 5e-4, 5e-4},
+};
+
+TEST_P(EveryMethod, ReachesThePublishedSolutions) {
+    // Gauss-Seidel needs a few hundred iterations on the heavier cases; the others are long
+    // settled by then.
+    for (const Published& p : PublishedSolutions) {
+        Load(ExampleNetwork(p.file), "400");
+        Run();
+        EXPECT_NEAR(E(p.node, 400), p.E, p.Etol) << p.file << " node " << p.node + 1;
+        EXPECT_NEAR(d(p.node, 400), p.d, p.dtol) << p.file << " node " << p.node + 1;
+    }
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+// Six nodes, one of each type, the reference node second: the injections are computed from a
+// chosen state, so that every method must find that state again.
+CellTexts AllTypesNetwork(std::complex<double> (&V)[6]) {
+    struct Line {
+        int a, b;
+        std::complex<double> y;
+    };
+    const Line lines[] = {{0, 1, {4, -12}}, {0, 2, {2, -8}}, {1, 2, {3, -9}},  {1, 3, {5, -15}},
+                          {2, 4, {4, -10}}, {3, 4, {2, -6}}, {3, 5, {3, -12}}, {4, 5, {4, -16}}};
+    std::complex<double> Y[6][6] = {};
+    for (const Line& l : lines) {
+        Y[l.a][l.a] += l.y;
+        Y[l.b][l.b] += l.y;
+        Y[l.a][l.b] -= l.y;
+        Y[l.b][l.a] -= l.y;
+    }
+    const double Es[6] = {1.02, 1.05, 0.98, 1.01, 0.97, 0.99};
+    const double ds[6] = {-1.5, 0.0, -4.0, -2.0, -5.5, -3.0};
+    for (int i = 0; i < 6; ++i) {
+        V[i] = std::polar(Es[i], ds[i] * DegreesToRadians);
+    }
+    auto text = [](double v) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.15f", v);
+        return std::string(buffer);
+    };
+    CellTexts cells;
+    for (int r = 0; r < 6; ++r) {
+        for (int c = r; c < 6; ++c) {
+            char buffer[64];
+            std::snprintf(buffer, sizeof buffer, "%g%+gj", Y[r][c].real(), Y[r][c].imag());
+            cells.Admittance[c][r] = buffer;
+        }
+    }
+    const char* given[6] = {"Qd", "Ed", "PQ", "PE", "Pd", "QE"};
+    for (int i = 0; i < 6; ++i) {
+        std::complex<double> current = 0.0;
+        for (int k = 0; k < 6; ++k) {
+            current += Y[i][k] * V[k];
+        }
+        const std::complex<double> S = V[i] * std::conj(current);
+        const std::string g = given[i];
+        if (g.find('E') != std::string::npos) {
+            cells.Data[0][i] = text(Es[i]);
+        }
+        if (g.find('d') != std::string::npos) {
+            cells.Data[1][i] = text(ds[i]);
+        }
+        if (g.find('P') != std::string::npos) {
+            cells.Data[2][i] = text(S.real());
+        }
+        if (g.find('Q') != std::string::npos) {
+            cells.Data[3][i] = text(S.imag());
+        }
+    }
+    return cells;
+}
+
+TEST_P(EveryMethod, EveryNodeTypeFindsTheStateItsDataCameFrom) {
+    std::complex<double> V[6];
+    Load(AllTypesNetwork(V), "900");
+    ASSERT_EQ(NodeTypes[0], Qd);
+    ASSERT_EQ(NodeTypes[1], Ed);
+    ASSERT_EQ(NodeTypes[5], QE);
+    Run();
+    EXPECT_TRUE(recorder.messages.empty());
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(E(i, 900), std::abs(V[i]), 1e-12) << "node " << i + 1;
+        EXPECT_NEAR(d(i, 900), std::arg(V[i]) / DegreesToRadians, 1e-10) << "node " << i + 1;
+        // given magnitudes and phases are never moved
+        for (int t = 0; t <= 900; ++t) {
+            if (NodeTypes[i] == Ed || NodeTypes[i] == PE || NodeTypes[i] == QE) {
+                ASSERT_EQ(E(i, t), EData[i]) << "node " << i + 1 << " entry " << t;
+            }
+            if (NodeTypes[i] == Ed || NodeTypes[i] == Pd || NodeTypes[i] == Qd) {
+                ASSERT_EQ(d(i, t), dData[i] * 57.29577951308232) << "node " << i + 1;
+            }
+        }
+    }
+}
+
+TEST_P(EveryMethod, RepeatedRunsAreIdenticalBitForBit) {
+    Load(ExampleNetwork("stagg-5bus-pd-qe.nwd"), "25");
+    Run();
+    static HistoryRows firstE, firstd;
+    std::copy(&(*info().EHistory)[0][0], &(*info().EHistory)[0][0] + MaxNodes * MaxIterations,
+              &firstE[0][0]);
+    std::copy(&(*info().dHistory)[0][0], &(*info().dHistory)[0][0] + MaxNodes * MaxIterations,
+              &firstd[0][0]);
+    Run();
+    EXPECT_TRUE(SameHistories(firstE, *info().EHistory, NodeCount, 25));
+    EXPECT_TRUE(SameHistories(firstd, *info().dHistory, NodeCount, 25));
+}
+
+TEST_P(EveryMethod, OneIterationWritesTwoEntriesWithThePhasesInDegrees) {
+    Load(ExampleNetwork("saadat-3bus-pv.nwd"), "1");
+    (*info().EHistory)[1][2] = -42.0;
+    Run();
+    EXPECT_EQ(recorder.panels[1], "1");
+    EXPECT_EQ(recorder.panelUpdates[1], 1);
+    EXPECT_EQ(E(1, 0), 1.0);
+    EXPECT_NE(E(1, 1), 1.0);
+    EXPECT_EQ(E(1, 2), -42.0);
+    EXPECT_EQ(d(0, 0), 0.0);
+    EXPECT_LT(d(1, 1), -1.0); // degrees, not radians
+}
+
+TEST_P(EveryMethod, CountsTooLargeForTheRowsNeverWritePastTheirEnd) {
+    for (int count : {999, 1000, INT_MAX}) {
+        Load(testing::TwoNodeNetwork(), "5");
+        IterationCount = count; // as a rejected acquisition could leave it
+        (*info().EHistory)[2][0] = -42.0;
+        (*info().dHistory)[2][0] = -42.0;
+        recorder.panelUpdates[1] = 0;
+        Run();
+        EXPECT_EQ(recorder.panels[1], "999");
+        EXPECT_EQ(recorder.panelUpdates[1], 999);
+        // entry 0 of the next row is where entry 1000 of a row would land
+        EXPECT_EQ(E(1, 0), 1.0);
+        EXPECT_EQ(d(1, 0), 0.0);
+        EXPECT_EQ(E(2, 0), -42.0);
+        EXPECT_EQ(d(2, 0), -42.0);
+        EXPECT_NEAR(E(1, 999), 0.933714, 5e-7);
+        EXPECT_NEAR(d(1, 999), -5.4364, 5e-5);
+    }
+}
+
+TEST_P(EveryMethod, AFaultIsNamedAfterTheFirstOperationThatRaisedIt) {
+    // Two nodes at 1e300 tied to a load by -1e10 and +1e10: the power sum of the load overflows
+    // to -inf, then adding +inf is invalid. Every method stops in its first iteration.
+    const std::string big = "1" + std::string(300, '0');
+    CellTexts cells;
+    cells.Admittance[0][0] = "1-5j";
+    cells.Admittance[2][0] = "-10000000000";
+    cells.Admittance[1][1] = "1-5j";
+    cells.Admittance[2][1] = "10000000000";
+    cells.Admittance[2][2] = "1-5j";
+    for (int node : {0, 1}) {
+        cells.Data[0][node] = big;
+        cells.Data[1][node] = "0";
+    }
+    cells.Data[2][2] = "-0,5";
+    cells.Data[3][2] = "-0,2";
+    Load(cells, "2");
+    EXPECT_EQ(testing::FaultOf(info().iterate), "overflow");
+    EXPECT_EQ(recorder.panelUpdates[1], 1);
+    EXPECT_EQ(E(2, 0), 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod,
+                         ::testing::Values(Method::Gauss, Method::Newton, Method::Stott),
+                         MethodName);
+
+} // namespace
+} // namespace nodewise

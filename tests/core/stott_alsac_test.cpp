@@ -1,0 +1,102 @@
+#include "core/solvers/stott_alsac.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "solver_fixture.h"
+
+namespace nodewise {
+namespace {
+
+using testing::DegreesToRadians;
+using testing::ExampleNetwork;
+using testing::TwoNodeNetwork;
+
+using StottAlsac = testing::SolverTest;
+
+TEST_F(StottAlsac, BuildsTheTwoMatricesFromTheSusceptancesOfTheirRowsAndColumns) {
+    // Pd node 2 (P row, E column) and QE node 3 (Q row, d column), PQ nodes 4 and 5
+    Load(ExampleNetwork("stagg-5bus-pd-qe.nwd"), "2");
+    StottIterate();
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_EQ(BPrime[0][0], YComplex[1][2].im);  // P of node 2, d of node 3
+    EXPECT_EQ(BPrime[2][2], YComplex[4][4].im);  // P of node 5, d of node 5
+    EXPECT_EQ(BSecond[0][0], YComplex[2][1].im); // Q of node 3, E of node 2
+    EXPECT_EQ(BSecond[1][2], YComplex[3][4].im); // Q of node 4, E of node 5
+}
+
+TEST_F(StottAlsac, NoReactiveEquationsIsReportedOnceAndOnlyPhasesMove) {
+    CellTexts cells = TwoNodeNetwork();
+    cells.Data[0][1] = "1,02"; // node 2 becomes PE
+    cells.Data[3][1] = "";
+    Load(cells, "5");
+    StottIterate();
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, "E' stata passata a InvMatr una matrice di ordine nullo.");
+    EXPECT_EQ(recorder.messages[0].caption, "Errore");
+    for (int t = 0; t <= 5; ++t) {
+        EXPECT_EQ(EHistoryStott[0][t], 1.0);
+        EXPECT_EQ(EHistoryStott[1][t], 1.02);
+    }
+    EXPECT_LT(dHistoryStott[1][5], -1.0);
+
+    // nothing to solve at all: one message per block
+    recorder.messages.clear();
+    cells.Data[1][1] = "-2";
+    cells.Data[2][1] = "";
+    Load(cells, "5");
+    StottIterate();
+    EXPECT_EQ(recorder.messages.size(), 2u);
+    EXPECT_EQ(recorder.panelUpdates[1], 10);
+}
+
+TEST_F(StottAlsac, ZeroGivenMagnitudeIsADivisionByZero) {
+    // node 2 QE with E = 0, node 3 Pd: the first reactive mismatch divides by E2
+    CellTexts cells;
+    cells.Admittance[0][0] = "2-10j";
+    cells.Admittance[1][0] = "-1+5j";
+    cells.Admittance[2][0] = "-1+5j";
+    cells.Admittance[1][1] = "2-10j";
+    cells.Admittance[2][1] = "-1+5j";
+    cells.Admittance[2][2] = "2-10j";
+    cells.Data[0][0] = "1";
+    cells.Data[1][0] = "5";
+    cells.Data[0][1] = "0";
+    cells.Data[3][1] = "-0,1";
+    cells.Data[1][2] = "-1";
+    cells.Data[2][2] = "-0,3";
+    Load(cells, "3");
+    EXPECT_EQ(testing::FaultOf(StottIterate), "division by zero");
+    EXPECT_EQ(recorder.panelUpdates[1], 1);
+    EXPECT_EQ(dHistoryStott[0][0], 5 * DegreesToRadians);
+    EXPECT_EQ(dHistoryStott[2][1], -1 * DegreesToRadians);
+    EXPECT_EQ(EHistoryStott[2][1], 1.0);
+}
+
+TEST_F(StottAlsac, OverflowBeforeTheDivisionByZeroIsAnOverflow) {
+    // node 2 QE with E = 0 tied to a slack at 1e300: the sum of its reactive mismatch overflows,
+    // then Q2 / E2 divides by zero, in the same value
+    const std::string big = "1" + std::string(300, '0');
+    CellTexts cells;
+    cells.Admittance[0][0] = "1-5j";
+    cells.Admittance[1][0] = "-10000000000+5j";
+    cells.Admittance[1][1] = "1-5j";
+    cells.Admittance[2][1] = "-1+5j";
+    cells.Admittance[2][2] = "1-5j";
+    cells.Data[0][0] = big;
+    cells.Data[1][0] = "0";
+    cells.Data[0][1] = "0";
+    cells.Data[3][1] = "0,3";
+    cells.Data[1][2] = "2";
+    cells.Data[2][2] = "0,1";
+    Load(cells, "2");
+    MismatchStott[1] = -42.0;
+    EXPECT_EQ(testing::FaultOf(StottIterate), "overflow");
+    EXPECT_EQ(MismatchStott[1], -42.0);
+    EXPECT_EQ(EHistoryStott[1][1], 0.0);
+    EXPECT_EQ(dHistoryStott[2][1], 2 * DegreesToRadians);
+}
+
+} // namespace
+} // namespace nodewise
