@@ -10,6 +10,7 @@
 
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
@@ -154,7 +155,7 @@ void PrintSummary() {
     const int n = ActiveNodeCount();
     for (int i = 0; i < n; ++i) {
         std::cout << i + 1 << '\t' << NodeTypeLabel(NodeTypes[i]) << '\t' << FormatGeneral(EData[i])
-                  << '\t' << FormatGeneral(dData[i] * 57.29577951308232) << '\t'
+                  << '\t' << FormatGeneral(dData[i] * RadiansToDegrees) << '\t'
                   << FormatGeneral(PData[i]) << '\t' << FormatGeneral(QData[i]) << '\n';
     }
 }

@@ -1,6 +1,7 @@
 #include "core/input/acquisition.h"
 
 #include "core/input/entry_syntax.h"
+#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/user_port.h"
@@ -8,8 +9,6 @@
 namespace nodewise {
 
 namespace {
-
-constexpr double DegreesToRadians = 0.017453292519943295;
 
 enum DataColumn { ColumnE = 0, ColumnD = 1, ColumnP = 2, ColumnQ = 3 };
 

@@ -1,5 +1,6 @@
 #include "core/input/entry_syntax.h"
 
+#include "core/numeric/c_locale.h"
 #include "core/numeric/trapping_double.h" // the polar formulas, shared with the solvers
 
 #include <climits>
@@ -14,8 +15,7 @@ namespace {
 // strtod in the "C" locale, whatever the process locale is (the toolkit switches it to the
 // user's, where the decimal separator may be a comma).
 double StrtodC(const char* text) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return strtod_l(text, nullptr, cLocale);
+    return strtod_l(text, nullptr, CLocale());
 }
 
 bool IsDigit(char c) {

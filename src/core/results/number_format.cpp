@@ -1,9 +1,10 @@
 #include "core/results/number_format.h"
 
+#include "core/numeric/c_locale.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 
 namespace nodewise {
 
@@ -19,11 +20,11 @@ std::string FormatGeneral(double value, char decimalSeparator) {
     }
 
     // Round to 15 significant digits: "d.dddddddddddddde[+-]x" in the C locale.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    const locale_t previous = uselocale(cLocale);
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    uselocale(previous);
+    {
+        const CLocaleScope cLocale;
+        std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    }
 
     const char* p = buffer;
     const bool negative = *p == '-';

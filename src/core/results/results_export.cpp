@@ -1,7 +1,8 @@
 #include "core/results/results_export.h"
 
 #include <cstdio>
-#include <locale.h>
+
+#include "core/numeric/c_locale.h"
 
 namespace nodewise {
 
@@ -10,11 +11,6 @@ namespace {
 // printf-style formatting with a full stop, whatever the process locale.
 class CFormatter {
 public:
-    CFormatter() : previous_(uselocale(CLocale())) {}
-    ~CFormatter() { uselocale(previous_); }
-    CFormatter(const CFormatter&) = delete;
-    CFormatter& operator=(const CFormatter&) = delete;
-
     // "%d,%d,%.14lf,%.9lf" with the given separators around the numbers.
     void Row(std::string& out, const char* format, int i, int j, double e, double d) {
         char buffer[1200]; // enough for two doubles of up to 309 integer digits in fixed form
@@ -27,11 +23,7 @@ public:
     }
 
 private:
-    static locale_t CLocale() {
-        static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-        return c;
-    }
-    locale_t previous_;
+    CLocaleScope locale_;
 };
 
 int Clamp(int value, int low, int high) {

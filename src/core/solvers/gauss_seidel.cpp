@@ -1,4 +1,5 @@
 #include "core/solvers/gauss_seidel.h"
+#include "core/model/units.h"
 
 #include <cmath>
 #include <string>
@@ -9,8 +10,6 @@
 
 namespace nodewise {
 namespace {
-
-constexpr double RadiansToDegrees = 57.29577951308232;
 
 // Newest value of node j while node i is updated in iteration k: entry k+1 for the nodes
 // already updated in this iteration (j < i), entry k for the others.

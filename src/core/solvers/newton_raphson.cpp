@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
@@ -11,8 +12,6 @@
 
 namespace nodewise {
 namespace {
-
-constexpr double RadiansToDegrees = 57.29577951308232;
 
 int Clamp(int value, int low, int high) {
     return value < low ? low : (value > high ? high : value);

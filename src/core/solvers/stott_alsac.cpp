@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
@@ -11,8 +12,6 @@
 
 namespace nodewise {
 namespace {
-
-constexpr double RadiansToDegrees = 57.29577951308232;
 
 // A count as a bound that stays inside the order-MaxNodes matrices.
 int BlockSize(int count) {

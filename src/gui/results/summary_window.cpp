@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "core/input/acquisition.h"
+#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "gui/results/run_drivers.h"
 #include "gui/shell/error_guard.h"
@@ -18,8 +19,6 @@
 #include "gui/style/list_numbers.h"
 
 namespace {
-
-constexpr double DegreesPerRadian = 57.29577951308232;
 
 QPushButton* MethodButton(QWidget* parent, const char* caption, int left, int width) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
@@ -134,7 +133,7 @@ void TfrmDataOk::ViewData() {
         row->setText(0, QString::number(i + 1));
         row->setText(1, QString::fromLatin1(NodeTypeLabel(NodeTypes[i])));
         row->setText(2, ListNumber(EData[i], decimalPoint));
-        row->setText(3, ListNumber(dData[i] * DegreesPerRadian, decimalPoint));
+        row->setText(3, ListNumber(dData[i] * RadiansToDegrees, decimalPoint));
         row->setText(4, ListNumber(PData[i], decimalPoint));
         row->setText(5, ListNumber(QData[i], decimalPoint));
         for (int c = 1; c < 6; ++c) {
