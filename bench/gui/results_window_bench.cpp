@@ -50,10 +50,11 @@ void BM_ScrollToLastRow(benchmark::State& state) {
     FillGaussHistory();
     PublishResults(Method::Gauss, true);
     QApplication::processEvents();
+    auto* list = GaussResultsWindow->findChild<QTreeView*>(QStringLiteral("ListView"));
     for (auto _ : state) {
-        GaussResultsWindow->ListView->scrollToBottom();
+        list->scrollToBottom();
         QApplication::processEvents();
-        GaussResultsWindow->ListView->scrollToTop();
+        list->scrollToTop();
         QApplication::processEvents();
     }
     GaussResultsWindow->hide();

@@ -15,10 +15,12 @@ struct Message {
     MessageIcon icon;
 };
 
-// Installs itself as the user port for its lifetime and records what reaches it.
+// Installs itself as the user port for its lifetime and records what reaches it; the status
+// texts also go on to `statusTarget` when one is given (the GUI tests pass the summary window's).
 class MessageRecorder final : public UserPort {
 public:
-    MessageRecorder() : previous_(SetUserPort(this)) {}
+    explicit MessageRecorder(UserPort* statusTarget = nullptr)
+        : previous_(SetUserPort(this)), statusTarget_(statusTarget) {}
     ~MessageRecorder() override { SetUserPort(previous_); }
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
@@ -31,6 +33,9 @@ public:
             panels[panel] = std::string(text);
             ++panelUpdates[panel];
         }
+        if (statusTarget_ != nullptr) {
+            statusTarget_->setStatusPanel(panel, text);
+        }
     }
 
     std::vector<Message> messages;
@@ -39,6 +44,7 @@ public:
 
 private:
     UserPort* previous_;
+    UserPort* statusTarget_;
 };
 
 // The worked two-node network: one branch of series admittance 1 - j5 pu, node 1 Ed (E 1,

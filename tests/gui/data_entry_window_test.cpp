@@ -25,18 +25,16 @@
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
+#include "gui_network.h"
 #include "gui_test_support.h"
 
-namespace nodewise {
+namespace nodewise::testing {
 namespace {
-
-using testing::Recorder;
-using testing::ScriptedFileDialogs;
 
 class DataEntryWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        testing::ResetProgramState();
+        ResetProgramState();
         w = frmDataIn;
         ASSERT_NE(w, nullptr);
     }
@@ -46,27 +44,19 @@ protected:
         std::vector<QLineEdit*> cells;
         for (int c = 0; c < MaxNodes; ++c) {
             for (int r = 0; r <= c; ++r) {
-                cells.push_back(w->AdmittanceCells[c][r]);
+                cells.push_back(AdmittanceCell(w, c, r));
             }
         }
         for (int r = 0; r < MaxNodes; ++r) {
             for (int c = 0; c < DataColumns; ++c) {
-                cells.push_back(w->DataCells[c][r]);
+                cells.push_back(DataCell(w, c, r));
             }
         }
         return cells;
     }
 
-    // A two-node network that passes every check.
-    void TypeTwoNodeNetwork() {
-        w->AdmittanceCells[0][0]->setText(QStringLiteral("5-15j"));
-        w->AdmittanceCells[1][0]->setText(QStringLiteral("-5+15j"));
-        w->AdmittanceCells[1][1]->setText(QStringLiteral("5-15j"));
-        w->DataCells[0][0]->setText(QStringLiteral("1"));
-        w->DataCells[1][0]->setText(QStringLiteral("0"));
-        w->DataCells[2][1]->setText(QStringLiteral("-0,5"));
-        w->DataCells[3][1]->setText(QStringLiteral("-0,2"));
-    }
+    QLineEdit* txtnumit() const { return Child<QLineEdit>(w, "txtnumit"); }
+    QLabel* Label(const char* name) const { return Child<QLabel>(w, name); }
 
     // Moves the pointer and lets the move arrive (a real display delivers it asynchronously).
     static void PointAt(QWidget* widget, QPoint pos = QPoint()) {
@@ -94,7 +84,7 @@ TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
     int admittance = 0;
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r < MaxNodes; ++r) {
-            QLineEdit* cell = fresh.AdmittanceCells[c][r];
+            auto* cell = fresh.findChild<QLineEdit*>(ElementName("AdmittanceCells", c, r));
             if (c < r) {
                 EXPECT_EQ(cell, nullptr);
                 continue;
@@ -108,42 +98,45 @@ TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
     EXPECT_EQ(admittance, 28);
     for (int c = 0; c < DataColumns; ++c) {
         for (int r = 0; r < MaxNodes; ++r) {
-            ASSERT_NE(fresh.DataCells[c][r], nullptr);
-            EXPECT_TRUE(fresh.DataCells[c][r]->text().isEmpty());
-            EXPECT_EQ(fresh.DataCells[c][r]->geometry(), QRect(526 + 55 * c, 80 + 20 * r, 50, 20));
+            const QLineEdit* cell = DataCell(&fresh, c, r);
+            EXPECT_TRUE(cell->text().isEmpty());
+            EXPECT_EQ(cell->geometry(), QRect(526 + 55 * c, 80 + 20 * r, 50, 20));
         }
     }
     for (int i = 0; i < MaxNodes; ++i) {
-        EXPECT_EQ(fresh.NodeLabels[0][i]->geometry(), QRect(5 + 70 * i, 85 + 20 * i, 20, 20));
-        EXPECT_EQ(fresh.NodeLabels[1][i]->geometry(), QRect(45 + 70 * i, 65, 20, 20));
-        EXPECT_EQ(fresh.NodeLabels[2][i]->geometry(), QRect(515, 85 + 20 * i, 20, 20));
+        EXPECT_EQ(NodeLabel(&fresh, 0, i)->geometry(), QRect(5 + 70 * i, 85 + 20 * i, 20, 20));
+        EXPECT_EQ(NodeLabel(&fresh, 1, i)->geometry(), QRect(45 + 70 * i, 65, 20, 20));
+        EXPECT_EQ(NodeLabel(&fresh, 2, i)->geometry(), QRect(515, 85 + 20 * i, 20, 20));
         for (int group = 0; group < 3; ++group) {
-            EXPECT_EQ(fresh.NodeLabels[group][i]->text(), QString::number(i + 1));
+            EXPECT_EQ(NodeLabel(&fresh, group, i)->text(), QString::number(i + 1));
         }
     }
 
-    EXPECT_EQ(fresh.txtnumit->text(), QStringLiteral("20"));
-    EXPECT_EQ(fresh.txtnumit->maxLength(), 3);
-    EXPECT_EQ(fresh.txtnumit->toolTip(), QStringLiteral("max 999"));
-    EXPECT_EQ(fresh.BtnAcquire->text(), QStringLiteral("Acquisisci dati"));
-    EXPECT_EQ(fresh.BtnAcquire->geometry(), QRect(10, 235, 737, 25));
-    EXPECT_EQ(fresh.lbld->text(), QString(QChar(0x03B4)));
+    auto* txtnumit = Child<QLineEdit>(&fresh, "txtnumit");
+    auto* acquire = Child<QPushButton>(&fresh, "BtnAcquire");
+    EXPECT_EQ(txtnumit->text(), QStringLiteral("20"));
+    EXPECT_EQ(txtnumit->maxLength(), 3);
+    EXPECT_EQ(txtnumit->toolTip(), QStringLiteral("max 999"));
+    EXPECT_EQ(acquire->text(), QStringLiteral("Acquisisci dati"));
+    EXPECT_EQ(acquire->geometry(), QRect(10, 235, 737, 25));
+    EXPECT_EQ(Child<QLabel>(&fresh, "lbld")->text(), QString(QChar(0x03B4)));
 
     // Tool buttons: positions, tooltips without the status part, never taking the focus.
-    const std::pair<QToolButton*, QString> tools[] = {{fresh.spbtnNew, "Cancella i dati"},
-                                                      {fresh.spbtnOpen, "Apri un file .nwd"},
-                                                      {fresh.spdbtnSave, "Salva come file .nwd"},
-                                                      {fresh.spdbtnExit, "Esci"},
-                                                      {fresh.spdbtnCut, "Taglia"},
-                                                      {fresh.spdbtnCopy, "Copia"},
-                                                      {fresh.spdbtnPaste, "Incolla"},
-                                                      {fresh.spdbtnHelp, "Documentazione"},
-                                                      {fresh.spdbtnAbout, "About"}};
+    const std::pair<const char*, QString> tools[] = {{"spbtnNew", "Cancella i dati"},
+                                                     {"spbtnOpen", "Apri un file .nwd"},
+                                                     {"spdbtnSave", "Salva come file .nwd"},
+                                                     {"spdbtnExit", "Esci"},
+                                                     {"spdbtnCut", "Taglia"},
+                                                     {"spdbtnCopy", "Copia"},
+                                                     {"spdbtnPaste", "Incolla"},
+                                                     {"spdbtnHelp", "Documentazione"},
+                                                     {"spdbtnAbout", "About"}};
     const int lefts[] = {8, 40, 64, 88, 128, 152, 176, 224, 248};
     for (std::size_t i = 0; i < std::size(tools); ++i) {
-        EXPECT_EQ(tools[i].first->geometry(), QRect(lefts[i], 4, 25, 25));
-        EXPECT_EQ(tools[i].first->toolTip(), tools[i].second);
-        EXPECT_EQ(tools[i].first->focusPolicy(), Qt::NoFocus);
+        const QToolButton* tool = Child<QToolButton>(&fresh, tools[i].first);
+        EXPECT_EQ(tool->geometry(), QRect(lefts[i], 4, 25, 25));
+        EXPECT_EQ(tool->toolTip(), tools[i].second);
+        EXPECT_EQ(tool->focusPolicy(), Qt::NoFocus);
     }
 
     QStringList menus;
@@ -151,28 +144,28 @@ TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
         menus << menu->text();
     }
     EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Help"}));
-    EXPECT_EQ(fresh.FileOpenItem->text(), QStringLiteral("&Apri ..."));
-    EXPECT_EQ(fresh.HelpAboutItem->statusTip(), QStringLiteral("Show program information"));
-    EXPECT_TRUE(fresh.FileExitItem->shortcut().isEmpty());
+    EXPECT_EQ(Child<QAction>(&fresh, "FileOpenItem")->text(), QStringLiteral("&Apri ..."));
+    EXPECT_EQ(Child<QAction>(&fresh, "HelpAboutItem")->statusTip(),
+              QStringLiteral("Show program information"));
+    EXPECT_TRUE(Child<QAction>(&fresh, "FileExitItem")->shortcut().isEmpty());
 
     // The button holds the focus first; Tab then visits the iteration box, the matrix row by
     // row and the node data row by row.
-    EXPECT_EQ(fresh.focusWidget(), fresh.BtnAcquire);
-    std::vector<QWidget*> expected = {fresh.BtnAcquire, fresh.txtnumit};
+    EXPECT_EQ(fresh.focusWidget(), acquire);
+    std::vector<QWidget*> expected = {acquire, txtnumit};
     for (int r = 0; r < MaxNodes; ++r) {
         for (int c = r; c < MaxNodes; ++c) {
-            expected.push_back(fresh.AdmittanceCells[c][r]);
+            expected.push_back(AdmittanceCell(&fresh, c, r));
         }
     }
     for (int r = 0; r < MaxNodes; ++r) {
         for (int c = 0; c < DataColumns; ++c) {
-            expected.push_back(fresh.DataCells[c][r]);
+            expected.push_back(DataCell(&fresh, c, r));
         }
     }
-    std::vector<QWidget*> chain = {fresh.BtnAcquire};
-    for (QWidget* next = fresh.BtnAcquire->nextInFocusChain();
-         next != fresh.BtnAcquire && chain.size() < expected.size();
-         next = next->nextInFocusChain()) {
+    std::vector<QWidget*> chain = {acquire};
+    for (QWidget* next = acquire->nextInFocusChain();
+         next != acquire && chain.size() < expected.size(); next = next->nextInFocusChain()) {
         if ((next->focusPolicy() & Qt::TabFocus) != 0 && next->isEnabled()) {
             chain.push_back(next);
         }
@@ -181,8 +174,8 @@ TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
 }
 
 TEST_F(DataEntryWindowTest, AcquisitionWarnsOrOpensTheSummary) {
-    w->txtnumit->clear();
-    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    txtnumit()->clear();
+    Click(w, "BtnAcquire");
     ASSERT_EQ(Recorder().messages.size(), 1u);
     EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningNoIterations));
     EXPECT_EQ(Recorder().messages[0].caption, "Attenzione:");
@@ -190,26 +183,25 @@ TEST_F(DataEntryWindowTest, AcquisitionWarnsOrOpensTheSummary) {
     EXPECT_FALSE(frmDataOk->isVisible());
 
     Recorder().messages.clear();
-    w->txtnumit->setText(QStringLiteral("5"));
-    TypeTwoNodeNetwork();
-    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    TypeTwoNodeNetwork("5");
+    Click(w, "BtnAcquire");
     EXPECT_TRUE(Recorder().messages.empty());
     EXPECT_TRUE(frmDataOk->isVisible());
     EXPECT_EQ(NodeCount, 2);
     EXPECT_EQ(IterationCount, 5);
 
     // A second press first hides the summary; a rejected acquisition leaves it hidden.
-    w->DataCells[0][1]->setText(QStringLiteral("1"));
-    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    DataCell(w, 0, 1)->setText(QStringLiteral("1"));
+    Click(w, "BtnAcquire");
     ASSERT_EQ(Recorder().messages.size(), 1u);
     EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningNodeType));
     EXPECT_FALSE(frmDataOk->isVisible());
 }
 
 TEST_F(DataEntryWindowTest, ANumberTooLargeToConvertIsReportedAndTheWindowGoesOn) {
-    TypeTwoNodeNetwork();
-    w->DataCells[0][0]->setText(QStringLiteral("1") + QString(400, QLatin1Char('0')));
-    QTest::mouseClick(w->BtnAcquire, Qt::LeftButton);
+    TypeTwoNodeNetwork("20");
+    DataCell(w, 0, 0)->setText(QStringLiteral("1") + QString(400, QLatin1Char('0')));
+    Click(w, "BtnAcquire");
     ASSERT_EQ(Recorder().messages.size(), 1u);
     EXPECT_EQ(Recorder().messages[0].caption, FaultCaption);
     EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Stop);
@@ -253,7 +245,7 @@ TEST_F(DataEntryWindowTest, SaveThenLoadReproducesEveryCellAndLeavesTheIteration
         texts << text;
         cells[i]->setText(text);
     }
-    w->txtnumit->setText(QStringLiteral("7"));
+    txtnumit()->setText(QStringLiteral("7"));
 
     ScriptedFileDialogs().replies.push_back({path});
     w->spdbtnSaveClick();
@@ -276,9 +268,9 @@ TEST_F(DataEntryWindowTest, SaveThenLoadReproducesEveryCellAndLeavesTheIteration
     for (QLineEdit* cell : cells) {
         ASSERT_TRUE(cell->text().isEmpty());
     }
-    EXPECT_EQ(w->txtnumit->text(), QStringLiteral("7")) << "clearing keeps the iteration count";
+    EXPECT_EQ(txtnumit()->text(), QStringLiteral("7")) << "clearing keeps the iteration count";
 
-    w->txtnumit->setText(QStringLiteral("9"));
+    txtnumit()->setText(QStringLiteral("9"));
     ScriptedFileDialogs().replies.push_back({path});
     w->spbtnOpenClick();
     EXPECT_TRUE(Recorder().messages.empty());
@@ -290,7 +282,7 @@ TEST_F(DataEntryWindowTest, SaveThenLoadReproducesEveryCellAndLeavesTheIteration
     for (std::size_t i = 0; i < cells.size(); ++i) {
         EXPECT_EQ(cells[i]->text(), texts[static_cast<qsizetype>(i)]) << "line " << i + 1;
     }
-    EXPECT_EQ(w->txtnumit->text(), QStringLiteral("9"));
+    EXPECT_EQ(txtnumit()->text(), QStringLiteral("9"));
 }
 
 TEST_F(DataEntryWindowTest, LoadingHidesTheSecondaryWindowsAndSavingDoesNot) {
@@ -318,8 +310,8 @@ TEST_F(DataEntryWindowTest, LoadingHidesTheSecondaryWindowsAndSavingDoesNot) {
 
 TEST_F(DataEntryWindowTest, AFailedLoadReportsAndChangesNothing) {
     QTemporaryDir dir;
-    w->AdmittanceCells[2][1]->setText(QStringLiteral("1-2j"));
-    w->DataCells[3][6]->setText(QStringLiteral("0,1"));
+    AdmittanceCell(w, 2, 1)->setText(QStringLiteral("1-2j"));
+    DataCell(w, 3, 6)->setText(QStringLiteral("0,1"));
     frmDataOk->show();
 
     ScriptedFileDialogs().replies.push_back({dir.filePath(QStringLiteral("manca.nwd"))});
@@ -328,14 +320,14 @@ TEST_F(DataEntryWindowTest, AFailedLoadReportsAndChangesNothing) {
     EXPECT_EQ(Recorder().messages[0].text, NetworkLoadErrorText);
     EXPECT_EQ(Recorder().messages[0].caption, "Errore");
     EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Stop);
-    EXPECT_EQ(w->AdmittanceCells[2][1]->text(), QStringLiteral("1-2j"));
-    EXPECT_EQ(w->DataCells[3][6]->text(), QStringLiteral("0,1"));
+    EXPECT_EQ(AdmittanceCell(w, 2, 1)->text(), QStringLiteral("1-2j"));
+    EXPECT_EQ(DataCell(w, 3, 6)->text(), QStringLiteral("0,1"));
     EXPECT_TRUE(frmDataOk->isVisible()) << "a failed load leaves the windows alone";
 }
 
 TEST_F(DataEntryWindowTest, AFailedSaveReportsAndKeepsWhatWasThere) {
     QTemporaryDir dir;
-    w->AdmittanceCells[0][0]->setText(QStringLiteral("1"));
+    AdmittanceCell(w, 0, 0)->setText(QStringLiteral("1"));
 
     // A folder that does not exist.
     const QString missing = dir.filePath(QStringLiteral("nessuna/rete.nwd"));
@@ -346,7 +338,7 @@ TEST_F(DataEntryWindowTest, AFailedSaveReportsAndKeepsWhatWasThere) {
     EXPECT_EQ(Recorder().messages[0].caption, "Errore");
     EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Stop);
     EXPECT_FALSE(QFile::exists(missing));
-    EXPECT_EQ(w->AdmittanceCells[0][0]->text(), QStringLiteral("1"));
+    EXPECT_EQ(AdmittanceCell(w, 0, 0)->text(), QStringLiteral("1"));
 
     // A name taken by a folder: the folder and what it holds stay.
     Recorder().messages.clear();
@@ -389,13 +381,13 @@ TEST_F(DataEntryWindowTest, AFailedSaveReportsAndKeepsWhatWasThere) {
 
 TEST_F(DataEntryWindowTest, CancellingEitherDialogDoesNothing) {
     QTemporaryDir dir;
-    w->AdmittanceCells[0][0]->setText(QStringLiteral("1"));
+    AdmittanceCell(w, 0, 0)->setText(QStringLiteral("1"));
     frmDataOk->show();
     w->spdbtnSaveClick(); // no scripted reply: cancelled
     w->spbtnOpenClick();
     EXPECT_EQ(ScriptedFileDialogs().requests.size(), 2u);
     EXPECT_TRUE(Recorder().messages.empty());
-    EXPECT_EQ(w->AdmittanceCells[0][0]->text(), QStringLiteral("1"));
+    EXPECT_EQ(AdmittanceCell(w, 0, 0)->text(), QStringLiteral("1"));
     EXPECT_TRUE(frmDataOk->isVisible());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
@@ -413,13 +405,13 @@ TEST_F(DataEntryWindowTest, FilesInOtherEncodingsOrWithBinaryBytesStillLoad) {
     file.close();
 
     ScriptedFileDialogs().replies.push_back({path});
-    w->DataCells[3][6]->setText(QStringLiteral("sparisce"));
+    DataCell(w, 3, 6)->setText(QStringLiteral("sparisce"));
     w->spbtnOpenClick();
     EXPECT_TRUE(Recorder().messages.empty());
-    EXPECT_EQ(w->AdmittanceCells[0][0]->text(), QStringLiteral("café"));
-    EXPECT_EQ(w->AdmittanceCells[1][0]->text(), QStringLiteral("perché"));
-    EXPECT_EQ(w->AdmittanceCells[1][1]->text(), QStringLiteral("ab\x01"));
-    EXPECT_TRUE(w->DataCells[3][6]->text().isEmpty()) << "missing lines give empty cells";
+    EXPECT_EQ(AdmittanceCell(w, 0, 0)->text(), QStringLiteral("café"));
+    EXPECT_EQ(AdmittanceCell(w, 1, 0)->text(), QStringLiteral("perché"));
+    EXPECT_EQ(AdmittanceCell(w, 1, 1)->text(), QStringLiteral("ab\x01"));
+    EXPECT_TRUE(DataCell(w, 3, 6)->text().isEmpty()) << "missing lines give empty cells";
 }
 
 TEST_F(DataEntryWindowTest, HeadingLabelsShowTheirHelp) {
@@ -429,11 +421,11 @@ TEST_F(DataEntryWindowTest, HeadingLabelsShowTheirHelp) {
         const char* caption;
     };
     const Case cases[] = {
-        {w->lblY, AdmittanceHelpText(), "INSERIMENTO ELEMENTI MATRICE AMMETTENZE NODALI"},
-        {w->lblE, VoltageMagnitudeHelpText(), "Tip"},
-        {w->lbld, VoltagePhaseHelpText(), "Tip"},
-        {w->lblP, ActivePowerHelpText(), "Tip"},
-        {w->lblQ, ReactivePowerHelpText(), "Tip"},
+        {Label("lblY"), AdmittanceHelpText(), "INSERIMENTO ELEMENTI MATRICE AMMETTENZE NODALI"},
+        {Label("lblE"), VoltageMagnitudeHelpText(), "Tip"},
+        {Label("lbld"), VoltagePhaseHelpText(), "Tip"},
+        {Label("lblP"), ActivePowerHelpText(), "Tip"},
+        {Label("lblQ"), ReactivePowerHelpText(), "Tip"},
     };
     for (const Case& c : cases) {
         Recorder().messages.clear();
@@ -457,30 +449,31 @@ TEST_F(DataEntryWindowTest, PointingAtAHeadingHighlightsItUntilTheBareWindowIsCr
                !label->font().underline() && label->font().bold();
     };
 
-    PointAt(w->lblP);
-    EXPECT_TRUE(highlighted(w->lblP));
-    EXPECT_TRUE(w->lblP->font().bold());
-    EXPECT_TRUE(plain(w->lblQ));
-    PointAt(w->lblY);
-    EXPECT_TRUE(highlighted(w->lblY));
+    PointAt(Label("lblP"));
+    EXPECT_TRUE(highlighted(Label("lblP")));
+    EXPECT_TRUE(Label("lblP")->font().bold());
+    EXPECT_TRUE(plain(Label("lblQ")));
+    PointAt(Label("lblY"));
+    EXPECT_TRUE(highlighted(Label("lblY")));
 
     // Over a cell nothing changes.
-    PointAt(w->AdmittanceCells[3][3]);
-    PointAt(w->DataCells[1][2]);
-    EXPECT_TRUE(highlighted(w->lblP));
-    EXPECT_TRUE(highlighted(w->lblY));
+    PointAt(AdmittanceCell(w, 3, 3));
+    PointAt(DataCell(w, 1, 2));
+    EXPECT_TRUE(highlighted(Label("lblP")));
+    EXPECT_TRUE(highlighted(Label("lblY")));
 
     // The bare client area resets all five.
     const QPoint bare(300, 225);
     ASSERT_EQ(w->centralWidget()->childAt(bare), nullptr);
     PointAt(w->centralWidget(), bare);
-    for (QLabel* label : {w->lblY, w->lblE, w->lbld, w->lblP, w->lblQ}) {
+    for (const char* name : {"lblY", "lblE", "lbld", "lblP", "lblQ"}) {
+        QLabel* label = Label(name);
         EXPECT_TRUE(plain(label)) << label->text().toStdString();
     }
 }
 
 TEST_F(DataEntryWindowTest, AnAdmittanceCellShowsItsTextAsTooltip) {
-    QLineEdit* cell = w->AdmittanceCells[4][2];
+    QLineEdit* cell = AdmittanceCell(w, 4, 2);
     EXPECT_TRUE(cell->toolTip().isEmpty());
     QTest::keyClicks(cell, QStringLiteral("1,23+0,37j"));
     EXPECT_EQ(cell->toolTip(), QStringLiteral("1,23+0,37j"));
@@ -491,33 +484,33 @@ TEST_F(DataEntryWindowTest, AnAdmittanceCellShowsItsTextAsTooltip) {
 TEST_F(DataEntryWindowTest, ClipboardCommandsActOnlyOnAFocusedEditBox) {
     QClipboard* clipboard = QApplication::clipboard();
 
-    w->txtnumit->setFocus();
-    w->txtnumit->selectAll();
+    txtnumit()->setFocus();
+    txtnumit()->selectAll();
     w->spdbtnCopyClick();
     EXPECT_EQ(clipboard->text(), QStringLiteral("20"));
 
-    QLineEdit* cell = w->DataCells[2][3];
+    QLineEdit* cell = DataCell(w, 2, 3);
     cell->setText(QStringLiteral("-0,45"));
     cell->setFocus();
     cell->selectAll();
-    w->EditCutItem->trigger();
+    Child<QAction>(w, "EditCutItem")->trigger();
     EXPECT_TRUE(cell->text().isEmpty());
     EXPECT_EQ(clipboard->text(), QStringLiteral("-0,45"));
 
-    QLineEdit* other = w->AdmittanceCells[1][0];
+    QLineEdit* other = AdmittanceCell(w, 1, 0);
     other->setFocus();
-    QTest::mouseClick(w->spdbtnPaste, Qt::LeftButton); // the tool button leaves the focus
+    Click(w, "spdbtnPaste"); // the tool button leaves the focus
     EXPECT_EQ(other->text(), QStringLiteral("-0,45"));
 
     // With the button focused, nothing is cut, copied or pasted.
-    w->BtnAcquire->setFocus();
+    Child<QPushButton>(w, "BtnAcquire")->setFocus();
     clipboard->setText(QStringLiteral("fuori"));
     w->spdbtnCutClick();
     w->spdbtnCopyClick();
     w->spdbtnPasteClick();
     EXPECT_EQ(clipboard->text(), QStringLiteral("fuori"));
     EXPECT_EQ(other->text(), QStringLiteral("-0,45"));
-    EXPECT_EQ(w->txtnumit->text(), QStringLiteral("20"));
+    EXPECT_EQ(txtnumit()->text(), QStringLiteral("20"));
 }
 
 TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPresent) {
@@ -529,7 +522,7 @@ TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPre
     };
     const QString path =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("HELP/HELP.HTM"));
-    w->HelpContentsItem->trigger();
+    Child<QAction>(w, "HelpContentsItem")->trigger();
     TfrmDataIn::OpenDocument = previous;
 
     EXPECT_TRUE(Recorder().messages.empty());
@@ -546,18 +539,19 @@ TEST_F(DataEntryWindowTest, AboutBoxIsModalAndClosesWithItsButton) {
     bool wasShown = false;
     QTimer::singleShot(0, frmAbout, [&wasShown] {
         wasShown = frmAbout->isVisible() && frmAbout->isModal();
-        QTest::mouseClick(frmAbout->btnClose, Qt::LeftButton);
+        Click(frmAbout, "btnClose");
     });
-    QTest::mouseClick(w->spdbtnAbout, Qt::LeftButton);
+    Click(w, "spdbtnAbout");
     EXPECT_TRUE(wasShown);
     EXPECT_FALSE(frmAbout->isVisible());
 
     EXPECT_EQ(frmAbout->windowTitle(), QStringLiteral("Informazioni su questo programmino"));
     EXPECT_EQ(frmAbout->size(), QSize(352, 180));
     EXPECT_EQ(frmAbout->pos(), QPoint(331, 233));
-    EXPECT_EQ(frmAbout->btnClose->text(), QStringLiteral("Close"));
-    EXPECT_EQ(frmAbout->btnClose->size(), QSize(320, 40));
-    EXPECT_TRUE(frmAbout->btnClose->font().bold());
+    const QPushButton* close = Child<QPushButton>(frmAbout, "btnClose");
+    EXPECT_EQ(close->text(), QStringLiteral("Close"));
+    EXPECT_EQ(close->size(), QSize(320, 40));
+    EXPECT_TRUE(close->font().bold());
 }
 
 TEST_F(DataEntryWindowTest, ExitHidesEverythingAndClosesTheWindow) {
@@ -565,7 +559,7 @@ TEST_F(DataEntryWindowTest, ExitHidesEverythingAndClosesTheWindow) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     frmDataOk->show();
     NewtonResultsWindow->show();
-    w->FileExitItem->trigger();
+    Child<QAction>(w, "FileExitItem")->trigger();
     EXPECT_FALSE(frmDataOk->isVisible());
     EXPECT_FALSE(NewtonResultsWindow->isVisible());
     EXPECT_FALSE(w->isVisible());
@@ -574,4 +568,4 @@ TEST_F(DataEntryWindowTest, ExitHidesEverythingAndClosesTheWindow) {
 }
 
 } // namespace
-} // namespace nodewise
+} // namespace nodewise::testing

@@ -1,8 +1,8 @@
 // Typing networks into the data-entry window and driving the program as a user would.
 #pragma once
 
+#include <QAbstractButton>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <initializer_list>
 #include <utility>
@@ -10,6 +10,7 @@
 #include "gui/input/data_entry_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/program_windows.h"
+#include "gui_test_support.h"
 
 namespace nodewise::testing {
 
@@ -20,24 +21,25 @@ inline void Type(QLineEdit* cell, const char* text) {
 
 // Admittance cell between nodes r+1 and c+1 (c >= r).
 inline void TypeY(int r, int c, const char* text) {
-    Type(frmDataIn->AdmittanceCells[c][r], text);
+    Type(AdmittanceCell(frmDataIn, c, r), text);
 }
 
 // Data cell of node `node` (0-based); columns 0 E, 1 d, 2 P, 3 Q.
 inline void TypeData(int node, int column, const char* text) {
-    Type(frmDataIn->DataCells[column][node], text);
+    Type(DataCell(frmDataIn, column, node), text);
 }
 
 inline void TypeIterations(const char* text) {
-    Type(frmDataIn->txtnumit, text);
+    Type(Child<QLineEdit>(frmDataIn, "txtnumit"), text);
 }
 
-inline void Click(QPushButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton);
+// Clicks the button of `window` with that name.
+inline void Click(const QObject* window, const char* button) {
+    QTest::mouseClick(Child<QAbstractButton>(window, button), Qt::LeftButton);
 }
 
 inline void AcquireTyped() {
-    Click(frmDataIn->BtnAcquire);
+    Click(frmDataIn, "BtnAcquire");
 }
 
 // One branch of 1 - j5 between an Ed node (E 1, d 0) and a PQ load (P -0.5, Q -0.2).

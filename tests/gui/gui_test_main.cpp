@@ -18,7 +18,7 @@ namespace nodewise::testing {
 namespace {
 
 QtUserPort statusPort;
-RecordingPort recorder(&statusPort);
+MessageRecorder* recorder = nullptr; // set by main() for the whole run
 ScriptedDialogs scriptedDialogs;
 QLocale startLocale;
 
@@ -34,8 +34,8 @@ void QuietPlatformWarnings(QtMsgType type, const QMessageLogContext& context, co
 
 } // namespace
 
-RecordingPort& Recorder() {
-    return recorder;
+MessageRecorder& Recorder() {
+    return *recorder;
 }
 ScriptedDialogs& ScriptedFileDialogs() {
     return scriptedDialogs;
@@ -47,28 +47,17 @@ void ResetProgramState() {
         frmAbout->close();
     }
     QLocale::setDefault(startLocale);
-    recorder.messages.clear();
+    recorder->messages.clear();
     scriptedDialogs.replies.clear();
     scriptedDialogs.requests.clear();
     if (frmDataIn != nullptr) {
-        for (auto& column : frmDataIn->AdmittanceCells) {
-            for (QLineEdit* cell : column) {
-                if (cell != nullptr) {
-                    cell->clear();
-                }
-            }
+        for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {
+            box->clear(); // the 56 cells and the iteration box
         }
-        for (auto& column : frmDataIn->DataCells) {
-            for (QLineEdit* cell : column) {
-                if (cell != nullptr) {
-                    cell->clear();
-                }
-            }
-        }
-        frmDataIn->txtnumit->setText(QStringLiteral("20"));
+        Child<QLineEdit>(frmDataIn, "txtnumit")->setText(QStringLiteral("20"));
     }
     if (frmDataOk != nullptr) {
-        frmDataOk->chbViewResult->setChecked(true);
+        Child<QCheckBox>(frmDataOk, "chbViewResult")->setChecked(true);
     }
 }
 
@@ -88,15 +77,19 @@ int main(int argc, char** argv) {
     nodewise::AllocStottMatrices(nodewise::MaxNodes);
     nodewise::CreateProgramWindows();
     nodewise::ConnectStatusPanels(nodewise::testing::statusPort);
-    nodewise::UserPort* previousPort = nodewise::SetUserPort(&nodewise::testing::Recorder());
-    nodewise::FileDialogs* previousDialogs =
-        nodewise::SetFileDialogs(&nodewise::testing::ScriptedFileDialogs());
-    nodewise::frmDataIn->show();
+    int result = 0;
+    {
+        nodewise::testing::MessageRecorder recorder(&nodewise::testing::statusPort);
+        nodewise::testing::recorder = &recorder;
+        nodewise::FileDialogs* previousDialogs =
+            nodewise::SetFileDialogs(&nodewise::testing::ScriptedFileDialogs());
+        nodewise::frmDataIn->show();
 
-    const int result = RUN_ALL_TESTS();
+        result = RUN_ALL_TESTS();
 
-    nodewise::SetFileDialogs(previousDialogs);
-    nodewise::SetUserPort(previousPort);
+        nodewise::SetFileDialogs(previousDialogs);
+        nodewise::testing::recorder = nullptr;
+    } // the recorder uninstalls itself before the windows go
     nodewise::DestroyProgramWindows();
     nodewise::FreeStottMatrices(nodewise::MaxNodes);
     nodewise::FreeNewtonMatrices(2 * nodewise::MaxNodes);

@@ -1,41 +1,48 @@
-// Shared by the GUI tests: a port that records message boxes instead of showing them, and
-// file dialogs that answer from a script.
+// Shared by the GUI tests: the controls of a window by their documented names, the recorder of
+// the core tests as the user port, and file dialogs that answer from a script.
 #pragma once
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QObject>
 #include <QString>
 #include <deque>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "../core/test_support.h" // the recorder, shared with the core tests
 #include "core/platform/user_port.h"
 #include "gui/shell/file_dialogs.h"
 
 namespace nodewise::testing {
 
-struct RecordedMessage {
-    std::string text;
-    std::string caption;
-    MessageIcon icon;
-};
-
-// Records every message; status-bar texts still go to the summary window (through the
-// desktop port) so that the tests can read them where the user would.
-class RecordingPort final : public UserPort {
-public:
-    explicit RecordingPort(UserPort* statusTarget) : statusTarget_(statusTarget) {}
-    void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
-        messages.push_back({std::string(text), std::string(caption), icon});
+// The control of `window` with that object name. A window without it fails the test that asks
+// (the exception is reported by the test framework).
+template <class Control> Control* Child(const QObject* window, const QString& name) {
+    auto* control = window->findChild<Control*>(name);
+    if (control == nullptr) {
+        throw std::logic_error("no control named " + name.toStdString());
     }
-    void setStatusPanel(int panel, std::string_view text) override {
-        if (statusTarget_ != nullptr) {
-            statusTarget_->setStatusPanel(panel, text);
-        }
-    }
-    std::vector<RecordedMessage> messages;
+    return control;
+}
 
-private:
-    UserPort* statusTarget_;
-};
+// The object name of an element of one of the data-entry window's tables: "DataCells[3][1]".
+inline QString ElementName(const char* table, int i, int j) {
+    return QStringLiteral("%1[%2][%3]").arg(QLatin1String(table)).arg(i).arg(j);
+}
+
+// Admittance cell [column][row] (column >= row), data cell [column][row] (columns E, d, P, Q),
+// node number [group][node] of the data-entry window.
+inline QLineEdit* AdmittanceCell(const QObject* window, int column, int row) {
+    return Child<QLineEdit>(window, ElementName("AdmittanceCells", column, row));
+}
+inline QLineEdit* DataCell(const QObject* window, int column, int row) {
+    return Child<QLineEdit>(window, ElementName("DataCells", column, row));
+}
+inline QLabel* NodeLabel(const QObject* window, int group, int node) {
+    return Child<QLabel>(window, ElementName("NodeLabels", group, node));
+}
 
 // Answers the next dialog with the next scripted reply; an empty file name is a cancel.
 class ScriptedDialogs final : public FileDialogs {
@@ -79,8 +86,10 @@ private:
     }
 };
 
-// The recorder and the scripted dialogs installed by the test main for the whole run.
-RecordingPort& Recorder();
+// The recorder and the scripted dialogs installed by the test main for the whole run. The
+// recorder passes the status-bar texts on to the summary window, where the tests read them as
+// the user would.
+MessageRecorder& Recorder();
 ScriptedDialogs& ScriptedFileDialogs();
 
 // Starts a test from the program's start-up state: every secondary window hidden, every cell

@@ -27,7 +27,7 @@ protected:
         TypeTwoNodeNetwork(iterations);
         AcquireTyped();
         ASSERT_TRUE(frmDataOk->isVisible());
-        Click(frmDataOk->btnGauss);
+        Click(frmDataOk, "btnGauss");
         ASSERT_TRUE(Recorder().messages.empty());
     }
 
@@ -43,7 +43,7 @@ protected:
 
     void Save(const QString& path, int filterIndex) {
         ScriptedFileDialogs().replies.push_back({path, filterIndex});
-        Click(GaussResultsWindow->cmdSalva);
+        Click(GaussResultsWindow, "cmdSalva");
     }
 };
 
@@ -53,9 +53,10 @@ TEST_F(ResultsWindowTest, GaussRunFillsTheListEntryByEntry) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Risultati calcolo Gauss"));
     EXPECT_EQ(window->pos(), QPoint(7, 332));
-    EXPECT_TRUE(window->ListView->isVisible());
+    const QTreeView* list = Child<QTreeView>(window, "ListView");
+    EXPECT_TRUE(list->isVisible());
     ASSERT_EQ(window->ListRowCount(), (3 + 1) * (2 + 3));
-    EXPECT_EQ(window->ListView->model()->rowCount(), window->ListRowCount());
+    EXPECT_EQ(list->model()->rowCount(), window->ListRowCount());
 
     EXPECT_EQ(Row(window, 0), QStringList({"0", "1", "1", "0"}));
     EXPECT_EQ(Row(window, 1), QStringList({"0", "2", "1", "0"}));
@@ -86,11 +87,11 @@ TEST_F(ResultsWindowTest, GaussRunFillsTheListEntryByEntry) {
 }
 
 TEST_F(ResultsWindowTest, UncheckedBoxShowsTheWindowWithoutList) {
-    frmDataOk->chbViewResult->setChecked(false);
+    Child<QCheckBox>(frmDataOk, "chbViewResult")->setChecked(false);
     RunGaussOnTwoNodes("3");
     TfrmDataOut* window = GaussResultsWindow;
     EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->ListView->isVisible());
+    EXPECT_FALSE(Child<QTreeView>(window, "ListView")->isVisible());
     EXPECT_EQ(window->ListRowCount(), 0);
     EXPECT_EQ(frmDataOk->StatusPanelText(0), QStringLiteral("Risultati calcolo Gauss pronti"));
     EXPECT_EQ(frmDataOk->StatusPanelText(1), QStringLiteral("3")); // the last iteration
@@ -101,7 +102,7 @@ TEST_F(ResultsWindowTest, EachRunReplacesTheWholeContent) {
     // Three nodes and five iterations first, then two nodes and one iteration.
     TypePdNetwork("5");
     AcquireTyped();
-    Click(frmDataOk->btnGauss);
+    Click(frmDataOk, "btnGauss");
     ASSERT_EQ(GaussResultsWindow->ListRowCount(), 6 * 6);
     ASSERT_NE(GaussResultsWindow->EResults[2][5], 0.0);
 
@@ -121,11 +122,11 @@ TEST_F(ResultsWindowTest, EachRunReplacesTheWholeContent) {
 TEST_F(ResultsWindowTest, ClosedWindowComesBackAtItsPlace) {
     RunGaussOnTwoNodes("2");
     GaussResultsWindow->move(300, 40);
-    Click(GaussResultsWindow->btnClose);
+    Click(GaussResultsWindow, "btnClose");
     EXPECT_FALSE(GaussResultsWindow->isVisible());
     EXPECT_EQ(GaussResultsWindow->ListRowCount(), 3 * 5); // closing keeps the data
 
-    Click(frmDataOk->btnGauss);
+    Click(frmDataOk, "btnGauss");
     EXPECT_TRUE(GaussResultsWindow->isVisible());
     EXPECT_EQ(GaussResultsWindow->pos(), QPoint(7, 332));
 }
@@ -142,10 +143,10 @@ TEST_F(ResultsWindowTest, ArithmeticFaultIsReportedAndLeavesThePreviousResults) 
     TypeY(0, 1, "");
     AcquireTyped();
     ASSERT_TRUE(Recorder().messages.empty());
-    Click(frmDataOk->btnGauss);
+    Click(frmDataOk, "btnGauss");
 
     ASSERT_EQ(Recorder().messages.size(), 1u);
-    const RecordedMessage& message = Recorder().messages[0];
+    const Message& message = Recorder().messages[0];
     EXPECT_EQ(message.caption, FaultCaption);
     EXPECT_EQ(message.icon, MessageIcon::Stop);
     EXPECT_TRUE(message.text == "division by zero" || message.text == "invalid operation")
@@ -168,8 +169,9 @@ TEST_F(ResultsWindowTest, ItalianLocaleShowsDecimalCommas) {
     EXPECT_TRUE(Row(GaussResultsWindow, 6)[2].startsWith(QStringLiteral("0,9464508")));
     EXPECT_TRUE(Row(GaussResultsWindow, 6)[3].startsWith(QStringLiteral("-5,3630694")));
     EXPECT_EQ(Row(GaussResultsWindow, 6)[0], QStringLiteral("1"));
-    ASSERT_GE(frmDataOk->ListView->topLevelItemCount(), 2);
-    EXPECT_EQ(frmDataOk->ListView->topLevelItem(1)->text(4), QStringLiteral("-0,5"));
+    const QTreeWidget* summary = Child<QTreeWidget>(frmDataOk, "ListView");
+    ASSERT_GE(summary->topLevelItemCount(), 2);
+    EXPECT_EQ(summary->topLevelItem(1)->text(4), QStringLiteral("-0,5"));
 }
 
 TEST_F(ResultsWindowTest, ExportFollowsTheChosenFilter) {

@@ -1,5 +1,6 @@
 // Start-up state, window lifecycle and the summary window with its method buttons.
 #include <QCheckBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QTreeWidget>
@@ -18,6 +19,11 @@ class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetProgramState(); }
 };
+
+// The summary's list of nodes.
+const QTreeWidget* SummaryList() {
+    return Child<QTreeWidget>(frmDataOk, "ListView");
+}
 
 QStringList RowTexts(const QTreeWidget* list, int row) {
     QStringList texts;
@@ -41,19 +47,19 @@ TEST_F(ShellTest, StartsWithOnlyTheMainWindowVisible) {
     }
     EXPECT_EQ(frmDataOk->windowTitle(), QStringLiteral("Riepilogo dati nodali"));
     EXPECT_EQ(frmDataOk->size(), QSize(507, 273));
-    EXPECT_TRUE(frmDataOk->chbViewResult->isChecked());
-    EXPECT_EQ(frmDataOk->chbViewResult->toolTip(),
-              QStringLiteral("Sconsigliato per numero di iterazioni >100"));
+    const QCheckBox* viewResult = Child<QCheckBox>(frmDataOk, "chbViewResult");
+    EXPECT_TRUE(viewResult->isChecked());
+    EXPECT_EQ(viewResult->toolTip(), QStringLiteral("Sconsigliato per numero di iterazioni >100"));
 }
 
 TEST_F(ShellTest, ResultsWindowsStartEmptyWithoutCaption) {
     TfrmDataOut fresh;
     EXPECT_TRUE(fresh.windowTitle().isEmpty());
-    EXPECT_FALSE(fresh.ListView->isVisibleTo(&fresh));
+    EXPECT_FALSE(Child<QTreeView>(&fresh, "ListView")->isVisibleTo(&fresh));
     EXPECT_EQ(fresh.ListRowCount(), 0);
     EXPECT_EQ(fresh.size(), QSize(350, 400));
-    EXPECT_EQ(fresh.cmdSalva->text(), QStringLiteral("Salva Risultati"));
-    EXPECT_EQ(fresh.btnClose->text(), QStringLiteral("Chiudi"));
+    EXPECT_EQ(Child<QPushButton>(&fresh, "cmdSalva")->text(), QStringLiteral("Salva Risultati"));
+    EXPECT_EQ(Child<QPushButton>(&fresh, "btnClose")->text(), QStringLiteral("Chiudi"));
 }
 
 TEST_F(ShellTest, HidingWindowsThatAreAlreadyHiddenChangesNothing) {
@@ -68,7 +74,7 @@ TEST_F(ShellTest, HidingWindowsThatAreAlreadyHiddenChangesNothing) {
 TEST_F(ShellTest, ClosingTheMainWindowEndsTheProgramWithSecondaryWindowsOpen) {
     TypeTwoNodeNetwork("2");
     AcquireTyped();
-    Click(frmDataOk->btnGauss);
+    Click(frmDataOk, "btnGauss");
     ASSERT_TRUE(frmDataOk->isVisible());
     ASSERT_TRUE(GaussResultsWindow->isVisible());
 
@@ -86,18 +92,18 @@ TEST_F(ShellTest, SummaryListsTheAcquiredNodes) {
     ASSERT_TRUE(Recorder().messages.empty());
     ASSERT_TRUE(frmDataOk->isVisible());
     EXPECT_EQ(frmDataOk->StatusPanelText(0), QStringLiteral("Verificare i dati acquisiti"));
-    ASSERT_EQ(frmDataOk->ListView->topLevelItemCount(), 3);
-    EXPECT_EQ(RowTexts(frmDataOk->ListView, 0), QStringList({"1", "Ed", "1", "0", "0", "0"}));
+    ASSERT_EQ(SummaryList()->topLevelItemCount(), 3);
+    EXPECT_EQ(RowTexts(SummaryList(), 0), QStringList({"1", "Ed", "1", "0", "0", "0"}));
     // d typed in degrees, held in radians, shown in degrees again with 15 digits.
-    EXPECT_EQ(RowTexts(frmDataOk->ListView, 1), QStringList({"2", "Pd", "1", "-2", "0.3", "0"}));
-    EXPECT_EQ(RowTexts(frmDataOk->ListView, 2), QStringList({"3", "PQ", "1", "0", "-0.4", "-0.1"}));
+    EXPECT_EQ(RowTexts(SummaryList(), 1), QStringList({"2", "Pd", "1", "-2", "0.3", "0"}));
+    EXPECT_EQ(RowTexts(SummaryList(), 2), QStringList({"3", "PQ", "1", "0", "-0.4", "-0.1"}));
 
     // A new acquisition rebuilds the list.
     ResetProgramState();
     TypeTwoNodeNetwork("5");
     AcquireTyped();
-    ASSERT_EQ(frmDataOk->ListView->topLevelItemCount(), 2);
-    EXPECT_EQ(RowTexts(frmDataOk->ListView, 1), QStringList({"2", "PQ", "1", "0", "-0.5", "-0.2"}));
+    ASSERT_EQ(SummaryList()->topLevelItemCount(), 2);
+    EXPECT_EQ(RowTexts(SummaryList(), 1), QStringList({"2", "PQ", "1", "0", "-0.5", "-0.2"}));
 }
 
 TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
@@ -106,7 +112,7 @@ TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
     ASSERT_TRUE(frmDataOk->isVisible());
     ASSERT_FALSE(MethodConditionHolds());
 
-    Click(frmDataOk->btnStott); // warns and refuses
+    Click(frmDataOk, "btnStott"); // warns and refuses
     ASSERT_EQ(Recorder().messages.size(), 1u);
     EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningMethodNotApplicable));
     EXPECT_EQ(Recorder().messages[0].caption, "Attenzione:");
@@ -115,7 +121,7 @@ TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
     EXPECT_EQ(frmDataOk->StatusPanelText(0), QStringLiteral("Verificare i dati acquisiti"));
 
     Recorder().messages.clear();
-    Click(frmDataOk->btnNewton); // warns, then runs all the same
+    Click(frmDataOk, "btnNewton"); // warns, then runs all the same
     ASSERT_FALSE(Recorder().messages.empty());
     EXPECT_EQ(Recorder().messages[0].text, InputWarningText(WarningMethodNotApplicable));
     EXPECT_TRUE(NewtonResultsWindow->isVisible());
@@ -123,7 +129,7 @@ TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
     EXPECT_EQ(frmDataOk->StatusPanelText(0), QStringLiteral("Risultati calcolo Newton pronti"));
 
     Recorder().messages.clear();
-    Click(frmDataOk->btnGauss); // never checks
+    Click(frmDataOk, "btnGauss"); // never checks
     EXPECT_TRUE(Recorder().messages.empty());
     EXPECT_TRUE(GaussResultsWindow->isVisible());
 }
@@ -131,9 +137,9 @@ TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
 TEST_F(ShellTest, AllThreeMethodsRunWithoutWarningWhenTheBlocksAreSquare) {
     TypeTwoNodeNetwork("4");
     AcquireTyped();
-    Click(frmDataOk->btnGauss);
-    Click(frmDataOk->btnNewton);
-    Click(frmDataOk->btnStott);
+    Click(frmDataOk, "btnGauss");
+    Click(frmDataOk, "btnNewton");
+    Click(frmDataOk, "btnStott");
     EXPECT_TRUE(Recorder().messages.empty());
     const struct {
         TfrmDataOut* window;
@@ -156,11 +162,11 @@ TEST_F(ShellTest, AllThreeMethodsRunWithoutWarningWhenTheBlocksAreSquare) {
 TEST_F(ShellTest, AnotherAcquisitionHidesEverythingAndKeepsTheResults) {
     TypeTwoNodeNetwork("2");
     AcquireTyped();
-    Click(frmDataOk->btnGauss);
-    Click(frmDataOk->btnNewton);
+    Click(frmDataOk, "btnGauss");
+    Click(frmDataOk, "btnNewton");
     ASSERT_TRUE(GaussResultsWindow->isVisible());
 
-    Click(frmDataOk->btnErrata);
+    Click(frmDataOk, "btnErrata");
     EXPECT_FALSE(frmDataOk->isVisible());
     EXPECT_FALSE(GaussResultsWindow->isVisible());
     EXPECT_FALSE(NewtonResultsWindow->isVisible());

@@ -35,6 +35,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     note->setGeometry(52, 60, 292, 36);
 
     btnClose = new QPushButton(QStringLiteral("Close"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
     QFont bold = btnClose->font();
     bold.setBold(true);
     btnClose->setFont(bold);

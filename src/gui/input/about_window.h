@@ -1,4 +1,4 @@
-// The about box.
+// The about box. Its button carries its documented name, "btnClose", as object name.
 #pragma once
 
 #include <QDialog>
@@ -11,8 +11,9 @@ class TfrmAbout : public QDialog {
 public:
     explicit TfrmAbout(QWidget* parent = nullptr);
 
-    QPushButton* btnClose = nullptr;
-
 public slots:
     void btnCloseClick();
+
+private:
+    QPushButton* btnClose = nullptr;
 };

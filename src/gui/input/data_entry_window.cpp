@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "core/input/acquisition.h"
 #include "core/input/help_texts.h"
@@ -145,6 +146,7 @@ QIcon DrawnIcon(Glyph glyph) {
 TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
     buildWindow();
+    nameControls();
 }
 
 void TfrmDataIn::buildWindow() {
@@ -321,6 +323,64 @@ void TfrmDataIn::buildWindow() {
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(10, 21);
+}
+
+// The documented names, by which the controls are found from outside the window.
+void TfrmDataIn::nameControls() {
+    menuBar()->setObjectName(QStringLiteral("MainMenu"));
+    const std::pair<QObject*, const char*> controls[] = {
+        {txtnumit, "txtnumit"},
+        {BtnAcquire, "BtnAcquire"},
+        {lblY, "lblY"},
+        {lblE, "lblE"},
+        {lbld, "lbld"},
+        {lblP, "lblP"},
+        {lblQ, "lblQ"},
+        {Label6, "Label6"},
+        {SpeedBar, "SpeedBar"},
+        {spbtnNew, "spbtnNew"},
+        {spbtnOpen, "spbtnOpen"},
+        {spdbtnSave, "spdbtnSave"},
+        {spdbtnExit, "spdbtnExit"},
+        {spdbtnCut, "spdbtnCut"},
+        {spdbtnCopy, "spdbtnCopy"},
+        {spdbtnPaste, "spdbtnPaste"},
+        {spdbtnHelp, "spdbtnHelp"},
+        {spdbtnAbout, "spdbtnAbout"},
+        {FileMenu, "FileMenu"},
+        {EditMenu, "EditMenu"},
+        {HelpMenu, "HelpMenu"},
+        {FileOpenItem, "FileOpenItem"},
+        {FileSaveAsItem, "FileSaveAsItem"},
+        {FileExitItem, "FileExitItem"},
+        {EditCutItem, "EditCutItem"},
+        {EditCopyItem, "EditCopyItem"},
+        {EditPasteItem, "EditPasteItem"},
+        {HelpContentsItem, "HelpContentsItem"},
+        {HelpAboutItem, "HelpAboutItem"},
+    };
+    for (const auto& [control, name] : controls) {
+        control->setObjectName(QLatin1String(name));
+    }
+    // A table's element by the table's name and its two indices: "AdmittanceCells[3][1]".
+    auto element = [](const char* table, int i, int j) {
+        return QStringLiteral("%1[%2][%3]").arg(QLatin1String(table)).arg(i).arg(j);
+    };
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            AdmittanceCells[c][r]->setObjectName(element("AdmittanceCells", c, r));
+        }
+    }
+    for (int c = 0; c < DataColumns; ++c) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            DataCells[c][r]->setObjectName(element("DataCells", c, r));
+        }
+    }
+    for (int group = 0; group < 3; ++group) {
+        for (int i = 0; i < MaxNodes; ++i) {
+            NodeLabels[group][i]->setObjectName(element("NodeLabels", group, i));
+        }
+    }
 }
 
 CellTexts TfrmDataIn::ReadCells() const {

@@ -1,4 +1,6 @@
 // The data-entry window: admittance matrix, node data, iteration count, file and help commands.
+// Its controls are its own; each carries its documented name as object name (the cells
+// "AdmittanceCells[c][r]", "DataCells[c][r]", the node numbers "NodeLabels[group][node]").
 #pragma once
 
 #include <QMainWindow>
@@ -20,45 +22,6 @@ class TfrmDataIn : public QMainWindow {
 
 public:
     explicit TfrmDataIn(QWidget* parent = nullptr);
-
-    // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
-    QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
-    // [column][row]; columns E, d, P, Q.
-    QLineEdit* DataCells[nodewise::DataColumns][nodewise::MaxNodes] = {};
-    // [column][row]; the node numbers beside the matrix, under it and beside the node data.
-    QLabel* NodeLabels[3][nodewise::MaxNodes] = {};
-
-    QLineEdit* txtnumit = nullptr;
-    QPushButton* BtnAcquire = nullptr;
-    QLabel* lblY = nullptr;
-    QLabel* lblE = nullptr;
-    QLabel* lbld = nullptr;
-    QLabel* lblP = nullptr;
-    QLabel* lblQ = nullptr;
-    QLabel* Label6 = nullptr;
-
-    QWidget* SpeedBar = nullptr;
-    QToolButton* spbtnNew = nullptr;
-    QToolButton* spbtnOpen = nullptr;
-    QToolButton* spdbtnSave = nullptr;
-    QToolButton* spdbtnExit = nullptr;
-    QToolButton* spdbtnCut = nullptr;
-    QToolButton* spdbtnCopy = nullptr;
-    QToolButton* spdbtnPaste = nullptr;
-    QToolButton* spdbtnHelp = nullptr;
-    QToolButton* spdbtnAbout = nullptr;
-
-    QMenu* FileMenu = nullptr;
-    QMenu* EditMenu = nullptr;
-    QMenu* HelpMenu = nullptr;
-    QAction* FileOpenItem = nullptr;
-    QAction* FileSaveAsItem = nullptr;
-    QAction* FileExitItem = nullptr;
-    QAction* EditCutItem = nullptr;
-    QAction* EditCopyItem = nullptr;
-    QAction* EditPasteItem = nullptr;
-    QAction* HelpContentsItem = nullptr;
-    QAction* HelpAboutItem = nullptr;
 
     // The texts of the 56 cells (UTF-8) / sets all 56 cells.
     nodewise::CellTexts ReadCells() const;
@@ -102,5 +65,45 @@ protected:
 
 private:
     void buildWindow();
+    void nameControls();
     void setHighlighted(QLabel* label, bool on);
+
+    // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
+    QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
+    // [column][row]; columns E, d, P, Q.
+    QLineEdit* DataCells[nodewise::DataColumns][nodewise::MaxNodes] = {};
+    // [column][row]; the node numbers beside the matrix, under it and beside the node data.
+    QLabel* NodeLabels[3][nodewise::MaxNodes] = {};
+
+    QLineEdit* txtnumit = nullptr;
+    QPushButton* BtnAcquire = nullptr;
+    QLabel* lblY = nullptr;
+    QLabel* lblE = nullptr;
+    QLabel* lbld = nullptr;
+    QLabel* lblP = nullptr;
+    QLabel* lblQ = nullptr;
+    QLabel* Label6 = nullptr;
+
+    QWidget* SpeedBar = nullptr;
+    QToolButton* spbtnNew = nullptr;
+    QToolButton* spbtnOpen = nullptr;
+    QToolButton* spdbtnSave = nullptr;
+    QToolButton* spdbtnExit = nullptr;
+    QToolButton* spdbtnCut = nullptr;
+    QToolButton* spdbtnCopy = nullptr;
+    QToolButton* spdbtnPaste = nullptr;
+    QToolButton* spdbtnHelp = nullptr;
+    QToolButton* spdbtnAbout = nullptr;
+
+    QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* FileOpenItem = nullptr;
+    QAction* FileSaveAsItem = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* EditCutItem = nullptr;
+    QAction* EditCopyItem = nullptr;
+    QAction* EditPasteItem = nullptr;
+    QAction* HelpContentsItem = nullptr;
+    QAction* HelpAboutItem = nullptr;
 };

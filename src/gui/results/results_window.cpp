@@ -132,6 +132,7 @@ TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     model_ = new nodewise::HistoryListModel(this, this);
     ListView = new QTreeView(this);
+    ListView->setObjectName(QStringLiteral("ListView"));
     ListView->setGeometry(5, 8, 340, 350);
     ListView->setRootIsDecorated(false);
     ListView->setItemsExpandable(false);
@@ -148,8 +149,10 @@ TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
     ListView->setVisible(false);
 
     cmdSalva = new QPushButton(QStringLiteral("Salva Risultati"), this);
+    cmdSalva->setObjectName(QStringLiteral("cmdSalva"));
     cmdSalva->setGeometry(7, 368, 140, 25);
     btnClose = new QPushButton(QStringLiteral("Chiudi"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setGeometry(205, 368, 140, 25);
 
     connect(cmdSalva, &QPushButton::clicked, this, &TfrmDataOut::cmdSalvaClick);

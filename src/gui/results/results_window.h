@@ -1,4 +1,5 @@
 // A results window: the iteration history of one method, its own copy of it, and its export.
+// Its controls are its own; each carries its documented name as object name.
 #pragma once
 
 #include <QString>
@@ -21,10 +22,6 @@ public:
     explicit TfrmDataOut(QWidget* parent = nullptr);
     ~TfrmDataOut() override;
 
-    QTreeView* ListView = nullptr;
-    QPushButton* cmdSalva = nullptr;
-    QPushButton* btnClose = nullptr;
-
     // The copy of the history this window shows and exports, [node][entry]; E per-unit,
     // d in degrees.
     double EResults[nodewise::MaxNodes][nodewise::MaxIterations] = {};
@@ -46,6 +43,10 @@ public slots:
     void cmdSalvaClick();
 
 private:
+    QTreeView* ListView = nullptr;
+    QPushButton* cmdSalva = nullptr;
+    QPushButton* btnClose = nullptr;
+
     nodewise::HistoryListModel* model_ = nullptr;
 };
 

@@ -20,8 +20,10 @@
 
 namespace {
 
-QPushButton* MethodButton(QWidget* parent, const char* caption, int left, int width) {
+QPushButton* MethodButton(QWidget* parent, const char* name, const char* caption, int left,
+                          int width) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QLatin1String(name));
     button->setGeometry(left, 152, width, 75);
     return button;
 }
@@ -41,14 +43,15 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
     smaller.setPointSize(8);
     setFont(smaller);
 
-    btnGauss = MethodButton(this, "Gauss-Seidel", 10, 100);
-    btnErrata = MethodButton(this, "Altra acquisizione", 360, 137);
+    btnGauss = MethodButton(this, "btnGauss", "Gauss-Seidel", 10, 100);
+    btnErrata = MethodButton(this, "btnErrata", "Altra acquisizione", 360, 137);
     QFont larger = btnErrata->font();
     larger.setPointSizeF(larger.pointSizeF() * 1.25);
     btnErrata->setFont(larger);
-    btnNewton = MethodButton(this, "Newton-Raphson", 119, 100);
+    btnNewton = MethodButton(this, "btnNewton", "Newton-Raphson", 119, 100);
 
     ListView = new QTreeWidget(this);
+    ListView->setObjectName(QStringLiteral("ListView"));
     ListView->setGeometry(10, 8, 487, 120);
     ListView->setFocusPolicy(Qt::NoFocus);
     ListView->setRootIsDecorated(false);
@@ -71,6 +74,7 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
     }
 
     StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(10, 240, 320, 20);
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setToolTip(QStringLiteral("Status Bar"));
@@ -84,13 +88,15 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
         StatusBar1->addWidget(panels_[p]);
     }
 
-    btnStott = MethodButton(this, "Stott-Alsac", 228, 100);
+    btnStott = MethodButton(this, "btnStott", "Stott-Alsac", 228, 100);
 
     Label1 = new QLabel(QStringLiteral("Elabora con :"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Label1->move(10, 132);
     Label1->adjustSize();
 
     chbViewResult = new QCheckBox(QStringLiteral("Visualizza i risultati"), this);
+    chbViewResult->setObjectName(QStringLiteral("chbViewResult"));
     chbViewResult->setChecked(true);
     chbViewResult->setToolTip(QStringLiteral("Sconsigliato per numero di iterazioni >100"));
     // The caption may need more than the nominal 113 pixels in the fonts available here.

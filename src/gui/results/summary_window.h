@@ -1,4 +1,5 @@
 // The summary window: the acquired nodes, the choice of method and the run's status bar.
+// Its controls are its own; each carries its documented name as object name.
 #pragma once
 
 #include <QWidget>
@@ -15,15 +16,6 @@ class TfrmDataOk : public QWidget {
 
 public:
     explicit TfrmDataOk(QWidget* parent = nullptr);
-
-    QPushButton* btnGauss = nullptr;
-    QPushButton* btnErrata = nullptr;
-    QPushButton* btnNewton = nullptr;
-    QTreeWidget* ListView = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QPushButton* btnStott = nullptr;
-    QLabel* Label1 = nullptr;
-    QCheckBox* chbViewResult = nullptr;
 
     // Panel 0 carries messages, panel 1 a counter.
     void SetStatusPanel(int panel, const QString& text);
@@ -43,5 +35,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QPushButton* btnGauss = nullptr;
+    QPushButton* btnErrata = nullptr;
+    QPushButton* btnNewton = nullptr;
+    QTreeWidget* ListView = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QPushButton* btnStott = nullptr;
+    QLabel* Label1 = nullptr;
+    QCheckBox* chbViewResult = nullptr;
+
     QLabel* panels_[2] = {};
 };
