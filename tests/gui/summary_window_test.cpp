@@ -1,7 +1,9 @@
 // Start-up state, window lifecycle and the summary window with its method buttons.
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -50,6 +52,31 @@ TEST_F(ShellTest, StartsWithOnlyTheMainWindowVisible) {
     const QCheckBox* viewResult = Child<QCheckBox>(frmDataOk, "chbViewResult");
     EXPECT_TRUE(viewResult->isChecked());
     EXPECT_EQ(viewResult->toolTip(), QStringLiteral("Sconsigliato per numero di iterazioni >100"));
+}
+
+TEST_F(ShellTest, MethodButtonsStandInTheirPlacesAndTabVisitsThemInOrder) {
+    const struct {
+        const char* name;
+        const char* caption;
+        QRect geometry;
+    } buttons[] = {{"btnGauss", "Gauss-Seidel", QRect(10, 152, 100, 75)},
+                   {"btnNewton", "Newton-Raphson", QRect(119, 152, 100, 75)},
+                   {"btnStott", "Stott-Alsac", QRect(228, 152, 100, 75)},
+                   {"btnErrata", "Altra acquisizione", QRect(360, 152, 137, 75)}};
+    QWidget* next = Child<QPushButton>(frmDataOk, "btnGauss");
+    for (const auto& button : buttons) {
+        SCOPED_TRACE(button.name);
+        const QPushButton* widget = Child<QPushButton>(frmDataOk, button.name);
+        EXPECT_EQ(widget->text(), QString::fromUtf8(button.caption));
+        EXPECT_EQ(widget->geometry(), button.geometry);
+        EXPECT_EQ(next, widget);
+        do {
+            next = next->nextInFocusChain();
+        } while ((next->focusPolicy() & Qt::TabFocus) == 0);
+    }
+    EXPECT_EQ(Child<QLabel>(frmDataOk, "Label1")->pos(), QPoint(10, 132));
+    EXPECT_EQ(Child<QTreeWidget>(frmDataOk, "ListView")->geometry(), QRect(10, 8, 487, 120));
+    EXPECT_EQ(Child<QStatusBar>(frmDataOk, "StatusBar1")->geometry(), QRect(10, 240, 320, 20));
 }
 
 TEST_F(ShellTest, ResultsWindowsStartEmptyWithoutCaption) {

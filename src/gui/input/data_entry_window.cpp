@@ -145,23 +145,35 @@ QIcon DrawnIcon(Glyph glyph) {
 
 TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
-    buildWindow();
-    nameControls();
-}
-
-void TfrmDataIn::buildWindow() {
     setWindowTitle(QStringLiteral("Nodewise  1.1 testing"));
     setWindowIcon(QIcon(nodewise::NetworkPicture()));
     setFont(SansFont(11));
 
-    // The client area: every control sits at a fixed pixel position in it.
+    // The order of creation is the order in which the controls stack and enter the focus chain.
+    createClientArea();
+    createMenus();
+    createToolBar();
+    createHeadings();
+    createAcquisitionControls();
+    createGrid();
+    createTabOrder();
+    nameControls();
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(10, 21);
+}
+
+// The client area: every control sits at a fixed pixel position in it.
+void TfrmDataIn::createClientArea() {
     auto* client = new QWidget(this);
     client->setFixedSize(ClientWidth, ClientHeight);
     client->setMouseTracking(true);
     client->installEventFilter(this);
     setCentralWidget(client);
+}
 
-    // Menu.
+// The main menu; an item with a tool button of the same command shares its handler.
+void TfrmDataIn::createMenus() {
     FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     FileOpenItem = FileMenu->addAction(QStringLiteral("&Apri ..."));
     FileOpenItem->setStatusTip(QStringLiteral("Importa i dati di una rete"));
@@ -194,9 +206,11 @@ void TfrmDataIn::buildWindow() {
     connect(EditPasteItem, &QAction::triggered, this, &TfrmDataIn::spdbtnPasteClick);
     connect(HelpContentsItem, &QAction::triggered, this, &TfrmDataIn::spdbtnHelpClick);
     connect(HelpAboutItem, &QAction::triggered, this, &TfrmDataIn::spdbtnAboutClick);
+}
 
-    // Tool bar.
-    SpeedBar = new QWidget(client);
+// The tool bar: flat buttons that never take the focus, hints without their status part.
+void TfrmDataIn::createToolBar() {
+    SpeedBar = new QWidget(centralWidget());
     SpeedBar->setGeometry(0, 0, ClientWidth, 33);
     auto toolButton = [this](int left, const QString& hint, const QIcon& icon,
                              void (TfrmDataIn::*handler)()) {
@@ -232,8 +246,11 @@ void TfrmDataIn::buildWindow() {
     spdbtnAbout = toolButton(248, QStringLiteral("About|"),
                              style->standardIcon(QStyle::SP_MessageBoxInformation),
                              &TfrmDataIn::spdbtnAboutClick);
+}
 
-    // Headings that explain themselves when clicked.
+// Headings that explain themselves when clicked.
+void TfrmDataIn::createHeadings() {
+    QWidget* client = centralWidget();
     auto heading = [client, this](const QString& caption, const QFont& font, const QRect& rect) {
         auto* label = new QLabel(caption, client);
         label->setFont(font);
@@ -253,7 +270,11 @@ void TfrmDataIn::buildWindow() {
     lbld = heading(QString(QChar(0x03B4)), SerifFont(16, true), QRect(600, 54, 25, 25));
     lblP = heading(QStringLiteral("P"), SerifFont(16, true), QRect(655, 54, 25, 25));
     lblQ = heading(QStringLiteral("Q"), SerifFont(16, true), QRect(710, 54, 25, 25));
+}
 
+// The iteration count and the button that starts the acquisition.
+void TfrmDataIn::createAcquisitionControls() {
+    QWidget* client = centralWidget();
     Label6 = new QLabel(QStringLiteral("n° iterazioni"), client);
     Label6->move(50, 174);
     Label6->adjustSize();
@@ -269,7 +290,11 @@ void TfrmDataIn::buildWindow() {
     BtnAcquire->setFont(SansFont(15, true));
     BtnAcquire->setToolTip(QStringLiteral("Avvia l'elaborazione"));
     connect(BtnAcquire, &QPushButton::clicked, this, &TfrmDataIn::BtnAcquireClick);
+}
 
+// The grid: node numbers, the admittance cells and the node data cells.
+void TfrmDataIn::createGrid() {
+    QWidget* client = centralWidget();
     // Node numbers: beside the diagonal, above the matrix columns, before the data rows.
     for (int i = 0; i < MaxNodes; ++i) {
         const QString number = QString::number(i + 1);
@@ -301,8 +326,11 @@ void TfrmDataIn::buildWindow() {
             DataCells[c][r] = cell;
         }
     }
+}
 
-    // Tab order: the button, the iteration count, then the cells in creation order.
+// Tab order: the button, the iteration count, then the cells in creation order. The button
+// holds the focus first.
+void TfrmDataIn::createTabOrder() {
     QWidget* previous = BtnAcquire;
     auto chain = [&previous](QWidget* next) {
         setTabOrder(previous, next);
@@ -320,9 +348,6 @@ void TfrmDataIn::buildWindow() {
         }
     }
     BtnAcquire->setFocus();
-
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(10, 21);
 }
 
 // The documented names, by which the controls are found from outside the window.

@@ -64,7 +64,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildWindow();
+    void createClientArea();
+    void createMenus();
+    void createToolBar();
+    void createHeadings();
+    void createAcquisitionControls();
+    void createGrid();
+    void createTabOrder();
     void nameControls();
     void setHighlighted(QLabel* label, bool on);
 

@@ -130,6 +130,12 @@ TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
     smaller.setPointSize(8);
     setFont(smaller);
 
+    createList();
+    createButtons();
+}
+
+// The history list, hidden until a run fills it.
+void TfrmDataOut::createList() {
     model_ = new nodewise::HistoryListModel(this, this);
     ListView = new QTreeView(this);
     ListView->setObjectName(QStringLiteral("ListView"));
@@ -147,7 +153,9 @@ TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
         header->resizeSection(c, widths[c]);
     }
     ListView->setVisible(false);
+}
 
+void TfrmDataOut::createButtons() {
     cmdSalva = new QPushButton(QStringLiteral("Salva Risultati"), this);
     cmdSalva->setObjectName(QStringLiteral("cmdSalva"));
     cmdSalva->setGeometry(7, 368, 140, 25);

@@ -43,6 +43,9 @@ public slots:
     void cmdSalvaClick();
 
 private:
+    void createList();
+    void createButtons();
+
     QTreeView* ListView = nullptr;
     QPushButton* cmdSalva = nullptr;
     QPushButton* btnClose = nullptr;

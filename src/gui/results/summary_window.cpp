@@ -43,13 +43,14 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
     smaller.setPointSize(8);
     setFont(smaller);
 
-    btnGauss = MethodButton(this, "btnGauss", "Gauss-Seidel", 10, 100);
-    btnErrata = MethodButton(this, "btnErrata", "Altra acquisizione", 360, 137);
-    QFont larger = btnErrata->font();
-    larger.setPointSizeF(larger.pointSizeF() * 1.25);
-    btnErrata->setFont(larger);
-    btnNewton = MethodButton(this, "btnNewton", "Newton-Raphson", 119, 100);
+    createList();
+    createMethodButtons();
+    createStatusBar();
+    createViewResultBox();
+}
 
+// The list of the acquired nodes, one row per node.
+void TfrmDataOk::createList() {
     ListView = new QTreeWidget(this);
     ListView->setObjectName(QStringLiteral("ListView"));
     ListView->setGeometry(10, 8, 487, 120);
@@ -72,7 +73,36 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
     for (int c = 0; c < 6; ++c) {
         ListView->header()->resizeSection(c, widths[c]);
     }
+}
 
+// "Elabora con :" and a button per method, then the way back to data entry; Tab visits them
+// in that order.
+void TfrmDataOk::createMethodButtons() {
+    Label1 = new QLabel(QStringLiteral("Elabora con :"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(10, 132);
+    Label1->adjustSize();
+
+    btnGauss = MethodButton(this, "btnGauss", "Gauss-Seidel", 10, 100);
+    btnNewton = MethodButton(this, "btnNewton", "Newton-Raphson", 119, 100);
+    btnStott = MethodButton(this, "btnStott", "Stott-Alsac", 228, 100);
+    btnErrata = MethodButton(this, "btnErrata", "Altra acquisizione", 360, 137);
+    QFont larger = btnErrata->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.25);
+    btnErrata->setFont(larger);
+
+    setTabOrder(btnGauss, btnNewton);
+    setTabOrder(btnNewton, btnStott);
+    setTabOrder(btnStott, btnErrata);
+
+    connect(btnGauss, &QPushButton::clicked, this, &TfrmDataOk::btnGaussClick);
+    connect(btnNewton, &QPushButton::clicked, this, &TfrmDataOk::btnNewtonClick);
+    connect(btnStott, &QPushButton::clicked, this, &TfrmDataOk::btnStottClick);
+    connect(btnErrata, &QPushButton::clicked, this, &TfrmDataOk::btnErrataClick);
+}
+
+// The status bar: panel 0 for messages, panel 1 for a counter.
+void TfrmDataOk::createStatusBar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(10, 240, 320, 20);
@@ -87,14 +117,10 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
         panels_[p]->setFrameShadow(QFrame::Sunken);
         StatusBar1->addWidget(panels_[p]);
     }
+}
 
-    btnStott = MethodButton(this, "btnStott", "Stott-Alsac", 228, 100);
-
-    Label1 = new QLabel(QStringLiteral("Elabora con :"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(10, 132);
-    Label1->adjustSize();
-
+// Whether a run also fills its results window's list; checked at start.
+void TfrmDataOk::createViewResultBox() {
     chbViewResult = new QCheckBox(QStringLiteral("Visualizza i risultati"), this);
     chbViewResult->setObjectName(QStringLiteral("chbViewResult"));
     chbViewResult->setChecked(true);
@@ -102,15 +128,6 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
     // The caption may need more than the nominal 113 pixels in the fonts available here.
     chbViewResult->setGeometry(360, 242, qBound(113, chbViewResult->sizeHint().width(), 507 - 362),
                                17);
-
-    setTabOrder(btnGauss, btnNewton);
-    setTabOrder(btnNewton, btnStott);
-    setTabOrder(btnStott, btnErrata);
-
-    connect(btnGauss, &QPushButton::clicked, this, &TfrmDataOk::btnGaussClick);
-    connect(btnNewton, &QPushButton::clicked, this, &TfrmDataOk::btnNewtonClick);
-    connect(btnStott, &QPushButton::clicked, this, &TfrmDataOk::btnStottClick);
-    connect(btnErrata, &QPushButton::clicked, this, &TfrmDataOk::btnErrataClick);
 }
 
 void TfrmDataOk::SetStatusPanel(int panel, const QString& text) {

@@ -35,6 +35,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void createList();
+    void createMethodButtons();
+    void createStatusBar();
+    void createViewResultBox();
+
     QPushButton* btnGauss = nullptr;
     QPushButton* btnErrata = nullptr;
     QPushButton* btnNewton = nullptr;
