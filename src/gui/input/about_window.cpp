@@ -1,5 +1,6 @@
 #include "gui/input/about_window.h"
 
+#include "gui/style/fonts.h"
 #include "gui/style/icons.h"
 
 #include <QLabel>
@@ -17,12 +18,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     icon->setGeometry(8, 8, 32, 32);
 
     auto* title = new QLabel(QStringLiteral("Calcoli di Loadflow--versione 1.1 testing"), this);
-    QFont titleFont;
-    titleFont.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                           QStringLiteral("DejaVu Serif")});
-    titleFont.setStyleHint(QFont::Serif);
-    titleFont.setPixelSize(16);
-    title->setFont(titleFont);
+    title->setFont(nodewise::SerifFont(16));
     QPalette black = title->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     title->setPalette(black);

@@ -31,11 +31,14 @@
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/shell/program_windows.h"
+#include "gui/style/fonts.h"
 #include "gui/style/icons.h"
 
 using nodewise::CellTexts;
 using nodewise::DataColumns;
 using nodewise::MaxNodes;
+using nodewise::SansFont;
+using nodewise::SerifFont;
 
 std::function<bool(const QUrl&)> TfrmDataIn::OpenDocument = [](const QUrl& url) {
     return QDesktopServices::openUrl(url);
@@ -47,28 +50,6 @@ constexpr int ClientWidth = 757;
 constexpr int ClientHeight = 266;
 
 const QString NetworkFileFilter = QStringLiteral("flow data|*.nwd");
-
-// The fonts of the window's design are not found on every system; these are their nearest
-// relatives.
-QFont SansFont(int pixels, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-QFont SerifFont(int pixels, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                      QStringLiteral("DejaVu Serif")});
-    font.setStyleHint(QFont::Serif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 // The tooltip of a hint written as "short|long": the part before the bar.
 QString ShortHint(const QString& hint) {

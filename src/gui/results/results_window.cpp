@@ -2,7 +2,6 @@
 
 #include <QAbstractTableModel>
 #include <QFile>
-#include <QFont>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include "core/results/results_export.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/style/fonts.h"
 #include "gui/style/list_numbers.h"
 
 namespace nodewise {
@@ -122,13 +122,7 @@ void ResetResults(TfrmDataOut* window) {
 TfrmDataOut::TfrmDataOut(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
     setFixedSize(350, 400);
-    // The default font of 8 points, in the family nearest to the original's "MS Sans Serif":
-    // with it the 15-digit numbers fit their 120-pixel columns.
-    QFont smaller = font();
-    smaller.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                         QStringLiteral("DejaVu Sans")});
-    smaller.setPointSize(8);
-    setFont(smaller);
+    nodewise::UseListFont(this);
 
     createList();
     createButtons();

@@ -16,6 +16,7 @@
 #include "gui/results/run_drivers.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
+#include "gui/style/fonts.h"
 #include "gui/style/list_numbers.h"
 
 namespace {
@@ -35,13 +36,7 @@ TfrmDataOk::TfrmDataOk(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Riepilogo dati nodali"));
     setFixedSize(507, 273);
     move(178, 30);
-    // The default font of 8 points, in the family nearest to the original's "MS Sans Serif":
-    // with it the 15-digit numbers fit their 120-pixel columns.
-    QFont smaller = font();
-    smaller.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                         QStringLiteral("DejaVu Sans")});
-    smaller.setPointSize(8);
-    setFont(smaller);
+    nodewise::UseListFont(this);
 
     createList();
     createMethodButtons();
