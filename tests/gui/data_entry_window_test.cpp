@@ -64,12 +64,6 @@ protected:
         QTest::qWait(20);
     }
 
-    static QString ReadAll(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex())
-                                              : QStringLiteral("<missing>");
-    }
-
     TfrmDataIn* w = nullptr;
 };
 
@@ -353,7 +347,7 @@ TEST_F(DataEntryWindowTest, AFailedSaveReportsAndKeepsWhatWasThere) {
     ASSERT_EQ(Recorder().messages.size(), 1u);
     EXPECT_EQ(Recorder().messages[0].text, NetworkSaveErrorText);
     EXPECT_TRUE(QFileInfo(taken).isDir());
-    EXPECT_EQ(ReadAll(inside.fileName()), QString::fromLatin1(QByteArray("vecchio").toHex()));
+    EXPECT_EQ(ReadFile(inside.fileName()), QByteArray("vecchio"));
 
     // A folder where nothing may be written, holding an earlier file (not for the superuser,
     // whom permissions do not stop).
@@ -368,7 +362,7 @@ TEST_F(DataEntryWindowTest, AFailedSaveReportsAndKeepsWhatWasThere) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("vecchio\r\n");
     old.close();
-    const QString before = ReadAll(earlier);
+    const QByteArray before = ReadFile(earlier);
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
     QFile::setPermissions(earlier, QFile::ReadOwner);
     ScriptedFileDialogs().replies.push_back({earlier});
@@ -376,7 +370,7 @@ TEST_F(DataEntryWindowTest, AFailedSaveReportsAndKeepsWhatWasThere) {
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_EQ(Recorder().messages.size(), 1u);
     EXPECT_EQ(Recorder().messages[0].text, NetworkSaveErrorText);
-    EXPECT_EQ(ReadAll(earlier), before);
+    EXPECT_EQ(ReadFile(earlier), before);
 }
 
 TEST_F(DataEntryWindowTest, CancellingEitherDialogDoesNothing) {

@@ -2,6 +2,8 @@
 // the core tests as the user port, and file dialogs that answer from a script.
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
@@ -42,6 +44,12 @@ inline QLineEdit* DataCell(const QObject* window, int column, int row) {
 }
 inline QLabel* NodeLabel(const QObject* window, int group, int node) {
     return Child<QLabel>(window, ElementName("NodeLabels", group, node));
+}
+
+// The bytes of a file; empty if it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Answers the next dialog with the next scripted reply; an empty file name is a cancel.

@@ -36,11 +36,6 @@ protected:
                 window->ListText(row, 3)};
     }
 
-    static QByteArray ReadFile(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     void Save(const QString& path, int filterIndex) {
         ScriptedFileDialogs().replies.push_back({path, filterIndex});
         Click(GaussResultsWindow, "cmdSalva");
