@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/matpower_commands.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/units.h"
@@ -31,10 +32,12 @@ enum ExitStatus {
     ExitRefused = 4,
 };
 
-constexpr const char* Usage =
-    "usage: nodewise-cli summary NETWORK.nwd [--iterations TEXT]\n"
-    "       nodewise-cli solve   NETWORK.nwd --method gauss|newton|stott [--iterations TEXT]\n"
-    "                            [--format csv|html] [--output FILE]\n";
+const std::string Usage =
+    std::string("usage: nodewise-cli summary NETWORK.nwd [--iterations TEXT]\n"
+                "       nodewise-cli solve   NETWORK.nwd --method gauss|newton|stott "
+                "[--iterations TEXT]\n"
+                "                            [--format csv|html] [--output FILE]\n") +
+    MatpowerUsage;
 
 // Every message box of the desktop program becomes one line on standard error, caption first.
 class StandardErrorPort final : public UserPort {
@@ -217,6 +220,9 @@ int Run(const Options& options) {
 int main(int argc, char** argv) {
     StandardErrorPort port;
     SetUserPort(&port);
+    if (const std::optional<int> status = RunMatpowerCommand(argc, argv)) {
+        return *status;
+    }
     Options options;
     if (const std::optional<int> status = ParseOptions(argc, argv, options)) {
         return *status;

@@ -28,6 +28,7 @@
 #include "core/input/help_texts.h"
 #include "core/input/network_file.h"
 #include "core/platform/user_port.h"
+#include "gui/input/matpower_items.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/shell/program_windows.h"
@@ -160,6 +161,9 @@ void TfrmDataIn::createMenus() {
     FileOpenItem->setStatusTip(QStringLiteral("Importa i dati di una rete"));
     FileSaveAsItem = FileMenu->addAction(QStringLiteral("&Salva..."));
     FileSaveAsItem->setStatusTip(QStringLiteral("Salva i dati inseriti"));
+    nodewise::AddMatpowerItems(
+        this, FileMenu,
+        {[this] { return ReadCells(); }, [this](const CellTexts& cells) { WriteCells(cells); }});
     FileMenu->addSeparator();
     FileExitItem = FileMenu->addAction(QStringLiteral("&Esci"));
     FileExitItem->setStatusTip(QStringLiteral("Ciao"));

@@ -1,0 +1,160 @@
+// nodewise-cli import CASE.m [--output NETWORK.nwd]
+//     Reads a MATPOWER case and writes the network data file of its 56 cells, to NETWORK.nwd or
+//     to standard output.
+// nodewise-cli export-matpower NETWORK.nwd [--output CASE.m]
+//     Acquires the network file as "Acquisisci dati" would and writes it as a MATPOWER case, to
+//     CASE.m or to standard output.
+//
+// Exit status, as for the other commands: 0 done; 1 usage error, or a file that cannot be read
+// or written; 2 rejected: the case refused by the import (malformed, or not a network the grid
+// can hold), the network file's acquisition warning, or a network the format cannot carry;
+// 3 an arithmetic fault while acquiring. Files are written whole or not at all.
+#include "cli/matpower_commands.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <iostream>
+#include <limits>
+#include <string>
+
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/interop/matpower_export.h"
+#include "core/interop/matpower_import.h"
+#include "core/numeric/arithmetic_fault.h"
+#include "core/platform/atomic_file.h"
+#include "core/platform/user_port.h"
+
+namespace nodewise {
+
+namespace {
+
+enum Status { Done = 0, UsageOrFile = 1, Rejected = 2, ArithmeticFaultStatus = 3 };
+
+struct Arguments {
+    std::string input;
+    std::optional<std::string> output;
+};
+
+int Usage(const std::string& problem) {
+    // The usage lines with "usage: " in place of the indentation of the first.
+    std::cerr << "nodewise-cli: " << problem << "\nusage: " << (MatpowerUsage + 7);
+    return UsageOrFile;
+}
+
+std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
+    bool haveInput = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--output" || arg.rfind("--output=", 0) == 0) {
+            if (arg == "--output") {
+                if (i + 1 >= argc) {
+                    return Usage("option '--output' needs a value");
+                }
+                arguments.output = argv[++i];
+            } else {
+                arguments.output = arg.substr(9);
+            }
+        } else if (arg.rfind("--", 0) == 0) {
+            return Usage("unknown option '" + arg + "'");
+        } else if (!haveInput) {
+            arguments.input = arg;
+            haveInput = true;
+        } else {
+            return Usage("unexpected argument '" + arg + "'");
+        }
+    }
+    if (!haveInput) {
+        return Usage(std::string("missing ") +
+                     (std::strcmp(argv[1], "import") == 0 ? "case file" : "network file"));
+    }
+    return std::nullopt;
+}
+
+// To the output file, through a temporary file, or to standard output.
+int Emit(const std::optional<std::string>& output, const std::string& contents) {
+    if (output) {
+        if (!WriteFileAtomically(*output, contents)) {
+            Port().showMessage(NetworkSaveErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+            return UsageOrFile;
+        }
+        return Done;
+    }
+    std::fwrite(contents.data(), 1, contents.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "nodewise-cli: cannot write to standard output: " << std::strerror(errno)
+                  << '\n';
+        return UsageOrFile;
+    }
+    return Done;
+}
+
+int Import(const Arguments& arguments) {
+    std::string text;
+    if (!ReadFileHead(arguments.input, text, std::numeric_limits<std::size_t>::max(),
+                      MaxCaseFileBytes)) {
+        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        return UsageOrFile;
+    }
+    CellTexts cells;
+    if (const std::optional<std::string> refusal = ImportMatpowerCase(text, cells)) {
+        Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
+        return Rejected;
+    }
+    return Emit(arguments.output, FormatNetworkFile(cells));
+}
+
+int Export(const Arguments& arguments) {
+    CellTexts cells;
+    if (!ReadNetworkFile(arguments.input, cells)) {
+        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        return UsageOrFile;
+    }
+    try {
+        // The iteration count plays no part in the case; any valid one will do.
+        if (const std::optional<int> warning = Acquire("1", cells)) {
+            ShowInputWarning(*warning);
+            return Rejected;
+        }
+    } catch (const ArithmeticFault& fault) {
+        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
+        return ArithmeticFaultStatus;
+    }
+    const CaseOrigin origin{
+        CaseNameFromPath(arguments.output ? *arguments.output : arguments.input), "nodewise-cli",
+        std::time(nullptr)};
+    std::string contents;
+    if (const std::optional<std::string> refusal =
+            FormatMatpowerCase(NetworkFromWorkspace(), origin, contents)) {
+        Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
+        return Rejected;
+    }
+    return Emit(arguments.output, contents);
+}
+
+} // namespace
+
+std::optional<int> RunMatpowerCommand(int argc, char** argv) {
+    if (argc < 2) {
+        return std::nullopt;
+    }
+    const std::string command = argv[1];
+    if (command != "import" && command != "export-matpower") {
+        return std::nullopt;
+    }
+    Arguments arguments;
+    if (const std::optional<int> status = ParseArguments(argc, argv, arguments)) {
+        return status;
+    }
+    try {
+        return command == "import" ? Import(arguments) : Export(arguments);
+    } catch (const std::exception& error) {
+        std::cerr << "nodewise-cli: " << error.what() << '\n';
+        return UsageOrFile;
+    }
+}
+
+} // namespace nodewise

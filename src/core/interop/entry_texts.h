@@ -1,0 +1,25 @@
+// Numbers written as cell texts in the entry syntax: plain decimal notation (the syntax has no
+// exponent), with the fewest significant digits (17 at most) that the program's own parser reads
+// back as exactly the same double.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/model/workspace.h"
+
+namespace nodewise {
+
+// The longest cell text a network data file line carries.
+inline constexpr std::size_t MaxCellTextLength = 98;
+
+// The text of a node-data cell (E, d, P or Q) holding `value`; nothing when the value is not
+// finite or its text would be longer than MaxCellTextLength.
+std::optional<std::string> FormatDataEntry(double value);
+
+// The text of an admittance cell holding `y`, as "<re><sign><im>j" with a zero part left out.
+// Zero gives "0" on the diagonal (the cell must not be empty there) and the empty text off it
+// (no connection). Nothing when a part is not finite or the text would be too long.
+std::optional<std::string> FormatAdmittanceEntry(Complex y, bool diagonal);
+
+} // namespace nodewise

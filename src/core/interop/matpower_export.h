@@ -1,0 +1,36 @@
+// Export of a network as a MATPOWER case file (format version 2).
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/interop/nodal_network.h"
+
+namespace nodewise {
+
+// The network the last acquisition left in the workspace, phases in degrees.
+NodalNetwork NetworkFromWorkspace();
+
+// What the header comment says about the file.
+struct CaseOrigin {
+    std::string caseName; // the function name, see CaseNameFromPath
+    std::string madeBy;   // the program that writes the file
+    std::time_t when;
+};
+
+// The text of the case: baseMVA 100; one branch for every pair i < j with Y_ij != 0, with
+// r + jx = -1/Y_ij and no line charging; the rest of every row of the matrix (its sum) as the
+// bus shunt; an Ed node as the reference bus with a generator, a PE node as a PV bus with a
+// generator, a PQ node as a PQ bus with its load. Refuses, with the reason in Italian, a Pd, QE
+// or Qd node (the format has no such bus), a network without exactly one Ed node, and one
+// without nodes; `contents` is then untouched.
+std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const CaseOrigin& origin,
+                                              std::string& contents);
+
+// A function name made from a file name: the name without folder and extension, every
+// character that a function name cannot hold replaced by '_', "caso" when nothing is left.
+std::string CaseNameFromPath(std::string_view path);
+
+} // namespace nodewise

@@ -1,0 +1,308 @@
+#include "core/interop/matpower_import.h"
+
+#include <cmath>
+#include <map>
+
+#include "core/interop/entry_texts.h"
+
+namespace nodewise {
+
+namespace {
+
+namespace mp = matpower;
+
+std::string LinePrefix(int line) {
+    return "Riga " + std::to_string(line) + ": ";
+}
+
+// A bus number or a count as it is written in the file.
+std::string Integer(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    return buffer;
+}
+
+bool IsWholeNumber(double value) {
+    return std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15;
+}
+
+bool AllFinite(const MatpowerRow& row, std::initializer_list<int> columns) {
+    for (int c : columns) {
+        if (!std::isfinite(row.values[static_cast<std::size_t>(c)])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// 1/(r + jx) without overflow or underflow in r² + x² (Smith's method).
+Complex Reciprocal(double re, double im) {
+    if (std::fabs(re) >= std::fabs(im)) {
+        const double t = im / re;
+        const double d = re + im * t;
+        return {1.0 / d, -t / d};
+    }
+    const double t = re / im;
+    const double d = im + re * t;
+    return {t / d, -1.0 / d};
+}
+
+void Add(Complex& sum, Complex term) {
+    sum.re += term.re;
+    sum.im += term.im;
+}
+
+struct BusIndex {
+    std::map<double, int> byNumber;
+
+    // The 0-based index of the bus with that number, or -1.
+    int Find(double number) const {
+        const auto it = byNumber.find(number);
+        return it == byNumber.end() ? -1 : it->second;
+    }
+};
+
+std::optional<std::string> IndexBuses(const MatpowerCase& c, BusIndex& index) {
+    for (std::size_t i = 0; i < c.bus.size(); ++i) {
+        const MatpowerRow& row = c.bus[i];
+        const double number = row.values[mp::BUS_I];
+        if (!IsWholeNumber(number) || number < 1) {
+            return LinePrefix(row.line) + "numero di nodo non valido (" + Integer(number) + ").";
+        }
+        if (!index.byNumber.emplace(number, static_cast<int>(i)).second) {
+            return LinePrefix(row.line) + "il nodo " + Integer(number) + " compare due volte.";
+        }
+        const double type = row.values[mp::BUS_TYPE];
+        if (type != mp::PQ && type != mp::PV && type != mp::REF && type != mp::NONE) {
+            return LinePrefix(row.line) + "tipo di nodo non previsto (" + Integer(type) + ").";
+        }
+        if (!AllFinite(row, {mp::PD, mp::QD, mp::GS, mp::BS, mp::VM, mp::VA})) {
+            return LinePrefix(row.line) + "il nodo " + Integer(number) +
+                   " ha un valore non finito.";
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckGenerators(const MatpowerCase& c, const BusIndex& index) {
+    for (const MatpowerRow& row : c.gen) {
+        if (index.Find(row.values[mp::GEN_BUS]) < 0) {
+            return LinePrefix(row.line) + "il generatore è collegato al nodo " +
+                   Integer(row.values[mp::GEN_BUS]) + ", che non esiste.";
+        }
+        if (row.values[mp::GEN_STATUS] > 0 && !AllFinite(row, {mp::PG, mp::QG, mp::VG})) {
+            return LinePrefix(row.line) + "il generatore ha un valore non finito.";
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckBranches(const MatpowerCase& c, const BusIndex& index) {
+    for (const MatpowerRow& row : c.branch) {
+        for (int end : {mp::F_BUS, mp::T_BUS}) {
+            if (index.Find(row.values[static_cast<std::size_t>(end)]) < 0) {
+                return LinePrefix(row.line) + "il ramo è collegato al nodo " +
+                       Integer(row.values[static_cast<std::size_t>(end)]) + ", che non esiste.";
+            }
+        }
+        if (row.values[mp::BR_STATUS] == 0) {
+            continue;
+        }
+        const std::string name =
+            Integer(row.values[mp::F_BUS]) + "-" + Integer(row.values[mp::T_BUS]);
+        if (!AllFinite(row, {mp::BR_R, mp::BR_X, mp::BR_B, mp::TAP, mp::SHIFT})) {
+            return LinePrefix(row.line) + "il ramo " + name + " ha un valore non finito.";
+        }
+        if (row.values[mp::BR_R] == 0 && row.values[mp::BR_X] == 0) {
+            return LinePrefix(row.line) + "il ramo " + name + " ha impedenza nulla.";
+        }
+    }
+    return std::nullopt;
+}
+
+// What the grid cannot hold: more nodes than it has, an isolated bus, other than one reference
+// bus, a phase shifter (its matrix is not symmetric; the grid holds the upper triangle only).
+std::optional<std::string> CheckRepresentable(const MatpowerCase& c) {
+    if (c.bus.size() > static_cast<std::size_t>(MaxNodes)) {
+        return "Il caso ha " + std::to_string(c.bus.size()) +
+               " nodi: Nodewise ne tratta al massimo " + std::to_string(MaxNodes) + ".";
+    }
+    const MatpowerRow* reference = nullptr;
+    for (const MatpowerRow& row : c.bus) {
+        if (row.values[mp::BUS_TYPE] == mp::NONE) {
+            return LinePrefix(row.line) + "il nodo " + Integer(row.values[mp::BUS_I]) +
+                   " è isolato (tipo 4): toglierlo dal caso prima di importarlo.";
+        }
+        if (row.values[mp::BUS_TYPE] == mp::REF) {
+            if (reference != nullptr) {
+                return "Il caso ha più di un nodo di riferimento (tipo 3): i nodi " +
+                       Integer(reference->values[mp::BUS_I]) + " e " +
+                       Integer(row.values[mp::BUS_I]) + ". Nodewise ne vuole uno solo.";
+            }
+            reference = &row;
+        }
+    }
+    if (reference == nullptr) {
+        return std::string("Il caso non ha un nodo di riferimento (tipo 3).");
+    }
+    for (const MatpowerRow& row : c.branch) {
+        if (row.values[mp::BR_STATUS] != 0 && row.values[mp::SHIFT] != 0) {
+            return LinePrefix(row.line) + "il ramo " + Integer(row.values[mp::F_BUS]) + "-" +
+                   Integer(row.values[mp::T_BUS]) +
+                   " è uno sfasatore (SHIFT diverso da 0): la sua matrice delle ammettenze non è "
+                   "simmetrica e la griglia ne contiene solo il triangolo superiore.";
+        }
+    }
+    return std::nullopt;
+}
+
+void BuildAdmittanceMatrix(const MatpowerCase& c, const BusIndex& index, NodalNetwork& network) {
+    for (const MatpowerRow& row : c.branch) {
+        if (row.values[mp::BR_STATUS] == 0) {
+            continue;
+        }
+        const int f = index.Find(row.values[mp::F_BUS]);
+        const int t = index.Find(row.values[mp::T_BUS]);
+        const double tap = row.values[mp::TAP] == 0 ? 1.0 : row.values[mp::TAP];
+        const Complex ys = Reciprocal(row.values[mp::BR_R], row.values[mp::BR_X]);
+        const Complex ytt = {ys.re, ys.im + row.values[mp::BR_B] / 2};
+        const double tap2 = tap * tap;
+        Add(network.Y[f][f], {ytt.re / tap2, ytt.im / tap2});
+        Add(network.Y[t][t], ytt);
+        const Complex mutual = {-ys.re / tap, -ys.im / tap};
+        Add(network.Y[f][t], mutual);
+        Add(network.Y[t][f], mutual);
+    }
+    for (std::size_t i = 0; i < c.bus.size(); ++i) {
+        const MatpowerRow& row = c.bus[i];
+        Add(network.Y[i][i], {row.values[mp::GS] / c.baseMVA, row.values[mp::BS] / c.baseMVA});
+    }
+}
+
+void MapNodes(const MatpowerCase& c, const BusIndex& index, NodalNetwork& network) {
+    const int n = network.nodeCount;
+    double generatedP[MaxNodes] = {};
+    double generatedQ[MaxNodes] = {};
+    double setPoint[MaxNodes] = {};
+    bool generator[MaxNodes] = {};
+    for (const MatpowerRow& row : c.gen) {
+        if (!(row.values[mp::GEN_STATUS] > 0)) {
+            continue;
+        }
+        const int i = index.Find(row.values[mp::GEN_BUS]);
+        generatedP[i] += row.values[mp::PG];
+        generatedQ[i] += row.values[mp::QG];
+        setPoint[i] = row.values[mp::VG]; // several: the last one, as the format's own load flow
+        generator[i] = true;
+    }
+    for (int i = 0; i < n; ++i) {
+        const std::vector<double>& bus = c.bus[static_cast<std::size_t>(i)].values;
+        const double type = bus[mp::BUS_TYPE];
+        const double p = (generatedP[i] - bus[mp::PD]) / c.baseMVA;
+        if (type == mp::REF) {
+            network.types[i] = Ed;
+            network.E[i] = generator[i] ? setPoint[i] : bus[mp::VM];
+            network.dDegrees[i] = bus[mp::VA];
+        } else if (type == mp::PV && generator[i]) {
+            network.types[i] = PE;
+            network.P[i] = p;
+            network.E[i] = setPoint[i];
+        } else {
+            network.types[i] = PQ;
+            network.P[i] = p;
+            network.Q[i] = (generatedQ[i] - bus[mp::QD]) / c.baseMVA;
+        }
+    }
+}
+
+std::string NodeName(int i) {
+    return "nodo " + std::to_string(i + 1);
+}
+
+std::string Unwritable(const std::string& what) {
+    return "Il valore di " + what + " non si può scrivere in una cella (al più " +
+           std::to_string(MaxCellTextLength) + " caratteri, senza esponente).";
+}
+
+} // namespace
+
+std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase, NodalNetwork& network) {
+    BusIndex index;
+    std::optional<std::string> error = IndexBuses(matpowerCase, index);
+    if (!error) {
+        error = CheckGenerators(matpowerCase, index);
+    }
+    if (!error) {
+        error = CheckBranches(matpowerCase, index);
+    }
+    if (!error) {
+        error = CheckRepresentable(matpowerCase);
+    }
+    if (error) {
+        return error;
+    }
+    network = NodalNetwork();
+    network.nodeCount = static_cast<int>(matpowerCase.bus.size());
+    BuildAdmittanceMatrix(matpowerCase, index, network);
+    MapNodes(matpowerCase, index, network);
+    return std::nullopt;
+}
+
+std::optional<std::string> NetworkToCells(const NodalNetwork& network, CellTexts& cells) {
+    CellTexts texts;
+    for (int c = 0; c < network.nodeCount; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            const std::optional<std::string> text = FormatAdmittanceEntry(network.Y[r][c], r == c);
+            if (!text) {
+                return Unwritable("Y(" + std::to_string(r + 1) + "," + std::to_string(c + 1) + ")");
+            }
+            texts.Admittance[c][r] = *text;
+        }
+    }
+    enum { ColumnE = 0, ColumnD = 1, ColumnP = 2, ColumnQ = 3 };
+    for (int i = 0; i < network.nodeCount; ++i) {
+        struct Given {
+            int column;
+            double value;
+            const char* name;
+        };
+        Given given[2] = {};
+        switch (network.types[i]) {
+        case Ed:
+            given[0] = {ColumnE, network.E[i], "E"};
+            given[1] = {ColumnD, network.dDegrees[i], "d"};
+            break;
+        case PE:
+            given[0] = {ColumnE, network.E[i], "E"};
+            given[1] = {ColumnP, network.P[i], "P"};
+            break;
+        default:
+            given[0] = {ColumnP, network.P[i], "P"};
+            given[1] = {ColumnQ, network.Q[i], "Q"};
+            break;
+        }
+        for (const Given& g : given) {
+            const std::optional<std::string> text = FormatDataEntry(g.value);
+            if (!text) {
+                return Unwritable(std::string(g.name) + " del " + NodeName(i));
+            }
+            texts.Data[g.column][i] = *text;
+        }
+    }
+    cells = texts;
+    return std::nullopt;
+}
+
+std::optional<std::string> ImportMatpowerCase(std::string_view text, CellTexts& cells) {
+    MatpowerCase matpowerCase;
+    if (std::optional<std::string> error = ReadMatpowerCase(text, matpowerCase)) {
+        return error;
+    }
+    NodalNetwork network;
+    if (std::optional<std::string> error = CaseToNetwork(matpowerCase, network)) {
+        return error;
+    }
+    return NetworkToCells(network, cells);
+}
+
+} // namespace nodewise

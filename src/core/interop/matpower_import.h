@@ -1,0 +1,42 @@
+// Import of a MATPOWER case into the 56 cells of the grid.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/input/cell_texts.h"
+#include "core/interop/matpower_case.h"
+#include "core/interop/nodal_network.h"
+
+namespace nodewise {
+
+// Caption of every refusal of an import or export.
+inline constexpr const char* MatpowerErrorCaption = "Errore";
+
+// A case file larger than this is not read: far more than any case of MaxNodes buses needs,
+// however commented.
+inline constexpr std::size_t MaxCaseFileBytes = 64u * 1024u * 1024u;
+
+// The nodal network of a case: buses numbered 1..n in the order they appear; the admittance
+// matrix as the format defines it (series admittance 1/(r + jx), half the line charging at each
+// end, the off-nominal tap ratio on the from side, 0 read as 1, bus shunts (GS + jBS)/baseMVA,
+// branches and generators out of service left out); the reference bus as Ed (E the voltage set
+// point of its generator, or VM without one; d = VA), a PV bus as PE (P = sum of PG - PD, E the
+// set point), a PQ bus, or a PV bus without a generator in service, as PQ (P = sum of PG - PD,
+// Q = sum of QG - QD), all in per unit on baseMVA. Generator reactive limits are not kept.
+// Refuses (with the reason, in Italian) more than MaxNodes buses, an isolated bus, a number of
+// reference buses other than one, a phase shifter in service, a branch without impedance, and
+// references to buses that do not exist.
+std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase, NodalNetwork& network);
+
+// The cell texts of a network (entry syntax, see entry_texts.h): the upper triangle of the
+// matrix, an empty cell where nodes are not connected, and the two given quantities of every
+// node. Refuses a value that cannot be written in a cell; `cells` is then untouched.
+std::optional<std::string> NetworkToCells(const NodalNetwork& network, CellTexts& cells);
+
+// The whole import, from the file's text to the cells. On refusal returns the reason and leaves
+// `cells` untouched.
+std::optional<std::string> ImportMatpowerCase(std::string_view text, CellTexts& cells);
+
+} // namespace nodewise

@@ -1,0 +1,20 @@
+// A network as the nodal description the grid holds: the admittance matrix, and for every node
+// its type and the two quantities given for it. The form both interchange directions meet in.
+#pragma once
+
+#include "core/model/workspace.h"
+
+namespace nodewise {
+
+struct NodalNetwork {
+    int nodeCount = 0;
+    Complex Y[MaxNodes][MaxNodes] = {}; // pu, symmetric
+    int types[MaxNodes] = {};           // NodeType
+    // The given quantities (the others are left at 0): E in pu, d in degrees, P and Q in pu.
+    double E[MaxNodes] = {};
+    double dDegrees[MaxNodes] = {};
+    double P[MaxNodes] = {};
+    double Q[MaxNodes] = {};
+};
+
+} // namespace nodewise

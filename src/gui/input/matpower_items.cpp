@@ -1,0 +1,106 @@
+#include "gui/input/matpower_items.h"
+
+#include <QAction>
+#include <QByteArray>
+#include <QFile>
+#include <QMenu>
+#include <QString>
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/interop/matpower_export.h"
+#include "core/interop/matpower_import.h"
+#include "core/platform/atomic_file.h"
+#include "core/platform/user_port.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_windows.h"
+
+namespace nodewise {
+
+namespace {
+
+const QString CaseFileFilter = QStringLiteral("caso MATPOWER|*.m");
+
+std::string LocalPath(const QString& path) {
+    const QByteArray data = QFile::encodeName(path);
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+void Refuse(const std::string& text) {
+    Port().showMessage(text, MatpowerErrorCaption, MessageIcon::Stop);
+}
+
+void ImportCase(QWidget* window, const GridAccess& grid) {
+    const QString file = Dialogs().getOpenFileName(
+        window, QStringLiteral("Importa un caso MATPOWER"), CaseFileFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    Guarded([&file, &grid] {
+        std::string text;
+        if (!ReadFileHead(LocalPath(file), text, std::numeric_limits<std::size_t>::max(),
+                          MaxCaseFileBytes)) {
+            Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+            return;
+        }
+        CellTexts cells;
+        if (const std::optional<std::string> refusal = ImportMatpowerCase(text, cells)) {
+            Refuse(*refusal);
+            return;
+        }
+        grid.write(cells);
+        HideResultForms();
+    });
+}
+
+void ExportCase(QWidget* window, const GridAccess& grid) {
+    int filterIndex = 1;
+    const QString file =
+        Dialogs().getSaveFileName(window, QStringLiteral("Esporta un caso MATPOWER"),
+                                  CaseFileFilter, QStringLiteral("m"), &filterIndex);
+    if (file.isEmpty()) {
+        return;
+    }
+    Guarded([&file, &grid] {
+        // The workspace is about to hold the cells' network: what showed another one goes.
+        HideResultForms();
+        // The iteration count plays no part in the case; any valid one will do.
+        if (const std::optional<int> warning = Acquire("1", grid.read())) {
+            ShowInputWarning(*warning);
+            return;
+        }
+        const std::string path = LocalPath(file);
+        const CaseOrigin origin{CaseNameFromPath(path), "Nodewise", std::time(nullptr)};
+        std::string contents;
+        if (const std::optional<std::string> refusal =
+                FormatMatpowerCase(NetworkFromWorkspace(), origin, contents)) {
+            Refuse(*refusal);
+            return;
+        }
+        if (!WriteFileAtomically(path, contents)) {
+            Port().showMessage(NetworkSaveErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        }
+    });
+}
+
+} // namespace
+
+void AddMatpowerItems(QWidget* window, QMenu* fileMenu, GridAccess grid) {
+    QAction* importItem = fileMenu->addAction(QStringLiteral("Importa caso MATPOWER..."));
+    importItem->setObjectName(QStringLiteral("FileImportMatpowerItem"));
+    importItem->setStatusTip(QStringLiteral("Importa una rete da un caso MATPOWER (.m)"));
+    QAction* exportItem = fileMenu->addAction(QStringLiteral("Esporta caso MATPOWER..."));
+    exportItem->setObjectName(QStringLiteral("FileExportMatpowerItem"));
+    exportItem->setStatusTip(QStringLiteral("Esporta la rete come caso MATPOWER (.m)"));
+    QObject::connect(importItem, &QAction::triggered, window,
+                     [window, grid] { ImportCase(window, grid); });
+    QObject::connect(exportItem, &QAction::triggered, window,
+                     [window, grid] { ExportCase(window, grid); });
+}
+
+} // namespace nodewise

@@ -1,0 +1,25 @@
+// The File menu items that carry a network in and out as a MATPOWER case.
+#pragma once
+
+#include <functional>
+
+#include "core/input/cell_texts.h"
+
+class QMenu;
+class QWidget;
+
+namespace nodewise {
+
+// How the items reach the 56 cells of the grid they belong to.
+struct GridAccess {
+    std::function<CellTexts()> read;
+    std::function<void(const CellTexts&)> write;
+};
+
+// Appends to `fileMenu` "Importa caso MATPOWER..." (object name FileImportMatpowerItem), which
+// fills the cells from a case as "Apri ..." does from a network file, and "Esporta caso
+// MATPOWER..." (FileExportMatpowerItem), which acquires the cells as "Acquisisci dati" does,
+// without opening the summary, and writes the network as a case. `window` parents the dialogs.
+void AddMatpowerItems(QWidget* window, QMenu* fileMenu, GridAccess grid);
+
+} // namespace nodewise
