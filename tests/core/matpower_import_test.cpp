@@ -69,6 +69,17 @@ mpc.gen = [
 	4	318	0	Inf	-Inf	1.02	100	1	Inf	0;
 	4	50	0	Inf	-Inf	1.02	100	0	Inf	0;  % out of service
 ];
+mpc.gencost = [
+	2	0	0	3	0.01	40	0;
+	2	0	0	3	0.01	40	0;
+	2	0	0	3	0.01	40	0;
+];
+mpc.bus_name = {
+	'Birch''s bus; % not a comment ] nor the end';
+	'Elm';
+	'Pine';
+	'Maple';
+};
 mpc.branch = [
 	1, 2, 1.008e-2, 0.0504, 0.1025, 250, 250, 250, 0, 0, 1, -360, 360;
 	1	3	0.00744	0.0372	0.0775	250	250	250	0	0	1	-360	360;
@@ -77,17 +88,6 @@ mpc.branch = [
 	3	4	0.01272	0.0636	0.1275	250	250	250	0	0	1	-360	360;
 	3	4	0.0001	0.0001	0	250	250	250	0	0	0	-360	360;  % open
 ];
-mpc.gencost = [
-	2	0	0	3	0.01	40	0;
-	2	0	0	3	0.01	40	0;
-	2	0	0	3	0.01	40	0;
-];
-mpc.bus_name = {
-	'Birch; the slack % not a comment';
-	'Elm';
-	'Pine';
-	'Maple';
-};
 )";
 
 TEST(MatpowerImportTest, GraingerStevensonFourBusReachesThePublishedVoltages) {

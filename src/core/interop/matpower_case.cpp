@@ -140,7 +140,11 @@ void CaseReader::SkipStatement(char previous) {
                                 previous == '}' || previous == '.' || previous == '\'';
         if (c == '"' || (c == '\'' && (!afterValue || (depth > 0 && blankBefore)))) {
             Advance();
-            while (!AtEnd() && Peek() != c && Peek() != '\n') {
+            // To the closing quote; a doubled quote stands for itself.
+            while (!AtEnd() && Peek() != '\n' && (Peek() != c || Peek(1) == c)) {
+                if (Peek() == c) {
+                    Advance();
+                }
                 Advance();
             }
             if (!AtEnd() && Peek() == c) {

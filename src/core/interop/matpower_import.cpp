@@ -57,6 +57,9 @@ struct BusIndex {
 
     // The 0-based index of the bus with that number, or -1.
     int Find(double number) const {
+        if (!IsWholeNumber(number)) {
+            return -1; // and never a NaN key, which would compare equal to any
+        }
         const auto it = byNumber.find(number);
         return it == byNumber.end() ? -1 : it->second;
     }
