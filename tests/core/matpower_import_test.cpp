@@ -295,7 +295,7 @@ TEST(EntryTextsTest, EveryFiniteValueOfAUsualRangeReadsBackBitForBit) {
     std::mt19937_64 random(12);
     std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
     std::uniform_int_distribution<int> exponent(-40, 40);
-    for (int k = 0; k < 20000; ++k) {
+    for (int k = 0; k < 5000; ++k) {
         const double re = std::ldexp(mantissa(random), exponent(random));
         const double im = std::ldexp(mantissa(random), exponent(random));
         const std::optional<std::string> data = FormatDataEntry(re);

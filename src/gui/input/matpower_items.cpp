@@ -91,10 +91,10 @@ void ExportCase(QWidget* window, const GridAccess& grid) {
 } // namespace
 
 void AddMatpowerItems(QWidget* window, QMenu* fileMenu, GridAccess grid) {
-    QAction* importItem = fileMenu->addAction(QStringLiteral("Importa caso MATPOWER..."));
+    QAction* importItem = fileMenu->addAction(QStringLiteral("&Importa caso MATPOWER..."));
     importItem->setObjectName(QStringLiteral("FileImportMatpowerItem"));
     importItem->setStatusTip(QStringLiteral("Importa una rete da un caso MATPOWER (.m)"));
-    QAction* exportItem = fileMenu->addAction(QStringLiteral("Esporta caso MATPOWER..."));
+    QAction* exportItem = fileMenu->addAction(QStringLiteral("Es&porta caso MATPOWER..."));
     exportItem->setObjectName(QStringLiteral("FileExportMatpowerItem"));
     exportItem->setStatusTip(QStringLiteral("Esporta la rete come caso MATPOWER (.m)"));
     QObject::connect(importItem, &QAction::triggered, window,
