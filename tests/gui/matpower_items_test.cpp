@@ -101,9 +101,7 @@ TEST_F(MatpowerItemsTest, ExportWritesTheCellsNetworkAsACaseThatImportsBack) {
     ScriptedFileDialogs().replies.push_back({path});
     Item("FileExportMatpowerItem")->trigger();
     EXPECT_TRUE(Recorder().messages.empty());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray contents = file.readAll();
+    const QByteArray contents = testing::ReadFile(path);
     EXPECT_TRUE(contents.startsWith("function mpc = rete\n%rete  Rete di 2 nodi esportata da "
                                     "Nodewise il "));
     CellTexts back;
