@@ -12,6 +12,7 @@
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/units.h"
+#include "core/model/version.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
@@ -84,6 +85,10 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     options.command = argv[1];
     if (options.command == "--help" || options.command == "-h" || options.command == "help") {
         std::cout << Usage;
+        return ExitDone;
+    }
+    if (options.command == "--version") {
+        std::cout << "nodewise-cli " << VersionText << '\n';
         return ExitDone;
     }
     if (options.command != "summary" && options.command != "solve") {
