@@ -1,25 +1,35 @@
 #include "gui/style/icons.h"
 
 #include <QPainter>
+#include <QSvgRenderer>
 
 namespace nodewise {
 
-QPixmap NetworkPicture() {
-    QPixmap pixmap(32, 32);
+namespace {
+
+const QString NetworkSvg = QStringLiteral(":/nodewise/nodewise.svg");
+
+QPixmap DrawNetwork(int size) {
+    QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(NetworkSvg);
     QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QPointF nodes[3] = {{6, 26}, {16, 6}, {26, 26}};
-    painter.setPen(QPen(QColor(0, 0, 128), 2));
-    painter.drawLine(nodes[0], nodes[1]);
-    painter.drawLine(nodes[1], nodes[2]);
-    painter.drawLine(nodes[2], nodes[0]);
-    painter.setBrush(QColor(230, 40, 40));
-    painter.setPen(QPen(Qt::black, 1));
-    for (const QPointF& node : nodes) {
-        painter.drawEllipse(node, 4, 4);
-    }
+    renderer.render(&painter);
     return pixmap;
+}
+
+} // namespace
+
+QPixmap NetworkPicture() {
+    return DrawNetwork(32);
+}
+
+QIcon NetworkIcon() {
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addPixmap(DrawNetwork(size));
+    }
+    return icon;
 }
 
 } // namespace nodewise
