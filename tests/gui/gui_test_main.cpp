@@ -50,6 +50,7 @@ void ResetProgramState() {
     recorder->messages.clear();
     scriptedDialogs.replies.clear();
     scriptedDialogs.requests.clear();
+    ForgetUsedFiles();
     if (frmDataIn != nullptr) {
         for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {
             box->clear(); // the 56 cells and the iteration box

@@ -64,15 +64,18 @@ public:
         QString filter;
         QString defaultSuffix;
         bool save = false;
+        QString startPath;
     };
 
-    QString getOpenFileName(QWidget*, const QString& title, const QString& filter) override {
-        requests.push_back({title, filter, {}, false});
+    QString getOpenFileName(QWidget*, const QString& title, const QString& filter,
+                            const QString& startPath) override {
+        requests.push_back({title, filter, {}, false, startPath});
         return next().file;
     }
     QString getSaveFileName(QWidget*, const QString& title, const QString& filter,
-                            const QString& defaultSuffix, int* filterIndex) override {
-        requests.push_back({title, filter, defaultSuffix, true});
+                            const QString& defaultSuffix, int* filterIndex,
+                            const QString& startPath) override {
+        requests.push_back({title, filter, defaultSuffix, true, startPath});
         const Reply reply = next();
         if (filterIndex != nullptr) {
             *filterIndex = reply.filterIndex;
@@ -101,7 +104,8 @@ MessageRecorder& Recorder();
 ScriptedDialogs& ScriptedFileDialogs();
 
 // Starts a test from the program's start-up state: every secondary window hidden, every cell
-// empty, "20" in the iteration box, nothing recorded, no scripted reply pending.
+// empty, "20" in the iteration box, nothing recorded, no scripted reply pending, no folder or
+// network file remembered by the dialogs.
 void ResetProgramState();
 
 } // namespace nodewise::testing

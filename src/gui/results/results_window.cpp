@@ -191,12 +191,13 @@ void TfrmDataOut::cmdSalvaClick() {
     using namespace nodewise;
     Guarded([this] {
         int filterIndex = 1;
-        const QString file = Dialogs().getSaveFileName(this, QString::fromLatin1(SaveResultsTitle),
-                                                       QString::fromLatin1(SaveResultsFilter),
-                                                       QStringLiteral("csv"), &filterIndex);
+        const QString file = Dialogs().getSaveFileName(
+            this, QString::fromLatin1(SaveResultsTitle), QString::fromLatin1(SaveResultsFilter),
+            QStringLiteral("csv"), &filterIndex, LastUsedFolder());
         if (file.isEmpty()) {
             return;
         }
+        RememberUsedFile(file);
         ExportFormat format;
         if (filterIndex == 1) {
             format = ExportFormat::Csv;

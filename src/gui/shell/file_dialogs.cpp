@@ -29,14 +29,30 @@ QString SuffixOf(const QString& nameFilter) {
     return suffix.contains(QLatin1Char('*')) ? QString() : suffix;
 }
 
+// A folder opens as it is; a file opens its folder with its name proposed.
+void StartAt(QFileDialog& dialog, const QString& startPath) {
+    if (startPath.isEmpty()) {
+        return;
+    }
+    const QFileInfo start(startPath);
+    if (start.isDir()) {
+        dialog.setDirectory(start.absoluteFilePath());
+    } else {
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
+}
+
 class QtFileDialogs final : public FileDialogs {
 public:
-    QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override {
+    QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter,
+                            const QString& startPath) override {
         QFileDialog dialog(parent, title);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile); // a missing file is reported by the reader
         dialog.setNameFilters(NameFilters(filter));
         dialog.setOption(QFileDialog::ReadOnly, false);
+        StartAt(dialog, startPath);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return {};
         }
@@ -50,7 +66,8 @@ public:
     }
 
     QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                            const QString& defaultSuffix, int* filterIndex) override {
+                            const QString& defaultSuffix, int* filterIndex,
+                            const QString& startPath) override {
         QFileDialog dialog(parent, title);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -61,6 +78,7 @@ public:
         if (filterIndex != nullptr && *filterIndex >= 1 && *filterIndex <= filters.size()) {
             dialog.selectNameFilter(filters[*filterIndex - 1]);
         }
+        StartAt(dialog, startPath);
         // A name typed without an extension gets the chosen format's, so that an HTML export is
         // not called .csv; the format itself is still decided by the filter index.
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
@@ -81,6 +99,9 @@ public:
 QtFileDialogs qtDialogs;
 FileDialogs* currentDialogs = &qtDialogs;
 
+QString lastUsedFolder;
+QString lastNetworkFile;
+
 } // namespace
 
 FileDialogs& Dialogs() {
@@ -91,6 +112,29 @@ FileDialogs* SetFileDialogs(FileDialogs* dialogs) {
     FileDialogs* previous = currentDialogs;
     currentDialogs = dialogs != nullptr ? dialogs : &qtDialogs;
     return previous;
+}
+
+QString LastUsedFolder() {
+    return lastUsedFolder;
+}
+
+void RememberUsedFile(const QString& file) {
+    if (!file.isEmpty()) {
+        lastUsedFolder = QFileInfo(file).absolutePath();
+    }
+}
+
+QString LastNetworkFile() {
+    return lastNetworkFile;
+}
+
+void RememberNetworkFile(const QString& file) {
+    lastNetworkFile = QFileInfo(file).absoluteFilePath();
+}
+
+void ForgetUsedFiles() {
+    lastUsedFolder.clear();
+    lastNetworkFile.clear();
 }
 
 } // namespace nodewise

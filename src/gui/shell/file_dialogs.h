@@ -11,19 +11,31 @@ struct FileDialogs {
     virtual ~FileDialogs() = default;
 
     // Returns the chosen file, or an empty string when the user cancels. `filter` uses the
-    // program's "description|pattern|description|pattern" form.
-    virtual QString getOpenFileName(QWidget* parent, const QString& title,
-                                    const QString& filter) = 0;
+    // program's "description|pattern|description|pattern" form. `startPath` is the folder the
+    // dialog opens in, or a file in it whose name the dialog proposes; empty: the working folder.
+    virtual QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& startPath) = 0;
 
     // As above; `filterIndex` is the 1-based index of the filter entry selected when the
     // dialog opens and, on return, of the one the user chose. `defaultSuffix` is added to a
     // name typed without one. The dialog asks before an existing file is overwritten.
     virtual QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                    const QString& defaultSuffix, int* filterIndex) = 0;
+                                    const QString& defaultSuffix, int* filterIndex,
+                                    const QString& startPath) = 0;
 };
 
 // The dialogs in use: QFileDialog unless a test installed its own. Returns the previous one.
 FileDialogs& Dialogs();
 FileDialogs* SetFileDialogs(FileDialogs* dialogs);
+
+// What the dialogs remember during one run of the program: the folder of the file last chosen
+// in any file dialog (or given on the command line), where the next dialog opens, and the
+// network file last opened or saved, whose name "Salva come file .nwd" proposes. Both are empty
+// at start-up.
+QString LastUsedFolder();
+void RememberUsedFile(const QString& file);
+QString LastNetworkFile();
+void RememberNetworkFile(const QString& file);
+void ForgetUsedFiles();
 
 } // namespace nodewise
