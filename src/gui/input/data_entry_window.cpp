@@ -31,6 +31,7 @@
 #include "gui/input/matpower_items.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/installed_files.h"
 #include "gui/shell/program_windows.h"
 #include "gui/style/fonts.h"
 #include "gui/style/icons.h"
@@ -128,7 +129,7 @@ QIcon DrawnIcon(Glyph glyph) {
 TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
     setWindowTitle(QStringLiteral("Nodewise  1.1 testing"));
-    setWindowIcon(QIcon(nodewise::NetworkPicture()));
+    setWindowIcon(nodewise::NetworkIcon());
     setFont(SansFont(11));
 
     // The order of creation is the order in which the controls stack and enter the focus chain.
@@ -438,10 +439,16 @@ void TfrmDataIn::BtnAcquireClick() {
 
 void TfrmDataIn::spbtnOpenClick() {
     const QString file = nodewise::Dialogs().getOpenFileName(
-        this, QStringLiteral("Apri un File dati di rete per loadflow"), NetworkFileFilter);
+        this, QStringLiteral("Apri un File dati di rete per loadflow"), NetworkFileFilter,
+        nodewise::LastUsedFolder());
     if (file.isEmpty()) {
         return;
     }
+    OpenNetworkFile(file);
+}
+
+void TfrmDataIn::OpenNetworkFile(const QString& file) {
+    nodewise::RememberUsedFile(file);
     nodewise::Guarded([this, &file] {
         CellTexts cells;
         if (!nodewise::ReadNetworkFile(LocalPath(file), cells)) {
@@ -451,24 +458,35 @@ void TfrmDataIn::spbtnOpenClick() {
             return;
         }
         WriteCells(cells);
+        nodewise::RememberNetworkFile(file);
         nodewise::HideResultForms();
     });
 }
 
 void TfrmDataIn::spdbtnSaveClick() {
+    // The dialog opens in the folder last used and proposes the name of the network file last
+    // opened or saved.
+    const QString lastFile = nodewise::LastNetworkFile();
+    const QString start =
+        lastFile.isEmpty()
+            ? nodewise::LastUsedFolder()
+            : QDir(nodewise::LastUsedFolder()).filePath(QFileInfo(lastFile).fileName());
     int filterIndex = 1;
     const QString file = nodewise::Dialogs().getSaveFileName(
         this, QStringLiteral("Salva un File dati di rete per loadflow"), NetworkFileFilter,
-        QStringLiteral("nwd"), &filterIndex);
+        QStringLiteral("nwd"), &filterIndex, start);
     if (file.isEmpty()) {
         return;
     }
+    nodewise::RememberUsedFile(file);
     nodewise::Guarded([this, &file] {
         if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells())) {
             nodewise::Port().showMessage(nodewise::NetworkSaveErrorText,
                                          nodewise::NetworkFileErrorCaption,
                                          nodewise::MessageIcon::Stop);
+            return;
         }
+        nodewise::RememberNetworkFile(file);
     });
 }
 
@@ -510,8 +528,7 @@ void TfrmDataIn::spdbtnPasteClick() {
 }
 
 void TfrmDataIn::spdbtnHelpClick() {
-    const QString path =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("HELP/HELP.HTM"));
+    const QString path = nodewise::HelpDocumentPath();
     if (!QFileInfo::exists(path)) {
         return;
     }

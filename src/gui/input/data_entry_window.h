@@ -27,6 +27,10 @@ public:
     nodewise::CellTexts ReadCells() const;
     void WriteCells(const nodewise::CellTexts& cells);
 
+    // Reads a network file into the cells as "Apri" does after its dialog, messages included;
+    // also used for the file named on the command line.
+    void OpenNetworkFile(const QString& file);
+
     // Opens the help document; tests replace it to see the path without starting a browser.
     static std::function<bool(const QUrl&)> OpenDocument;
 

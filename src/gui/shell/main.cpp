@@ -1,13 +1,16 @@
 // The desktop program.
 #include <QApplication>
+#include <QTimer>
 #include <exception>
 
+#include "core/model/version.h"
 #include "core/model/workspace.h"
 #include "core/platform/user_port.h"
 #include "gui/input/data_entry_window.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
+#include "gui/shell/start_up.h"
 
 int main(int argc, char** argv) {
     using namespace nodewise;
@@ -16,6 +19,14 @@ int main(int argc, char** argv) {
     // windows, which have no owner and precede everything else, are created right after it.
     NodewiseApplication app(argc, argv);
     QtUserPort port;
+
+    // Qt's own texts in Italian from the start (the --help text included); then the command
+    // line, which may end the program here (--help, --version, a bad option).
+    InstallQtItalianTexts();
+    QApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.nodewise.Nodewise"));
+    const QString startFile = StartupNetworkFile(QApplication::arguments());
+
     try {
         CreateResultsWindows(); // Gauss-Seidel, Newton-Raphson, Stott-Alsac; hidden
 
@@ -32,6 +43,11 @@ int main(int argc, char** argv) {
         ConnectStatusPanels(port);
 
         frmDataIn->show();
+        if (!startFile.isEmpty()) {
+            // Opened as "Apri" opens it, once the main window is on screen.
+            QTimer::singleShot(0, frmDataIn,
+                               [startFile] { frmDataIn->OpenNetworkFile(startFile); });
+        }
         QApplication::exec(); // ends when the main window closes
 
         FreeNewtonMatrices(2 * MaxNodes);
