@@ -3,7 +3,11 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-          locales fonts-dejavu-core fonts-liberation python3)
+          locales fonts-dejavu-core fonts-liberation python3
+          # the icon (SVG), Qt's own texts in Italian
+          qt6-svg-dev qt6-translations-l10n
+          # the install-tree test's validators, and cpack -G DEB
+          desktop-file-utils appstream shared-mime-info man-db dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do
