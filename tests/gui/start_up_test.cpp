@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <gtest/gtest.h>
@@ -79,29 +80,47 @@ TEST_F(StartUpTest, AFileOnTheCommandLineIsOpenedAsApriOpensIt) {
     EXPECT_TRUE(frmDataOk->isVisible()) << "a failed load hides nothing";
 }
 
-TEST_F(StartUpTest, HelpVersionAndBadArgumentsEndTheProgramBeforeAnyWindow) {
+TEST_F(StartUpTest, HelpAndVersionNeedNoDisplayAndBadArgumentsEndTheProgram) {
     struct Case {
         QStringList arguments;
+        bool display; // false: run with no display at all
         int status;
         QString standardOutput; // the whole output, or a part of it when it ends in "..."
         QString standardError;  // a part of it
     } cases[] = {
-        {{QStringLiteral("--version")}, 0, QStringLiteral("nodewise %1\n").arg(VersionText), {}},
-        {{QStringLiteral("-v")}, 0, QStringLiteral("nodewise %1\n").arg(VersionText), {}},
-        {{QStringLiteral("--help")}, 0, QStringLiteral("[file.nwd]..."), {}},
+        {{QStringLiteral("--version")},
+         false,
+         0,
+         QStringLiteral("nodewise %1\n").arg(VersionText),
+         {}},
+        {{QStringLiteral("rete.nwd"), QStringLiteral("-v")},
+         false,
+         0,
+         QStringLiteral("nodewise %1\n").arg(VersionText),
+         {}},
+        {{QStringLiteral("--help")}, false, 0, QStringLiteral("[file.nwd]..."), {}},
         {{QStringLiteral("a.nwd"), QStringLiteral("b.nwd")},
+         true,
          1,
          {},
          QStringLiteral("un solo file .nwd alla volta")},
-        {{QStringLiteral("--colori")}, 1, {}, QStringLiteral("'colori'")},
+        {{QStringLiteral("--colori")}, true, 1, {}, QStringLiteral("'colori'")},
     };
     for (const Case& c : cases) {
+        const std::string name = c.arguments.join(' ').toStdString();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+            environment.remove(QString::fromLatin1(variable));
+        }
+        if (c.display) {
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        }
         QProcess program;
+        program.setProcessEnvironment(environment);
         program.start(QStringLiteral(NODEWISE_GUI_PATH), c.arguments);
-        ASSERT_TRUE(program.waitForFinished(20000)) << c.arguments.join(' ').toStdString();
+        ASSERT_TRUE(program.waitForFinished(20000)) << name;
         const QString out = QString::fromUtf8(program.readAllStandardOutput());
         const QString err = QString::fromUtf8(program.readAllStandardError());
-        const std::string name = c.arguments.join(' ').toStdString();
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << name;
         EXPECT_EQ(program.exitCode(), c.status) << name << ": " << err.toStdString();
         if (c.standardOutput.endsWith(QStringLiteral("..."))) {

@@ -1,5 +1,6 @@
 // The desktop program.
 #include <QApplication>
+#include <QByteArray>
 #include <QTimer>
 #include <exception>
 
@@ -12,8 +13,39 @@
 #include "gui/shell/qt_user_port.h"
 #include "gui/shell/start_up.h"
 
+namespace {
+
+// True when the command line asks only for a text (--help, --version): answered without a
+// display, before the application object of the windows exists.
+bool AsksForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") {
+            return false;
+        }
+        if (argument == "-h" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+void SetUpQtTexts() {
+    nodewise::InstallQtItalianTexts();
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(nodewise::VersionText));
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     using namespace nodewise;
+
+    if (AsksForText(argc, argv)) {
+        QCoreApplication textOnly(argc, argv);
+        SetUpQtTexts();
+        StartupNetworkFile(QCoreApplication::arguments()); // prints and ends the program
+    }
 
     // No widget can exist before the application object, so it comes first; the results
     // windows, which have no owner and precede everything else, are created right after it.
@@ -22,8 +54,7 @@ int main(int argc, char** argv) {
 
     // Qt's own texts in Italian from the start (the --help text included); then the command
     // line, which may end the program here (--help, --version, a bad option).
-    InstallQtItalianTexts();
-    QApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+    SetUpQtTexts();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.nodewise.Nodewise"));
     const QString startFile = StartupNetworkFile(QApplication::arguments());
 
