@@ -15,20 +15,24 @@
 
 namespace {
 
-// True when the command line asks only for a text (--help, --version): answered without a
-// display, before the application object of the windows exists.
+// True when the command line asks for a text (--help, --version) and has no other option (the
+// toolkit's own, like -platform, need the application object of the windows): answered
+// without a display, before that object exists.
 bool AsksForText(int argc, char** argv) {
+    bool text = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--") {
-            return false;
+            break;
         }
         if (argument == "-h" || argument == "--help" || argument == "--help-all" ||
             argument == "-v" || argument == "--version") {
-            return true;
+            text = true;
+        } else if (argument.startsWith('-')) {
+            return false;
         }
     }
-    return false;
+    return text;
 }
 
 void SetUpQtTexts() {
