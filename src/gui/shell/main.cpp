@@ -12,6 +12,7 @@
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
 #include "gui/shell/start_up.h"
+#include "gui/style/icons.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     // line, which may end the program here (--help, --version, a bad option).
     SetUpQtTexts();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.nodewise.Nodewise"));
+    QApplication::setWindowIcon(NetworkIcon()); // every window's, the task bar's
     const QString startFile = StartupNetworkFile(QApplication::arguments());
 
     try {
