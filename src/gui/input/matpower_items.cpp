@@ -37,10 +37,11 @@ void Refuse(const std::string& text) {
 
 void ImportCase(QWidget* window, const GridAccess& grid) {
     const QString file = Dialogs().getOpenFileName(
-        window, QStringLiteral("Importa un caso MATPOWER"), CaseFileFilter);
+        window, QStringLiteral("Importa un caso MATPOWER"), CaseFileFilter, LastUsedFolder());
     if (file.isEmpty()) {
         return;
     }
+    RememberUsedFile(file);
     Guarded([&file, &grid] {
         std::string text;
         if (!ReadFileHead(LocalPath(file), text, std::numeric_limits<std::size_t>::max(),
@@ -60,12 +61,13 @@ void ImportCase(QWidget* window, const GridAccess& grid) {
 
 void ExportCase(QWidget* window, const GridAccess& grid) {
     int filterIndex = 1;
-    const QString file =
-        Dialogs().getSaveFileName(window, QStringLiteral("Esporta un caso MATPOWER"),
-                                  CaseFileFilter, QStringLiteral("m"), &filterIndex);
+    const QString file = Dialogs().getSaveFileName(
+        window, QStringLiteral("Esporta un caso MATPOWER"), CaseFileFilter, QStringLiteral("m"),
+        &filterIndex, LastUsedFolder());
     if (file.isEmpty()) {
         return;
     }
+    RememberUsedFile(file);
     Guarded([&file, &grid] {
         // The workspace is about to hold the cells' network: what showed another one goes.
         HideResultForms();
