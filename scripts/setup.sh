@@ -2,7 +2,7 @@
 # Installs what building and testing Nodewise needs on Debian 12, when it is missing.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev nlohmann-json3-dev libgl-dev libgtest-dev libbenchmark-dev
           locales fonts-dejavu-core fonts-liberation python3)
 
 missing=()
