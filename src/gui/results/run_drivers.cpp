@@ -23,7 +23,7 @@ TfrmDataOut* ResultsWindowOf(Method method) {
 void RunMethod(Method method, bool fillList) {
     const MethodInfo& info = Info(method);
     Port().setStatusPanel(0, info.runningText);
-    info.iterate(); // an arithmetic fault leaves here: nothing below happens
+    Iterate(method); // an arithmetic fault leaves here: nothing below happens
     Port().setStatusPanel(0, info.finishedText);
     PublishResults(method, fillList);
 }
@@ -71,6 +71,7 @@ void PublishResults(Method method, bool fillList) {
     window->show();
     window->raise();
     window->activateWindow();
+    NotifyRunEnded(method);
 }
 
 } // namespace nodewise
