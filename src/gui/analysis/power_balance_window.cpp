@@ -35,12 +35,20 @@ QString Number(double value) {
     return nodewise::ListNumber(value, QLocale().decimalPoint());
 }
 
-QTableWidget* MakeTable(QWidget* parent, const char* name, const QStringList& headings) {
+QTableWidget* MakeTable(QWidget* parent, const char* name, const QStringList& headings,
+                        int firstNumberColumn) {
     auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
     table->setObjectName(QString::fromLatin1(name));
     table->setHorizontalHeaderLabels(headings);
     table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setWordWrap(false);
+    // Node numbers and types as narrow as they are; the 15-digit numbers share the rest.
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->horizontalHeader()->setMinimumSectionSize(40);
+    for (int c = 0; c < firstNumberColumn; ++c) {
+        table->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return table;
 }
@@ -73,7 +81,7 @@ QTableWidgetItem* TextItem(const QString& text) {
 TfrmPowerBalance::TfrmPowerBalance(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmPowerBalance"));
     setWindowTitle(QStringLiteral("Bilancio di potenza"));
-    resize(760, 640);
+    resize(1100, 700);
 
     auto* layout = new QVBoxLayout(this);
     auto* methodRow = new QHBoxLayout;
@@ -97,14 +105,17 @@ TfrmPowerBalance::TfrmPowerBalance(QWidget* parent) : QWidget(parent, Qt::Window
         this);
     nodeTable_ = MakeTable(this, "NodeTable",
                            {QStringLiteral("Nodo"), QStringLiteral("Tipo"), QStringLiteral("E"),
-                            QStringLiteral("d (gradi)"), QStringLiteral("P"), QStringLiteral("Q")});
+                            QStringLiteral("d (gradi)"), QStringLiteral("P"), QStringLiteral("Q")},
+                           2);
     branchTable_ = MakeTable(this, "BranchTable",
                              {QStringLiteral("Da"), QStringLiteral("A"), QStringLiteral("P da"),
                               QStringLiteral("Q da"), QStringLiteral("P a"), QStringLiteral("Q a"),
-                              QStringLiteral("P perdite"), QStringLiteral("Q perdite")});
+                              QStringLiteral("P perdite"), QStringLiteral("Q perdite")},
+                             2);
     shuntTable_ = MakeTable(this, "ShuntTable",
                             {QStringLiteral("Nodo"), QStringLiteral("G"), QStringLiteral("B"),
-                             QStringLiteral("P"), QStringLiteral("Q")});
+                             QStringLiteral("P"), QStringLiteral("Q")},
+                            1);
     layout->addWidget(nodesLabel);
     layout->addWidget(nodeTable_, 3);
     layout->addWidget(
