@@ -226,6 +226,17 @@ double ChartValue(double mismatch) {
     return mismatch < ChartFloor ? ChartFloor : mismatch;
 }
 
+ChartDecades ChartDecadesFor(double highest) {
+    const int high = std::isfinite(highest) && highest > 1.0
+                         ? static_cast<int>(std::ceil(std::log10(highest)))
+                         : 0;
+    const int low = static_cast<int>(std::floor(std::log10(ChartFloor)));
+    const int step = std::max(1, (high - low + 11) / 12);
+    const int top = static_cast<int>(std::ceil(static_cast<double>(high) / step)) * step;
+    const int bottom = static_cast<int>(std::floor(static_cast<double>(low - 1) / step)) * step;
+    return {bottom, top, step};
+}
+
 std::vector<MethodTrace> RunTraces() {
     std::vector<MethodTrace> runs;
     for (Method method : AllMethods) {
@@ -261,8 +272,9 @@ std::string ConvergenceChartSvg(const std::vector<MethodTrace>& runs, double tol
             }
         }
     }
-    const int lowDecade = -16;
-    const int highDecade = std::max(0, static_cast<int>(std::ceil(std::log10(highest))));
+    const ChartDecades decades = ChartDecadesFor(highest);
+    const int lowDecade = decades.bottom;
+    const int highDecade = decades.top;
     auto x = [&](double k) { return left + plotWidth * k / lastIteration; };
     auto y = [&](double value) {
         const double decade = std::log10(ChartValue(value));
@@ -274,8 +286,7 @@ std::string ConvergenceChartSvg(const std::vector<MethodTrace>& runs, double tol
                       "\" font-family=\"sans-serif\" font-size=\"11\">\n";
     svg += "<rect x=\"" + Fixed(left) + "\" y=\"" + Fixed(top) + "\" width=\"" + Fixed(plotWidth) +
            "\" height=\"" + Fixed(plotHeight) + "\" fill=\"white\" stroke=\"#444\"/>\n";
-    const int decadeStep = (highDecade - lowDecade) > 20 ? 4 : 2;
-    for (int decade = highDecade; decade >= lowDecade; decade -= decadeStep) {
+    for (int decade = lowDecade; decade <= highDecade; decade += decades.step) {
         const std::string yy = Fixed(y(std::pow(10.0, decade)));
         svg += "<line x1=\"" + Fixed(left) + "\" y1=\"" + yy + "\" x2=\"" +
                Fixed(left + plotWidth) + "\" y2=\"" + yy + "\" stroke=\"#ddd\"/>\n";

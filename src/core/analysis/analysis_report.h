@@ -15,6 +15,15 @@ inline constexpr double ChartFloor = 1e-16;
 
 double ChartValue(double mismatch);
 
+// The decades of a semilog chart whose highest value is `highest`: from `bottom` (a decade
+// under the floor) to `top`, a label every `step` decades, at most a dozen labels.
+struct ChartDecades {
+    int bottom;
+    int top;
+    int step;
+};
+ChartDecades ChartDecadesFor(double highest);
+
 struct MethodTrace {
     Method method;
     std::vector<MismatchEntry> trace; // entries 0..K

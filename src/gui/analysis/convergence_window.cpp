@@ -183,16 +183,10 @@ void TfrmConvergence::Refresh() {
          QPointF(static_cast<double>(lastIteration), nodewise::ChartValue(tolerance))});
     iterationAxis_->setRange(0, lastIteration);
     iterationAxis_->setTickCount(std::min(lastIteration, 10) + 1);
-    // A label per decade would crowd the axis: one every `step` decades, at most a dozen,
-    // the floor of the chart on a grid line.
-    const int highDecade = static_cast<int>(std::ceil(std::log10(highest)));
-    const int lowDecade = static_cast<int>(std::floor(std::log10(nodewise::ChartFloor)));
-    const int step = std::max(1, (highDecade - lowDecade + 11) / 12);
-    const int top = static_cast<int>(std::ceil(static_cast<double>(highDecade) / step)) * step;
-    const int bottom =
-        static_cast<int>(std::floor(static_cast<double>(lowDecade - 1) / step)) * step;
-    mismatchAxis_->setBase(std::pow(10.0, step));
-    mismatchAxis_->setRange(std::pow(10.0, bottom), std::pow(10.0, top));
+    // A label per decade would crowd the axis: the same decades as the report's chart.
+    const nodewise::ChartDecades decades = nodewise::ChartDecadesFor(highest);
+    mismatchAxis_->setBase(std::pow(10.0, decades.step));
+    mismatchAxis_->setRange(std::pow(10.0, decades.bottom), std::pow(10.0, decades.top));
     lblEmpty_->setVisible(runs.empty());
     fillTable(runs, tolerance);
 }
