@@ -138,7 +138,7 @@ void ShowMatrixWindow() {
     Present(frmMatrix);
 }
 
-void NotifyRunEnded(Method method) {
+void NotifyRunsChanged(Method method) {
     if (frmConvergence != nullptr) {
         frmConvergence->RunEnded();
     }

@@ -43,9 +43,9 @@ void ShowConvergenceWindow();
 void ShowPowerBalanceWindow();
 void ShowMatrixWindow();
 
-// Called by the run drivers once a method's results are published: the analysis windows
-// follow the new run.
-void NotifyRunEnded(Method method);
+// Called by the run drivers once a method's results are published, or when its run has ended
+// in a fault (the method then no longer counts as run): the analysis windows follow.
+void NotifyRunsChanged(Method method);
 
 // The tolerance the convergence is judged by, per unit: set in the convergence window, used
 // by every analysis window and report.
