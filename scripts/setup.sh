@@ -4,6 +4,8 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
           locales fonts-dejavu-core fonts-liberation python3
+          # the convergence chart, the JSON of nodewise-cli report
+          qt6-charts-dev nlohmann-json3-dev
           # the icon (SVG), Qt's own texts in Italian
           qt6-svg-dev qt6-translations-l10n
           # the install-tree test's validators, and cpack -G DEB

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "cli/exit_status.h"
 #include "cli/matpower_commands.h"
+#include "cli/report_command.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/units.h"
@@ -24,20 +26,16 @@
 namespace {
 
 using namespace nodewise;
-
-enum ExitStatus {
-    ExitDone = 0,
-    ExitUsageOrFile = 1,
-    ExitRejected = 2,
-    ExitArithmeticFault = 3,
-    ExitRefused = 4,
-};
+using namespace nodewise::cli;
 
 const std::string Usage =
     std::string("usage: nodewise-cli summary NETWORK.nwd [--iterations TEXT]\n"
                 "       nodewise-cli solve   NETWORK.nwd --method gauss|newton|stott "
                 "[--iterations TEXT]\n"
-                "                            [--format csv|html] [--output FILE]\n") +
+                "                            [--format csv|html] [--output FILE]\n"
+                "       nodewise-cli report  NETWORK.nwd --method gauss|newton|stott "
+                "[--iterations TEXT]\n"
+                "                            [--tolerance X] [--output FILE]\n") +
     MatpowerUsage;
 
 // Every message box of the desktop program becomes one line on standard error, caption first.
@@ -227,6 +225,9 @@ int main(int argc, char** argv) {
     SetUserPort(&port);
     if (const std::optional<int> status = RunMatpowerCommand(argc, argv)) {
         return *status;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "report") == 0) {
+        return RunReportCommand(argc, argv, Usage.c_str());
     }
     Options options;
     if (const std::optional<int> status = ParseOptions(argc, argv, options)) {

@@ -5,6 +5,10 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include <nlohmann/json.hpp>
+
+#include "core/analysis/power_balance.h"
+#include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "test_support.h"
 
@@ -211,6 +215,96 @@ TEST_F(CliTest, MalformedFilesNeverCrash) {
         const CliResult s = Run({"solve", path, "--method", method});
         EXPECT_TRUE(s.status >= 0 && s.status <= 4) << method << " " << s.status;
     }
+}
+
+// The JSON of report: the documented keys in their order, integers where they count, the
+// numbers exactly those of the same run in this process, null where nothing is given.
+TEST_F(CliTest, ReportWritesTheDocumentedJson) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    const CliResult r =
+        Run({"report", net, "--method", "newton", "--iterations", "6", "--tolerance", "1e-6"},
+            "it_IT.UTF-8");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const nlohmann::ordered_json json = nlohmann::ordered_json::parse(r.out);
+    std::vector<std::string> keys;
+    for (const auto& item : json.items()) {
+        keys.push_back(item.key());
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"method", "iterations", "tolerance", "converged_at",
+                                              "trace", "nodes", "branches", "shunts", "losses"}));
+    EXPECT_EQ(json["method"], "newton");
+    EXPECT_EQ(json["iterations"], 6);
+    EXPECT_EQ(json["tolerance"].get<double>(), 1e-6);
+    EXPECT_EQ(json["converged_at"], 3);
+    ASSERT_EQ(json["trace"].size(), 7u);
+    EXPECT_EQ(json["trace"][0].dump(),
+              R"({"k":0,"max_dP":0.5,"max_dQ":0.2,"mismatch":0.5,"node":2})");
+    EXPECT_EQ(json["branches"][0].size(), 8u);
+    EXPECT_EQ(json["shunts"].dump(), "[]");
+
+    // The same run here: every number reads back to the same double.
+    SolverMatrices matrices;
+    ASSERT_FALSE(Acquire("6", testing::TwoNodeNetwork()).has_value());
+    Iterate(Method::Newton);
+    const PowerBalance balance = ComputePowerBalance(Method::Newton);
+    const std::vector<MismatchEntry> trace = MismatchTrace(Method::Newton);
+    for (std::size_t k = 0; k < trace.size(); ++k) {
+        EXPECT_EQ(json["trace"][k]["mismatch"].get<double>(), trace[k].mismatch) << k;
+    }
+    const auto& node2 = json["nodes"][1];
+    EXPECT_EQ(node2.dump().substr(0, 22), R"({"node":2,"type":"PQ",)");
+    EXPECT_EQ(node2["E"].get<double>(), balance.nodes[1].E);
+    EXPECT_EQ(node2["d"].get<double>(), balance.nodes[1].dDegrees);
+    EXPECT_EQ(json["nodes"][0]["P"].get<double>(), balance.nodes[0].P);
+    EXPECT_EQ(json["branches"][0]["Q_loss"].get<double>(), balance.branches[0].loss.imag());
+    EXPECT_EQ(json["losses"]["P"].get<double>(), balance.losses.real());
+}
+
+TEST_F(CliTest, ReportNullsWhatNoNodeGives) {
+    CellTexts cells = testing::TwoNodeNetwork(); // node 2 a PE node: no Q is given anywhere
+    cells.Data[3][1].clear();
+    cells.Data[0][1] = "0,98";
+    const CliResult r = Run({"report", Network(cells), "--method", "gauss", "--iterations", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json json = nlohmann::json::parse(r.out);
+    EXPECT_TRUE(json["trace"][2]["max_dQ"].is_null());
+    EXPECT_TRUE(json["trace"][2]["max_dP"].is_number());
+    EXPECT_TRUE(json["converged_at"].is_null());
+}
+
+TEST_F(CliTest, ReportHasTheStatusesAndMessagesOfSolve) {
+    const std::string net = Network(testing::TwoNodeNetwork());
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"report", net, "--method", "newton", "--iterations", "abc"}, 2, ""},
+        {{"report", net, "--method", "newton", "--tolerance", "-1"}, 1, ""},
+        {{"report", net, "--method", "newton", "--tolerance", "1,5"}, 1, ""},
+        {{"report", net}, 1, ""},
+        {{"report", (dir_ / "none.nwd").string(), "--method", "gauss"}, 1, ""},
+        {{"report", net, "--method", "gauss", "--output", (dir_ / "no" / "r.json").string()},
+         1,
+         "Errore: Errore salvataggio in .json\n"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.back() << ": " << r.err;
+        EXPECT_EQ(r.out, "") << c.args.back();
+        EXPECT_FALSE(r.err.empty());
+        if (!c.err.empty()) {
+            EXPECT_EQ(r.err, c.err);
+        }
+        if (c.status == 2) {
+            EXPECT_EQ(r.err, Run({"solve", net, "--method", "newton", "--iterations", "abc"}).err);
+        }
+    }
+    const std::string out = (dir_ / "r.json").string();
+    EXPECT_EQ(Run({"report", net, "--method", "stott", "--output", out}).status, 0);
+    EXPECT_EQ(nlohmann::json::parse(Slurp(out))["method"], "stott");
 }
 
 } // namespace

@@ -44,6 +44,43 @@ INSTANTIATE_TEST_SUITE_P(
                       // tabs are not blanks: they end the part being read
                       AdmittanceCase{"1\t+2j", 1.0, 0.0}));
 
+// What a cell reads and what it leaves unread: the value is the one ParseAdmittance gives,
+// the unused text what played no part in it.
+struct UnusedTextCase {
+    const char* text;
+    double re;
+    double im;
+    const char* unused;
+};
+
+TEST(ReadAdmittanceTest, ReportsTheTextItDidNotUse) {
+    const UnusedTextCase cases[] = {
+        {"-1+5J", -1.0, 0.0, "+5J"}, // a capital J is no marker: the part is dropped
+        {"1,23 + 0,37 J", 1.23, 0.0, "+0,37J"},
+        {"1-5j", 1.0, -5.0, ""},    // read whole
+        {"3 - 4 j", 3.0, -4.0, ""}, // blanks are never unused
+        {"j", 0.0, 1.0, ""},
+        {"1+2", 1.0, 0.0, "+2"},
+        {"2j3", 0.0, 2.0, "3"}, // after the marker
+        {"1-5j x", 1.0, -5.0, "x"},
+        {"abc", 0.0, 0.0, "abc"},
+        {"1e3", 1.0, 0.0, "e3"},
+        {"1,2,3", 1.2, 0.0, ",3"}, // the conversion stops at the second separator
+        {"1..5-5j", 1.0, -5.0, ".5"},
+        {"1,2,3+4,5,6j", 1.2, 4.5, ",3 ,6"}, // two unused stretches
+        {".j", 0.0, 0.0, "."},
+        {"\t1-5j", 0.0, 0.0, "\t1-5j"}, // a tab ends the first part at once
+        {"   ", 0.0, 0.0, ""},
+    };
+    for (const UnusedTextCase& c : cases) {
+        const AdmittanceReading reading = ReadAdmittance(c.text);
+        EXPECT_EQ(reading.value.re, c.re) << "«" << c.text << "»";
+        EXPECT_EQ(reading.value.im, c.im) << "«" << c.text << "»";
+        EXPECT_EQ(reading.unused, c.unused) << "«" << c.text << "»";
+        EXPECT_EQ(ParseAdmittance(c.text).re, c.re) << "«" << c.text << "»";
+    }
+}
+
 TEST(FilterNumberTest, KeepsOnlyNumberCharacters) {
     EXPECT_EQ(FilterNumber("1,05 pu"), "1.05");
     EXPECT_EQ(FilterNumber("3e2"), "32");

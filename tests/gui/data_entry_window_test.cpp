@@ -137,7 +137,8 @@ TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
     for (QAction* menu : fresh.menuBar()->actions()) {
         menus << menu->text();
     }
-    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Help"}));
+    EXPECT_EQ(menus,
+              QStringList({"&File", "&Edit", "&Analisi", "&Help"})); // Analisi: the added menu
     EXPECT_EQ(Child<QAction>(&fresh, "FileOpenItem")->text(), QStringLiteral("&Apri ..."));
     EXPECT_EQ(Child<QAction>(&fresh, "HelpAboutItem")->statusTip(),
               QStringLiteral("Show program information"));

@@ -107,7 +107,32 @@ void ShowInputWarning(int index) {
     Port().showMessage(InputWarningText(index), InputWarningCaption, MessageIcon::Exclamation);
 }
 
+namespace {
+
+bool networkAcquired = false;
+
+CellTexts& LastCells() {
+    static CellTexts cells;
+    return cells;
+}
+
+} // namespace
+
+bool NetworkAcquired() {
+    return networkAcquired;
+}
+
+const CellTexts& AcquiredCells() {
+    return LastCells();
+}
+
 std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cells) {
+    // Whatever comes of it, the histories no longer belong to the network in the workspace.
+    networkAcquired = false;
+    for (bool& ended : RunEnded) {
+        ended = false;
+    }
+    LastCells() = cells;
     if (const std::optional<int> warning = AcquireIterationCount(iterationText)) {
         return warning;
     }
@@ -198,6 +223,7 @@ std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cell
     }
     QEquationCount = UnknownCount - PEquationCount;
     dUnknownCount = UnknownCount - EUnknownCount;
+    networkAcquired = true;
     return std::nullopt;
 }
 

@@ -37,6 +37,12 @@ void ShowInputWarning(int index);
 // or is invalid (numbers of hundreds of digits).
 std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cells);
 
+// True from the end of a successful acquisition until the next acquisition starts.
+bool NetworkAcquired();
+
+// The cell texts the last acquisition read (all empty before the first one).
+const CellTexts& AcquiredCells();
+
 // True when the Newton-Raphson and Stott-Alsac blocks are square: PEquationCount equals
 // dUnknownCount and QEquationCount equals EUnknownCount. Otherwise the method buttons raise
 // warning 8.

@@ -32,6 +32,21 @@ std::string CollectDigits(std::string_view s, std::size_t& pos) {
     return digits;
 }
 
+// How many leading characters of a digit string the decimal conversion reads: up to its
+// second point; none when it holds no digit there.
+std::size_t UsedDigits(const std::string& digits) {
+    const std::size_t firstPoint = digits.find('.');
+    const std::size_t secondPoint =
+        firstPoint == std::string::npos ? std::string::npos : digits.find('.', firstPoint + 1);
+    const std::size_t used = secondPoint == std::string::npos ? digits.size() : secondPoint;
+    for (std::size_t i = 0; i < used; ++i) {
+        if (IsDigit(digits[i])) {
+            return used;
+        }
+    }
+    return 0;
+}
+
 int ReadSign(std::string_view s, std::size_t& pos) {
     int sign = 1;
     if (pos < s.size() && s[pos] == '+') {
@@ -51,6 +66,10 @@ bool At(std::string_view s, std::size_t pos, char c) {
 } // namespace
 
 Complex ParseAdmittance(std::string_view text) {
+    return ReadAdmittance(text).value;
+}
+
+AdmittanceReading ReadAdmittance(std::string_view text) {
     std::string s;
     s.reserve(text.size());
     for (char c : text) {
@@ -59,29 +78,53 @@ Complex ParseAdmittance(std::string_view text) {
         }
     }
     std::size_t pos = 0;
+    std::string unused;
+    auto leave = [&unused, &s](std::size_t from, std::size_t to) {
+        if (from < to && from < s.size()) {
+            if (!unused.empty()) {
+                unused.push_back(' ');
+            }
+            unused.append(s, from, to - from);
+        }
+    };
+    // A digit string read up to its second point: the rest of it is not part of the number.
+    auto number = [&](std::size_t start) {
+        const std::string digits = CollectDigits(s, pos);
+        leave(start + UsedDigits(digits), pos);
+        return DecimalConversion(digits);
+    };
+    auto afterMarker = [&](Complex value) {
+        leave(pos + 1, s.size()); // anything after the j is ignored
+        return AdmittanceReading{value, unused};
+    };
 
     int sign = ReadSign(s, pos);
     if (At(s, pos, 'j')) {
-        return {0.0, sign * 1.0};
+        return afterMarker({0.0, sign * 1.0});
     }
-    const double first = DecimalConversion(CollectDigits(s, pos));
+    const double first = number(pos);
     if (At(s, pos, 'j')) {
-        return {0.0, sign * first};
+        return afterMarker({0.0, sign * first});
     }
     const double re = sign * first;
     if (pos >= s.size()) {
-        return {re, 0.0};
+        return {{re, 0.0}, unused};
     }
 
+    const std::size_t secondStart = pos;
     sign = ReadSign(s, pos);
     if (At(s, pos, 'j')) {
-        return {re, sign * 1.0};
+        return afterMarker({re, sign * 1.0});
     }
-    const double second = DecimalConversion(CollectDigits(s, pos));
+    const std::size_t unusedBefore = unused.size();
+    const double second = number(pos);
     if (At(s, pos, 'j')) {
-        return {re, sign * second};
+        return afterMarker({re, sign * second});
     }
-    return {re, 0.0}; // a second number without the marker is dropped
+    // A second number without the marker is dropped, and with it the rest of the text.
+    unused.resize(unusedBefore);
+    leave(secondStart, s.size());
+    return {{re, 0.0}, unused};
 }
 
 std::string FilterNumber(std::string_view text) {

@@ -14,6 +14,15 @@ namespace nodewise {
 // admittance matrix. Only the lower-case j marks the imaginary part.
 Complex ParseAdmittance(std::string_view text);
 
+// How an admittance text was read: the value ParseAdmittance gives, and the characters that
+// played no part in it ("-1+5J" reads -1 and leaves "+5J"; "1,2,3j" leaves ",3"). Blanks are
+// never counted as unused; separate unused stretches are joined by one blank.
+struct AdmittanceReading {
+    Complex value;
+    std::string unused;
+};
+AdmittanceReading ReadAdmittance(std::string_view text);
+
 // Keeps digits, '+', '-' and '.', turning every comma into a point; drops everything else.
 std::string FilterNumber(std::string_view text);
 

@@ -33,6 +33,8 @@ HistoryRows dHistoryNewton;
 HistoryRows EHistoryStott;
 HistoryRows dHistoryStott;
 
+bool RunEnded[MethodCount];
+
 double** Jacobian;
 double** JacobianInverse;
 double** BPrime;

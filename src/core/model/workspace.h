@@ -59,6 +59,13 @@ extern HistoryRows dHistoryNewton;
 extern HistoryRows EHistoryStott;
 extern HistoryRows dHistoryStott;
 
+// The methods whose run has ended since the last acquisition, in the order Gauss-Seidel,
+// Newton-Raphson, Stott-Alsac: only their histories hold a whole run (phases in degrees) of
+// the network now acquired. Every acquisition clears them; a run clears its own flag when it
+// starts and sets it when it has ended.
+inline constexpr int MethodCount = 3;
+extern bool RunEnded[MethodCount];
+
 // Solver matrices: arrays of row references, allocated once (orders 14 and 7).
 extern double** Jacobian;
 extern double** JacobianInverse;

@@ -24,4 +24,20 @@ const MethodInfo& Info(Method method) {
     return infos[static_cast<int>(method)];
 }
 
+void Iterate(Method method) {
+    const int index = static_cast<int>(method);
+    RunEnded[index] = false;
+    Info(method).iterate();
+    RunEnded[index] = true;
+}
+
+bool HasRun(Method method) {
+    return RunEnded[static_cast<int>(method)];
+}
+
+const char* MethodTitle(Method method) {
+    static const char* const titles[] = {"Gauss-Seidel", "Newton-Raphson", "Stott-Alsac"};
+    return titles[static_cast<int>(method)];
+}
+
 } // namespace nodewise

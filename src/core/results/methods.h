@@ -24,4 +24,15 @@ inline constexpr int ResultsWindowTop = 332;
 
 const MethodInfo& Info(Method method);
 
+// Runs the method's iteration on the workspace and records, once it has ended, that the
+// method's history holds a run of the network acquired (RunEnded). An arithmetic fault
+// propagates and leaves the method recorded as not run.
+void Iterate(Method method);
+
+// Whether the method's run has ended since the last acquisition.
+bool HasRun(Method method);
+
+// The method's display name: "Gauss-Seidel", "Newton-Raphson", "Stott-Alsac".
+const char* MethodTitle(Method method);
+
 } // namespace nodewise

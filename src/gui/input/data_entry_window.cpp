@@ -177,6 +177,8 @@ void TfrmDataIn::createMenus() {
     EditPasteItem = EditMenu->addAction(QStringLiteral("&Incolla"));
     EditPasteItem->setStatusTip(QStringLiteral("Incolla il contenuto degli Appunti"));
 
+    nodewise::AddAnalysisMenu(menuBar());
+
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     HelpContentsItem = HelpMenu->addAction(QStringLiteral("&Documentazione"));
     HelpContentsItem->setStatusTip(QStringLiteral("Display the help contents screen"));

@@ -23,9 +23,15 @@ TfrmDataOut* ResultsWindowOf(Method method) {
 void RunMethod(Method method, bool fillList) {
     const MethodInfo& info = Info(method);
     Port().setStatusPanel(0, info.runningText);
-    info.iterate(); // an arithmetic fault leaves here: nothing below happens
+    try {
+        Iterate(method); // an arithmetic fault leaves here: nothing below happens
+    } catch (...) {
+        NotifyRunsChanged(method); // the faulted history is no run to analyse
+        throw;
+    }
     Port().setStatusPanel(0, info.finishedText);
     PublishResults(method, fillList);
+    NotifyRunsChanged(method);
 }
 
 void RunGauss(bool fillList) {

@@ -1,9 +1,18 @@
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
+
+#include "core/analysis/mismatch_trace.h"
+#include "gui/analysis/convergence_window.h"
+#include "gui/analysis/matrix_window.h"
+#include "gui/analysis/power_balance_window.h"
 
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
+#include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
 
@@ -15,8 +24,22 @@ TfrmAbout* frmAbout = nullptr;
 TfrmDataOut* GaussResultsWindow = nullptr;
 TfrmDataOut* NewtonResultsWindow = nullptr;
 TfrmDataOut* StottResultsWindow = nullptr;
+TfrmConvergence* frmConvergence = nullptr;
+TfrmPowerBalance* frmPowerBalance = nullptr;
+TfrmMatrix* frmMatrix = nullptr;
 
 namespace {
+
+double tolerance = DefaultTolerance;
+
+void Present(QWidget* window) {
+    if (window == nullptr) {
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 
 // A secondary window never keeps the program alive: closing the main window ends it whatever
 // else is open.
@@ -43,6 +66,9 @@ void CreateMainWindows() {
     frmDataIn = new TfrmDataIn;
     frmDataOk = Secondary(new TfrmDataOk);
     frmAbout = Secondary(new TfrmAbout);
+    frmConvergence = Secondary(new TfrmConvergence);
+    frmPowerBalance = Secondary(new TfrmPowerBalance);
+    frmMatrix = Secondary(new TfrmMatrix);
 }
 
 void CreateProgramWindows() {
@@ -51,6 +77,12 @@ void CreateProgramWindows() {
 }
 
 void DestroyProgramWindows() {
+    delete frmMatrix;
+    frmMatrix = nullptr;
+    delete frmPowerBalance;
+    frmPowerBalance = nullptr;
+    delete frmConvergence;
+    frmConvergence = nullptr;
     delete frmAbout;
     frmAbout = nullptr;
     delete frmDataOk;
@@ -70,6 +102,57 @@ void HideResultForms() {
     CloseWindow(GaussResultsWindow);
     CloseWindow(NewtonResultsWindow);
     CloseWindow(StottResultsWindow);
+    CloseWindow(frmConvergence);
+    CloseWindow(frmPowerBalance);
+    CloseWindow(frmMatrix);
+}
+
+QMenu* AddAnalysisMenu(QMenuBar* menuBar) {
+    QMenu* menu = menuBar->addMenu(QStringLiteral("&Analisi"));
+    menu->setObjectName(QStringLiteral("AnalysisMenu"));
+    auto item = [menu](const char* name, const QString& text, const QString& tip, void (*show)()) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setStatusTip(tip);
+        QObject::connect(action, &QAction::triggered, menu, [show] { Guarded(show); });
+    };
+    item("AnalysisConvergenceItem", QStringLiteral("&Convergenza"),
+         QStringLiteral("Scarto di potenza a ogni iterazione dei metodi eseguiti"),
+         &ShowConvergenceWindow);
+    item("AnalysisBalanceItem", QStringLiteral("&Bilancio di potenza"),
+         QStringLiteral("Potenze dei nodi, flussi nei rami e perdite"), &ShowPowerBalanceWindow);
+    item("AnalysisMatrixItem", QStringLiteral("&Matrice acquisita"),
+         QStringLiteral("La matrice delle ammettenze come è stata letta"), &ShowMatrixWindow);
+    return menu;
+}
+
+void ShowConvergenceWindow() {
+    Present(frmConvergence);
+}
+
+void ShowPowerBalanceWindow() {
+    Present(frmPowerBalance);
+}
+
+void ShowMatrixWindow() {
+    Present(frmMatrix);
+}
+
+void NotifyRunsChanged(Method method) {
+    if (frmConvergence != nullptr) {
+        frmConvergence->RunEnded();
+    }
+    if (frmPowerBalance != nullptr) {
+        frmPowerBalance->RunEnded(method);
+    }
+}
+
+double ConvergenceTolerance() {
+    return tolerance;
+}
+
+void SetConvergenceTolerance(double value) {
+    tolerance = value;
 }
 
 void ShowSummaryWindow() {

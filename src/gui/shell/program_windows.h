@@ -2,6 +2,13 @@
 // window only through these.
 #pragma once
 
+#include "core/results/methods.h"
+
+class QMenu;
+class QMenuBar;
+class TfrmConvergence;
+class TfrmPowerBalance;
+class TfrmMatrix;
 class TfrmDataIn;
 class TfrmDataOk;
 class TfrmAbout;
@@ -18,8 +25,32 @@ extern TfrmDataOut* GaussResultsWindow;
 extern TfrmDataOut* NewtonResultsWindow;
 extern TfrmDataOut* StottResultsWindow;
 
-// Closes (hides) frmDataOk and the three results windows, in that order.
+// The analysis windows, created after frmAbout (no parent, hidden).
+extern TfrmConvergence* frmConvergence;
+extern TfrmPowerBalance* frmPowerBalance;
+extern TfrmMatrix* frmMatrix;
+
+// Closes (hides) frmDataOk and the three results windows, in that order, then the three
+// analysis windows.
 void HideResultForms();
+
+// Adds the menu "&Analisi" at the end of the menu bar: "Convergenza", "Bilancio di potenza",
+// "Matrice acquisita", each showing its window.
+QMenu* AddAnalysisMenu(QMenuBar* menuBar);
+
+// Show (and bring forward) an analysis window with what the workspace holds now.
+void ShowConvergenceWindow();
+void ShowPowerBalanceWindow();
+void ShowMatrixWindow();
+
+// Called by the run drivers once a method's results are published, or when its run has ended
+// in a fault (the method then no longer counts as run): the analysis windows follow.
+void NotifyRunsChanged(Method method);
+
+// The tolerance the convergence is judged by, per unit: set in the convergence window, used
+// by every analysis window and report.
+double ConvergenceTolerance();
+void SetConvergenceTolerance(double tolerance);
 
 // Shows the summary window, not modally (end of a successful acquisition).
 void ShowSummaryWindow();

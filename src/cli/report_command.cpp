@@ -1,0 +1,225 @@
+#include "cli/report_command.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+#include "cli/exit_status.h"
+#include "core/analysis/mismatch_trace.h"
+#include "core/analysis/power_balance.h"
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/numeric/arithmetic_fault.h"
+#include "core/platform/atomic_file.h"
+#include "core/platform/user_port.h"
+
+namespace nodewise::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json; // the keys in the documented order
+
+constexpr const char* ReportWriteErrorCaption = "Errore";
+constexpr const char* ReportWriteErrorText = "Errore salvataggio in .json";
+
+struct ReportOptions {
+    std::string network;
+    std::string iterations = "20";
+    std::optional<Method> method;
+    double tolerance = DefaultTolerance;
+    std::optional<std::string> output;
+};
+
+int UsageError(const std::string& problem, const char* usage) {
+    std::cerr << "nodewise-cli: " << problem << '\n' << usage;
+    return ExitUsageOrFile;
+}
+
+// A non-negative decimal number in plain or exponent notation, with a full stop.
+std::optional<double> ParseTolerance(const std::string& text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || ptr != end || !std::isfinite(value) || value < 0.0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
+                                      ReportOptions& options) {
+    bool haveNetwork = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inlineValue = false;
+        if (arg.rfind("--", 0) != 0) {
+            if (haveNetwork) {
+                return UsageError("unexpected argument '" + arg + "'", usage);
+            }
+            options.network = arg;
+            haveNetwork = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            inlineValue = true;
+        }
+        if (arg != "--iterations" && arg != "--method" && arg != "--tolerance" &&
+            arg != "--output") {
+            return UsageError("unknown option '" + arg + "'", usage);
+        }
+        if (!inlineValue) {
+            if (i + 1 >= argc) {
+                return UsageError("option '" + arg + "' needs a value", usage);
+            }
+            value = argv[++i];
+        }
+        if (arg == "--iterations") {
+            options.iterations = value;
+        } else if (arg == "--method") {
+            if (value == "gauss") {
+                options.method = Method::Gauss;
+            } else if (value == "newton") {
+                options.method = Method::Newton;
+            } else if (value == "stott") {
+                options.method = Method::Stott;
+            } else {
+                return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
+            }
+        } else if (arg == "--tolerance") {
+            const std::optional<double> tolerance = ParseTolerance(value);
+            if (!tolerance) {
+                return UsageError("invalid tolerance '" + value + "' (a number such as 1e-8)",
+                                  usage);
+            }
+            options.tolerance = *tolerance;
+        } else {
+            options.output = value;
+        }
+    }
+    if (!haveNetwork) {
+        return UsageError("missing network file", usage);
+    }
+    if (!options.method) {
+        return UsageError("report needs --method gauss|newton|stott", usage);
+    }
+    return std::nullopt;
+}
+
+Json Optional(const std::optional<double>& value) {
+    return value ? Json(*value) : Json(nullptr);
+}
+
+Json ReportJson(Method method, double tolerance) {
+    const std::vector<MismatchEntry> trace = MismatchTrace(method);
+    const std::optional<int> convergedAt = ConvergedAt(trace, tolerance);
+    const PowerBalance balance = ComputePowerBalance(method);
+
+    Json report;
+    report["method"] = Info(method).name;
+    report["iterations"] = LastHistoryEntry();
+    report["tolerance"] = tolerance;
+    report["converged_at"] = convergedAt ? Json(*convergedAt) : Json(nullptr);
+    Json entries = Json::array();
+    for (std::size_t k = 0; k < trace.size(); ++k) {
+        const MismatchEntry& entry = trace[k];
+        const bool any = entry.node >= 0;
+        entries.push_back({{"k", k},
+                           {"max_dP", Optional(entry.maxDP)},
+                           {"max_dQ", Optional(entry.maxDQ)},
+                           {"mismatch", any ? Json(entry.mismatch) : Json(nullptr)},
+                           {"node", any ? Json(entry.node + 1) : Json(nullptr)}});
+    }
+    report["trace"] = std::move(entries);
+    Json nodes = Json::array();
+    for (const NodeBalance& node : balance.nodes) {
+        nodes.push_back({{"node", node.node + 1},
+                         {"type", NodeTypeLabel(node.type)},
+                         {"E", node.E},
+                         {"d", node.dDegrees},
+                         {"P", node.P},
+                         {"Q", node.Q}});
+    }
+    report["nodes"] = std::move(nodes);
+    Json branches = Json::array();
+    for (const BranchFlow& flow : balance.branches) {
+        branches.push_back({{"from", flow.from + 1},
+                            {"to", flow.to + 1},
+                            {"P_from", flow.fromEnd.real()},
+                            {"Q_from", flow.fromEnd.imag()},
+                            {"P_to", flow.toEnd.real()},
+                            {"Q_to", flow.toEnd.imag()},
+                            {"P_loss", flow.loss.real()},
+                            {"Q_loss", flow.loss.imag()}});
+    }
+    report["branches"] = std::move(branches);
+    Json shunts = Json::array();
+    for (const ShuntFlow& shunt : balance.shunts) {
+        shunts.push_back(
+            {{"node", shunt.node + 1}, {"P", shunt.power.real()}, {"Q", shunt.power.imag()}});
+    }
+    report["shunts"] = std::move(shunts);
+    report["losses"] = {{"P", balance.losses.real()}, {"Q", balance.losses.imag()}};
+    return report;
+}
+
+int WriteReport(const ReportOptions& options) {
+    const std::string contents = ReportJson(*options.method, options.tolerance).dump(2) + "\n";
+    if (options.output) {
+        if (!WriteFileAtomically(*options.output, contents)) {
+            Port().showMessage(ReportWriteErrorText, ReportWriteErrorCaption,
+                               MessageIcon::Exclamation);
+            return ExitUsageOrFile;
+        }
+        return ExitDone;
+    }
+    std::fwrite(contents.data(), 1, contents.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "nodewise-cli: cannot write to standard output: " << std::strerror(errno)
+                  << '\n';
+        return ExitUsageOrFile;
+    }
+    return ExitDone;
+}
+
+} // namespace
+
+int RunReportCommand(int argc, char** argv, const char* usage) {
+    ReportOptions options;
+    if (const std::optional<int> status = ParseReportOptions(argc, argv, usage, options)) {
+        return *status;
+    }
+    CellTexts cells;
+    if (!ReadNetworkFile(options.network, cells)) {
+        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        return ExitUsageOrFile;
+    }
+    SolverMatrices matrices;
+    try {
+        if (const std::optional<int> warning = Acquire(options.iterations, cells)) {
+            ShowInputWarning(*warning);
+            return ExitRejected;
+        }
+        if (*options.method != Method::Gauss && !MethodConditionHolds()) {
+            ShowInputWarning(WarningMethodNotApplicable);
+            if (*options.method == Method::Stott) {
+                return ExitRefused;
+            }
+        }
+        Iterate(*options.method);
+        return WriteReport(options);
+    } catch (const ArithmeticFault& fault) {
+        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
+        return ExitArithmeticFault;
+    }
+}
+
+} // namespace nodewise::cli

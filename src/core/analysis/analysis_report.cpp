@@ -1,0 +1,343 @@
+#include "core/analysis/analysis_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/input/acquisition.h"
+#include "core/results/number_format.h"
+
+namespace nodewise {
+
+namespace {
+
+constexpr Method AllMethods[] = {Method::Gauss, Method::Newton, Method::Stott};
+
+// The chart colours of the three methods, the same in the window and in the report.
+constexpr const char* SeriesColours[] = {"#1f77b4", "#d62728", "#2ca02c"};
+
+std::string Number(double value, char decimalSeparator = '.') {
+    return FormatGeneral(value, decimalSeparator);
+}
+
+// Text for an HTML page: markup characters escaped, and bytes that are not UTF-8 (a cell text
+// from an older file in a single-byte code page) replaced, so the page stays valid UTF-8.
+std::string Escape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if (c == '&') {
+            out += "&amp;";
+        } else if (c == '"') {
+            out += "&quot;";
+        } else if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            const std::size_t length = c >= 0xF0 && c < 0xF5   ? 4
+                                       : c >= 0xE0             ? 3
+                                       : c >= 0xC2 && c < 0xE0 ? 2
+                                                               : 0;
+            bool valid = length != 0 && i + length <= text.size();
+            for (std::size_t k = 1; valid && k < length; ++k) {
+                valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            }
+            if (valid) {
+                out.append(text.substr(i, length));
+                i += length - 1;
+            } else {
+                out += "\xEF\xBF\xBD"; // U+FFFD
+            }
+        }
+    }
+    return out;
+}
+
+std::string ComplexText(Phasor value, char decimalSeparator = '.') {
+    const double im = value.imag();
+    return Number(value.real(), decimalSeparator) + (std::signbit(im) ? " - j" : " + j") +
+           Number(std::abs(im), decimalSeparator);
+}
+
+std::string Cell(const std::string& text, const char* attributes = "") {
+    return std::string("<td") + attributes + ">" + text + "</td>";
+}
+
+std::string HeaderRow(std::initializer_list<const char*> titles) {
+    std::string row = "<tr>";
+    for (const char* title : titles) {
+        row += std::string("<th>") + title + "</th>";
+    }
+    return row + "</tr>\n";
+}
+
+std::string ConvergedText(const ConvergenceSummary& summary) {
+    return summary.convergedAt ? std::to_string(*summary.convergedAt) : "non converge";
+}
+
+// Given values in the HTML tables carry this class.
+const char* GivenAttribute(bool given) {
+    return given ? " class=\"dato\"" : "";
+}
+
+void AppendNetworkAsRead(std::string& out) {
+    const int n = ActiveNodeCount();
+    const CellTexts& cells = AcquiredCells();
+    out += "<h2>Rete acquisita</h2>\n<p>Matrice delle ammettenze nodali (testo delle celle e "
+           "valore letto, pu):</p>\n<table>\n<tr><th></th>";
+    for (int j = 0; j < n; ++j) {
+        out += "<th>" + std::to_string(j + 1) + "</th>";
+    }
+    out += "</tr>\n";
+    for (int i = 0; i < n; ++i) {
+        out += "<tr><th>" + std::to_string(i + 1) + "</th>";
+        for (int j = 0; j < n; ++j) {
+            const std::string& text = cells.Admittance[std::max(i, j)][std::min(i, j)];
+            const Phasor y(YComplex[i][j].re, YComplex[i][j].im);
+            out += Cell("<span class=\"testo\">" + Escape(text) + "</span><br>" + ComplexText(y));
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>\n<p>Dati nodali (pu, fasi in gradi; vuoto dove il dato non &egrave; "
+           "assegnato):</p>\n<table>\n" +
+           HeaderRow({"Nodo", "Tipo", "E", "d (gradi)", "P", "Q"});
+    for (int i = 0; i < n; ++i) {
+        out += "<tr>" + Cell(std::to_string(i + 1)) + Cell(NodeTypeLabel(NodeTypes[i]));
+        for (int c = 0; c < DataColumns; ++c) {
+            out += Cell(Escape(cells.Data[c][i]));
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>\n";
+}
+
+std::string HtmlReport(Method method, double tolerance) {
+    const PowerBalance balance = ComputePowerBalance(method);
+    const std::vector<MethodTrace> runs = RunTraces();
+    const std::string title = std::string("Bilancio di potenza - ") + MethodTitle(method);
+
+    std::string out = "<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n";
+    out += "<title>" + title + "</title>\n";
+    out += "<style>\nbody{font-family:sans-serif}\ntable{border-collapse:collapse;margin-bottom:"
+           "1em}\nth,td{border:1px solid #999;padding:2px 8px;text-align:right}\n"
+           "td.dato{background:#e8eef8;font-style:italic}\n.testo{font-family:monospace;color:"
+           "#555}\n</style>\n</head>\n<body>\n";
+    out += "<h1>" + title + "</h1>\n";
+    out += "<p>Iterazioni: " + std::to_string(LastHistoryEntry()) +
+           ". Valori all'ultima iterazione, in per unit&agrave;; in corsivo su fondo azzurro i "
+           "valori dati, gli altri sono calcolati dallo stato.</p>\n";
+    AppendNetworkAsRead(out);
+
+    out += "<h2>Nodi</h2>\n<table>\n" + HeaderRow({"Nodo", "Tipo", "E", "d (gradi)", "P", "Q"});
+    for (const NodeBalance& node : balance.nodes) {
+        out += "<tr>" + Cell(std::to_string(node.node + 1)) + Cell(NodeTypeLabel(node.type)) +
+               Cell(Number(node.E), GivenAttribute(EGiven(node.type))) +
+               Cell(Number(node.dDegrees), GivenAttribute(dGiven(node.type))) +
+               Cell(Number(node.P), GivenAttribute(PGiven(node.type))) +
+               Cell(Number(node.Q), GivenAttribute(QGiven(node.type))) + "</tr>\n";
+    }
+    out += "</table>\n<h2>Rami</h2>\n<table>\n" +
+           HeaderRow({"Da", "A", "P da", "Q da", "P a", "Q a", "P perdite", "Q perdite"});
+    for (const BranchFlow& flow : balance.branches) {
+        out += "<tr>" + Cell(std::to_string(flow.from + 1)) + Cell(std::to_string(flow.to + 1)) +
+               Cell(Number(flow.fromEnd.real())) + Cell(Number(flow.fromEnd.imag())) +
+               Cell(Number(flow.toEnd.real())) + Cell(Number(flow.toEnd.imag())) +
+               Cell(Number(flow.loss.real())) + Cell(Number(flow.loss.imag())) + "</tr>\n";
+    }
+    out += "</table>\n<h2>Elementi verso terra</h2>\n<table>\n" +
+           HeaderRow({"Nodo", "Ammettenza", "P", "Q"});
+    for (const ShuntFlow& shunt : balance.shunts) {
+        out += "<tr>" + Cell(std::to_string(shunt.node + 1)) + Cell(ComplexText(shunt.admittance)) +
+               Cell(Number(shunt.power.real())) + Cell(Number(shunt.power.imag())) + "</tr>\n";
+    }
+    out += "</table>\n<h2>Totali</h2>\n<table>\n" + HeaderRow({"", "P", "Q"});
+    out += "<tr><th>Perdite della rete (somma delle iniezioni)</th>" +
+           Cell(Number(balance.losses.real())) + Cell(Number(balance.losses.imag())) +
+           "</tr>\n</table>\n";
+
+    out += "<h2>Convergenza</h2>\n<p>Tolleranza: " + Number(tolerance) + " pu.</p>\n<table>\n" +
+           HeaderRow({"Metodo", "Iterazioni", "Converge a", "Scarto finale"});
+    for (const MethodTrace& run : runs) {
+        const ConvergenceSummary summary = Summarize(run, tolerance);
+        out += "<tr>" + Cell(MethodTitle(run.method)) + Cell(std::to_string(summary.iterations)) +
+               Cell(ConvergedText(summary)) + Cell(Number(summary.finalMismatch)) + "</tr>\n";
+    }
+    out += "</table>\n" + ConvergenceChartSvg(runs, tolerance) + "\n</body>\n</html>\n";
+    return out;
+}
+
+std::string CsvReport(Method method, double tolerance) {
+    const PowerBalance balance = ComputePowerBalance(method);
+    auto num = [](double value) { return Number(value, ','); };
+    std::string out = std::string("Bilancio di potenza;") + MethodTitle(method) + "\n";
+    out += "Iterazioni;" + std::to_string(LastHistoryEntry()) + "\n\nNodi\n";
+    out += "Nodo;Tipo;E;d (gradi);P;Q\n";
+    for (const NodeBalance& node : balance.nodes) {
+        out += std::to_string(node.node + 1) + ";" + NodeTypeLabel(node.type) + ";" + num(node.E) +
+               ";" + num(node.dDegrees) + ";" + num(node.P) + ";" + num(node.Q) + "\n";
+    }
+    out += "\nRami\nDa;A;P da;Q da;P a;Q a;P perdite;Q perdite\n";
+    for (const BranchFlow& flow : balance.branches) {
+        out += std::to_string(flow.from + 1) + ";" + std::to_string(flow.to + 1) + ";" +
+               num(flow.fromEnd.real()) + ";" + num(flow.fromEnd.imag()) + ";" +
+               num(flow.toEnd.real()) + ";" + num(flow.toEnd.imag()) + ";" + num(flow.loss.real()) +
+               ";" + num(flow.loss.imag()) + "\n";
+    }
+    out += "\nElementi verso terra\nNodo;G;B;P;Q\n";
+    for (const ShuntFlow& shunt : balance.shunts) {
+        out += std::to_string(shunt.node + 1) + ";" + num(shunt.admittance.real()) + ";" +
+               num(shunt.admittance.imag()) + ";" + num(shunt.power.real()) + ";" +
+               num(shunt.power.imag()) + "\n";
+    }
+    out += "\nTotali\nP perdite;Q perdite\n" + num(balance.losses.real()) + ";" +
+           num(balance.losses.imag()) + "\n";
+    out += "\nConvergenza\nTolleranza;" + num(tolerance) + "\n";
+    out += "Metodo;Iterazioni;Converge a;Scarto finale\n";
+    for (const MethodTrace& run : RunTraces()) {
+        const ConvergenceSummary summary = Summarize(run, tolerance);
+        out += std::string(MethodTitle(run.method)) + ";" + std::to_string(summary.iterations) +
+               ";" + ConvergedText(summary) + ";" + num(summary.finalMismatch) + "\n";
+    }
+    return out;
+}
+
+// A coordinate with one decimal, whatever the process locale.
+std::string Fixed(double value) {
+    if (!std::isfinite(value) || std::abs(value) > 1e6) {
+        value = 0.0;
+    }
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(std::lround(value * 10.0)));
+    std::string text = buffer; // tenths of a pixel, written without the locale's separator
+    const bool negative = !text.empty() && text[0] == '-';
+    std::string digits = negative ? text.substr(1) : text;
+    while (digits.size() < 2) {
+        digits.insert(digits.begin(), '0');
+    }
+    return (negative ? "-" : "") + digits.substr(0, digits.size() - 1) + "." + digits.back();
+}
+
+} // namespace
+
+double ChartValue(double mismatch) {
+    return mismatch < ChartFloor ? ChartFloor : mismatch;
+}
+
+ChartDecades ChartDecadesFor(double highest) {
+    const int high = std::isfinite(highest) && highest > 1.0
+                         ? static_cast<int>(std::ceil(std::log10(highest)))
+                         : 0;
+    const int low = static_cast<int>(std::floor(std::log10(ChartFloor)));
+    const int step = std::max(1, (high - low + 11) / 12);
+    const int top = static_cast<int>(std::ceil(static_cast<double>(high) / step)) * step;
+    const int bottom = static_cast<int>(std::floor(static_cast<double>(low - 1) / step)) * step;
+    return {bottom, top, step};
+}
+
+std::vector<MethodTrace> RunTraces() {
+    std::vector<MethodTrace> runs;
+    for (Method method : AllMethods) {
+        if (HasRun(method)) {
+            runs.push_back({method, MismatchTrace(method)});
+        }
+    }
+    return runs;
+}
+
+ConvergenceSummary Summarize(const MethodTrace& run, double tolerance) {
+    ConvergenceSummary summary{run.method, 0, std::nullopt, 0.0};
+    if (!run.trace.empty()) {
+        summary.iterations = static_cast<int>(run.trace.size()) - 1;
+        summary.convergedAt = ConvergedAt(run.trace, tolerance);
+        summary.finalMismatch = run.trace.back().mismatch;
+    }
+    return summary;
+}
+
+std::string ConvergenceChartSvg(const std::vector<MethodTrace>& runs, double tolerance, int width,
+                                int height) {
+    const double left = 70, right = 150, top = 20, bottom = 45;
+    const double plotWidth = width - left - right;
+    const double plotHeight = height - top - bottom;
+    int lastIteration = 1;
+    double highest = std::max(ChartValue(tolerance), 1.0);
+    for (const MethodTrace& run : runs) {
+        lastIteration = std::max(lastIteration, static_cast<int>(run.trace.size()) - 1);
+        for (const MismatchEntry& entry : run.trace) {
+            if (std::isfinite(entry.mismatch)) {
+                highest = std::max(highest, ChartValue(entry.mismatch));
+            }
+        }
+    }
+    const ChartDecades decades = ChartDecadesFor(highest);
+    const int lowDecade = decades.bottom;
+    const int highDecade = decades.top;
+    auto x = [&](double k) { return left + plotWidth * k / lastIteration; };
+    auto y = [&](double value) {
+        const double decade = std::log10(ChartValue(value));
+        return top + plotHeight * (highDecade - decade) / (highDecade - lowDecade);
+    };
+
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
+                      "\" height=\"" + std::to_string(height) +
+                      "\" font-family=\"sans-serif\" font-size=\"11\">\n";
+    svg += "<rect x=\"" + Fixed(left) + "\" y=\"" + Fixed(top) + "\" width=\"" + Fixed(plotWidth) +
+           "\" height=\"" + Fixed(plotHeight) + "\" fill=\"white\" stroke=\"#444\"/>\n";
+    for (int decade = lowDecade; decade <= highDecade; decade += decades.step) {
+        const std::string yy = Fixed(y(std::pow(10.0, decade)));
+        svg += "<line x1=\"" + Fixed(left) + "\" y1=\"" + yy + "\" x2=\"" +
+               Fixed(left + plotWidth) + "\" y2=\"" + yy + "\" stroke=\"#ddd\"/>\n";
+        svg += "<text x=\"" + Fixed(left - 6) + "\" y=\"" + yy +
+               "\" text-anchor=\"end\" dominant-baseline=\"middle\">1e" + std::to_string(decade) +
+               "</text>\n";
+    }
+    const int xStep = std::max(1, lastIteration / 10);
+    for (int k = 0; k <= lastIteration; k += xStep) {
+        svg += "<text x=\"" + Fixed(x(k)) + "\" y=\"" + Fixed(top + plotHeight + 16) +
+               "\" text-anchor=\"middle\">" + std::to_string(k) + "</text>\n";
+    }
+    svg += "<text x=\"" + Fixed(left + plotWidth / 2) + "\" y=\"" + Fixed(height - 6.0) +
+           "\" text-anchor=\"middle\">iterazione</text>\n";
+    svg += "<text x=\"14\" y=\"" + Fixed(top + plotHeight / 2) + "\" transform=\"rotate(-90 14 " +
+           Fixed(top + plotHeight / 2) + ")\" text-anchor=\"middle\">scarto (pu)</text>\n";
+
+    const std::string ty = Fixed(y(tolerance));
+    svg += "<line x1=\"" + Fixed(left) + "\" y1=\"" + ty + "\" x2=\"" + Fixed(left + plotWidth) +
+           "\" y2=\"" + ty + "\" stroke=\"#888\" stroke-dasharray=\"6 4\"/>\n";
+
+    double legendY = top + 10;
+    auto legend = [&](const std::string& colour, const std::string& label, bool dashed) {
+        const std::string ly = Fixed(legendY);
+        svg += "<line x1=\"" + Fixed(left + plotWidth + 10) + "\" y1=\"" + ly + "\" x2=\"" +
+               Fixed(left + plotWidth + 34) + "\" y2=\"" + ly + "\" stroke=\"" + colour +
+               "\" stroke-width=\"2\"" + (dashed ? " stroke-dasharray=\"6 4\"" : "") + "/>\n";
+        svg += "<text x=\"" + Fixed(left + plotWidth + 40) + "\" y=\"" + ly +
+               "\" dominant-baseline=\"middle\">" + label + "</text>\n";
+        legendY += 18;
+    };
+    for (const MethodTrace& run : runs) {
+        const char* colour = SeriesColours[static_cast<int>(run.method)];
+        svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) +
+               "\" stroke-width=\"1.5\" points=\"";
+        for (std::size_t k = 0; k < run.trace.size(); ++k) {
+            const double value = run.trace[k].mismatch;
+            const double shown = std::isfinite(value) ? value : std::pow(10.0, highDecade);
+            svg += Fixed(x(static_cast<double>(k))) + "," + Fixed(y(shown)) + " ";
+        }
+        svg += "\"/>\n";
+        legend(colour, MethodTitle(run.method), false);
+    }
+    legend("#888", "tolleranza", true);
+    svg += "</svg>";
+    return svg;
+}
+
+std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance) {
+    return format == ReportFormat::Html ? HtmlReport(method, tolerance)
+                                        : CsvReport(method, tolerance);
+}
+
+} // namespace nodewise

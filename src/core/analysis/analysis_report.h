@@ -1,0 +1,62 @@
+// The analysis of the runs since the last acquisition, as a self-contained HTML report (with
+// the convergence chart as inline SVG) or as a CSV for a spreadsheet set up for Italian.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/analysis/power_balance.h"
+
+namespace nodewise {
+
+// Mismatches below this (an exact zero included) are drawn at it on the semilog chart.
+inline constexpr double ChartFloor = 1e-16;
+
+double ChartValue(double mismatch);
+
+// The decades of a semilog chart whose highest value is `highest`: from `bottom` (a decade
+// under the floor) to `top`, a label every `step` decades, at most a dozen labels.
+struct ChartDecades {
+    int bottom;
+    int top;
+    int step;
+};
+ChartDecades ChartDecadesFor(double highest);
+
+struct MethodTrace {
+    Method method;
+    std::vector<MismatchEntry> trace; // entries 0..K
+};
+
+// The traces of the methods that have run since the last acquisition, in the order
+// Gauss-Seidel, Newton-Raphson, Stott-Alsac.
+std::vector<MethodTrace> RunTraces();
+
+// One line of the convergence table.
+struct ConvergenceSummary {
+    Method method;
+    int iterations = 0;
+    std::optional<int> convergedAt;
+    double finalMismatch = 0.0;
+};
+ConvergenceSummary Summarize(const MethodTrace& run, double tolerance);
+
+// A semilog chart of the traces, mismatch against iteration, with the tolerance as a dashed
+// horizontal line; an <svg> element of the given size in pixels.
+std::string ConvergenceChartSvg(const std::vector<MethodTrace>& runs, double tolerance,
+                                int width = 640, int height = 400);
+
+enum class ReportFormat { Html, Csv };
+
+inline constexpr const char* ReportErrorCaption = "Errore";
+inline constexpr const char* ReportHtmlErrorText = "Errore salvataggio del report in .html";
+inline constexpr const char* ReportCsvErrorText = "Errore salvataggio del report in .csv";
+
+// The report of `method`'s run on the acquired network: the network as read, the node,
+// branch, shunt and total tables at the last iterate, and the convergence of every method run
+// since the acquisition. HTML numbers have a full stop; CSV numbers a decimal comma, with
+// semicolons between the fields.
+std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance);
+
+} // namespace nodewise

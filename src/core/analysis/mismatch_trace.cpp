@@ -1,0 +1,121 @@
+#include "core/analysis/mismatch_trace.h"
+
+#include <cmath>
+
+#include "core/model/units.h"
+
+namespace nodewise {
+
+namespace {
+
+Phasor Admittance(int i, int j) {
+    return {YComplex[i][j].re, YComplex[i][j].im};
+}
+
+int Clamp(int value, int low, int high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+// Keeps the larger of two deviations; a NaN is larger than anything, so it is never hidden.
+bool Exceeds(double candidate, const std::optional<double>& best) {
+    return !best || !(candidate <= *best);
+}
+
+} // namespace
+
+bool EGiven(int type) {
+    return type == Ed || type == PE || type == QE;
+}
+bool dGiven(int type) {
+    return type == Ed || type == Pd || type == Qd;
+}
+bool PGiven(int type) {
+    return type == PQ || type == PE || type == Pd;
+}
+bool QGiven(int type) {
+    return type == PQ || type == QE || type == Qd;
+}
+
+NodePhasors EntryVoltages(const HistoryRows& E, const HistoryRows& dDegrees, int entry, int nodes) {
+    NodePhasors V{};
+    const int k = Clamp(entry, 0, MaxIterations - 1);
+    const int n = Clamp(nodes, 0, MaxNodes);
+    for (int i = 0; i < n; ++i) {
+        const double angle = dDegrees[i][k] * DegreesToRadians;
+        V[i] = Phasor(E[i][k] * std::cos(angle), E[i][k] * std::sin(angle));
+    }
+    return V;
+}
+
+NodePhasors NodeInjections(const NodePhasors& V, int nodes) {
+    NodePhasors S{};
+    const int n = Clamp(nodes, 0, MaxNodes);
+    for (int i = 0; i < n; ++i) {
+        Phasor current = 0.0;
+        for (int j = 0; j < n; ++j) {
+            current += Admittance(i, j) * V[j];
+        }
+        S[i] = V[i] * std::conj(current);
+    }
+    return S;
+}
+
+MismatchEntry Mismatch(const NodePhasors& V, int nodes) {
+    const int n = Clamp(nodes, 0, MaxNodes);
+    const NodePhasors S = NodeInjections(V, n);
+    MismatchEntry entry;
+    int nodeP = -1;
+    int nodeQ = -1;
+    for (int i = 0; i < n; ++i) {
+        const int type = NodeTypes[i];
+        if (PGiven(type)) {
+            const double dP = std::abs(PData[i] - S[i].real());
+            if (Exceeds(dP, entry.maxDP)) {
+                entry.maxDP = dP;
+                nodeP = i;
+            }
+        }
+        if (QGiven(type)) {
+            const double dQ = std::abs(QData[i] - S[i].imag());
+            if (Exceeds(dQ, entry.maxDQ)) {
+                entry.maxDQ = dQ;
+                nodeQ = i;
+            }
+        }
+    }
+    if (entry.maxDP && (!entry.maxDQ || !(*entry.maxDP < *entry.maxDQ))) {
+        entry.mismatch = *entry.maxDP;
+        entry.node = nodeP;
+    } else if (entry.maxDQ) {
+        entry.mismatch = *entry.maxDQ;
+        entry.node = nodeQ;
+    }
+    return entry;
+}
+
+std::vector<MismatchEntry> MismatchTrace(const HistoryRows& E, const HistoryRows& dDegrees,
+                                         int lastEntry, int nodes) {
+    const int last = Clamp(lastEntry, -1, MaxIterations - 1);
+    std::vector<MismatchEntry> trace;
+    trace.reserve(static_cast<std::size_t>(last + 1));
+    for (int k = 0; k <= last; ++k) {
+        trace.push_back(Mismatch(EntryVoltages(E, dDegrees, k, nodes), nodes));
+    }
+    return trace;
+}
+
+std::vector<MismatchEntry> MismatchTrace(Method method) {
+    const MethodInfo& info = Info(method);
+    return MismatchTrace(*info.EHistory, *info.dHistory, LastHistoryEntry(), ActiveNodeCount());
+}
+
+std::optional<int> ConvergedAt(const std::vector<MismatchEntry>& trace, double tolerance) {
+    for (std::size_t k = 0; k < trace.size(); ++k) {
+        if (trace[k].mismatch <= tolerance) {
+            return static_cast<int>(k);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace nodewise

@@ -1,0 +1,51 @@
+// "Convergenza": the mismatch of every iterate of the methods run since the last acquisition,
+// on a semilog chart, with a table of when each method converged.
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "core/analysis/analysis_report.h"
+
+class QChart;
+class QChartView;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QLogValueAxis;
+class QTableWidget;
+class QValueAxis;
+
+class TfrmConvergence : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmConvergence(QWidget* parent = nullptr);
+
+    // A method's run has ended: show the runs as they are now (if the window is open).
+    void RunEnded();
+
+    // Rebuilds the chart and the table from the workspace.
+    void Refresh();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private slots:
+    void txtToleranceEditingFinished();
+
+private:
+    void buildChart();
+    void buildTable();
+    void fillTable(const std::vector<nodewise::MethodTrace>& runs, double tolerance);
+
+    QChart* chart_ = nullptr;
+    QChartView* chartView_ = nullptr;
+    QValueAxis* iterationAxis_ = nullptr;
+    QLogValueAxis* mismatchAxis_ = nullptr;
+    QLineSeries* series_[3] = {};
+    QLineSeries* toleranceSeries_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QLineEdit* txtTolerance_ = nullptr;
+    QLabel* lblEmpty_ = nullptr;
+};

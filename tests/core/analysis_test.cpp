@@ -1,0 +1,228 @@
+// The analysis of a run: the published slack power, line flows and losses of a textbook
+// example, an independent computation of the balance in real arithmetic and polar form, the
+// mismatch trace of the worked two-node network, and what the report files look like.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "core/analysis/analysis_report.h"
+#include "core/analysis/mismatch_trace.h"
+#include "core/analysis/power_balance.h"
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/model/units.h"
+#include "test_support.h"
+
+namespace nodewise {
+namespace {
+
+using testing::MessageRecorder;
+
+class AnalysisTest : public ::testing::Test {
+protected:
+    void Acquired(const CellTexts& cells, const char* iterations) {
+        ASSERT_FALSE(Acquire(iterations, cells).has_value());
+    }
+    void AcquiredExample(const char* file, const char* iterations) {
+        CellTexts cells;
+        ASSERT_TRUE(ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/" + file, cells));
+        Acquired(cells, iterations);
+    }
+
+    MessageRecorder recorder_;
+    SolverMatrices matrices_;
+};
+
+// H. Saadat, Power System Analysis, McGraw-Hill, Example 6.10: line flows and losses of the
+// three-bus system of Example 6.9 (examples/saadat-3bus-pv.nwd), in MW and Mvar, to the
+// printed three decimals; slack power 218.423 MW + j140.852 Mvar.
+TEST_F(AnalysisTest, ReproducesThePublishedSlackPowerLineFlowsAndLosses) {
+    AcquiredExample("saadat-3bus-pv.nwd", "10");
+    Iterate(Method::Newton);
+    const PowerBalance balance = ComputePowerBalance(Method::Newton);
+    const double mw = 100.0;         // base
+    const double lastDigit = 0.0005; // half the last printed digit, MW or Mvar
+
+    EXPECT_NEAR(balance.nodes[0].P * mw, 218.423, lastDigit);
+    EXPECT_NEAR(balance.nodes[0].Q * mw, 140.852, lastDigit);
+    struct Line {
+        int from, to;
+        double P, Q, Pback, Qback, Ploss, Qloss;
+    };
+    const Line published[] = {
+        {0, 1, 179.362, 118.734, -170.968, -101.947, 8.393, 16.787},
+        {0, 2, 39.061, 22.118, -38.878, -21.569, 0.183, 0.548},
+        {1, 2, -229.032, -148.053, 238.878, 167.746, 9.847, 19.693},
+    };
+    ASSERT_EQ(balance.branches.size(), 3u);
+    for (std::size_t b = 0; b < 3; ++b) {
+        const BranchFlow& flow = balance.branches[b];
+        const Line& line = published[b];
+        EXPECT_EQ(flow.from, line.from);
+        EXPECT_EQ(flow.to, line.to);
+        EXPECT_NEAR(flow.fromEnd.real() * mw, line.P, lastDigit) << b;
+        EXPECT_NEAR(flow.fromEnd.imag() * mw, line.Q, lastDigit) << b;
+        EXPECT_NEAR(flow.toEnd.real() * mw, line.Pback, lastDigit) << b;
+        EXPECT_NEAR(flow.toEnd.imag() * mw, line.Qback, lastDigit) << b;
+        EXPECT_NEAR(flow.loss.real() * mw, line.Ploss, lastDigit) << b;
+        EXPECT_NEAR(flow.loss.imag() * mw, line.Qloss, lastDigit) << b;
+    }
+    // Total loss 18.423 MW + j37.028 Mvar; line charging neglected, so no shunt element.
+    EXPECT_NEAR(balance.losses.real() * mw, 18.423, lastDigit);
+    EXPECT_NEAR(balance.losses.imag() * mw, 37.028, lastDigit);
+    EXPECT_TRUE(balance.shunts.empty());
+}
+
+// The same balance computed another way: real arithmetic, the injections from the polar
+// formula P_i = E_i sum E_j |Y_ij| cos(d_i - d_j - th_ij), each branch from its series current
+// and each shunt from its own current. Every method, on a network with line charging.
+TEST_F(AnalysisTest, AgreesWithAnIndependentComputationInPolarForm) {
+    AcquiredExample("stagg-5bus-pd-qe.nwd", "40");
+    for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
+        Iterate(method);
+        const PowerBalance balance = ComputePowerBalance(method);
+        const HistoryRows& E = *Info(method).EHistory;
+        const HistoryRows& d = *Info(method).dHistory;
+        const int n = NodeCount;
+        const int K = IterationCount;
+        double th[MaxNodes][MaxNodes];
+        double ym[MaxNodes][MaxNodes];
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                ym[i][j] = std::hypot(YComplex[i][j].re, YComplex[i][j].im);
+                th[i][j] = std::atan2(YComplex[i][j].im, YComplex[i][j].re);
+            }
+        }
+        auto rad = [&](int i) { return d[i][K] * M_PI / 180.0; };
+        double sumP = 0.0, sumQ = 0.0;
+        ASSERT_EQ(static_cast<int>(balance.nodes.size()), n);
+        for (int i = 0; i < n; ++i) {
+            double P = 0.0, Q = 0.0;
+            for (int j = 0; j < n; ++j) {
+                P += E[i][K] * E[j][K] * ym[i][j] * std::cos(rad(i) - rad(j) - th[i][j]);
+                Q += E[i][K] * E[j][K] * ym[i][j] * std::sin(rad(i) - rad(j) - th[i][j]);
+            }
+            EXPECT_NEAR(balance.nodes[i].P, P, 1e-12) << Info(method).name << " node " << i;
+            EXPECT_NEAR(balance.nodes[i].Q, Q, 1e-12) << Info(method).name << " node " << i;
+            sumP += P;
+            sumQ += Q;
+        }
+        EXPECT_NEAR(balance.losses.real(), sumP, 1e-12);
+        EXPECT_NEAR(balance.losses.imag(), sumQ, 1e-12);
+
+        // Series element g + jb = -Y_ij: S_ij = V_i conj(I), I = (g + jb)(V_i - V_j).
+        double lossP = 0.0, lossQ = 0.0;
+        std::size_t b = 0;
+        for (int i = 0; i < n; ++i) {
+            for (int j = i + 1; j < n; ++j) {
+                const double g = -YComplex[i][j].re, s = -YComplex[i][j].im;
+                if (g == 0.0 && s == 0.0) {
+                    continue;
+                }
+                auto end = [&](int a, int c, double& P, double& Q) {
+                    const double ar = E[a][K] * std::cos(rad(a)), ai = E[a][K] * std::sin(rad(a));
+                    const double cr = E[c][K] * std::cos(rad(c)), ci = E[c][K] * std::sin(rad(c));
+                    const double ir = g * (ar - cr) - s * (ai - ci);
+                    const double ii = g * (ai - ci) + s * (ar - cr);
+                    P = ar * ir + ai * ii;
+                    Q = ai * ir - ar * ii;
+                };
+                double P1, Q1, P2, Q2;
+                end(i, j, P1, Q1);
+                end(j, i, P2, Q2);
+                ASSERT_LT(b, balance.branches.size());
+                EXPECT_NEAR(balance.branches[b].fromEnd.real(), P1, 1e-12);
+                EXPECT_NEAR(balance.branches[b].fromEnd.imag(), Q1, 1e-12);
+                EXPECT_NEAR(balance.branches[b].toEnd.real(), P2, 1e-12);
+                EXPECT_NEAR(balance.branches[b].toEnd.imag(), Q2, 1e-12);
+                lossP += P1 + P2;
+                lossQ += Q1 + Q2;
+                ++b;
+            }
+        }
+        EXPECT_EQ(b, balance.branches.size());
+        // Every shunt here is line charging: y_i = j b_i, drawing -b_i E_i^2 reactive power.
+        for (const ShuntFlow& shunt : balance.shunts) {
+            const int i = shunt.node;
+            double rowRe = 0.0, rowIm = 0.0;
+            for (int j = 0; j < n; ++j) {
+                rowRe += YComplex[i][j].re;
+                rowIm += YComplex[i][j].im;
+            }
+            EXPECT_NEAR(shunt.power.real(), rowRe * E[i][K] * E[i][K], 1e-12);
+            EXPECT_NEAR(shunt.power.imag(), -rowIm * E[i][K] * E[i][K], 1e-12);
+            lossP += shunt.power.real();
+            lossQ += shunt.power.imag();
+        }
+        // Kirchhoff: what the nodes inject is what the branches and the shunts take.
+        EXPECT_NEAR(balance.losses.real(), lossP, 1e-12) << Info(method).name;
+        EXPECT_NEAR(balance.losses.imag(), lossQ, 1e-12) << Info(method).name;
+    }
+}
+
+// The worked example of the help document: two nodes, 1 - j5 between them. At the flat start
+// the load sees no power at all, so the mismatch is its whole given injection; Newton-Raphson
+// then converges quadratically, and the trace tells when.
+TEST_F(AnalysisTest, TraceOfTheTwoNodeNetwork) {
+    Acquired(testing::TwoNodeNetwork(), "6");
+    Iterate(Method::Newton);
+    const std::vector<MismatchEntry> trace = MismatchTrace(Method::Newton);
+    ASSERT_EQ(trace.size(), 7u);
+    EXPECT_EQ(trace[0].maxDP, 0.5);
+    EXPECT_EQ(trace[0].maxDQ, 0.2);
+    EXPECT_EQ(trace[0].mismatch, 0.5);
+    EXPECT_EQ(trace[0].node, 1);
+    for (int k = 1; k <= 3; ++k) { // each error about the square of the one before
+        EXPECT_LT(trace[k].mismatch, 2.0 * trace[k - 1].mismatch * trace[k - 1].mismatch) << k;
+    }
+    EXPECT_EQ(ConvergedAt(trace, DefaultTolerance), 4);
+    EXPECT_EQ(ConvergedAt(trace, 1e-6), 3);
+    EXPECT_EQ(ConvergedAt(trace, 0.0), std::nullopt);
+
+    // The slack of the README: P1 = 0.51279, Q1 = 0.26397; the losses are the branch's.
+    const PowerBalance balance = ComputePowerBalance(Method::Newton);
+    EXPECT_NEAR(balance.nodes[0].P, 0.51279, 5e-6);
+    EXPECT_NEAR(balance.nodes[0].Q, 0.26397, 5e-6);
+    EXPECT_NEAR(balance.losses.real(), 0.51279 - 0.5, 5e-6);
+    EXPECT_NEAR(balance.losses.imag(), 0.26397 - 0.2, 5e-6);
+    EXPECT_TRUE(balance.shunts.empty()); // the row sums are zero
+}
+
+TEST_F(AnalysisTest, AnAcquisitionForgetsTheRuns) {
+    Acquired(testing::TwoNodeNetwork(), "3");
+    Iterate(Method::Gauss);
+    Iterate(Method::Stott);
+    EXPECT_TRUE(HasRun(Method::Gauss));
+    EXPECT_FALSE(HasRun(Method::Newton));
+    ASSERT_EQ(RunTraces().size(), 2u);
+    EXPECT_EQ(RunTraces()[1].method, Method::Stott);
+    EXPECT_TRUE(Acquire("0", testing::TwoNodeNetwork()).has_value()); // even a rejected one
+    EXPECT_TRUE(RunTraces().empty());
+    EXPECT_FALSE(NetworkAcquired());
+}
+
+TEST_F(AnalysisTest, ReportsForAReaderAndForAnItalianSpreadsheet) {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][0] = "-1+5j <b>";
+    Acquired(cells, "5");
+    Iterate(Method::Newton);
+    Iterate(Method::Gauss);
+
+    const std::string csv = FormatAnalysisReport(ReportFormat::Csv, Method::Newton, 1e-8);
+    EXPECT_EQ(csv.rfind("Bilancio di potenza;Newton-Raphson\n", 0), 0u);
+    EXPECT_NE(csv.find("\nNodo;Tipo;E;d (gradi);P;Q\n1;Ed;1;0;0,51279"), std::string::npos);
+    EXPECT_NE(csv.find("\nNewton-Raphson;5;4;"), std::string::npos);
+    EXPECT_NE(csv.find("\nGauss-Seidel;5;non converge;"), std::string::npos);
+    EXPECT_EQ(csv.find('.'), std::string::npos); // decimal commas only
+
+    const std::string html = FormatAnalysisReport(ReportFormat::Html, Method::Newton, 1e-8);
+    EXPECT_EQ(html.rfind("<!DOCTYPE html>\n", 0), 0u);
+    EXPECT_NE(html.find("<meta charset=\"utf-8\">"), std::string::npos);
+    EXPECT_NE(html.find("-1+5j &lt;b&gt;"), std::string::npos); // the cell as typed, escaped
+    EXPECT_NE(html.find("<svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
+    EXPECT_EQ(html.find("<b>"), std::string::npos);
+    EXPECT_EQ(html.find("src="), std::string::npos); // self-contained
+}
+
+} // namespace
+} // namespace nodewise
