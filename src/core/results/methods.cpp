@@ -1,5 +1,6 @@
 #include "core/results/methods.h"
 
+#include "core/input/acquisition.h"
 #include "core/solvers/gauss_seidel.h"
 #include "core/solvers/newton_raphson.h"
 #include "core/solvers/stott_alsac.h"
@@ -22,6 +23,21 @@ const MethodInfo& Info(Method method) {
          &dHistoryStott, &StottIterate},
     };
     return infos[static_cast<int>(method)];
+}
+
+MethodDecision DecideMethod(Method method) {
+    if (method == Method::Gauss || MethodConditionHolds()) {
+        return MethodDecision::Run;
+    }
+    return method == Method::Newton ? MethodDecision::WarnThenRun : MethodDecision::Refuse;
+}
+
+bool AnnounceMethod(Method method) {
+    const MethodDecision decision = DecideMethod(method);
+    if (decision != MethodDecision::Run) {
+        ShowInputWarning(WarningMethodNotApplicable);
+    }
+    return decision != MethodDecision::Refuse;
 }
 
 } // namespace nodewise
