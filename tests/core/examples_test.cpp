@@ -8,17 +8,16 @@
 #include <vector>
 
 #include "core/input/acquisition.h"
-#include "core/input/network_file.h"
 #include "core/model/workspace.h"
 #include "core/solvers/gauss_seidel.h"
 #include "core/solvers/newton_raphson.h"
 #include "core/solvers/stott_alsac.h"
-#include "test_support.h"
+#include "solver_fixture.h"
 
 namespace nodewise {
 namespace {
 
-using testing::MessageRecorder;
+using testing::ExampleNetwork;
 
 struct Voltage {
     double E;       // pu
@@ -39,19 +38,6 @@ void PrintTo(const ExampleCase& c, std::ostream* os) {
     *os << c.file;
 }
 
-std::string ExamplePath(const char* file) {
-    return std::string(NODEWISE_SOURCE_DIR) + "/examples/" + file;
-}
-
-// Loads the file and acquires it with the given iteration count; fails the test otherwise.
-void LoadAndAcquire(const ExampleCase& c, int iterations) {
-    CellTexts cells;
-    std::string reason;
-    ASSERT_TRUE(ReadNetworkFile(ExamplePath(c.file), cells, &reason)) << c.file << ": " << reason;
-    const auto warning = Acquire(std::to_string(iterations), cells);
-    ASSERT_FALSE(warning.has_value()) << c.file << ": warning " << *warning;
-}
-
 void ExpectFinalVoltages(const ExampleCase& c, const HistoryRows& E, const HistoryRows& d,
                          int entry, double tolE, double tolDegree, const char* method) {
     for (int i = 0; i < NodeCount; ++i) {
@@ -62,30 +48,33 @@ void ExpectFinalVoltages(const ExampleCase& c, const HistoryRows& E, const Histo
     }
 }
 
-class ExampleNetworkTest : public ::testing::TestWithParam<ExampleCase> {
+class ExampleNetworkTest : public testing::SolverTest,
+                           public ::testing::WithParamInterface<ExampleCase> {
 protected:
-    SolverMatrices matrices_;
-    MessageRecorder recorder_;
+    // The case's file, acquired with the given iteration count.
+    void LoadExample(int iterations) {
+        Load(ExampleNetwork(GetParam().file), std::to_string(iterations).c_str());
+    }
 };
 
 TEST_P(ExampleNetworkTest, AcquiresWithTheDocumentedNodeTypes) {
     const ExampleCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(LoadAndAcquire(c, 10));
+    ASSERT_NO_FATAL_FAILURE(LoadExample(10));
     ASSERT_EQ(NodeCount, static_cast<int>(c.types.size())) << c.file;
     for (int i = 0; i < NodeCount; ++i) {
         EXPECT_EQ(NodeTypes[i], c.types[i]) << c.file << ", node " << i + 1;
     }
     // As many Pd as QE nodes in every example, so that Stott-Alsac is offered too.
     EXPECT_TRUE(MethodConditionHolds()) << c.file;
-    EXPECT_TRUE(recorder_.messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_P(ExampleNetworkTest, NewtonRaphsonConvergesToThePublishedSolution) {
     const ExampleCase& c = GetParam();
     constexpr int K = 10;
-    ASSERT_NO_FATAL_FAILURE(LoadAndAcquire(c, K));
+    ASSERT_NO_FATAL_FAILURE(LoadExample(K));
     NewtonIterate();
-    EXPECT_TRUE(recorder_.messages.empty()) << c.file << ": " << recorder_.messages[0].text;
+    EXPECT_TRUE(recorder.messages.empty()) << c.file << ": " << recorder.messages[0].text;
     ExpectFinalVoltages(c, EHistoryNewton, dHistoryNewton, K, c.toleranceE, c.toleranceDegree,
                         "Newton-Raphson");
     // Settled, not merely passing by: the last two iterations agree.
@@ -97,7 +86,7 @@ TEST_P(ExampleNetworkTest, NewtonRaphsonConvergesToThePublishedSolution) {
 
 TEST_P(ExampleNetworkTest, GaussSeidelAndStottAlsacReachTheNewtonRaphsonPoint) {
     const ExampleCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(LoadAndAcquire(c, 10));
+    ASSERT_NO_FATAL_FAILURE(LoadExample(10));
     NewtonIterate();
     double newtonE[MaxNodes] = {};
     double newtonD[MaxNodes] = {};
@@ -115,15 +104,15 @@ TEST_P(ExampleNetworkTest, GaussSeidelAndStottAlsacReachTheNewtonRaphsonPoint) {
         }
     };
 
-    ASSERT_NO_FATAL_FAILURE(LoadAndAcquire(c, 40));
+    ASSERT_NO_FATAL_FAILURE(LoadExample(40));
     StottIterate();
     expectAtNewtonPoint(EHistoryStott, dHistoryStott, 40, "Stott-Alsac");
 
-    ASSERT_NO_FATAL_FAILURE(LoadAndAcquire(c, c.gaussIterations));
+    ASSERT_NO_FATAL_FAILURE(LoadExample(c.gaussIterations));
     GaussIterate();
     expectAtNewtonPoint(EHistoryGauss, dHistoryGauss, c.gaussIterations, "Gauss-Seidel");
 
-    EXPECT_TRUE(recorder_.messages.empty()) << c.file << ": " << recorder_.messages[0].text;
+    EXPECT_TRUE(recorder.messages.empty()) << c.file << ": " << recorder.messages[0].text;
 }
 
 // Published voltages, as printed (nodes in file order). The two-node network has no book

@@ -11,13 +11,12 @@
 
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "test_support.h"
 
 namespace nodewise::testing {
-
-inline constexpr double DegreesToRadians = 0.017453292519943295;
 
 // Relative comparison with an absolute floor for values near zero.
 inline bool FuzzyCompare(double actual, double expected, double tolerance) {
