@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <complex>
+#include <limits>
 
 #include "core/solvers/gauss_seidel.h"
 #include "solver_fixture.h"
@@ -126,6 +127,20 @@ TEST_F(NewtonRaphson, ReadsOnlyTheGivenInjections) {
     NewtonIterate();
     EXPECT_TRUE(SameHistories(E, EHistoryNewton, 3, 6));
     EXPECT_TRUE(SameHistories(d, dHistoryNewton, 3, 6));
+}
+
+TEST_F(NewtonRaphson, ATermNoElementUsesCannotStopTheRun) {
+    // a_12 belongs to the row of the reference node, which has no equation: an infinite angle
+    // there is invalid to take the cosine of, yet no element ever does
+    Load(ExampleNetwork("saadat-3bus-pv.nwd"), "5");
+    NewtonIterate();
+    static HistoryRows E, d;
+    std::copy(&EHistoryNewton[0][0], &EHistoryNewton[0][0] + MaxNodes * MaxIterations, &E[0][0]);
+    std::copy(&dHistoryNewton[0][0], &dHistoryNewton[0][0] + MaxNodes * MaxIterations, &d[0][0]);
+    YAng[0][1] = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(testing::FaultOf(NewtonIterate), "");
+    EXPECT_TRUE(SameHistories(E, EHistoryNewton, 3, 5));
+    EXPECT_TRUE(SameHistories(d, dHistoryNewton, 3, 5));
 }
 
 } // namespace

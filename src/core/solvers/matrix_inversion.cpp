@@ -50,7 +50,6 @@ template <bool Guarded, class Matrix> bool Invert(double** A, Matrix B, int n) {
         }
     };
     double LU[MaxOrder][MaxOrder];
-    double y[MaxOrder];
     int perm[MaxOrder];
 
     for (int i = 0; i < n; ++i) {
@@ -82,22 +81,44 @@ template <bool Guarded, class Matrix> bool Invert(double** A, Matrix B, int n) {
         }
     }
 
-    // column c = 0..n-1 of the identity: forward into y, rows 0..n-1, then backward into B,
-    // rows n-1..0, each sum from m = n-1 down
-    for (int c = 0; c < n; ++c) {
-        for (int i = 0; i < n; ++i) {
-            double s = 0.0;
-            for (int k = 0; k < i; ++k) {
-                s = s + LU[i][k] * y[k];
+    // column c of the identity: forward, y[i][c] for rows i = 0..n-1, then backward, B[r][c] for
+    // rows r = n-1..0, each sum from m = n-1 down
+    double y[MaxOrder][MaxOrder];
+    const auto forward = [&](int i, int c) {
+        double s = 0.0;
+        for (int k = 0; k < i; ++k) {
+            s = s + LU[i][k] * y[k][c];
+        }
+        y[i][c] = store((perm[i] == c ? 1.0 : 0.0) - s);
+    };
+    const auto backward = [&](int r, int c) {
+        double s = 0.0;
+        for (int m = n - 1; m > r; --m) {
+            s = s + LU[r][m] * B[m][c];
+        }
+        B[r][c] = store((y[r][c] - s) / LU[r][r]);
+    };
+    if constexpr (Guarded) {
+        // one column after the other: a fault leaves the columns before it computed
+        for (int c = 0; c < n; ++c) {
+            for (int i = 0; i < n; ++i) {
+                forward(i, c);
             }
-            y[i] = store((perm[i] == c ? 1.0 : 0.0) - s);
+            for (int r = n - 1; r >= 0; --r) {
+                backward(r, c);
+            }
+        }
+    } else {
+        // the same values, every column's row at once: the sums of the columns overlap
+        for (int i = 0; i < n; ++i) {
+            for (int c = 0; c < n; ++c) {
+                forward(i, c);
+            }
         }
         for (int r = n - 1; r >= 0; --r) {
-            double s = 0.0;
-            for (int m = n - 1; m > r; --m) {
-                s = s + LU[r][m] * B[m][c];
+            for (int c = 0; c < n; ++c) {
+                backward(r, c);
             }
-            B[r][c] = store((y[r] - s) / LU[r][r]);
         }
     }
     return true;

@@ -1,5 +1,7 @@
 #include "core/solvers/newton_raphson.h"
 
+#include <type_traits>
+
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
@@ -36,14 +38,69 @@ template <class T> T Angle(int i, int m) {
     return T(d(i)) - d(m) - YAng[i][m];
 }
 
+// cos a_im and sin a_im of every pair of nodes at the present entry, computed once for the
+// mismatches and the Jacobian, which would otherwise compute each of them many times over.
+// Kept only when computing them raised nothing, so that a fault is still met, and named, in
+// the element that computes it.
+struct AngleTable {
+    bool valid = false;
+    double cosA[MaxNodes][MaxNodes];
+    double sinA[MaxNodes][MaxNodes];
+};
+AngleTable angles;
+
+// Fills the table for as long as it lives, unless a table is already in use.
+class AngleScope {
+public:
+    AngleScope() : owner_(!angles.valid) {
+        if (!owner_ || PendingArithmeticFault() != nullptr) {
+            return;
+        }
+        const int N = ActiveNodeCount();
+        for (int i = 0; i < N; ++i) {
+            for (int m = 0; m < N; ++m) {
+                const double a = Angle<double>(i, m);
+                angles.cosA[i][m] = Cos(a);
+                angles.sinA[i][m] = Sin(a);
+            }
+        }
+        Settle(angles);
+        angles.valid = PendingArithmeticFault() == nullptr;
+        ClearArithmeticFlags();
+    }
+    ~AngleScope() {
+        if (owner_) {
+            angles.valid = false;
+        }
+    }
+    AngleScope(const AngleScope&) = delete;
+    AngleScope& operator=(const AngleScope&) = delete;
+
+private:
+    bool owner_;
+};
+
+enum class Trig { Cos, Sin };
+
+// cos a_im or sin a_im: from the table on double while it is valid, the same value bit for bit.
+template <class T, Trig f> T OfAngle(int i, int m) {
+    if constexpr (std::is_same_v<T, double>) {
+        if (angles.valid) {
+            return f == Trig::Cos ? angles.cosA[i][m] : angles.sinA[i][m];
+        }
+    }
+    const T a = Angle<T>(i, m);
+    return f == Trig::Cos ? Cos(a) : Sin(a);
+}
+
 // Sum over every node m (ascending) of y_im E_m cos(a_im), or with sin; with or without m = i.
-template <class T, T (*Trig)(T)> T PowerSum(int i, bool includeOwn) {
+template <class T, Trig f> T PowerSum(int i, bool includeOwn) {
     const int N = ActiveNodeCount();
     T s = 0.0;
     for (int m = 0; m < N; ++m) {
         if (includeOwn || m != i) {
             const T yE = T(YMag[i][m]) * E(m);
-            const T trig = Trig(Angle<T>(i, m));
+            const T trig = OfAngle<T, f>(i, m);
             s = s + yE * trig;
         }
     }
@@ -55,9 +112,9 @@ template <class T> T PartialPE(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = Ei * YMag[i][j];
-        return f * Cos(Angle<T>(i, j));
+        return f * OfAngle<T, Trig::Cos>(i, j);
     }
-    const T others = PowerSum<T, Cos>(i, false);
+    const T others = PowerSum<T, Trig::Cos>(i, false);
     const T own = T(2.0) * YMag[i][i] * Ei;
     return others + own * Cos(T(YAng[i][i]));
 }
@@ -66,18 +123,18 @@ template <class T> T PartialPd(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = Ei * E(j) * YMag[i][j];
-        return f * Sin(Angle<T>(i, j));
+        return f * OfAngle<T, Trig::Sin>(i, j);
     }
-    return -Ei * PowerSum<T, Sin>(i, false);
+    return -Ei * PowerSum<T, Trig::Sin>(i, false);
 }
 
 template <class T> T PartialQE(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = Ei * YMag[i][j];
-        return f * Sin(Angle<T>(i, j));
+        return f * OfAngle<T, Trig::Sin>(i, j);
     }
-    const T others = PowerSum<T, Sin>(i, false);
+    const T others = PowerSum<T, Trig::Sin>(i, false);
     const T own = T(2.0) * YMag[i][i] * Ei;
     return others - own * Sin(T(YAng[i][i]));
 }
@@ -86,18 +143,18 @@ template <class T> T PartialQd(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = -Ei * E(j) * YMag[i][j];
-        return f * Cos(Angle<T>(i, j));
+        return f * OfAngle<T, Trig::Cos>(i, j);
     }
-    return Ei * PowerSum<T, Cos>(i, false);
+    return Ei * PowerSum<T, Trig::Cos>(i, false);
 }
 
 // Given minus calculated, row r: P rows 0..nP-1, then Q rows nP..n-1.
 template <class T> T MismatchRow(int r) {
     const int i = EquationNodes[r];
     if (r < PRows()) {
-        return T(PData[i]) - E(i) * PowerSum<T, Cos>(i, true);
+        return T(PData[i]) - E(i) * PowerSum<T, Trig::Cos>(i, true);
     }
-    return T(QData[i]) - E(i) * PowerSum<T, Sin>(i, true);
+    return T(QData[i]) - E(i) * PowerSum<T, Trig::Sin>(i, true);
 }
 
 // Row r: P equations, then Q equations; column c: E unknowns 0..nE-1, then d unknowns nE..n-1.
@@ -137,6 +194,7 @@ double dQdd(int i, int j) {
 
 // mismatches, rows 0..n-1
 void NewtonMismatch() {
+    const AngleScope angleTable;
     const int n = SystemOrder();
     for (int r = 0; r < n; ++r) {
         MismatchNewton[r] = Evaluate([&](auto x) { return MismatchRow<decltype(x)>(r); });
@@ -145,6 +203,7 @@ void NewtonMismatch() {
 
 // Jacobian, rows and columns 0..n-1
 void NewtonJacobian() {
+    const AngleScope angleTable;
     const int n = SystemOrder();
     for (int r = 0; r < n; ++r) {
         for (int c = 0; c < n; ++c) {
@@ -172,8 +231,11 @@ void NewtonIteration(int k) {
     const int n = SystemOrder();
     const int nE = EColumns();
 
-    NewtonMismatch();
-    NewtonJacobian();
+    {
+        const AngleScope angleTable; // one table for both
+        NewtonMismatch();
+        NewtonJacobian();
+    }
     NewtonInvert();
     NewtonCorrection();
 
