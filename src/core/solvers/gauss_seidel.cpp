@@ -1,3 +1,7 @@
+// Gauss-Seidel in polar form. Iteration k updates nodes i = 0..N-1 in ascending order, each by
+// the rule of its type: nodes 0..i-1 are seen at entry k+1, node i and nodes i+1..N-1 at entry
+// k; a P or Q that is not given is computed first (into PData/QData), then |Y_ii| V_i = C + jR.
+// The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/gauss_seidel.h"
 
 #include "core/numeric/arithmetic_fault.h"

@@ -1,3 +1,8 @@
+// Newton-Raphson in polar form on the reduced system of order n = UnknownCount.
+//   rows    0..nP-1  P equations, nP..n-1 Q equations         (EquationNodes)
+//   columns 0..nE-1  E unknowns,  nE..n-1 d unknowns          (UnknownNodes)
+// Iteration k: mismatches, Jacobian, its inverse, corrections, then entry k+1 = entry k +
+// correction. The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/newton_raphson.h"
 
 #include <type_traits>

@@ -1,3 +1,8 @@
+// Stott-Alsac (fast decoupled) in polar form.
+//   rows     0..nP-1 P equations, nP..nP+nQ-1 Q equations     (EquationNodes)
+//   unknowns 0..nE-1 E,           nE..nE+nd-1 d               (UnknownNodes)
+// B' (P rows x d unknowns) and B'' (Q rows x E unknowns) are inverted once per run. Iteration
+// k: the Q-E half, then the P-d half with the new E. The frame is solver_frame.h.
 #include "core/solvers/stott_alsac.h"
 
 #include "core/model/workspace.h"
