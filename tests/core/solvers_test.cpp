@@ -30,43 +30,10 @@ std::string MethodName(const ::testing::TestParamInfo<Method>& p) {
     return Info(p.param).name;
 }
 
-struct Published {
-    const char* file;
-    int node;    // 0-based
-    double E;    // pu
-    double d;    // degrees
-    double Etol; // half a unit of the last printed digit
-    double dtol;
-};
-
-// The published solutions of the example networks, each to the precision it is printed with.
-const Published PublishedSolutions[] = {
-    {"two-node.nwd", 1, 0.933714, -5.4364, 5e-7, 5e-5},
-    // V2 = 0.98 - j0.06 and V3 = 1 - j0.05 exactly
-    {"saadat-3bus-pq.nwd", 1, 0.9818350166906862, -3.503531644784458, 1e-12, 1e-10},
-    {"saadat-3bus-pq.nwd", 2, 1.0012492197250393, -2.862405226111748, 1e-12, 1e-10},
-    {"saadat-3bus-pv.nwd", 1, 0.97168, -2.696, 5e-6, 5e-4},
-    {"saadat-3bus-pv.nwd", 2, 1.04, -0.499, 0.0, 5e-4},
-    {"grainger-stevenson-4bus.nwd", 1, 0.982, -0.976, 5e-4, 5e-4},
-    {"grainger-stevenson-4bus.nwd", 2, 0.969, -1.872, 5e-4, 5e-4},
-    {"grainger-stevenson-4bus.nwd", 3, 1.020, 1.523, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 1, 1.047, -2.806, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 2, 1.024, -4.997, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 3, 1.024, -5.329, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
-    {"stagg-5bus-pd-qe.nwd", 1, 1.047, -2.80632, 5e-4, 1e-12},
-    {"stagg-5bus-pd-qe.nwd", 2, 1.024176, -4.997, 1e-12, 5e-4},
-    {"stagg-5bus-pd-qe.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
-    {"glover-sarma-5bus.nwd", 1, 0.834, -22.407, 5e-4, 1e-3}, // the file rounds Y to 5 decimals
-    {"glover-sarma-5bus.nwd", 2, 1.050, -0.597, 0.0, 5e-4},
-    {"glover-sarma-5bus.nwd", 3, 1.019, -2.834, 5e-4, 5e-4},
-    {"glover-sarma-5bus.nwd", 4, 0.974, -4.548, 5e-4, 5e-4},
-};
-
 TEST_P(EveryMethod, ReachesThePublishedSolutions) {
     // Gauss-Seidel needs a few hundred iterations on the heavier cases; the others are long
     // settled by then.
-    for (const Published& p : PublishedSolutions) {
+    for (const testing::PublishedVoltage& p : testing::PublishedVoltages) {
         Load(ExampleNetwork(p.file), "400");
         Run();
         EXPECT_NEAR(E(p.node, 400), p.E, p.Etol) << p.file << " node " << p.node + 1;
