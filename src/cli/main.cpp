@@ -13,15 +13,14 @@
 #include "cli/report_command.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
-#include "core/model/units.h"
 #include "core/model/version.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
 #include "core/platform/user_port.h"
 #include "core/results/methods.h"
-#include "core/results/number_format.h"
 #include "core/results/results_export.h"
+#include "core/results/summary_rows.h"
 
 namespace {
 
@@ -160,21 +159,19 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
 void PrintSummary() {
     const int n = ActiveNodeCount();
     for (int i = 0; i < n; ++i) {
-        std::cout << i + 1 << '\t' << NodeTypeLabel(NodeTypes[i]) << '\t' << FormatGeneral(EData[i])
-                  << '\t' << FormatGeneral(dData[i] * RadiansToDegrees) << '\t'
-                  << FormatGeneral(PData[i]) << '\t' << FormatGeneral(QData[i]) << '\n';
+        const SummaryRow row = SummaryRowOf(i, ".");
+        for (int c = 0; c < SummaryColumnCount; ++c) {
+            std::cout << row[c] << (c + 1 < SummaryColumnCount ? '\t' : '\n');
+        }
     }
 }
 
 int Solve(const Options& options) {
     const MethodInfo& info = Info(*options.method);
-    if (*options.method != Method::Gauss && !MethodConditionHolds()) {
-        ShowInputWarning(WarningMethodNotApplicable);
-        if (*options.method == Method::Stott) {
-            return ExitRefused;
-        }
+    if (!AnnounceMethod(*options.method)) {
+        return ExitRefused;
     }
-    info.iterate();
+    Iterate(*options.method);
     const std::string contents =
         FormatResults(options.format, info.caption, *info.EHistory, *info.dHistory,
                       LastHistoryEntry(), ActiveNodeCount());

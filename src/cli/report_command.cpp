@@ -208,11 +208,8 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
             ShowInputWarning(*warning);
             return ExitRejected;
         }
-        if (*options.method != Method::Gauss && !MethodConditionHolds()) {
-            ShowInputWarning(WarningMethodNotApplicable);
-            if (*options.method == Method::Stott) {
-                return ExitRefused;
-            }
+        if (!AnnounceMethod(*options.method)) {
+            return ExitRefused;
         }
         Iterate(*options.method);
         return WriteReport(options);

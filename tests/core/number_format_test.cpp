@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/input/entry_syntax.h"
+#include "core/model/units.h"
 #include "core/results/number_format.h"
 
 namespace nodewise {
@@ -37,6 +38,13 @@ TEST(FormatGeneralTest, SeparatorIsAParameter) {
     EXPECT_EQ(FormatGeneral(-0.25, ','), "-0,25");
     EXPECT_EQ(FormatGeneral(0.00001234, ','), "1,234E-5");
     EXPECT_EQ(FormatGeneral(42.0, ','), "42");
+    // a locale's separator of more than one byte (U+066B in UTF-8) replaces the point whole
+    EXPECT_EQ(FormatGeneral(-0.25, "\xd9\xab"), "-0\xd9\xab"
+                                                "25");
+    EXPECT_EQ(FormatGeneral(0.00001234, "\xd9\xab"), "1\xd9\xab"
+                                                     "234E-5");
+    EXPECT_EQ(FormatGeneral(42.0, "\xd9\xab"), "42");
+    EXPECT_EQ(FormatGeneral(-0.25, ","), "-0,25");
 }
 
 TEST(FormatGeneralTest, NonFiniteValuesHaveAText) {
@@ -46,8 +54,8 @@ TEST(FormatGeneralTest, NonFiniteValuesHaveAText) {
 }
 
 TEST(FormatGeneralTest, PhaseThereAndBackShowsTheTypedDegrees) {
-    EXPECT_EQ(FormatGeneral(30.0 * 0.017453292519943295 * 57.29577951308232), "30");
-    EXPECT_EQ(FormatGeneral(-12.5 * 0.017453292519943295 * 57.29577951308232), "-12.5");
+    EXPECT_EQ(FormatGeneral(30.0 * DegreesToRadians * RadiansToDegrees), "30");
+    EXPECT_EQ(FormatGeneral(-12.5 * DegreesToRadians * RadiansToDegrees), "-12.5");
 }
 
 // The toolkit switches the C locale to the user's; nothing in the core may follow it.

@@ -11,13 +11,12 @@
 
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "test_support.h"
 
 namespace nodewise::testing {
-
-inline constexpr double DegreesToRadians = 0.017453292519943295;
 
 // Relative comparison with an absolute floor for values near zero.
 inline bool FuzzyCompare(double actual, double expected, double tolerance) {
@@ -48,6 +47,49 @@ inline std::string FaultOf(void (*iterate)()) {
     }
     return "";
 }
+
+struct PublishedVoltage {
+    const char* file;
+    int node;    // 0-based
+    double E;    // pu
+    double d;    // degrees
+    double Etol; // half a unit of the last printed digit
+    double dtol;
+};
+
+// The published solutions of the example networks, each to the precision it is printed with
+// (node 0 is the reference node, given). The two-node network has no book behind it: its values
+// come from the closed complex computation.
+inline const PublishedVoltage PublishedVoltages[] = {
+    {"two-node.nwd", 0, 1.0, 0.0, 1e-12, 0.0},
+    {"two-node.nwd", 1, 0.933714, -5.4364, 5e-7, 5e-5},
+    {"saadat-3bus-pq.nwd", 0, 1.05, 0.0, 1e-12, 0.0},
+    // V2 = 0.98 - j0.06 and V3 = 1 - j0.05 exactly
+    {"saadat-3bus-pq.nwd", 1, 0.9818350166906862, -3.503531644784458, 1e-12, 1e-10},
+    {"saadat-3bus-pq.nwd", 2, 1.0012492197250393, -2.862405226111748, 1e-12, 1e-10},
+    {"saadat-3bus-pv.nwd", 0, 1.05, 0.0, 1e-12, 0.0},
+    {"saadat-3bus-pv.nwd", 1, 0.97168, -2.696, 5e-6, 5e-4},
+    {"saadat-3bus-pv.nwd", 2, 1.04, -0.499, 0.0, 5e-4},
+    {"grainger-stevenson-4bus.nwd", 0, 1.0, 0.0, 1e-12, 0.0},
+    {"grainger-stevenson-4bus.nwd", 1, 0.982, -0.976, 5e-4, 5e-4},
+    {"grainger-stevenson-4bus.nwd", 2, 0.969, -1.872, 5e-4, 5e-4},
+    {"grainger-stevenson-4bus.nwd", 3, 1.020, 1.523, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 0, 1.06, 0.0, 1e-12, 0.0},
+    {"stagg-5bus.nwd", 1, 1.047, -2.806, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 2, 1.024, -4.997, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 3, 1.024, -5.329, 5e-4, 5e-4},
+    {"stagg-5bus.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
+    {"stagg-5bus-pd-qe.nwd", 0, 1.06, 0.0, 1e-12, 0.0},
+    {"stagg-5bus-pd-qe.nwd", 1, 1.047, -2.80632, 5e-4, 1e-12},
+    {"stagg-5bus-pd-qe.nwd", 2, 1.024176, -4.997, 1e-12, 5e-4},
+    {"stagg-5bus-pd-qe.nwd", 3, 1.024, -5.329, 5e-4, 5e-4},
+    {"stagg-5bus-pd-qe.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
+    {"glover-sarma-5bus.nwd", 0, 1.0, 0.0, 1e-12, 0.0},
+    {"glover-sarma-5bus.nwd", 1, 0.834, -22.407, 5e-4, 1e-3}, // the file rounds Y to 5 decimals
+    {"glover-sarma-5bus.nwd", 2, 1.050, -0.597, 0.0, 5e-4},
+    {"glover-sarma-5bus.nwd", 3, 1.019, -2.834, 5e-4, 5e-4},
+    {"glover-sarma-5bus.nwd", 4, 0.974, -4.548, 5e-4, 5e-4},
+};
 
 inline CellTexts ExampleNetwork(const std::string& name) {
     CellTexts cells;

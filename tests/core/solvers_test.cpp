@@ -5,7 +5,9 @@
 #include <climits>
 #include <complex>
 #include <cstdio>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "core/results/methods.h"
 #include "solver_fixture.h"
@@ -13,7 +15,6 @@
 namespace nodewise {
 namespace {
 
-using testing::DegreesToRadians;
 using testing::ExampleNetwork;
 using testing::SameHistories;
 
@@ -29,43 +30,10 @@ std::string MethodName(const ::testing::TestParamInfo<Method>& p) {
     return Info(p.param).name;
 }
 
-struct Published {
-    const char* file;
-    int node;    // 0-based
-    double E;    // pu
-    double d;    // degrees
-    double Etol; // half a unit of the last printed digit
-    double dtol;
-};
-
-// The published solutions of the example networks, each to the precision it is printed with.
-const Published PublishedSolutions[] = {
-    {"two-node.nwd", 1, 0.933714, -5.4364, 5e-7, 5e-5},
-    // V2 = 0.98 - j0.06 and V3 = 1 - j0.05 exactly
-    {"saadat-3bus-pq.nwd", 1, 0.9818350166906862, -3.503531644784458, 1e-12, 1e-10},
-    {"saadat-3bus-pq.nwd", 2, 1.0012492197250393, -2.862405226111748, 1e-12, 1e-10},
-    {"saadat-3bus-pv.nwd", 1, 0.97168, -2.696, 5e-6, 5e-4},
-    {"saadat-3bus-pv.nwd", 2, 1.04, -0.499, 0.0, 5e-4},
-    {"grainger-stevenson-4bus.nwd", 1, 0.982, -0.976, 5e-4, 5e-4},
-    {"grainger-stevenson-4bus.nwd", 2, 0.969, -1.872, 5e-4, 5e-4},
-    {"grainger-stevenson-4bus.nwd", 3, 1.020, 1.523, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 1, 1.047, -2.806, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 2, 1.024, -4.997, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 3, 1.024, -5.329, 5e-4, 5e-4},
-    {"stagg-5bus.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
-    {"stagg-5bus-pd-qe.nwd", 1, 1.047, -2.80632, 5e-4, 1e-12},
-    {"stagg-5bus-pd-qe.nwd", 2, 1.024176, -4.997, 1e-12, 5e-4},
-    {"stagg-5bus-pd-qe.nwd", 4, 1.018, -6.150, 5e-4, 5e-4},
-    {"glover-sarma-5bus.nwd", 1, 0.834, -22.407, 5e-4, 1e-3}, // the file rounds Y to 5 decimals
-    {"glover-sarma-5bus.nwd", 2, 1.050, -0.597, 0.0, 5e-4},
-    {"glover-sarma-5bus.nwd", 3, 1.019, -2.834, 5e-4, 5e-4},
-    {"glover-sarma-5bus.nwd", 4, 0.974, -4.548, 5e-4, 5e-4},
-};
-
 TEST_P(EveryMethod, ReachesThePublishedSolutions) {
     // Gauss-Seidel needs a few hundred iterations on the heavier cases; the others are long
     // settled by then.
-    for (const Published& p : PublishedSolutions) {
+    for (const testing::PublishedVoltage& p : testing::PublishedVoltages) {
         Load(ExampleNetwork(p.file), "400");
         Run();
         EXPECT_NEAR(E(p.node, 400), p.E, p.Etol) << p.file << " node " << p.node + 1;
@@ -149,7 +117,7 @@ TEST_P(EveryMethod, EveryNodeTypeFindsTheStateItsDataCameFrom) {
                 ASSERT_EQ(E(i, t), EData[i]) << "node " << i + 1 << " entry " << t;
             }
             if (NodeTypes[i] == Ed || NodeTypes[i] == Pd || NodeTypes[i] == Qd) {
-                ASSERT_EQ(d(i, t), dData[i] * 57.29577951308232) << "node " << i + 1;
+                ASSERT_EQ(d(i, t), dData[i] * RadiansToDegrees) << "node " << i + 1;
             }
         }
     }
@@ -201,10 +169,44 @@ TEST_P(EveryMethod, CountsTooLargeForTheRowsNeverWritePastTheirEnd) {
     }
 }
 
-TEST_P(EveryMethod, AFaultIsNamedAfterTheFirstOperationThatRaisedIt) {
-    // Two nodes at 1e300 tied to a load by -1e10 and +1e10: the power sum of the load overflows
-    // to -inf, then adding +inf is invalid. Every method stops in its first iteration.
-    const std::string big = "1" + std::string(300, '0');
+INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod,
+                         ::testing::Values(Method::Gauss, Method::Newton, Method::Stott),
+                         MethodName);
+
+// Arithmetic faults: each case names the first operation that faults and the workspace the run
+// leaves behind (entries written before the fault stay, the phases stay in radians, what comes
+// after is not written). Every case stops in the first iteration.
+
+// Written after the acquisition (a value the run must not touch, or a change of the network),
+// or expected once the run has stopped.
+struct Value {
+    double* at;
+    double value;
+};
+
+struct FaultCase {
+    const char* name;
+    Method method;
+    CellTexts (*network)();
+    const char* iterations;
+    std::vector<Value> before;
+    const char* fault;
+    std::vector<Value> after;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+int& Counter(Method method) {
+    return method == Method::Gauss ? IterGauss : method == Method::Newton ? IterNewton : IterStott;
+}
+
+const std::string Huge = "1" + std::string(300, '0'); // 1e300, typed out
+
+// Two nodes at 1e300 tied to a load by -1e10 and +1e10: the power sum of the load overflows to
+// -inf, then adding +inf is invalid.
+CellTexts HugeVoltagesNetwork() {
     CellTexts cells;
     cells.Admittance[0][0] = "1-5j";
     cells.Admittance[2][0] = "-10000000000";
@@ -212,20 +214,189 @@ TEST_P(EveryMethod, AFaultIsNamedAfterTheFirstOperationThatRaisedIt) {
     cells.Admittance[2][1] = "10000000000";
     cells.Admittance[2][2] = "1-5j";
     for (int node : {0, 1}) {
-        cells.Data[0][node] = big;
+        cells.Data[0][node] = Huge;
         cells.Data[1][node] = "0";
     }
     cells.Data[2][2] = "-0,5";
     cells.Data[3][2] = "-0,2";
-    Load(cells, "2");
-    EXPECT_EQ(testing::FaultOf(info().iterate), "overflow");
-    EXPECT_EQ(recorder.panelUpdates[1], 1);
-    EXPECT_EQ(E(2, 0), 1.0);
+    return cells;
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod,
-                         ::testing::Values(Method::Gauss, Method::Newton, Method::Stott),
-                         MethodName);
+// The worked network with the reference phase at 10 degrees, so that a phase left in radians
+// shows.
+CellTexts TurnedTwoNodeNetwork() {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Data[1][0] = "10";
+    return cells;
+}
 
+CellTexts ZeroSelfAdmittanceNetwork() {
+    CellTexts cells = TurnedTwoNodeNetwork();
+    cells.Admittance[1][1] = "0";
+    return cells;
+}
+
+// Node 2 connected to nothing and loaded with nothing: |C + jR| = 0 divided by |Y22| = 0.
+CellTexts IsolatedUnloadedNetwork() {
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][0] = "";
+    cells.Admittance[1][1] = "0";
+    cells.Data[2][1] = "0";
+    cells.Data[3][1] = "0";
+    return cells;
+}
+
+// QE node 2 with E = 0 on a real diagonal: C divides 0 by 0 before R divides -0.3 by 0.
+CellTexts ZeroMagnitudeOnRealDiagonalNetwork() {
+    CellTexts cells;
+    cells.Admittance[0][0] = "2-5j";
+    cells.Admittance[1][0] = "-1+5j";
+    cells.Admittance[1][1] = "2";
+    cells.Data[0][0] = "1";
+    cells.Data[1][0] = "10";
+    cells.Data[0][1] = "0";
+    cells.Data[3][1] = "0,3";
+    return cells;
+}
+
+// QE node 2 with E = 0, Pd node 3: the first reactive mismatch divides by E2.
+CellTexts ZeroMagnitudeNetwork() {
+    CellTexts cells;
+    cells.Admittance[0][0] = "2-10j";
+    cells.Admittance[1][0] = "-1+5j";
+    cells.Admittance[2][0] = "-1+5j";
+    cells.Admittance[1][1] = "2-10j";
+    cells.Admittance[2][1] = "-1+5j";
+    cells.Admittance[2][2] = "2-10j";
+    cells.Data[0][0] = "1";
+    cells.Data[1][0] = "5";
+    cells.Data[0][1] = "0";
+    cells.Data[3][1] = "-0,1";
+    cells.Data[1][2] = "-1";
+    cells.Data[2][2] = "-0,3";
+    return cells;
+}
+
+// QE node 2 with E = 0 tied to a slack at 1e300: the sum of its reactive mismatch overflows,
+// then Q2 / E2 divides by zero, in the same value.
+CellTexts ZeroMagnitudeBesideHugeNetwork() {
+    CellTexts cells;
+    cells.Admittance[0][0] = "1-5j";
+    cells.Admittance[1][0] = "-10000000000+5j";
+    cells.Admittance[1][1] = "1-5j";
+    cells.Admittance[2][1] = "-1+5j";
+    cells.Admittance[2][2] = "1-5j";
+    cells.Data[0][0] = Huge;
+    cells.Data[1][0] = "0";
+    cells.Data[0][1] = "0";
+    cells.Data[3][1] = "0,3";
+    cells.Data[1][2] = "2";
+    cells.Data[2][2] = "0,1";
+    return cells;
+}
+
+const double Ten = 10 * DegreesToRadians;
+
+const FaultCase FaultCases[] = {
+    {"gauss_huge_voltages",
+     Method::Gauss,
+     HugeVoltagesNetwork,
+     "2",
+     {},
+     "overflow",
+     {{&EHistoryGauss[2][0], 1.0}}},
+    {"newton_huge_voltages",
+     Method::Newton,
+     HugeVoltagesNetwork,
+     "2",
+     {},
+     "overflow",
+     {{&EHistoryNewton[2][0], 1.0}}},
+    {"stott_huge_voltages",
+     Method::Stott,
+     HugeVoltagesNetwork,
+     "2",
+     {},
+     "overflow",
+     {{&EHistoryStott[2][0], 1.0}}},
+    // node 1 is copied forward before node 2 faults
+    {"gauss_zero_self_admittance",
+     Method::Gauss,
+     ZeroSelfAdmittanceNetwork,
+     "3",
+     {{&EHistoryGauss[1][1], -42.0}},
+     "division by zero",
+     {{&EHistoryGauss[0][1], 1.0},
+      {&dHistoryGauss[0][0], Ten},
+      {&dHistoryGauss[0][1], Ten},
+      {&EHistoryGauss[1][0], 1.0},
+      {&EHistoryGauss[1][1], -42.0}}},
+    {"gauss_isolated_unloaded_node",
+     Method::Gauss,
+     IsolatedUnloadedNetwork,
+     "3",
+     {},
+     "invalid operation",
+     {}},
+    // node 1 copied forward, P2 computed; node 2 stopped before either of its entries
+    {"gauss_first_faulting_operation",
+     Method::Gauss,
+     ZeroMagnitudeOnRealDiagonalNetwork,
+     "2",
+     {{&EHistoryGauss[1][1], -42.0}, {&dHistoryGauss[1][1], -42.0}},
+     "invalid operation",
+     {{&EHistoryGauss[0][1], 1.0},
+      {&dHistoryGauss[0][1], Ten},
+      {&PData[1], 0.0},
+      {&EHistoryGauss[1][1], -42.0},
+      {&dHistoryGauss[1][1], -42.0}}},
+    // 2 |Y22| in the diagonal element of dP/dE exceeds the range
+    {"newton_overflow_in_the_jacobian",
+     Method::Newton,
+     TurnedTwoNodeNetwork,
+     "3",
+     {{&YMag[1][1], 1e308}},
+     "overflow",
+     {{&dHistoryNewton[0][0], Ten}, {&dHistoryNewton[0][3], Ten}, {&EHistoryNewton[1][1], 1.0}}},
+    {"stott_zero_given_magnitude",
+     Method::Stott,
+     ZeroMagnitudeNetwork,
+     "3",
+     {},
+     "division by zero",
+     {{&dHistoryStott[0][0], 5 * DegreesToRadians},
+      {&dHistoryStott[2][1], -1 * DegreesToRadians},
+      {&EHistoryStott[2][1], 1.0}}},
+    {"stott_overflow_before_the_division_by_zero",
+     Method::Stott,
+     ZeroMagnitudeBesideHugeNetwork,
+     "2",
+     {{&MismatchStott[1], -42.0}},
+     "overflow",
+     {{&MismatchStott[1], -42.0},
+      {&EHistoryStott[1][1], 0.0},
+      {&dHistoryStott[2][1], 2 * DegreesToRadians}}},
+};
+
+class FaultingRun : public testing::SolverTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultingRun, IsNamedAfterTheFirstFaultingOperationAndLeavesWhatWasWritten) {
+    const FaultCase& c = GetParam();
+    Load(c.network(), c.iterations);
+    for (const Value& v : c.before) {
+        *v.at = v.value;
+    }
+    EXPECT_EQ(testing::FaultOf(Info(c.method).iterate), c.fault);
+    EXPECT_EQ(Counter(c.method), 0);
+    EXPECT_EQ(recorder.panelUpdates[1], 1);
+    for (const Value& v : c.after) {
+        EXPECT_EQ(*v.at, v.value) << "value " << &v - c.after.data();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FaultingRun, ::testing::ValuesIn(FaultCases),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                             return std::string(info.param.name);
+                         });
 } // namespace
 } // namespace nodewise

@@ -1,5 +1,6 @@
 #include "core/results/methods.h"
 
+#include "core/input/acquisition.h"
 #include "core/solvers/gauss_seidel.h"
 #include "core/solvers/newton_raphson.h"
 #include "core/solvers/stott_alsac.h"
@@ -38,6 +39,21 @@ bool HasRun(Method method) {
 const char* MethodTitle(Method method) {
     static const char* const titles[] = {"Gauss-Seidel", "Newton-Raphson", "Stott-Alsac"};
     return titles[static_cast<int>(method)];
+}
+
+MethodDecision DecideMethod(Method method) {
+    if (method == Method::Gauss || MethodConditionHolds()) {
+        return MethodDecision::Run;
+    }
+    return method == Method::Newton ? MethodDecision::WarnThenRun : MethodDecision::Refuse;
+}
+
+bool AnnounceMethod(Method method) {
+    const MethodDecision decision = DecideMethod(method);
+    if (decision != MethodDecision::Run) {
+        ShowInputWarning(WarningMethodNotApplicable);
+    }
+    return decision != MethodDecision::Refuse;
 }
 
 } // namespace nodewise

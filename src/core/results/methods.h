@@ -35,4 +35,13 @@ bool HasRun(Method method);
 // The method's display name: "Gauss-Seidel", "Newton-Raphson", "Stott-Alsac".
 const char* MethodTitle(Method method);
 
+// What a method button does with the acquired network. Gauss-Seidel always runs. Newton-Raphson
+// and Stott-Alsac need square blocks (MethodConditionHolds): otherwise warning 8, after which
+// Newton-Raphson runs all the same and Stott-Alsac refuses.
+enum class MethodDecision { Run, WarnThenRun, Refuse };
+MethodDecision DecideMethod(Method method);
+
+// Shows warning 8 when the decision calls for it; true when the method is to run.
+bool AnnounceMethod(Method method);
+
 } // namespace nodewise

@@ -72,4 +72,17 @@ std::string FormatGeneral(double value, char decimalSeparator) {
     return text;
 }
 
+std::string FormatGeneral(double value, std::string_view decimalSeparator) {
+    if (decimalSeparator.size() == 1) {
+        return FormatGeneral(value, decimalSeparator[0]);
+    }
+    // The point is the only separator in the text.
+    std::string text = FormatGeneral(value, '.');
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos) {
+        text.replace(point, 1, decimalSeparator);
+    }
+    return text;
+}
+
 } // namespace nodewise

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace nodewise {
 
@@ -9,5 +10,8 @@ namespace nodewise {
 // magnitude is within [0.0001, 1e15), scientific otherwise ("1.234E-5", exponent without plus
 // sign or leading zeros). Zero is "0"; infinities and NaN are "INF", "-INF" and "NAN".
 std::string FormatGeneral(double value, char decimalSeparator = '.');
+
+// The same with a separator of any length (a locale's, in UTF-8).
+std::string FormatGeneral(double value, std::string_view decimalSeparator);
 
 } // namespace nodewise

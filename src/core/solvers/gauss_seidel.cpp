@@ -1,12 +1,12 @@
+// Gauss-Seidel in polar form. Iteration k updates nodes i = 0..N-1 in ascending order, each by
+// the rule of its type: nodes 0..i-1 are seen at entry k+1, node i and nodes i+1..N-1 at entry
+// k; a P or Q that is not given is computed first (into PData/QData), then |Y_ii| V_i = C + jR.
+// The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/gauss_seidel.h"
-#include "core/model/units.h"
-
-#include <cmath>
-#include <string>
 
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
-#include "core/platform/user_port.h"
+#include "core/solvers/solver_frame.h"
 
 namespace nodewise {
 namespace {
@@ -167,34 +167,22 @@ void GaussUpdateQd(int i) {
 const GaussRule GaussRules[6] = {GaussUpdateEd, GaussUpdatePQ, GaussUpdatePE,
                                  GaussUpdatePd, GaussUpdateQE, GaussUpdateQd};
 
+namespace {
+
+// Iteration k: nodes 0..N-1 in ascending order, each by the rule of its type, every node seeing
+// entry k+1 of the nodes before it and entry k of itself and the nodes after it.
+void GaussIteration(int) {
+    const int N = ActiveNodeCount();
+    for (int i = 0; i < N; ++i) {
+        const int type = NodeTypes[i];
+        GaussRules[type >= Ed && type <= Qd ? type : Ed](i);
+    }
+}
+
+} // namespace
+
 void GaussIterate() {
-    ClearArithmeticFlags();
-    const int n = ActiveNodeCount();
-    const int K = LastHistoryEntry();
-
-    // starting point, phases in radians
-    for (int i = 0; i < n; ++i) {
-        EHistoryGauss[i][0] = Checked(EData[i]);
-        dHistoryGauss[i][0] = Checked(dData[i]);
-    }
-
-    for (IterGauss = 0; IterGauss < K; ++IterGauss) {
-        CheckArithmetic();
-        Port().setStatusPanel(1, std::to_string(IterGauss + 1));
-        ClearArithmeticFlags();
-        // nodes in ascending order, each by the rule of its type
-        for (int i = 0; i < n; ++i) {
-            const int type = NodeTypes[i];
-            GaussRules[type >= Ed && type <= Qd ? type : Ed](i);
-        }
-    }
-
-    // phases to degrees, entries 0..K
-    for (int i = 0; i < n; ++i) {
-        for (int t = 0; t <= K; ++t) {
-            dHistoryGauss[i][t] = Checked(dHistoryGauss[i][t] * RadiansToDegrees);
-        }
-    }
+    RunSolver({EHistoryGauss, dHistoryGauss, IterGauss, false, nullptr, GaussIteration});
 }
 
 } // namespace nodewise

@@ -37,145 +37,102 @@ bool RowOrder(double** A, int* perm, int n) {
     return true;
 }
 
-// Orders 2..MaxOrder, every stored value checked. Throws ArithmeticFault at the first faulting
-// store; B then holds the entries computed so far and 0 in the rest of the block.
-void InvertGuarded(double** A, double** B, int n) {
-    double I[MaxOrder][MaxOrder];
+// Orders 2..MaxOrder, into the leading block of B. Guarded: every stored value is checked and
+// the first faulting store throws ArithmeticFault, B then holding the entries computed so far
+// and 0 in the rest of the block. Unguarded: the same values without a single check, for a
+// caller that reads the flags once at the end. False when the row order meets a NaN (B zero).
+template <bool Guarded, class Matrix> bool Invert(double** A, Matrix B, int n) {
+    const auto store = [](double v) {
+        if constexpr (Guarded) {
+            return Checked(v);
+        } else {
+            return v;
+        }
+    };
     double LU[MaxOrder][MaxOrder];
-    double y[MaxOrder];
     int perm[MaxOrder];
 
-    // initialise I, LU, B (leading block), y
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            I[i][j] = i == j ? 1.0 : 0.0;
-            LU[i][j] = 0.0;
             B[i][j] = 0.0;
         }
-        y[i] = 0.0;
     }
-
-    if (!RowOrder(A, perm, n)) {
-        throw ArithmeticFault("invalid operation");
-    }
-
-    // compact Doolittle decomposition of the reordered rows: L (unit diagonal) below, U on and
-    // above the diagonal
-    for (int i = 0; i < n; ++i) {
-        const double* a = A[perm[i]];
-        for (int j = 0; j < i; ++j) {
-            double s = 0.0;
-            for (int k = 0; k < j; ++k) {
-                s = s + LU[i][k] * LU[k][j];
-            }
-            LU[i][j] = Checked((a[j] - s) / LU[j][j]);
-        }
-        for (int j = i; j < n; ++j) {
-            double s = 0.0;
-            for (int k = 0; k < i; ++k) {
-                s = s + LU[i][k] * LU[k][j];
-            }
-            LU[i][j] = Checked(a[j] - s);
-        }
-    }
-
-    // one column of the identity at a time: forward into y, then backward into B
-    for (int c = 0; c < n; ++c) {
-        for (int i = 0; i < n; ++i) {
-            double s = 0.0;
-            for (int k = 0; k < i; ++k) {
-                s = s + LU[i][k] * y[k];
-            }
-            y[i] = Checked(I[perm[i]][c] - s);
-        }
-        for (int r = n - 1; r >= 0; --r) {
-            double s = 0.0;
-            for (int m = n - 1; m > r; --m) {
-                s = s + LU[r][m] * B[m][c];
-            }
-            B[r][c] = Checked((y[r] - s) / LU[r][r]);
-        }
-    }
-}
-
-// For every column c = from..n-1: out[c] = the sum over q = 0..count-1 of coef[k] * M[k][c]
-// with k = first + q * step, accumulated from 0 in that order. Four columns go side by side so
-// that their sums overlap; each sum is still formed term by term in its own order.
-void RowSums(const double (*M)[MaxOrder], const double* coef, int first, int step, int count,
-             int from, int n, double* out) {
-    int c = from;
-    for (; c + 4 <= n; c += 4) {
-        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-        for (int q = 0, k = first; q < count; ++q, k += step) {
-            const double l = coef[k];
-            const double* row = M[k];
-            s0 = s0 + l * row[c];
-            s1 = s1 + l * row[c + 1];
-            s2 = s2 + l * row[c + 2];
-            s3 = s3 + l * row[c + 3];
-        }
-        out[c] = s0;
-        out[c + 1] = s1;
-        out[c + 2] = s2;
-        out[c + 3] = s3;
-    }
-    for (; c < n; ++c) {
-        double t = 0.0;
-        for (int q = 0, k = first; q < count; ++q, k += step) {
-            t = t + coef[k] * M[k][c];
-        }
-        out[c] = t;
-    }
-}
-
-// The same computation with the independent sums side by side (the U entries of a row, the
-// columns of the solution), every value coming out bit for bit as in the guarded form. The
-// flags are read once at the end and the result reaches B only when no fault occurred.
-// Returns false otherwise, B untouched.
-bool InvertFast(double** A, double** B, int n) {
-    double LU[MaxOrder][MaxOrder];
-    double Y[MaxOrder][MaxOrder];
-    double X[MaxOrder][MaxOrder];
-    double s[MaxOrder];
-    int perm[MaxOrder];
-
     if (!RowOrder(A, perm, n)) {
         return false;
     }
 
+    // compact Doolittle decomposition of rows perm[0..n-1] of A: L (unit diagonal) in columns
+    // 0..i-1 of row i, U in columns i..n-1
     for (int i = 0; i < n; ++i) {
         const double* a = A[perm[i]];
         for (int j = 0; j < i; ++j) {
-            double t = 0.0;
+            double s = 0.0;
             for (int k = 0; k < j; ++k) {
-                t = t + LU[i][k] * LU[k][j];
+                s = s + LU[i][k] * LU[k][j];
             }
-            LU[i][j] = (a[j] - t) / LU[j][j];
+            LU[i][j] = store((a[j] - s) / LU[j][j]);
         }
-        RowSums(LU, LU[i], 0, 1, i, i, n, s); // k = 0..i-1
         for (int j = i; j < n; ++j) {
-            LU[i][j] = a[j] - s[j];
+            double s = 0.0;
+            for (int k = 0; k < i; ++k) {
+                s = s + LU[i][k] * LU[k][j];
+            }
+            LU[i][j] = store(a[j] - s);
         }
     }
 
-    // forward, all columns at once: Y[i][c] = I[perm[i]][c] - sum over k = 0..i-1
-    for (int i = 0; i < n; ++i) {
-        RowSums(Y, LU[i], 0, 1, i, 0, n, s);
+    // column c of the identity: forward, y[i][c] for rows i = 0..n-1, then backward, B[r][c] for
+    // rows r = n-1..0, each sum from m = n-1 down
+    double y[MaxOrder][MaxOrder];
+    const auto forward = [&](int i, int c) {
+        double s = 0.0;
+        for (int k = 0; k < i; ++k) {
+            s = s + LU[i][k] * y[k][c];
+        }
+        y[i][c] = store((perm[i] == c ? 1.0 : 0.0) - s);
+    };
+    const auto backward = [&](int r, int c) {
+        double s = 0.0;
+        for (int m = n - 1; m > r; --m) {
+            s = s + LU[r][m] * B[m][c];
+        }
+        B[r][c] = store((y[r][c] - s) / LU[r][r]);
+    };
+    if constexpr (Guarded) {
+        // one column after the other: a fault leaves the columns before it computed
         for (int c = 0; c < n; ++c) {
-            Y[i][c] = (perm[i] == c ? 1.0 : 0.0) - s[c];
+            for (int i = 0; i < n; ++i) {
+                forward(i, c);
+            }
+            for (int r = n - 1; r >= 0; --r) {
+                backward(r, c);
+            }
+        }
+    } else {
+        // the same values, every column's row at once: the sums of the columns overlap
+        for (int i = 0; i < n; ++i) {
+            for (int c = 0; c < n; ++c) {
+                forward(i, c);
+            }
+        }
+        for (int r = n - 1; r >= 0; --r) {
+            for (int c = 0; c < n; ++c) {
+                backward(r, c);
+            }
         }
     }
+    return true;
+}
 
-    // backward, all columns at once, each sum from m = n-1 down to r+1
-    for (int r = n - 1; r >= 0; --r) {
-        RowSums(X, LU[r], n - 1, -1, n - 1 - r, 0, n, s);
-        for (int c = 0; c < n; ++c) {
-            X[r][c] = (Y[r][c] - s[c]) / LU[r][r];
-        }
+// Unguarded into a local matrix; B receives it only when no fault occurred. False otherwise,
+// B untouched.
+bool InvertFast(double** A, double** B, int n) {
+    double X[MaxOrder][MaxOrder];
+    if (!Invert<false>(A, X, n)) {
+        return false;
     }
-
     // every value is stored before the flags are read
-    asm volatile("" : : "r"(&X[0][0]), "r"(&LU[0][0]), "r"(&Y[0][0]) : "memory");
+    asm volatile("" : : "r"(&X[0][0]) : "memory");
     if (PendingArithmeticFault() != nullptr) {
         return false;
     }
@@ -204,7 +161,9 @@ void InvMatr(double** A, double** B, int order) {
             } else if (!InvertFast(A, B, n)) {
                 // a fault somewhere: redo it guarded, stopping where it happens
                 ClearArithmeticFlags();
-                InvertGuarded(A, B, n);
+                if (!Invert<true>(A, B, n)) {
+                    throw ArithmeticFault(InvalidOperationFault);
+                }
             }
         } catch (const ArithmeticFault&) {
             ReportFailure();

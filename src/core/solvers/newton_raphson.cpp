@@ -1,14 +1,17 @@
+// Newton-Raphson in polar form on the reduced system of order n = UnknownCount.
+//   rows    0..nP-1  P equations, nP..n-1 Q equations         (EquationNodes)
+//   columns 0..nE-1  E unknowns,  nE..n-1 d unknowns          (UnknownNodes)
+// Iteration k: mismatches, Jacobian, its inverse, corrections, then entry k+1 = entry k +
+// correction. The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/newton_raphson.h"
 
-#include <cmath>
-#include <string>
+#include <type_traits>
 
-#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
-#include "core/platform/user_port.h"
 #include "core/solvers/matrix_inversion.h"
+#include "core/solvers/solver_frame.h"
 
 namespace nodewise {
 namespace {
@@ -36,73 +39,87 @@ double d(int i) {
 }
 
 // a_im = d_i - d_m - th_im
-double Angle(int i, int m) {
-    return d(i) - d(m) - YAng[i][m];
-}
-template <class T> T AngleOf(int i, int m) {
+template <class T> T Angle(int i, int m) {
     return T(d(i)) - d(m) - YAng[i][m];
 }
 
+// cos a_im and sin a_im of every pair of nodes at the present entry, computed once for the
+// mismatches and the Jacobian, which would otherwise compute each of them many times over.
+// Kept only when computing them raised nothing, so that a fault is still met, and named, in
+// the element that computes it.
+struct AngleTable {
+    bool valid = false;
+    double cosA[MaxNodes][MaxNodes];
+    double sinA[MaxNodes][MaxNodes];
+};
+AngleTable angles;
+
+// Fills the table for as long as it lives, unless a table is already in use.
+class AngleScope {
+public:
+    AngleScope() : owner_(!angles.valid) {
+        if (!owner_ || PendingArithmeticFault() != nullptr) {
+            return;
+        }
+        const int N = ActiveNodeCount();
+        for (int i = 0; i < N; ++i) {
+            for (int m = 0; m < N; ++m) {
+                const double a = Angle<double>(i, m);
+                angles.cosA[i][m] = Cos(a);
+                angles.sinA[i][m] = Sin(a);
+            }
+        }
+        Settle(angles);
+        angles.valid = PendingArithmeticFault() == nullptr;
+        ClearArithmeticFlags();
+    }
+    ~AngleScope() {
+        if (owner_) {
+            angles.valid = false;
+        }
+    }
+    AngleScope(const AngleScope&) = delete;
+    AngleScope& operator=(const AngleScope&) = delete;
+
+private:
+    bool owner_;
+};
+
+enum class Trig { Cos, Sin };
+
+// cos a_im or sin a_im: from the table on double while it is valid, the same value bit for bit.
+template <class T, Trig f> T OfAngle(int i, int m) {
+    if constexpr (std::is_same_v<T, double>) {
+        if (angles.valid) {
+            return f == Trig::Cos ? angles.cosA[i][m] : angles.sinA[i][m];
+        }
+    }
+    const T a = Angle<T>(i, m);
+    return f == Trig::Cos ? Cos(a) : Sin(a);
+}
+
 // Sum over every node m (ascending) of y_im E_m cos(a_im), or with sin; with or without m = i.
-template <class T, T (*Trig)(T)> T PowerSum(int i, bool includeOwn) {
+template <class T, Trig f> T PowerSum(int i, bool includeOwn) {
     const int N = ActiveNodeCount();
     T s = 0.0;
     for (int m = 0; m < N; ++m) {
         if (includeOwn || m != i) {
             const T yE = T(YMag[i][m]) * E(m);
-            const T trig = Trig(AngleOf<T>(i, m));
+            const T trig = OfAngle<T, f>(i, m);
             s = s + yE * trig;
         }
     }
     return s;
 }
 
-// The trigonometric terms of one iteration, each computed once: cos and sin of a_im for every
-// pair of nodes and of th_ii for every node. The mismatches and the Jacobian are formed from
-// them with the very operations of the element routines, so the values are the same bit for
-// bit; the flags are read once per vector or matrix. When a fault shows, the vector or matrix
-// is formed again, element by element in order, by the element routines on TrappingDouble:
-// the run stops at the first faulting operation, with the elements before it stored, and
-// goes on if the fault came from a term that no element uses.
-struct PowerTerms {
-    double cosA[MaxNodes][MaxNodes];
-    double sinA[MaxNodes][MaxNodes];
-    double cosTh[MaxNodes];
-    double sinTh[MaxNodes];
-};
-
-PowerTerms terms;
-
-void LoadTerms(int N) {
-    for (int i = 0; i < N; ++i) {
-        for (int m = 0; m < N; ++m) {
-            const double a = Angle(i, m);
-            terms.cosA[i][m] = std::cos(a);
-            terms.sinA[i][m] = std::sin(a);
-        }
-        terms.cosTh[i] = std::cos(YAng[i][i]);
-        terms.sinTh[i] = std::sin(YAng[i][i]);
-    }
-}
-
-// True when nothing computed since the flags were last cleared raised a fault.
-bool NoFault(const void* results) {
-    asm volatile("" : : "r"(results) : "memory");
-    return PendingArithmeticFault() == nullptr;
-}
-
-} // namespace
-
-namespace {
-
-// The Jacobian elements, in the order their operations are defined in.
+// The Jacobian elements: i the node of the equation, j the node of the unknown.
 template <class T> T PartialPE(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = Ei * YMag[i][j];
-        return f * Cos(AngleOf<T>(i, j));
+        return f * OfAngle<T, Trig::Cos>(i, j);
     }
-    const T others = PowerSum<T, Cos>(i, false);
+    const T others = PowerSum<T, Trig::Cos>(i, false);
     const T own = T(2.0) * YMag[i][i] * Ei;
     return others + own * Cos(T(YAng[i][i]));
 }
@@ -111,18 +128,18 @@ template <class T> T PartialPd(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = Ei * E(j) * YMag[i][j];
-        return f * Sin(AngleOf<T>(i, j));
+        return f * OfAngle<T, Trig::Sin>(i, j);
     }
-    return -Ei * PowerSum<T, Sin>(i, false);
+    return -Ei * PowerSum<T, Trig::Sin>(i, false);
 }
 
 template <class T> T PartialQE(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = Ei * YMag[i][j];
-        return f * Sin(AngleOf<T>(i, j));
+        return f * OfAngle<T, Trig::Sin>(i, j);
     }
-    const T others = PowerSum<T, Sin>(i, false);
+    const T others = PowerSum<T, Trig::Sin>(i, false);
     const T own = T(2.0) * YMag[i][i] * Ei;
     return others - own * Sin(T(YAng[i][i]));
 }
@@ -131,18 +148,18 @@ template <class T> T PartialQd(int i, int j) {
     const T Ei = E(i);
     if (j != i) {
         const T f = -Ei * E(j) * YMag[i][j];
-        return f * Cos(AngleOf<T>(i, j));
+        return f * OfAngle<T, Trig::Cos>(i, j);
     }
-    return Ei * PowerSum<T, Cos>(i, false);
+    return Ei * PowerSum<T, Trig::Cos>(i, false);
 }
 
 // Given minus calculated, row r: P rows 0..nP-1, then Q rows nP..n-1.
 template <class T> T MismatchRow(int r) {
     const int i = EquationNodes[r];
     if (r < PRows()) {
-        return T(PData[i]) - E(i) * PowerSum<T, Cos>(i, true);
+        return T(PData[i]) - E(i) * PowerSum<T, Trig::Cos>(i, true);
     }
-    return T(QData[i]) - E(i) * PowerSum<T, Sin>(i, true);
+    return T(QData[i]) - E(i) * PowerSum<T, Trig::Sin>(i, true);
 }
 
 // Row r: P equations, then Q equations; column c: E unknowns 0..nE-1, then d unknowns nE..n-1.
@@ -180,113 +197,31 @@ double dQdd(int i, int j) {
     return PartialQd<double>(i, j);
 }
 
-namespace {
-
-// Given minus calculated: P rows 0..nP-1, then Q rows nP..n-1; the terms already loaded.
-void MismatchFromTerms() {
-    const int N = ActiveNodeCount();
-    const int n = SystemOrder();
-    const int nP = PRows();
-    double mismatch[MaxOrder];
-    for (int r = 0; r < n; ++r) {
-        const int i = EquationNodes[r];
-        const double(&trig)[MaxNodes] = r < nP ? terms.cosA[i] : terms.sinA[i];
-        double s = 0.0;
-        for (int m = 0; m < N; ++m) {
-            s = s + YMag[i][m] * E(m) * trig[m];
-        }
-        mismatch[r] = (r < nP ? PData[i] : QData[i]) - E(i) * s;
-    }
-    if (NoFault(mismatch)) {
-        for (int r = 0; r < n; ++r) {
-            MismatchNewton[r] = mismatch[r];
-        }
-        return;
-    }
-    ClearArithmeticFlags();
-    for (int r = 0; r < n; ++r) {
-        MismatchNewton[r] = MismatchRow<TrappingDouble>(r).value();
-    }
-}
-
-// Rows: P equations, then Q equations; columns: E unknowns 0..nE-1, then d unknowns nE..n-1.
-// The terms already loaded.
-void JacobianFromTerms() {
-    const int N = ActiveNodeCount();
-    const int n = SystemOrder();
-    const int nP = PRows();
-    const int nE = EColumns();
-
-    // S_c and S_s of every node, m = 0..N-1 skipping i
-    double Sc[MaxNodes];
-    double Ss[MaxNodes];
-    for (int i = 0; i < N; ++i) {
-        double sc = 0.0;
-        double ss = 0.0;
-        for (int m = 0; m < N; ++m) {
-            if (m != i) {
-                const double yE = YMag[i][m] * E(m);
-                sc = sc + yE * terms.cosA[i][m];
-                ss = ss + yE * terms.sinA[i][m];
-            }
-        }
-        Sc[i] = sc;
-        Ss[i] = ss;
-    }
-
-    double J[MaxOrder][MaxOrder];
-    for (int r = 0; r < n; ++r) {
-        const int i = EquationNodes[r];
-        const double Ei = E(i);
-        for (int c = 0; c < n; ++c) {
-            const int j = UnknownNodes[c];
-            double element;
-            if (r < nP && c < nE) { // dP/dE
-                element = j != i ? Ei * YMag[i][j] * terms.cosA[i][j]
-                                 : Sc[i] + 2.0 * YMag[i][i] * Ei * terms.cosTh[i];
-            } else if (r < nP) { // dP/dd
-                element = j != i ? Ei * E(j) * YMag[i][j] * terms.sinA[i][j] : -Ei * Ss[i];
-            } else if (c < nE) { // dQ/dE
-                element = j != i ? Ei * YMag[i][j] * terms.sinA[i][j]
-                                 : Ss[i] - 2.0 * YMag[i][i] * Ei * terms.sinTh[i];
-            } else { // dQ/dd
-                element = j != i ? -Ei * E(j) * YMag[i][j] * terms.cosA[i][j] : Ei * Sc[i];
-            }
-            J[r][c] = element;
-        }
-    }
-    if (NoFault(J)) {
-        for (int r = 0; r < n; ++r) {
-            for (int c = 0; c < n; ++c) {
-                Jacobian[r][c] = J[r][c];
-            }
-        }
-        return;
-    }
-    ClearArithmeticFlags();
-    for (int r = 0; r < n; ++r) {
-        for (int c = 0; c < n; ++c) {
-            Jacobian[r][c] = JacobianElement<TrappingDouble>(r, c).value();
-        }
-    }
-}
-
-} // namespace
-
+// mismatches, rows 0..n-1
 void NewtonMismatch() {
-    LoadTerms(ActiveNodeCount());
-    MismatchFromTerms();
+    const AngleScope angleTable;
+    const int n = SystemOrder();
+    for (int r = 0; r < n; ++r) {
+        MismatchNewton[r] = Evaluate([&](auto x) { return MismatchRow<decltype(x)>(r); });
+    }
 }
 
+// Jacobian, rows and columns 0..n-1
 void NewtonJacobian() {
-    LoadTerms(ActiveNodeCount());
-    JacobianFromTerms();
+    const AngleScope angleTable;
+    const int n = SystemOrder();
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < n; ++c) {
+            Jacobian[r][c] = Evaluate([&](auto x) { return JacobianElement<decltype(x)>(r, c); });
+        }
+    }
 }
 
 void NewtonInvert() {
     InvMatr(Jacobian, JacobianInverse, SystemOrder());
 }
 
+// corrections, columns 0..n-1: the inverse times the mismatches
 void NewtonCorrection() {
     const int n = SystemOrder();
     for (int r = 0; r < n; ++r) {
@@ -294,55 +229,37 @@ void NewtonCorrection() {
     }
 }
 
-void NewtonIterate() {
-    ClearArithmeticFlags();
-    const int N = ActiveNodeCount();
-    const int K = LastHistoryEntry();
+namespace {
+
+// Iteration k: solve J dx = mismatch at entry k, then entry k+1 = entry k + dx.
+void NewtonIteration(int k) {
     const int n = SystemOrder();
     const int nE = EColumns();
 
-    // starting values in every entry 0..K: given quantities stay as they are
-    for (int i = 0; i < N; ++i) {
-        const double E0 = Checked(EData[i]);
-        const double d0 = Checked(dData[i]);
-        for (int t = 0; t <= K; ++t) {
-            EHistoryNewton[i][t] = E0;
-            dHistoryNewton[i][t] = d0;
-        }
+    {
+        const AngleScope angleTable; // one table for both
+        NewtonMismatch();
+        NewtonJacobian();
     }
+    NewtonInvert();
+    NewtonCorrection();
 
-    for (IterNewton = 0; IterNewton < K;) {
-        const int k = IterNewton;
-        CheckArithmetic();
-        Port().setStatusPanel(1, std::to_string(k + 1));
-        ClearArithmeticFlags();
-
-        // NewtonMismatch and NewtonJacobian, sharing one set of trigonometric terms
-        LoadTerms(N);
-        MismatchFromTerms();
-        JacobianFromTerms();
-        NewtonInvert();
-        NewtonCorrection();
-
-        // magnitudes: columns 0..nE-1
-        for (int c = 0; c < nE; ++c) {
-            const int j = UnknownNodes[c];
-            EHistoryNewton[j][k + 1] = Checked(EHistoryNewton[j][k] + CorrectionNewton[c]);
-        }
-        // phases: columns nE..n-1, radians
-        for (int c = nE; c < n; ++c) {
-            const int j = UnknownNodes[c];
-            dHistoryNewton[j][k + 1] = Checked(dHistoryNewton[j][k] + CorrectionNewton[c]);
-        }
-        IterNewton = k + 1;
+    // E of unknowns 0..nE-1
+    for (int c = 0; c < nE; ++c) {
+        const int j = UnknownNodes[c];
+        EHistoryNewton[j][k + 1] = Checked(EHistoryNewton[j][k] + CorrectionNewton[c]);
     }
-
-    // phases to degrees, entries 0..K
-    for (int i = 0; i < N; ++i) {
-        for (int t = 0; t <= K; ++t) {
-            dHistoryNewton[i][t] = Checked(dHistoryNewton[i][t] * RadiansToDegrees);
-        }
+    // d of unknowns nE..n-1, radians
+    for (int c = nE; c < n; ++c) {
+        const int j = UnknownNodes[c];
+        dHistoryNewton[j][k + 1] = Checked(dHistoryNewton[j][k] + CorrectionNewton[c]);
     }
+}
+
+} // namespace
+
+void NewtonIterate() {
+    RunSolver({EHistoryNewton, dHistoryNewton, IterNewton, true, nullptr, NewtonIteration});
 }
 
 } // namespace nodewise

@@ -1,14 +1,15 @@
+// Stott-Alsac (fast decoupled) in polar form.
+//   rows     0..nP-1 P equations, nP..nP+nQ-1 Q equations     (EquationNodes)
+//   unknowns 0..nE-1 E,           nE..nE+nd-1 d               (UnknownNodes)
+// B' (P rows x d unknowns) and B'' (Q rows x E unknowns) are inverted once per run. Iteration
+// k: the Q-E half, then the P-d half with the new E. The frame is solver_frame.h.
 #include "core/solvers/stott_alsac.h"
 
-#include <cmath>
-#include <string>
-
-#include "core/model/units.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
-#include "core/platform/user_port.h"
 #include "core/solvers/matrix_inversion.h"
+#include "core/solvers/solver_frame.h"
 
 namespace nodewise {
 namespace {
@@ -43,30 +44,19 @@ template <class T> T RowTimes(const double* row, const double* v, int count) {
     return s;
 }
 
-} // namespace
+// The block sizes: nP P rows, nQ Q rows, nE E unknowns, nd d unknowns.
+struct Blocks {
+    int nP, nQ, nE, nd;
+};
+Blocks Sizes() {
+    return {BlockSize(PEquationCount), BlockSize(QEquationCount), BlockSize(EUnknownCount),
+            BlockSize(dUnknownCount)};
+}
 
-void StottIterate() {
-    ClearArithmeticFlags();
-    const int N = ActiveNodeCount();
-    const int K = LastHistoryEntry();
-    const int nP = BlockSize(PEquationCount);
-    const int nQ = BlockSize(QEquationCount);
-    const int nE = BlockSize(EUnknownCount);
-    const int nd = BlockSize(dUnknownCount);
-    auto& E = EHistoryStott;
-    auto& d = dHistoryStott;
-
-    // starting values in every entry 0..K: given quantities stay as they are
-    for (int i = 0; i < N; ++i) {
-        const double E0 = Checked(EData[i]);
-        const double d0 = Checked(dData[i]);
-        for (int t = 0; t <= K; ++t) {
-            E[i][t] = E0;
-            d[i][t] = d0;
-        }
-    }
-
-    // B': P equations x d unknowns; B'': Q equations x E unknowns; the susceptances as they are
+// Once per run: B' (P rows x d unknowns) and B'' (Q rows x E unknowns) hold the susceptances
+// as they are; both inverted.
+void StottMatrices() {
+    const auto [nP, nQ, nE, nd] = Sizes();
     for (int r = 0; r < nP; ++r) {
         for (int c = 0; c < nd; ++c) {
             BPrime[r][c] = Checked(YComplex[EquationNodes[r]][UnknownNodes[nE + c]].im);
@@ -79,56 +69,57 @@ void StottIterate() {
     }
     InvMatr(BPrime, BPrimeInverse, nP);
     InvMatr(BSecond, BSecondInverse, nQ);
+}
 
-    for (IterStott = 0; IterStott < K; ++IterStott) {
-        const int k = IterStott;
-        CheckArithmetic();
-        Port().setStatusPanel(1, std::to_string(k + 1));
-        ClearArithmeticFlags();
+// Iteration k: the Q-E half, then the P-d half with the new magnitudes and the old phases.
+void StottIteration(int k) {
+    const auto [nP, nQ, nE, nd] = Sizes();
+    auto& E = EHistoryStott;
+    auto& d = dHistoryStott;
 
-        // Q-E half. Mismatches, Q rows nP..nP+nQ-1: (Q computed - Q given) / E_m
-        for (int r = nP; r < nP + nQ; ++r) {
-            const int m = EquationNodes[r];
-            MismatchStott[r] =
-                Evaluate([&](auto x) { return Mismatch<decltype(x), Sin>(m, QData[m], k, k); });
-        }
-        // magnitude corrections, E unknowns 0..nE-1
-        for (int c = 0; c < nE; ++c) {
-            CorrectionStott[c] = Evaluate([&](auto x) {
-                return RowTimes<decltype(x)>(BSecondInverse[c], MismatchStott + nP, nQ);
-            });
-        }
-        for (int c = 0; c < nE; ++c) {
-            const int i = UnknownNodes[c];
-            E[i][k + 1] = Checked(E[i][k] + CorrectionStott[c]);
-        }
-
-        // P-d half, with the new magnitudes and the old phases. Mismatches, P rows 0..nP-1
-        for (int r = 0; r < nP; ++r) {
-            const int m = EquationNodes[r];
-            MismatchStott[r] =
-                Evaluate([&](auto x) { return Mismatch<decltype(x), Cos>(m, PData[m], k + 1, k); });
-        }
-        // phase corrections, d unknowns nE..nE+nd-1, each divided by its node's new magnitude
-        for (int c = 0; c < nd; ++c) {
-            const int i = UnknownNodes[nE + c];
-            CorrectionStott[nE + c] = Evaluate([&](auto x) {
-                using T = decltype(x);
-                return RowTimes<T>(BPrimeInverse[c], MismatchStott, nP) / E[i][k + 1];
-            });
-        }
-        for (int p = nE; p < nE + nd; ++p) {
-            const int i = UnknownNodes[p];
-            d[i][k + 1] = Checked(d[i][k] + CorrectionStott[p]);
-        }
+    // mismatches, Q rows nP..nP+nQ-1: (Q computed - Q given) / E_m
+    for (int r = nP; r < nP + nQ; ++r) {
+        const int m = EquationNodes[r];
+        MismatchStott[r] =
+            Evaluate([&](auto x) { return Mismatch<decltype(x), Sin>(m, QData[m], k, k); });
+    }
+    // corrections, E unknowns 0..nE-1: B''^-1 times the Q mismatches
+    for (int c = 0; c < nE; ++c) {
+        CorrectionStott[c] = Evaluate([&](auto x) {
+            return RowTimes<decltype(x)>(BSecondInverse[c], MismatchStott + nP, nQ);
+        });
+    }
+    // E of unknowns 0..nE-1
+    for (int c = 0; c < nE; ++c) {
+        const int i = UnknownNodes[c];
+        E[i][k + 1] = Checked(E[i][k] + CorrectionStott[c]);
     }
 
-    // phases to degrees, entries 0..K
-    for (int i = 0; i < N; ++i) {
-        for (int t = 0; t <= K; ++t) {
-            d[i][t] = Checked(d[i][t] * RadiansToDegrees);
-        }
+    // mismatches, P rows 0..nP-1, with E of entry k+1: (P computed - P given) / E_m
+    for (int r = 0; r < nP; ++r) {
+        const int m = EquationNodes[r];
+        MismatchStott[r] =
+            Evaluate([&](auto x) { return Mismatch<decltype(x), Cos>(m, PData[m], k + 1, k); });
     }
+    // corrections, d unknowns nE..nE+nd-1: B'^-1 times the P mismatches, over the new E
+    for (int c = 0; c < nd; ++c) {
+        const int i = UnknownNodes[nE + c];
+        CorrectionStott[nE + c] = Evaluate([&](auto x) {
+            using T = decltype(x);
+            return RowTimes<T>(BPrimeInverse[c], MismatchStott, nP) / E[i][k + 1];
+        });
+    }
+    // d of unknowns nE..nE+nd-1
+    for (int p = nE; p < nE + nd; ++p) {
+        const int i = UnknownNodes[p];
+        d[i][k + 1] = Checked(d[i][k] + CorrectionStott[p]);
+    }
+}
+
+} // namespace
+
+void StottIterate() {
+    RunSolver({EHistoryStott, dHistoryStott, IterStott, true, StottMatrices, StottIteration});
 }
 
 } // namespace nodewise

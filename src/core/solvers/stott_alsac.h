@@ -5,8 +5,8 @@
 namespace nodewise {
 
 // Runs IterationCount iterations from EData/dData, filling EHistoryStott/dHistoryStott
-// (phases in degrees once the run is over). Callers check MethodConditionHolds() first.
-// Throws ArithmeticFault as GaussIterate does.
+// (phases in degrees once the run is over). Callers ask DecideMethod (core/results/methods.h)
+// first. Throws ArithmeticFault as GaussIterate does.
 void StottIterate();
 
 } // namespace nodewise

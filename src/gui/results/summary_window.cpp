@@ -10,14 +10,13 @@
 #include <QStatusBar>
 #include <QTreeWidget>
 
-#include "core/input/acquisition.h"
-#include "core/model/units.h"
 #include "core/model/workspace.h"
+#include "core/results/methods.h"
+#include "core/results/summary_rows.h"
 #include "gui/results/run_drivers.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
 #include "gui/style/fonts.h"
-#include "gui/style/list_numbers.h"
 
 namespace {
 
@@ -144,16 +143,14 @@ void TfrmDataOk::ViewData() {
     using namespace nodewise;
     ListView->clear();
     SetStatusPanel(0, QStringLiteral("Verificare i dati acquisiti"));
-    const QString decimalPoint = QLocale().decimalPoint();
+    const std::string decimalPoint = QLocale().decimalPoint().toStdString();
     QList<QTreeWidgetItem*> rows;
     for (int i = 0; i < ActiveNodeCount(); ++i) {
+        const SummaryRow texts = SummaryRowOf(i, decimalPoint);
         auto* row = new QTreeWidgetItem;
-        row->setText(0, QString::number(i + 1));
-        row->setText(1, QString::fromLatin1(NodeTypeLabel(NodeTypes[i])));
-        row->setText(2, ListNumber(EData[i], decimalPoint));
-        row->setText(3, ListNumber(dData[i] * RadiansToDegrees, decimalPoint));
-        row->setText(4, ListNumber(PData[i], decimalPoint));
-        row->setText(5, ListNumber(QData[i], decimalPoint));
+        for (int c = 0; c < SummaryColumnCount; ++c) {
+            row->setText(c, QString::fromStdString(texts[c]));
+        }
         for (int c = 1; c < 6; ++c) {
             row->setTextAlignment(c, Qt::AlignHCenter | Qt::AlignVCenter);
         }
@@ -175,20 +172,17 @@ void TfrmDataOk::btnGaussClick() {
 
 void TfrmDataOk::btnNewtonClick() {
     nodewise::Guarded([this] {
-        if (!nodewise::MethodConditionHolds()) {
-            nodewise::ShowInputWarning(nodewise::WarningMethodNotApplicable);
+        if (nodewise::AnnounceMethod(nodewise::Method::Newton)) {
+            nodewise::RunNewton(chbViewResult->isChecked());
         }
-        nodewise::RunNewton(chbViewResult->isChecked());
     });
 }
 
 void TfrmDataOk::btnStottClick() {
     nodewise::Guarded([this] {
-        if (!nodewise::MethodConditionHolds()) {
-            nodewise::ShowInputWarning(nodewise::WarningMethodNotApplicable);
-            return;
+        if (nodewise::AnnounceMethod(nodewise::Method::Stott)) {
+            nodewise::RunStott(chbViewResult->isChecked());
         }
-        nodewise::RunStott(chbViewResult->isChecked());
     });
 }
 
