@@ -317,5 +317,18 @@ TEST_F(SaveCasesTest, EachTargetIsWrittenOrRefusedAndSaysWhy) {
     }
 }
 
+TEST_F(SaveCasesTest, StandardOutputGivenByNameIsWrittenInPlace) {
+    // --output /proc/self/fd/1 with standard output a pipe: a link to no file name at all.
+    const Result reference = Run("", nullptr);
+    const std::string network = std::string(NODEWISE_SOURCE_DIR) + "/examples/stagg-5bus.nwd";
+    const fs::path piped = dir_ / "piped";
+    const std::string command = std::string(NODEWISE_CLI_PATH) + " solve " + Quote(network) +
+                                " --method newton --iterations 999 --output /proc/self/fd/1 | "
+                                "cat >" +
+                                Quote(piped.string());
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(Slurp(piped) == reference.out) << Slurp(piped).size() << " bytes";
+}
+
 } // namespace
 } // namespace nodewise

@@ -137,11 +137,10 @@ private:
 
 // A device, a named pipe: written where it is, since renaming over it would replace the node
 // with a plain file.
-bool WriteInPlace(const std::string& path, const std::string& target, std::string_view contents,
-                  std::string* reason) {
+bool WriteInPlace(const std::string& path, std::string_view contents, std::string* reason) {
     int fd;
     do {
-        fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return Fail(reason, path, errno);
@@ -284,11 +283,17 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
     if (path.empty()) {
         return Fail(reason, path, ENOENT);
     }
+    struct stat existing {};
+    if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISDIR(existing.st_mode)) {
+        // Through whatever links lead there, those of /proc/self/fd included, which name no
+        // file the chain below could follow (standard output given by name, say).
+        return WriteInPlace(path, contents, reason);
+    }
     std::string target;
     if (const int error = ResolveTarget(path, target); error != 0) {
         return Fail(reason, path, error);
     }
-    struct stat existing {};
     bool exists = false;
     if (stat(target.c_str(), &existing) != 0) {
         if (errno != ENOENT) {
@@ -297,7 +302,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
     } else if (S_ISDIR(existing.st_mode)) {
         return Fail(reason, path, EISDIR);
     } else if (!S_ISREG(existing.st_mode)) {
-        return WriteInPlace(path, target, contents, reason);
+        return WriteInPlace(target, contents, reason); // appeared meanwhile
     } else {
         // Renaming needs only the folder's permission; replacing a file is writing it, and a
         // file nobody may write (mode 0444, say) is not overwritten even by the superuser.
