@@ -1,6 +1,7 @@
 // Saving over whatever a name may stand for, through nodewise-cli --output: what is left under
 // the name afterwards, what the program says, and its exit status.
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -14,6 +15,8 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include "core/platform/atomic_file.h"
 
 namespace nodewise {
 namespace {
@@ -334,6 +337,37 @@ TEST_F(SaveCasesTest, StandardOutputGivenByNameIsWrittenInPlace) {
                                 Quote(piped.string());
     EXPECT_EQ(std::system(command.c_str()), 0);
     EXPECT_TRUE(Slurp(piped) == reference.out) << Slurp(piped).size() << " bytes";
+}
+
+TEST_F(SaveCasesTest, AKilledSaveLeavesNothingBehind) {
+    // A save of 64 MiB killed while it writes: the earlier file stays, and no temporary file is
+    // left beside it, since the temporary has no name until it is complete.
+    const fs::path target = dir_ / "out.csv";
+    Spit(target, Earlier);
+    const std::string contents(64u << 20, 'x');
+    int started[2];
+    ASSERT_EQ(pipe(started), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(started[0]);
+        const char go = 1;
+        [[maybe_unused]] const ssize_t said = write(started[1], &go, 1);
+        WriteFileAtomically(target.string(), contents);
+        _exit(0);
+    }
+    close(started[1]);
+    char go = 0;
+    ASSERT_EQ(read(started[0], &go, 1), 1);
+    close(started[0]);
+    usleep(5000);
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+
+    ExpectOnly(dir_, {"out.csv"});
+    const std::string now = Slurp(target);
+    EXPECT_TRUE(now == Earlier || now == contents) << now.size() << " bytes";
 }
 
 } // namespace
