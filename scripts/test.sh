@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the core and GUI tests (offscreen), then the core
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for
+# 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,3 +15,9 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DNODEWISE_SANITIZE=ON \
       -DNODEWISE_GUI=OFF -DNODEWISE_BENCHMARKS=OFF -DNODEWISE_WERROR=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && ctest --output-on-failure -j"$jobs")
+
+# The fuzz targets, built by clang with both sanitizers; a crash fails the run.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNODEWISE_FUZZ=ON \
+      -DNODEWISE_GUI=OFF -DBUILD_TESTING=OFF -DNODEWISE_BENCHMARKS=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs"
+fuzz/run.sh build-fuzz 30

@@ -1,5 +1,6 @@
 // nodewise-cli: the batch front end. Runs the same core as the desktop program on a network
 // data file: prints the acquired summary, or solves and writes what "Salva Risultati" writes.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -56,6 +57,15 @@ public:
         }
         line += body;
         std::cerr << line << '\n';
+    }
+    // The reason follows the message on a line of its own, in the manner of other tools:
+    // "nodewise-cli: PATH: No such file or directory".
+    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                             std::string_view detail) override {
+        showMessage(text, caption, icon);
+        if (!detail.empty()) {
+            std::cerr << "nodewise-cli: " << detail << '\n';
+        }
     }
     void setStatusPanel(int, std::string_view) override {}
 };
@@ -176,9 +186,10 @@ int Solve(const Options& options) {
         FormatResults(options.format, info.caption, *info.EHistory, *info.dHistory,
                       LastHistoryEntry(), ActiveNodeCount());
     if (options.output) {
-        if (!WriteFileAtomically(*options.output, contents)) {
-            Port().showMessage(ExportErrorText(options.format), ExportErrorCaption,
-                               MessageIcon::Exclamation);
+        std::string reason;
+        if (!WriteFileAtomically(*options.output, contents, &reason)) {
+            Port().showDetailedMessage(ExportErrorText(options.format), ExportErrorCaption,
+                                       MessageIcon::Exclamation, reason);
             return ExitUsageOrFile;
         }
         return ExitDone;
@@ -218,6 +229,9 @@ int Run(const Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a save fail with EFBIG, reported as any failed save, instead of
+    // killing the program half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     StandardErrorPort port;
     SetUserPort(&port);
     if (const std::optional<int> status = RunMatpowerCommand(argc, argv)) {

@@ -77,8 +77,10 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
 // To the output file, through a temporary file, or to standard output.
 int Emit(const std::optional<std::string>& output, const std::string& contents) {
     if (output) {
-        if (!WriteFileAtomically(*output, contents)) {
-            Port().showMessage(NetworkSaveErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        std::string reason;
+        if (!WriteFileAtomically(*output, contents, &reason)) {
+            Port().showDetailedMessage(NetworkSaveErrorText, NetworkFileErrorCaption,
+                                       MessageIcon::Stop, reason);
             return UsageOrFile;
         }
         return Done;

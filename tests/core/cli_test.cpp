@@ -196,10 +196,12 @@ TEST_F(CliTest, InversionFailuresAreReportedAndTheRunGoesOn) {
 
 TEST_F(CliTest, UnwritableOutputIsReported) {
     const std::string net = Network(testing::TwoNodeNetwork());
-    const CliResult r = Run(
-        {"solve", net, "--method", "gauss", "--output", (dir_ / "missing" / "out.csv").string()});
+    const std::string output = (dir_ / "missing" / "out.csv").string();
+    const CliResult r = Run({"solve", net, "--method", "gauss", "--output", output});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Errore: Errore salvataggio in .csv\n");
+    // the documented line, then the path and the system's reason
+    EXPECT_EQ(r.err, "Errore: Errore salvataggio in .csv\nnodewise-cli: " + output +
+                         ": No such file or directory\n");
 }
 
 TEST_F(CliTest, MalformedFilesNeverCrash) {

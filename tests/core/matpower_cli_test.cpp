@@ -141,7 +141,8 @@ TEST_F(MatpowerCliTest, UsageAndFileErrorsExitOne) {
          "Errore: Impossibile portare a termine la lettura.\n"},
         {"import '" + Write("ok.m", TwoBusCase) + "' --output '" + (dir_ / "no/such").string() +
              "'",
-         "Errore: Impossibile portare a termine il salvataggio.\n"},
+         "Errore: Impossibile portare a termine il salvataggio.\nnodewise-cli: " +
+             (dir_ / "no/such").string() + ": No such file or directory\n"},
     };
     for (const auto& row : rows) {
         const Result r = Run(row.arguments);

@@ -13,6 +13,7 @@ struct Message {
     std::string text;
     std::string caption;
     MessageIcon icon;
+    std::string detail; // empty for a message shown without one
 };
 
 // Installs itself as the user port for its lifetime and records what reaches it; the status
@@ -26,7 +27,11 @@ public:
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
-        messages.push_back({std::string(text), std::string(caption), icon});
+        messages.push_back({std::string(text), std::string(caption), icon, {}});
+    }
+    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                             std::string_view detail) override {
+        messages.push_back({std::string(text), std::string(caption), icon, std::string(detail)});
     }
     void setStatusPanel(int panel, std::string_view text) override {
         if (panel == 0 || panel == 1) {

@@ -8,11 +8,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -24,7 +27,9 @@
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
+#include "gui/shell/help_document.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/qt_user_port.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -520,13 +525,74 @@ TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPre
     Child<QAction>(w, "HelpContentsItem")->trigger();
     TfrmDataIn::OpenDocument = previous;
 
-    EXPECT_TRUE(Recorder().messages.empty());
     if (QFile::exists(path)) {
+        EXPECT_TRUE(Recorder().messages.empty());
         ASSERT_EQ(opened.size(), 1u);
         EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
     } else {
         EXPECT_TRUE(opened.empty());
+        EXPECT_EQ(Recorder().messages.size(), 1u);
     }
+}
+
+TEST_F(DataEntryWindowTest, AMissingHelpDocumentIsReportedWithThePathLookedFor) {
+    QTemporaryDir elsewhere; // a program copied into a folder without HELP/
+    SetProgramFolder(elsewhere.path());
+    bool opened = false;
+    const auto previous = TfrmDataIn::OpenDocument;
+    TfrmDataIn::OpenDocument = [&opened](const QUrl&) { return opened = true; };
+    Child<QToolButton>(w, "spdbtnHelp")->click();
+    TfrmDataIn::OpenDocument = previous;
+    SetProgramFolder(QString());
+
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    const Message& message = Recorder().messages[0];
+    EXPECT_EQ(message.icon, MessageIcon::Information);
+    EXPECT_EQ(message.caption, "Documentazione");
+    EXPECT_EQ(message.text, "Documentazione non trovata.\nFile cercato:\n" +
+                                elsewhere.path().toStdString() + "/HELP/HELP.HTM");
+}
+
+TEST_F(DataEntryWindowTest, AFailedSaveShowsTheSystemsReasonAsDetailedText) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("nessuna/rete.nwd"));
+    const std::string detail = missing.toStdString() + ": " + std::strerror(ENOENT);
+
+    // What reaches the port: the documented text, and the path with the reason beside it.
+    ScriptedFileDialogs().replies.push_back({missing});
+    w->spdbtnSaveClick();
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, NetworkSaveErrorText);
+    EXPECT_EQ(Recorder().messages[0].detail, detail);
+
+    // What the desktop port makes of it: the same box, the reason as its detailed text.
+    QtUserPort desktop;
+    UserPort* recorder = SetUserPort(&desktop);
+    QString shownText, shownDetail, shownCaption;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shownText = box->text();
+            shownDetail = box->detailedText();
+            shownCaption = box->windowTitle();
+            shownIcon = box->icon();
+            poll.stop();
+            box->accept();
+        }
+    });
+    poll.start();
+    ScriptedFileDialogs().replies.push_back({missing});
+    w->spdbtnSaveClick();
+    poll.stop();
+    SetUserPort(recorder);
+
+    EXPECT_EQ(shownText, QString::fromUtf8(NetworkSaveErrorText));
+    EXPECT_EQ(shownCaption, QStringLiteral("Errore"));
+    EXPECT_EQ(shownIcon, QMessageBox::Critical);
+    EXPECT_EQ(shownDetail.toStdString(), detail);
 }
 
 TEST_F(DataEntryWindowTest, AboutBoxIsModalAndClosesWithItsButton) {

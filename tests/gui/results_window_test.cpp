@@ -1,12 +1,16 @@
 // The driver protocol as the user sees it in the results windows, and their export.
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -255,11 +259,26 @@ TEST_F(ResultsWindowTest, UnknownFilterIndexAndFailedWritesAreReported) {
         EXPECT_EQ(ReadFile(earlier), earlierBytes);
     }
 
-    // The missing folder case.
+    // The missing folder case, with the system's reason beside the documented text.
     Recorder().messages.clear();
-    Save(dir.filePath(QStringLiteral("missing/out.csv")), 1);
+    const QString missing = dir.filePath(QStringLiteral("missing/out.csv"));
+    Save(missing, 1);
     ASSERT_EQ(Recorder().messages.size(), 1u);
     EXPECT_EQ(Recorder().messages[0].text, "Errore salvataggio in .csv");
+    EXPECT_EQ(Recorder().messages[0].detail, missing.toStdString() + ": " + std::strerror(ENOENT));
+}
+
+TEST_F(ResultsWindowTest, ARefilledListStartsAtItsFirstRow) {
+    RunGaussOnTwoNodes("60");
+    QTreeView* list = Child<QTreeView>(GaussResultsWindow, "ListView");
+    list->scrollToBottom();
+    QApplication::processEvents();
+    ASSERT_GT(list->verticalScrollBar()->value(), 0);
+
+    Click(frmDataOk, "btnGauss"); // a second run refills the same window
+    QApplication::processEvents();
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(list->indexAt(QPoint(1, 1)).row(), 0);
 }
 
 } // namespace

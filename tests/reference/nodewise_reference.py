@@ -12,6 +12,7 @@ that raises ArithmeticFault with the kind of the first faulting operation.
 """
 
 import math
+import os
 import re
 import sys
 
@@ -772,15 +773,15 @@ def run(argv):
     if output is not None:
         try:
             write_atomically(output, contents)
-        except OSError:
-            return b"", errors + [message_line("Errore", "Errore salvataggio in ." + fmt)], 1
+        except OSError as e:
+            reason = "nodewise-cli: %s: %s" % (output, os.strerror(e.errno))
+            return b"", errors + [message_line("Errore", "Errore salvataggio in ." + fmt), reason], 1
         return b"", errors, 0
     return contents, errors, 0
 
 
 def write_atomically(path, contents):
     """Writes beside the target and renames, so a failed save leaves an earlier file as it was."""
-    import os
     import tempfile
 
     folder = os.path.dirname(os.path.abspath(path))

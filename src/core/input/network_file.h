@@ -21,9 +21,10 @@ std::string FormatNetworkFile(const CellTexts& cells);
 // dropped, lines missing at the end giving empty cells, lines after the 56th ignored.
 CellTexts ParseNetworkFile(std::string_view contents);
 
-// Writes the file through a temporary file in the same folder that then replaces the target,
-// so that a save that cannot complete leaves an existing file exactly as it was. Returns false
-// (and, if `reason` is given, a description of the system error) on failure.
+// Writes the file as WriteFileAtomically does: through a temporary file that then replaces the
+// target, so that a save that cannot complete leaves an existing file exactly as it was (a
+// device or a pipe is written in place). Returns false (and, if `reason` is given, the path and
+// the system's description of the error) on failure.
 bool WriteNetworkFile(const std::string& path, const CellTexts& cells,
                       std::string* reason = nullptr);
 

@@ -7,11 +7,23 @@
 
 namespace nodewise {
 
-// Writes `contents` to `path` through a temporary file in the same folder, flushed to disk and
-// then renamed over the target. On any error while creating, writing, flushing, closing or
-// renaming, the temporary file is removed, an existing file keeps its contents, and false is
-// returned with the system's description in `reason`. An existing file's permissions are kept;
-// a symbolic link is followed, so the file it points to is the one replaced.
+// Writes `contents` to `path` so that a save that cannot complete leaves an earlier file as it
+// was and nothing beside it.
+//
+// - A symbolic link is followed to the end of its chain (a relative link read against the
+//   folder of the link), also when the file it names does not exist yet: that file is the one
+//   written, the links stay. A loop of links is an error (ELOOP).
+// - A regular file, or a new one, is written into a temporary file in the same folder that has
+//   no name until it is complete and flushed to disk (O_TMPFILE, named by linkat; a named
+//   temporary file where the file system lacks that), then renamed over the target. The file
+//   replaced keeps its permissions and, where the system permits, its owner and group. A file
+//   that may not be written (no write permission bit at all, whoever saves, or none for the
+//   caller) is not replaced (EACCES).
+// - Anything else that exists under the name (a device, a named pipe) is written in place:
+//   opened, written and closed, never replaced.
+//
+// On failure returns false and, if `reason` is given, "PATH: the system's description".
+// A file-size limit is a write error (EFBIG) only where the program ignores SIGXFSZ.
 bool WriteFileAtomically(const std::string& path, std::string_view contents,
                          std::string* reason = nullptr);
 

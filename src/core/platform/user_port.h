@@ -12,6 +12,15 @@ enum class MessageIcon { Exclamation, Stop, Information };
 struct UserPort {
     virtual ~UserPort() = default;
     virtual void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+    // The same message with what lies behind it (for a failed save "PATH: the system's
+    // reason"), shown where the port can without changing the message itself: the desktop's
+    // box as its detailed text, nodewise-cli on a line of its own. A port that does not
+    // override it shows the message alone.
+    virtual void showDetailedMessage(std::string_view text, std::string_view caption,
+                                     MessageIcon icon, std::string_view detail) {
+        static_cast<void>(detail);
+        showMessage(text, caption, icon);
+    }
     virtual void setStatusPanel(int panel, std::string_view text) = 0;
 };
 

@@ -31,6 +31,7 @@
 #include "gui/input/matpower_items.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/help_document.h"
 #include "gui/shell/installed_files.h"
 #include "gui/shell/program_windows.h"
 #include "gui/style/fonts.h"
@@ -482,10 +483,11 @@ void TfrmDataIn::spdbtnSaveClick() {
     }
     nodewise::RememberUsedFile(file);
     nodewise::Guarded([this, &file] {
-        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells())) {
-            nodewise::Port().showMessage(nodewise::NetworkSaveErrorText,
-                                         nodewise::NetworkFileErrorCaption,
-                                         nodewise::MessageIcon::Stop);
+        std::string reason;
+        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), &reason)) {
+            nodewise::Port().showDetailedMessage(nodewise::NetworkSaveErrorText,
+                                                 nodewise::NetworkFileErrorCaption,
+                                                 nodewise::MessageIcon::Stop, reason);
             return;
         }
         nodewise::RememberNetworkFile(file);
@@ -530,8 +532,13 @@ void TfrmDataIn::spdbtnPasteClick() {
 }
 
 void TfrmDataIn::spdbtnHelpClick() {
-    const QString path = nodewise::HelpDocumentPath();
+    const QString path = nodewise::HelpDocumentPath(nodewise::ProgramFolder());
     if (!QFileInfo::exists(path)) {
+        nodewise::Guarded([&path] {
+            nodewise::Port().showMessage(nodewise::HelpMissingText(path).toUtf8().toStdString(),
+                                         nodewise::HelpMissingCaption,
+                                         nodewise::MessageIcon::Information);
+        });
         return;
     }
     OpenDocument(QUrl::fromLocalFile(path));

@@ -84,8 +84,10 @@ void ExportCase(QWidget* window, const GridAccess& grid) {
             Refuse(*refusal);
             return;
         }
-        if (!WriteFileAtomically(path, contents)) {
-            Port().showMessage(NetworkSaveErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        std::string reason;
+        if (!WriteFileAtomically(path, contents, &reason)) {
+            Port().showDetailedMessage(NetworkSaveErrorText, NetworkFileErrorCaption,
+                                       MessageIcon::Stop, reason);
         }
     });
 }

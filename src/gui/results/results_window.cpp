@@ -167,6 +167,7 @@ void TfrmDataOut::FillList(int lastEntry, int nodes) {
     lastEntry = std::clamp(lastEntry, 0, nodewise::MaxIterations - 1);
     nodes = std::clamp(nodes, 0, nodewise::MaxNodes);
     model_->fill(lastEntry, nodes, QLocale().decimalPoint());
+    ListView->scrollToTop(); // a new history is read from its start, as after a clear
     ListView->setVisible(true);
 }
 
@@ -211,9 +212,10 @@ void TfrmDataOut::cmdSalvaClick() {
         const std::string contents =
             FormatResults(format, windowTitle().toUtf8().toStdString(), EResults, dResults,
                           LastHistoryEntry(), ActiveNodeCount());
-        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents)) {
-            Port().showMessage(ExportErrorText(format), ExportErrorCaption,
-                               MessageIcon::Exclamation);
+        std::string reason;
+        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
+            Port().showDetailedMessage(ExportErrorText(format), ExportErrorCaption,
+                                       MessageIcon::Exclamation, reason);
         }
     });
 }

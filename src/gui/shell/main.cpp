@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QTimer>
+#include <csignal>
 #include <exception>
 
 #include "core/model/version.h"
@@ -45,6 +46,10 @@ void SetUpQtTexts() {
 
 int main(int argc, char** argv) {
     using namespace nodewise;
+
+    // A file-size limit makes a save fail with the usual message instead of killing the
+    // program with the user's work in it.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     if (AsksForText(argc, argv)) {
         QCoreApplication textOnly(argc, argv);

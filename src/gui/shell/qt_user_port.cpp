@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStyle>
 
+#include "core/input/help_texts.h"
+
 namespace nodewise {
 
 namespace {
@@ -46,18 +48,41 @@ void ShowHelpBox(const QString& text, const QString& caption) {
     box.exec();
 }
 
+// The column help texts are the only messages laid out with blanks.
+bool IsHelpCaption(std::string_view caption) {
+    return caption == AdmittanceHelpCaption || caption == NodeQuantityHelpCaption;
+}
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Stop:
+        break;
+    }
+    return QMessageBox::Critical;
+}
+
 } // namespace
 
 void QtUserPort::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
-    if (icon == MessageIcon::Information) {
+    if (icon == MessageIcon::Information && IsHelpCaption(caption)) {
         ShowHelpBox(FromUtf8(text), FromUtf8(caption));
         return;
     }
-    const QMessageBox::Icon boxIcon =
-        icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Critical;
-    QMessageBox box(boxIcon, FromUtf8(caption), FromUtf8(text), QMessageBox::Ok,
+    showDetailedMessage(text, caption, icon, {});
+}
+
+void QtUserPort::showDetailedMessage(std::string_view text, std::string_view caption,
+                                     MessageIcon icon, std::string_view detail) {
+    QMessageBox box(BoxIcon(icon), FromUtf8(caption), FromUtf8(text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
+    if (!detail.empty()) {
+        box.setDetailedText(FromUtf8(detail));
+    }
     box.exec();
 }
 

@@ -11,6 +11,9 @@ namespace nodewise {
 class QtUserPort final : public UserPort {
 public:
     void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
+    // A message box whose detailed text (behind its "Show Details..." button) is `detail`.
+    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                             std::string_view detail) override;
     void setStatusPanel(int panel, std::string_view text) override;
 
     // The two panels of the summary window's status bar: messages and the counter. Until they

@@ -1,0 +1,106 @@
+// From bytes to exports, as nodewise-cli goes: the first line of the input is what the user
+// would type in the iteration box, the rest is a network data file. The file is read, acquired,
+// solved by the three methods and exported as CSV and as HTML. Arithmetic faults and the
+// refusals of the program end a run as they end one of the program's; anything else that goes
+// wrong (a sanitizer's report, a broken property below) is a finding.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/model/workspace.h"
+#include "core/numeric/arithmetic_fault.h"
+#include "core/results/methods.h"
+#include "core/results/results_export.h"
+
+namespace {
+
+using namespace nodewise;
+
+void Require(bool holds, const char* property) {
+    if (!holds) {
+        std::fprintf(stderr, "property broken: %s\n", property);
+        std::abort();
+    }
+}
+
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A file written from cells read from a file gives back the same cells, save for a carriage
+// return left inside a cell, which the writer turns into a blank.
+void CheckFileRoundTrip(const CellTexts& cells) {
+    const std::string file = FormatNetworkFile(cells);
+    Require(Lines(file) == static_cast<std::size_t>(CellCount), "a network file has 56 lines");
+    const CellTexts again = ParseNetworkFile(file);
+    for (int line = 0; line < CellCount; ++line) {
+        std::string expected = CellInFileOrder(cells, line);
+        Require(expected.find('\n') == std::string::npos, "a cell read holds no line feed");
+        std::replace(expected.begin(), expected.end(), '\r', ' ');
+        Require(CellInFileOrder(again, line) == expected, "cells survive writing and reading");
+    }
+}
+
+// Both exports of the method's history: the number of lines follows from the counts, and every
+// number is finite (a fault would have stopped the run).
+void CheckExports(const MethodInfo& method) {
+    const std::size_t entries = static_cast<std::size_t>(LastHistoryEntry()) + 1;
+    const std::size_t nodes = static_cast<std::size_t>(ActiveNodeCount());
+    for (ExportFormat format : {ExportFormat::Csv, ExportFormat::Html}) {
+        const std::string text =
+            FormatResults(format, method.caption, *method.EHistory, *method.dHistory,
+                          LastHistoryEntry(), ActiveNodeCount());
+        const std::size_t frame = format == ExportFormat::Csv ? 3 : 7;
+        Require(Lines(text) == frame + entries * (nodes + 1), "export line count");
+        Require(text.find("nan") == std::string::npos && text.find("inf") == std::string::npos,
+                "exported numbers are finite");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static SolverMatrices matrices; // for the whole run, as in nodewise-cli
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t lineEnd = input.find('\n');
+    const std::string_view iterations = input.substr(0, lineEnd);
+    const std::string_view file =
+        lineEnd == std::string_view::npos ? std::string_view() : input.substr(lineEnd + 1);
+
+    const CellTexts cells = ParseNetworkFile(file);
+    CheckFileRoundTrip(cells);
+    try {
+        if (Acquire(iterations, cells)) {
+            return 0; // a warning, as the program shows it
+        }
+    } catch (const ArithmeticFault&) {
+        return 0;
+    }
+    Require(NodeCount >= 0 && NodeCount <= MaxNodes, "an accepted network has at most 7 nodes");
+    Require(IterationCount >= 0 && IterationCount < MaxIterations,
+            "an accepted iteration count fits the histories");
+
+    for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
+        if (method == Method::Stott && !MethodConditionHolds()) {
+            continue; // refused with warning 8
+        }
+        const MethodInfo& info = Info(method);
+        try {
+            info.iterate();
+        } catch (const ArithmeticFault&) {
+            continue;
+        }
+        CheckExports(info);
+    }
+    return 0;
+}
