@@ -174,9 +174,10 @@ Json ReportJson(Method method, double tolerance) {
 int WriteReport(const ReportOptions& options) {
     const std::string contents = ReportJson(*options.method, options.tolerance).dump(2) + "\n";
     if (options.output) {
-        if (!WriteFileAtomically(*options.output, contents)) {
-            Port().showMessage(ReportWriteErrorText, ReportWriteErrorCaption,
-                               MessageIcon::Exclamation);
+        std::string reason;
+        if (!WriteFileAtomically(*options.output, contents, &reason)) {
+            Port().showDetailedMessage(ReportWriteErrorText, ReportWriteErrorCaption,
+                                       MessageIcon::Exclamation, reason);
             return ExitUsageOrFile;
         }
         return ExitDone;

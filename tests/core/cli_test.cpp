@@ -290,7 +290,8 @@ TEST_F(CliTest, ReportHasTheStatusesAndMessagesOfSolve) {
         {{"report", (dir_ / "none.nwd").string(), "--method", "gauss"}, 1, ""},
         {{"report", net, "--method", "gauss", "--output", (dir_ / "no" / "r.json").string()},
          1,
-         "Errore: Errore salvataggio in .json\n"},
+         "Errore: Errore salvataggio in .json\nnodewise-cli: " + (dir_ / "no" / "r.json").string() +
+             ": No such file or directory\n"},
     };
     for (const Case& c : cases) {
         const CliResult r = Run(c.args);

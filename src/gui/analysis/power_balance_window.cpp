@@ -263,10 +263,11 @@ void TfrmPowerBalance::btnSaveReportClick() {
         }
         const ReportFormat format = filterIndex == 1 ? ReportFormat::Html : ReportFormat::Csv;
         const std::string contents = FormatAnalysisReport(format, method, ConvergenceTolerance());
-        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents)) {
-            Port().showMessage(format == ReportFormat::Html ? ReportHtmlErrorText
-                                                            : ReportCsvErrorText,
-                               ReportErrorCaption, MessageIcon::Exclamation);
+        std::string reason;
+        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
+            Port().showDetailedMessage(format == ReportFormat::Html ? ReportHtmlErrorText
+                                                                    : ReportCsvErrorText,
+                                       ReportErrorCaption, MessageIcon::Exclamation, reason);
         }
     });
 }
