@@ -18,6 +18,6 @@ cmake --build build-sanitize -j"$jobs"
 
 # The fuzz targets, built by clang with both sanitizers; a crash fails the run.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNODEWISE_FUZZ=ON \
-      -DNODEWISE_GUI=OFF -DBUILD_TESTING=OFF -DNODEWISE_BENCHMARKS=OFF >/dev/null
+      -DNODEWISE_GUI=OFF -DBUILD_TESTING=OFF -DNODEWISE_BENCHMARKS=OFF -DNODEWISE_WERROR=ON >/dev/null
 cmake --build build-fuzz -j"$jobs"
 fuzz/run.sh build-fuzz 30

@@ -89,8 +89,8 @@ int Classify(const bool given[DataColumns]) {
 
 const char* InputWarningText(int index) {
     static const char* const texts[InputWarningCount] = {
-        "Rivedi matrice ammettenze:\nrilevati elementi non vuoti fuori\ndalle dimensioni "
-        "acquisite.\n",
+        ("Rivedi matrice ammettenze:\nrilevati elementi non vuoti fuori\ndalle dimensioni "
+         "acquisite.\n"),
         "Rivedi colonne dati :\nrilevati elementi non vuoti fuori\ndalle dimensioni acquisite.\n",
         "Controlla i dati in ingresso:\nrilevati tipi di nodo non previsti.\n",
         "Numero di equazioni\ne numero di incognite\nnon coincidono.\n",

@@ -73,7 +73,9 @@ void StottMatrices() {
 
 // Iteration k: the Q-E half, then the P-d half with the new magnitudes and the old phases.
 void StottIteration(int k) {
-    const auto [nP, nQ, nE, nd] = Sizes();
+    // Plain variables, not a structured binding: the lambdas below capture them.
+    const Blocks blocks = Sizes();
+    const int nP = blocks.nP, nQ = blocks.nQ, nE = blocks.nE, nd = blocks.nd;
     auto& E = EHistoryStott;
     auto& d = dHistoryStott;
 
