@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/exit_status.h"
 #include "cli/matpower_commands.h"
+#include "cli/output.h"
 #include "cli/report_command.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
@@ -185,22 +185,9 @@ int Solve(const Options& options) {
     const std::string contents =
         FormatResults(options.format, info.caption, *info.EHistory, *info.dHistory,
                       LastHistoryEntry(), ActiveNodeCount());
-    if (options.output) {
-        std::string reason;
-        if (!WriteFileAtomically(*options.output, contents, &reason)) {
-            Port().showDetailedMessage(ExportErrorText(options.format), ExportErrorCaption,
-                                       MessageIcon::Exclamation, reason);
-            return ExitUsageOrFile;
-        }
-        return ExitDone;
-    }
-    std::fwrite(contents.data(), 1, contents.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::cerr << "nodewise-cli: cannot write to standard output: " << std::strerror(errno)
-                  << '\n';
-        return ExitUsageOrFile;
-    }
-    return ExitDone;
+    return WriteOutput(
+        options.output, contents,
+        {ExportErrorText(options.format), ExportErrorCaption, MessageIcon::Exclamation});
 }
 
 int Run(const Options& options) {

@@ -11,6 +11,8 @@
 // 3 an arithmetic fault while acquiring. Files are written whole or not at all.
 #include "cli/matpower_commands.h"
 
+#include "cli/output.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -32,8 +34,6 @@ namespace nodewise {
 
 namespace {
 
-enum Status { Done = 0, UsageOrFile = 1, Rejected = 2, ArithmeticFaultStatus = 3 };
-
 struct Arguments {
     std::string input;
     std::optional<std::string> output;
@@ -42,7 +42,7 @@ struct Arguments {
 int Usage(const std::string& problem) {
     // The usage lines with "usage: " in place of the indentation of the first.
     std::cerr << "nodewise-cli: " << problem << "\nusage: " << (MatpowerUsage + 7);
-    return UsageOrFile;
+    return cli::ExitUsageOrFile;
 }
 
 std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
@@ -74,24 +74,10 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
     return std::nullopt;
 }
 
-// To the output file, through a temporary file, or to standard output.
+// To the output file, saved as a network file is, or to standard output.
 int Emit(const std::optional<std::string>& output, const std::string& contents) {
-    if (output) {
-        std::string reason;
-        if (!WriteFileAtomically(*output, contents, &reason)) {
-            Port().showDetailedMessage(NetworkSaveErrorText, NetworkFileErrorCaption,
-                                       MessageIcon::Stop, reason);
-            return UsageOrFile;
-        }
-        return Done;
-    }
-    std::fwrite(contents.data(), 1, contents.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::cerr << "nodewise-cli: cannot write to standard output: " << std::strerror(errno)
-                  << '\n';
-        return UsageOrFile;
-    }
-    return Done;
+    return cli::WriteOutput(output, contents,
+                            {NetworkSaveErrorText, NetworkFileErrorCaption, MessageIcon::Stop});
 }
 
 int Import(const Arguments& arguments) {
@@ -99,12 +85,12 @@ int Import(const Arguments& arguments) {
     if (!ReadFileHead(arguments.input, text, std::numeric_limits<std::size_t>::max(),
                       MaxCaseFileBytes)) {
         Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
-        return UsageOrFile;
+        return cli::ExitUsageOrFile;
     }
     CellTexts cells;
     if (const std::optional<std::string> refusal = ImportMatpowerCase(text, cells)) {
         Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
-        return Rejected;
+        return cli::ExitRejected;
     }
     return Emit(arguments.output, FormatNetworkFile(cells));
 }
@@ -113,17 +99,17 @@ int Export(const Arguments& arguments) {
     CellTexts cells;
     if (!ReadNetworkFile(arguments.input, cells)) {
         Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
-        return UsageOrFile;
+        return cli::ExitUsageOrFile;
     }
     try {
         // The iteration count plays no part in the case; any valid one will do.
         if (const std::optional<int> warning = Acquire("1", cells)) {
             ShowInputWarning(*warning);
-            return Rejected;
+            return cli::ExitRejected;
         }
     } catch (const ArithmeticFault& fault) {
         Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
-        return ArithmeticFaultStatus;
+        return cli::ExitArithmeticFault;
     }
     const CaseOrigin origin{
         CaseNameFromPath(arguments.output ? *arguments.output : arguments.input), "nodewise-cli",
@@ -132,7 +118,7 @@ int Export(const Arguments& arguments) {
     if (const std::optional<std::string> refusal =
             FormatMatpowerCase(NetworkFromWorkspace(), origin, contents)) {
         Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
-        return Rejected;
+        return cli::ExitRejected;
     }
     return Emit(arguments.output, contents);
 }
@@ -155,7 +141,7 @@ std::optional<int> RunMatpowerCommand(int argc, char** argv) {
         return command == "import" ? Import(arguments) : Export(arguments);
     } catch (const std::exception& error) {
         std::cerr << "nodewise-cli: " << error.what() << '\n';
-        return UsageOrFile;
+        return cli::ExitUsageOrFile;
     }
 }
 

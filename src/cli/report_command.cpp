@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/exit_status.h"
+#include "cli/output.h"
 #include "core/analysis/mismatch_trace.h"
 #include "core/analysis/power_balance.h"
 #include "core/input/acquisition.h"
@@ -173,22 +173,8 @@ Json ReportJson(Method method, double tolerance) {
 
 int WriteReport(const ReportOptions& options) {
     const std::string contents = ReportJson(*options.method, options.tolerance).dump(2) + "\n";
-    if (options.output) {
-        std::string reason;
-        if (!WriteFileAtomically(*options.output, contents, &reason)) {
-            Port().showDetailedMessage(ReportWriteErrorText, ReportWriteErrorCaption,
-                                       MessageIcon::Exclamation, reason);
-            return ExitUsageOrFile;
-        }
-        return ExitDone;
-    }
-    std::fwrite(contents.data(), 1, contents.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::cerr << "nodewise-cli: cannot write to standard output: " << std::strerror(errno)
-                  << '\n';
-        return ExitUsageOrFile;
-    }
-    return ExitDone;
+    return WriteOutput(options.output, contents,
+                       {ReportWriteErrorText, ReportWriteErrorCaption, MessageIcon::Exclamation});
 }
 
 } // namespace

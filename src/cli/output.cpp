@@ -1,0 +1,31 @@
+#include "cli/output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "core/platform/atomic_file.h"
+
+namespace nodewise::cli {
+
+int WriteOutput(const std::optional<std::string>& output, std::string_view contents,
+                const SaveError& error) {
+    if (output) {
+        std::string reason;
+        if (!WriteFileAtomically(*output, contents, &reason)) {
+            Port().showDetailedMessage(error.text, error.caption, error.icon, reason);
+            return ExitUsageOrFile;
+        }
+        return ExitDone;
+    }
+    std::fwrite(contents.data(), 1, contents.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "nodewise-cli: cannot write to standard output: " << std::strerror(errno)
+                  << '\n';
+        return ExitUsageOrFile;
+    }
+    return ExitDone;
+}
+
+} // namespace nodewise::cli

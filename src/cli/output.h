@@ -1,0 +1,33 @@
+// What every command of nodewise-cli shares: the exit statuses and the writing of its result.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/platform/user_port.h"
+
+namespace nodewise::cli {
+
+enum ExitStatus {
+    ExitDone = 0,
+    ExitUsageOrFile = 1,
+    ExitRejected = 2,
+    ExitArithmeticFault = 3,
+    ExitRefused = 4,
+};
+
+// How a failed save is told: the desktop program's message box for that kind of file.
+struct SaveError {
+    std::string_view text;
+    std::string_view caption;
+    MessageIcon icon;
+};
+
+// Writes `contents` to `output` as the desktop program saves a file (whole or not at all), or
+// to standard output when no file is named. A failed save shows `error` with the system's reason;
+// a failed write to standard output is one line. Returns ExitDone or ExitUsageOrFile.
+int WriteOutput(const std::optional<std::string>& output, std::string_view contents,
+                const SaveError& error);
+
+} // namespace nodewise::cli
