@@ -550,8 +550,13 @@ TEST_F(DataEntryWindowTest, AMissingHelpDocumentIsReportedWithThePathLookedFor) 
     const Message& message = Recorder().messages[0];
     EXPECT_EQ(message.icon, MessageIcon::Information);
     EXPECT_EQ(message.caption, "Documentazione");
-    EXPECT_EQ(message.text, "Documentazione non trovata.\nFile cercato:\n" +
-                                elsewhere.path().toStdString() + "/HELP/HELP.HTM");
+    // Both places looked in: beside the program, then the installed data folder.
+    const QDir folder(elsewhere.path());
+    EXPECT_EQ(
+        message.text,
+        "Documentazione non trovata.\nFile cercati:\n" +
+            folder.filePath("HELP/HELP.HTM").toStdString() + "\n" +
+            QDir::cleanPath(folder.filePath("../share/nodewise/HELP/HELP.HTM")).toStdString());
 }
 
 TEST_F(DataEntryWindowTest, AFailedSaveShowsTheSystemsReasonAsDetailedText) {

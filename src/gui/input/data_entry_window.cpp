@@ -534,8 +534,10 @@ void TfrmDataIn::spdbtnPasteClick() {
 void TfrmDataIn::spdbtnHelpClick() {
     const QString path = nodewise::HelpDocumentPath(nodewise::ProgramFolder());
     if (!QFileInfo::exists(path)) {
-        nodewise::Guarded([&path] {
-            nodewise::Port().showMessage(nodewise::HelpMissingText(path).toUtf8().toStdString(),
+        nodewise::Guarded([] {
+            const QStringList searched =
+                nodewise::HelpDocumentCandidates(nodewise::ProgramFolder());
+            nodewise::Port().showMessage(nodewise::HelpMissingText(searched).toUtf8().toStdString(),
                                          nodewise::HelpMissingCaption,
                                          nodewise::MessageIcon::Information);
         });

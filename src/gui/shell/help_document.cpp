@@ -11,9 +11,13 @@ QString programFolderOverride;
 
 } // namespace
 
-QString HelpMissingText(const QString& path) {
-    return QStringLiteral("Documentazione non trovata.\nFile cercato:\n") +
-           QDir::toNativeSeparators(path);
+QString HelpMissingText(const QStringList& paths) {
+    QString text = paths.size() == 1 ? QStringLiteral("Documentazione non trovata.\nFile cercato:")
+                                     : QStringLiteral("Documentazione non trovata.\nFile cercati:");
+    for (const QString& path : paths) {
+        text += QLatin1Char('\n') + QDir::toNativeSeparators(path);
+    }
+    return text;
 }
 
 QString ProgramFolder() {

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace nodewise {
 
 inline constexpr const char* HelpMissingCaption = "Documentazione";
 
-// The message of a missing help document; it names the path looked for.
-QString HelpMissingText(const QString& path);
+// The message of a missing help document; it names every path looked in.
+QString HelpMissingText(const QStringList& paths);
 
 // The folder of the running program as the help command sees it; tests give another one (an
 // empty folder restores the program's own).

@@ -17,15 +17,21 @@ const QString HelpDocument = QStringLiteral("HELP/HELP.HTM");
 
 } // namespace
 
-QString HelpDocumentPath(const QString& executableFolder) {
+QStringList HelpDocumentCandidates(const QString& executableFolder) {
     const QDir beside(executableFolder);
-    const QString inBuildFolder = beside.filePath(HelpDocument);
-    if (QFileInfo::exists(inBuildFolder)) {
-        return inBuildFolder;
+    return {beside.filePath(HelpDocument),
+            QDir::cleanPath(
+                beside.filePath(QStringLiteral(NODEWISE_DATA_FROM_BIN "/") + HelpDocument))};
+}
+
+QString HelpDocumentPath(const QString& executableFolder) {
+    const QStringList candidates = HelpDocumentCandidates(executableFolder);
+    for (const QString& candidate : candidates) {
+        if (QFileInfo::exists(candidate)) {
+            return candidate;
+        }
     }
-    const QString installed =
-        QDir::cleanPath(beside.filePath(QStringLiteral(NODEWISE_DATA_FROM_BIN "/") + HelpDocument));
-    return QFileInfo::exists(installed) ? installed : inBuildFolder;
+    return candidates.front();
 }
 
 } // namespace nodewise

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 namespace nodewise {
 
@@ -11,5 +12,8 @@ namespace nodewise {
 // otherwise HELP/HELP.HTM in the installed data folder. When neither exists, the first of the
 // two, so that whoever reports the missing document can name where it was looked for.
 QString HelpDocumentPath(const QString& executableFolder = QCoreApplication::applicationDirPath());
+
+// The places HelpDocumentPath looks in, in its order.
+QStringList HelpDocumentCandidates(const QString& executableFolder);
 
 } // namespace nodewise
