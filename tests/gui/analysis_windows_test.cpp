@@ -121,6 +121,16 @@ TEST_F(AnalysisWindowsTest, ConvergenceFollowsEveryRunAndEmptiesOnAcquisition) {
     tolerance->setText(QStringLiteral("abc")); // not a number: back to the tolerance in use
     emit tolerance->editingFinished();
     EXPECT_EQ(ConvergenceTolerance(), 0.001);
+    // In Italian the full stop groups thousands: typed as a decimal point it is still one.
+    const QLocale previousLocale;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    for (const char* typed : {"0.001", "0,001", "1e-3"}) {
+        SetConvergenceTolerance(DefaultTolerance);
+        tolerance->setText(QString::fromLatin1(typed));
+        emit tolerance->editingFinished();
+        EXPECT_EQ(ConvergenceTolerance(), 0.001) << typed;
+    }
+    QLocale::setDefault(previousLocale);
     SetConvergenceTolerance(DefaultTolerance);
 
     AcquireTyped();

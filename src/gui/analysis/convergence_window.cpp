@@ -33,11 +33,16 @@ QString Number(double value) {
 }
 
 // A tolerance typed with the user's decimal separator or with a full stop; exponents allowed.
+// Group separators are never read: in Italian the full stop is one, and "0.001" must not be 1.
 bool ReadTolerance(const QString& text, double& value) {
     bool ok = false;
-    double read = QLocale().toDouble(text.trimmed(), &ok);
+    QLocale user;
+    user.setNumberOptions(QLocale::RejectGroupSeparator);
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    double read = user.toDouble(text.trimmed(), &ok);
     if (!ok) {
-        read = QLocale::c().toDouble(text.trimmed(), &ok);
+        read = c.toDouble(text.trimmed(), &ok);
     }
     if (!ok || !std::isfinite(read) || read <= 0.0) {
         return false;
@@ -67,7 +72,8 @@ TfrmConvergence::TfrmConvergence(QWidget* parent) : QWidget(parent, Qt::Window) 
     txtTolerance_ = new QLineEdit(this);
     txtTolerance_->setObjectName(QStringLiteral("txtTolerance"));
     txtTolerance_->setToolTip(
-        QStringLiteral("Un metodo converge alla prima iterazione con scarto non superiore"));
+        QStringLiteral("Un metodo converge alla prima iterazione con scarto non superiore "
+                       "alla tolleranza"));
     txtTolerance_->setMaximumWidth(140);
     label->setBuddy(txtTolerance_);
     toleranceRow->addWidget(label);
