@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -129,6 +130,16 @@ const SaveCase Cases[] = {
          return dir / "pipe";
      },
      "", Reader::LeavesAtOnce, 1, "Broken pipe",
+     [](const fs::path& dir, const fs::path& output, const std::string&, const std::string&) {
+         EXPECT_TRUE(S_ISFIFO(LinkStatus(output).st_mode));
+         ExpectOnly(dir, {"pipe"});
+     }},
+    {"named pipe that nobody reads", Needs::Anyone,
+     [](const fs::path& dir) {
+         EXPECT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+         return dir / "pipe";
+     },
+     "", Reader::None, 1, "No such device or address",
      [](const fs::path& dir, const fs::path& output, const std::string&, const std::string&) {
          EXPECT_TRUE(S_ISFIFO(LinkStatus(output).st_mode));
          ExpectOnly(dir, {"pipe"});
@@ -289,11 +300,15 @@ TEST_F(SaveCasesTest, EachTargetIsWrittenOrRefusedAndSaysWhy) {
         std::string written;
         std::thread reader;
         if (c.reader != Reader::None) {
-            reader = std::thread([&output, &written, mode = c.reader] {
-                const int fd = open(output.c_str(), O_RDONLY | O_CLOEXEC);
-                if (fd < 0) {
-                    return;
+            // The reader is there before the program opens the pipe (opened without waiting
+            // for a writer), then waits for the first bytes.
+            const int fd = open(output.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            ASSERT_GE(fd, 0) << std::strerror(errno);
+            reader = std::thread([fd, &written, mode = c.reader] {
+                pollfd ready{fd, POLLIN, 0};
+                while (poll(&ready, 1, -1) < 0 && errno == EINTR) {
                 }
+                fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
                 char buffer[65536];
                 ssize_t got;
                 while (mode == Reader::ReadsAll && (got = read(fd, buffer, sizeof buffer)) > 0) {

@@ -140,10 +140,16 @@ private:
 bool WriteInPlace(const std::string& path, std::string_view contents, std::string* reason) {
     int fd;
     do {
-        fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        // Not blocking at the open: a named pipe that nobody reads is an error (ENXIO) now, not
+        // a program that waits for ever with the user's work unsaved.
+        fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return Fail(reason, path, errno);
+    }
+    // The writes themselves block as usual (a reader that is slow is waited for).
+    if (const int flags = fcntl(fd, F_GETFL); flags >= 0) {
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     }
     int error;
     {
