@@ -91,12 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "an accepted iteration count fits the histories");
 
     for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
-        if (method == Method::Stott && !MethodConditionHolds()) {
-            continue; // refused with warning 8
+        if (DecideMethod(method) == MethodDecision::Refuse) {
+            continue; // warning 8
         }
         const MethodInfo& info = Info(method);
         try {
-            info.iterate();
+            Iterate(method);
         } catch (const ArithmeticFault&) {
             continue;
         }

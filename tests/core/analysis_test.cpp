@@ -11,6 +11,7 @@
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/units.h"
+#include "solver_fixture.h"
 #include "test_support.h"
 
 namespace nodewise {
@@ -24,9 +25,7 @@ protected:
         ASSERT_FALSE(Acquire(iterations, cells).has_value());
     }
     void AcquiredExample(const char* file, const char* iterations) {
-        CellTexts cells;
-        ASSERT_TRUE(ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/" + file, cells));
-        Acquired(cells, iterations);
+        Acquired(testing::ExampleNetwork(file), iterations);
     }
 
     MessageRecorder recorder_;
