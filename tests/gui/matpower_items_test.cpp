@@ -9,6 +9,7 @@
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/program_windows.h"
+#include "gui_network.h"
 #include "gui_test_support.h"
 
 namespace nodewise {
@@ -85,7 +86,7 @@ TEST_F(MatpowerItemsTest, ImportFillsTheCellsAsOpenDoesOrRefusesAndChangesNothin
     EXPECT_FALSE(request.save);
 }
 
-TEST_F(MatpowerItemsTest, ExportWritesTheCellsNetworkAsACaseThatImportsBack) {
+TEST_F(MatpowerItemsTest, ExportWritesTheAcquiredNetworkAsACaseThatImportsBack) {
     QTemporaryDir dir;
     CellTexts cells;
     cells.Admittance[0][0] = "-4j";
@@ -96,6 +97,11 @@ TEST_F(MatpowerItemsTest, ExportWritesTheCellsNetworkAsACaseThatImportsBack) {
     cells.Data[2][1] = "-0,5";
     cells.Data[3][1] = "-0,2";
     frmDataIn->WriteCells(cells);
+    testing::AcquireTyped();
+    // Typed after the acquisition: not what the summary shows, so not what is exported.
+    CellTexts edited = cells;
+    edited.Data[2][1] = "-0,9";
+    frmDataIn->WriteCells(edited);
 
     const QString path = dir.filePath(QStringLiteral("rete.m"));
     ScriptedFileDialogs().replies.push_back({path});
@@ -115,6 +121,7 @@ TEST_F(MatpowerItemsTest, ExportWritesTheCellsNetworkAsACaseThatImportsBack) {
     cells.Data[3][1] = "";
     cells.Data[1][1] = "-2";
     frmDataIn->WriteCells(cells);
+    testing::AcquireTyped();
     const QString refused = dir.filePath(QStringLiteral("pd.m"));
     ScriptedFileDialogs().replies.push_back({refused});
     Item("FileExportMatpowerItem")->trigger();

@@ -23,19 +23,6 @@ bool Exceeds(double candidate, const std::optional<double>& best) {
 
 } // namespace
 
-bool EGiven(int type) {
-    return type == Ed || type == PE || type == QE;
-}
-bool dGiven(int type) {
-    return type == Ed || type == Pd || type == Qd;
-}
-bool PGiven(int type) {
-    return type == PQ || type == PE || type == Pd;
-}
-bool QGiven(int type) {
-    return type == PQ || type == QE || type == Qd;
-}
-
 NodePhasors EntryVoltages(const HistoryRows& E, const HistoryRows& dDegrees, int entry, int nodes) {
     NodePhasors V{};
     const int k = Clamp(entry, 0, MaxIterations - 1);

@@ -17,12 +17,6 @@ inline constexpr double DefaultTolerance = 1e-8;
 using Phasor = std::complex<double>;
 using NodePhasors = std::array<Phasor, MaxNodes>;
 
-// Which quantities a node type gives.
-bool EGiven(int type);
-bool dGiven(int type);
-bool PGiven(int type);
-bool QGiven(int type);
-
 // V_i = E_i e^(j d_i) of entry `entry` of a history whose phases are in degrees (as after a
 // run), for nodes 0..nodes-1.
 NodePhasors EntryVoltages(const HistoryRows& E, const HistoryRows& dDegrees, int entry, int nodes);

@@ -82,10 +82,12 @@ NodalNetwork NetworkFromWorkspace() {
             network.Y[i][k] = YComplex[i][k];
         }
         network.types[i] = NodeTypes[i];
-        network.E[i] = EData[i];
-        network.dDegrees[i] = dData[i] * RadiansToDegrees;
-        network.P[i] = PData[i];
-        network.Q[i] = QData[i];
+        // The given quantities only: a run leaves computed injections in the others.
+        const int type = NodeTypes[i];
+        network.E[i] = EGiven(type) ? EData[i] : 0.0;
+        network.dDegrees[i] = dGiven(type) ? dData[i] * RadiansToDegrees : 0.0;
+        network.P[i] = PGiven(type) ? PData[i] : 0.0;
+        network.Q[i] = QGiven(type) ? QData[i] : 0.0;
     }
     return network;
 }

@@ -121,4 +121,17 @@ SolverMatrices::~SolverMatrices() {
     FreeStottMatrices(MaxNodes);
 }
 
+bool EGiven(int type) {
+    return type == Ed || type == PE || type == QE;
+}
+bool dGiven(int type) {
+    return type == Ed || type == Pd || type == Qd;
+}
+bool PGiven(int type) {
+    return type == PQ || type == PE || type == Pd;
+}
+bool QGiven(int type) {
+    return type == PQ || type == QE || type == Qd;
+}
+
 } // namespace nodewise

@@ -17,6 +17,12 @@ enum NodeType : int { Ed = 0, PQ = 1, PE = 2, Pd = 3, QE = 4, Qd = 5 };
 // Short label of a node type ("Ed", "PQ", ...); "?" outside 0..5.
 const char* NodeTypeLabel(int type);
 
+// Which quantities a node type gives.
+bool EGiven(int type);
+bool dGiven(int type);
+bool PGiven(int type);
+bool QGiven(int type);
+
 struct Complex {
     double re;
     double im;

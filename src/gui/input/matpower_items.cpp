@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QString>
 #include <ctime>
@@ -56,6 +58,10 @@ void ImportCase(QWidget* window, const GridAccess& grid) {
         }
         grid.write(cells);
         HideResultForms();
+        // "Salva come file .nwd" proposes the case's name, never a network file opened before.
+        const QFileInfo caseFile(file);
+        RememberNetworkFile(
+            caseFile.dir().filePath(caseFile.completeBaseName() + QStringLiteral(".nwd")));
     });
 }
 
@@ -69,12 +75,15 @@ void ExportCase(QWidget* window, const GridAccess& grid) {
     }
     RememberUsedFile(file);
     Guarded([&file, &grid] {
-        // The workspace is about to hold the cells' network: what showed another one goes.
-        HideResultForms();
-        // The iteration count plays no part in the case; any valid one will do.
-        if (const std::optional<int> warning = Acquire("1", grid.read())) {
-            ShowInputWarning(*warning);
-            return;
+        // The acquired network, as the summary and the results show it. Only when there is
+        // none are the cells acquired for it (any valid iteration count will do; the case has
+        // none), which replaces what the other windows showed.
+        if (!NetworkAcquired()) {
+            HideResultForms();
+            if (const std::optional<int> warning = Acquire("1", grid.read())) {
+                ShowInputWarning(*warning);
+                return;
+            }
         }
         const std::string path = LocalPath(file);
         const CaseOrigin origin{CaseNameFromPath(path), "Nodewise", std::time(nullptr)};
