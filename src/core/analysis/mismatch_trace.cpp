@@ -70,7 +70,10 @@ MismatchEntry Mismatch(const NodePhasors& V, int nodes) {
             }
         }
     }
-    if (entry.maxDP && (!entry.maxDQ || !(*entry.maxDP < *entry.maxDQ))) {
+    // The larger of the two; a NaN wins, so that a broken iterate never counts as converged.
+    const bool takeP = entry.maxDP && (!entry.maxDQ || std::isnan(*entry.maxDP) ||
+                                       (!std::isnan(*entry.maxDQ) && *entry.maxDP >= *entry.maxDQ));
+    if (takeP) {
         entry.mismatch = *entry.maxDP;
         entry.node = nodeP;
     } else if (entry.maxDQ) {

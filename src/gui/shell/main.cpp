@@ -27,8 +27,8 @@ bool AsksForText(int argc, char** argv) {
         if (argument == "--") {
             break;
         }
-        if (argument == "-h" || argument == "--help" || argument == "--help-all" ||
-            argument == "-v" || argument == "--version") {
+        if (argument == "-h" || argument == "--help" || argument == "-v" ||
+            argument == "--version") {
             text = true;
         } else if (argument.startsWith('-')) {
             return false;

@@ -34,7 +34,7 @@ extern TfrmMatrix* frmMatrix;
 // analysis windows.
 void HideResultForms();
 
-// Adds the menu "&Analisi" at the end of the menu bar: "Convergenza", "Bilancio di potenza",
+// Adds the menu "&Analisi" after Edit (before Help) on the menu bar: "Convergenza", "Bilancio di potenza",
 // "Matrice acquisita", each showing its window.
 QMenu* AddAnalysisMenu(QMenuBar* menuBar);
 
