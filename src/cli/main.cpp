@@ -130,13 +130,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
             if (arg == "--iterations") {
                 options.iterations = value;
             } else if (arg == "--method") {
-                if (value == "gauss") {
-                    options.method = Method::Gauss;
-                } else if (value == "newton") {
-                    options.method = Method::Newton;
-                } else if (value == "stott") {
-                    options.method = Method::Stott;
-                } else {
+                options.method = MethodNamed(value);
+                if (!options.method) {
                     return UsageError("unknown method '" + value + "' (gauss, newton or stott)");
                 }
             } else if (arg == "--format") {

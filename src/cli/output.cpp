@@ -9,6 +9,19 @@
 
 namespace nodewise::cli {
 
+std::optional<Method> MethodNamed(std::string_view name) {
+    if (name == "gauss") {
+        return Method::Gauss;
+    }
+    if (name == "newton") {
+        return Method::Newton;
+    }
+    if (name == "stott") {
+        return Method::Stott;
+    }
+    return std::nullopt;
+}
+
 int WriteOutput(const std::optional<std::string>& output, std::string_view contents,
                 const SaveError& error) {
     if (output) {

@@ -1,4 +1,5 @@
-// What every command of nodewise-cli shares: the exit statuses and the writing of its result.
+// What every command of nodewise-cli shares: the exit statuses, the method names and the
+// writing of a result.
 #pragma once
 
 #include <optional>
@@ -6,6 +7,7 @@
 #include <string_view>
 
 #include "core/platform/user_port.h"
+#include "core/results/methods.h"
 
 namespace nodewise::cli {
 
@@ -16,6 +18,9 @@ enum ExitStatus {
     ExitArithmeticFault = 3,
     ExitRefused = 4,
 };
+
+// The method named by --method: "gauss", "newton" or "stott".
+std::optional<Method> MethodNamed(std::string_view name);
 
 // How a failed save is told: the desktop program's message box for that kind of file.
 struct SaveError {

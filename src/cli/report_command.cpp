@@ -85,13 +85,8 @@ std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
         if (arg == "--iterations") {
             options.iterations = value;
         } else if (arg == "--method") {
-            if (value == "gauss") {
-                options.method = Method::Gauss;
-            } else if (value == "newton") {
-                options.method = Method::Newton;
-            } else if (value == "stott") {
-                options.method = Method::Stott;
-            } else {
+            options.method = MethodNamed(value);
+            if (!options.method) {
                 return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
             }
         } else if (arg == "--tolerance") {
