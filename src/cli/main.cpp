@@ -186,26 +186,13 @@ int Solve(const Options& options) {
 }
 
 int Run(const Options& options) {
-    CellTexts cells;
-    if (!ReadNetworkFile(options.network, cells)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
-        return ExitUsageOrFile;
-    }
-    SolverMatrices matrices;
-    try {
-        if (const std::optional<int> warning = Acquire(options.iterations, cells)) {
-            ShowInputWarning(*warning);
-            return ExitRejected;
-        }
+    return OnAcquiredNetwork(options.network, options.iterations, [&options] {
         if (options.command == "summary") {
             PrintSummary();
-            return std::cout.flush() ? ExitDone : ExitUsageOrFile;
+            return static_cast<int>(std::cout.flush() ? ExitDone : ExitUsageOrFile);
         }
         return Solve(options);
-    } catch (const ArithmeticFault& fault) {
-        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
-        return ExitArithmeticFault;
-    }
+    });
 }
 
 } // namespace

@@ -95,22 +95,16 @@ int Import(const Arguments& arguments) {
     return Emit(arguments.output, FormatNetworkFile(cells));
 }
 
+// The case of the acquired network, to the output.
+int ExportAcquired(const Arguments& arguments);
+
 int Export(const Arguments& arguments) {
-    CellTexts cells;
-    if (!ReadNetworkFile(arguments.input, cells)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
-        return cli::ExitUsageOrFile;
-    }
-    try {
-        // The iteration count plays no part in the case; any valid one will do.
-        if (const std::optional<int> warning = Acquire("1", cells)) {
-            ShowInputWarning(*warning);
-            return cli::ExitRejected;
-        }
-    } catch (const ArithmeticFault& fault) {
-        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
-        return cli::ExitArithmeticFault;
-    }
+    // The iteration count plays no part in the case; any valid one will do.
+    return cli::OnAcquiredNetwork(arguments.input, "1",
+                                  [&arguments] { return ExportAcquired(arguments); });
+}
+
+int ExportAcquired(const Arguments& arguments) {
     const CaseOrigin origin{
         CaseNameFromPath(arguments.output ? *arguments.output : arguments.input), "nodewise-cli",
         std::time(nullptr)};

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <iostream>
 
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/model/workspace.h"
+#include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
 
 namespace nodewise::cli {
@@ -20,6 +24,26 @@ std::optional<Method> MethodNamed(std::string_view name) {
         return Method::Stott;
     }
     return std::nullopt;
+}
+
+int OnAcquiredNetwork(const std::string& network, std::string_view iterations,
+                      const std::function<int()>& command) {
+    CellTexts cells;
+    if (!ReadNetworkFile(network, cells)) {
+        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        return ExitUsageOrFile;
+    }
+    SolverMatrices matrices;
+    try {
+        if (const std::optional<int> warning = Acquire(iterations, cells)) {
+            ShowInputWarning(*warning);
+            return ExitRejected;
+        }
+        return command();
+    } catch (const ArithmeticFault& fault) {
+        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
+        return ExitArithmeticFault;
+    }
 }
 
 int WriteOutput(const std::optional<std::string>& output, std::string_view contents,

@@ -2,6 +2,7 @@
 // writing of a result.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,13 @@ enum ExitStatus {
 
 // The method named by --method: "gauss", "newton" or "stott".
 std::optional<Method> MethodNamed(std::string_view name);
+
+// Reads the network file and acquires it with the iteration text, as "Apri" then "Acquisisci
+// dati" do, then runs `command` on the acquired network and returns its status. A file that
+// cannot be read: its message, ExitUsageOrFile; an acquisition warning: ExitRejected; an
+// arithmetic fault, while acquiring or in the command: its message, ExitArithmeticFault.
+int OnAcquiredNetwork(const std::string& network, std::string_view iterations,
+                      const std::function<int()>& command);
 
 // How a failed save is told: the desktop program's message box for that kind of file.
 struct SaveError {

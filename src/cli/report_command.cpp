@@ -179,26 +179,13 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseReportOptions(argc, argv, usage, options)) {
         return *status;
     }
-    CellTexts cells;
-    if (!ReadNetworkFile(options.network, cells)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
-        return ExitUsageOrFile;
-    }
-    SolverMatrices matrices;
-    try {
-        if (const std::optional<int> warning = Acquire(options.iterations, cells)) {
-            ShowInputWarning(*warning);
-            return ExitRejected;
-        }
+    return OnAcquiredNetwork(options.network, options.iterations, [&options] {
         if (!AnnounceMethod(*options.method)) {
-            return ExitRefused;
+            return static_cast<int>(ExitRefused);
         }
         Iterate(*options.method);
         return WriteReport(options);
-    } catch (const ArithmeticFault& fault) {
-        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
-        return ExitArithmeticFault;
-    }
+    });
 }
 
 } // namespace nodewise::cli

@@ -34,8 +34,8 @@ extern TfrmMatrix* frmMatrix;
 // analysis windows.
 void HideResultForms();
 
-// Adds the menu "&Analisi" after Edit (before Help) on the menu bar: "Convergenza", "Bilancio di potenza",
-// "Matrice acquisita", each showing its window.
+// Adds the menu "&Analisi" after Edit (before Help) on the menu bar: "Convergenza", "Bilancio di
+// potenza", "Matrice acquisita", each showing its window.
 QMenu* AddAnalysisMenu(QMenuBar* menuBar);
 
 // Show (and bring forward) an analysis window with what the workspace holds now.
