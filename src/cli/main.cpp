@@ -12,6 +12,7 @@
 #include "cli/matpower_commands.h"
 #include "cli/output.h"
 #include "cli/report_command.h"
+#include "cli/step_command.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/version.h"
@@ -35,7 +36,10 @@ const std::string Usage =
                 "                            [--format csv|html] [--output FILE]\n"
                 "       nodewise-cli report  NETWORK.nwd --method gauss|newton|stott "
                 "[--iterations TEXT]\n"
-                "                            [--tolerance X] [--output FILE]\n") +
+                "                            [--tolerance X] [--output FILE]\n"
+                "       nodewise-cli step    NETWORK.nwd --method gauss|newton|stott "
+                "--iteration K\n"
+                "                            [--output FILE]\n") +
     MatpowerUsage;
 
 // Every message box of the desktop program becomes one line on standard error, caption first.
@@ -208,6 +212,9 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "report") == 0) {
         return RunReportCommand(argc, argv, Usage.c_str());
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "step") == 0) {
+        return RunStepCommand(argc, argv, Usage.c_str());
     }
     Options options;
     if (const std::optional<int> status = ParseOptions(argc, argv, options)) {

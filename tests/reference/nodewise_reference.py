@@ -433,7 +433,7 @@ def inv_matr(A, B, n, messages):
 # Solvers; each returns (E history, d history in degrees), rows of K + 1 entries per node
 
 
-def gauss(net, messages):
+def gauss(net, messages, trace=None):
     n, K = net.N, net.K
     YM, YA = net.YMag, net.YAng
     P, Q = list(net.P), list(net.Q)
@@ -470,17 +470,23 @@ def gauss(net, messages):
         return c, r
 
     for k in range(K):
+        nodes = []
         for i in range(n):
             t = net.types[i]
             if t == ED:
                 E[i][k + 1] = E[i][k]
                 d[i][k + 1] = d[i][k]
+                nodes.append((None, None, None))
                 continue
+            computed = None
             if t in (PE, PD):
                 Q[i] = injection(i, k, csin)
+                computed = ("Q", Q[i])
             elif t in (QE, QD):
                 P[i] = injection(i, k, ccos)
+                computed = ("P", P[i])
             c, r = scaled(i, k)
+            nodes.append((computed, c, r))
             if t in (PQ, PD, QD):
                 E[i][k + 1] = div(complex_modulus(c, r), YM[i][i])
             else:
@@ -489,13 +495,22 @@ def gauss(net, messages):
                 d[i][k + 1] = complex_angle(c, r)
             else:
                 d[i][k + 1] = d[i][k]
+        if trace is not None:
+            trace["nodes"] = nodes
     for i in range(n):
         for t in range(K + 1):
             d[i][t] = mul(d[i][t], RAD_TO_DEG)
     return E, d
 
 
-def newton(net, messages, jac_inv):
+def inversion_outcome(told):
+    """How one call of inv_matr ended, from what it told: "done", "zero order" or "failed"."""
+    if not told:
+        return "done"
+    return "zero order" if told[0][1] == ZERO_ORDER else "failed"
+
+
+def newton(net, messages, jac_inv, trace=None):
     n_nodes, K = net.N, net.K
     YM, YA = net.YMag, net.YAng
     n, nP, nE = net.n, net.nP, net.nE
@@ -556,12 +571,19 @@ def newton(net, messages, jac_inv):
                     else:
                         v = mul(Ei, off_sum(i, ccos))
                 jac[r][c] = v
+        told = len(messages)
         inv_matr(jac, jac_inv, n, messages)
         for r in range(n):
             s = 0.0
             for c in range(n):
                 s = add(s, mul(jac_inv[r][c], mismatch[c]))
             corr[r] = s
+        if trace is not None:
+            trace["mismatch"] = mismatch[:n]
+            trace["jacobian"] = [row[:n] for row in jac[:n]]
+            trace["jacobian_inverse"] = [row[:n] for row in jac_inv[:n]]
+            trace["correction"] = corr[:n]
+            trace["inversion"] = inversion_outcome(messages[told:])
         for c in range(nE):
             j = unk[c]
             E[j][k + 1] = add(E[j][k], corr[c])
@@ -574,7 +596,7 @@ def newton(net, messages, jac_inv):
     return E, d
 
 
-def stott(net, messages):
+def stott(net, messages, trace=None):
     N, K = net.N, net.K
     YM, YA, Y = net.YMag, net.YAng, net.Y
     nP, nQ, nE, nd = net.nP, net.nQ, net.nE, net.nd
@@ -591,8 +613,12 @@ def stott(net, messages):
     for r in range(nQ):
         for c in range(nE):
             bs[r][c] = Y[eq[nP + r]][unk[c]][1]
+    told = len(messages)
     inv_matr(bp, bpi, nP, messages)
+    bp_outcome = inversion_outcome(messages[told:])
+    told = len(messages)
     inv_matr(bs, bsi, nQ, messages)
+    bs_outcome = inversion_outcome(messages[told:])
     mis = [0.0] * 14
     corr = [0.0] * 14
     for k in range(K):
@@ -625,6 +651,15 @@ def stott(net, messages):
         for p in range(nE, nE + nd):
             i = unk[p]
             d[i][k + 1] = add(d[i][k], corr[p])
+        if trace is not None:
+            trace["b_prime"] = [row[:nd] for row in bp[:nP]]
+            trace["b_prime_inverse"] = [row[:nP] for row in bpi[:nd]]
+            trace["b_second"] = [row[:nE] for row in bs[:nQ]]
+            trace["b_second_inverse"] = [row[:nQ] for row in bsi[:nE]]
+            trace["mismatch"] = mis[: nP + nQ]
+            trace["correction"] = corr[: nE + nd]
+            trace["b_prime_inversion"] = bp_outcome
+            trace["b_second_inversion"] = bs_outcome
     for i in range(N):
         for t in range(K + 1):
             d[i][t] = mul(d[i][t], RAD_TO_DEG)

@@ -81,17 +81,32 @@ template <class T> Voltage<T> ScaledVoltage(int i) {
     return {C, R};
 }
 
+void RecordInjection(int i, double value) {
+    if (GaussRecords != nullptr) [[unlikely]] {
+        GaussRecords[i].hasInjection = true;
+        GaussRecords[i].injection = value;
+    }
+}
+
 void StoreComputedQ(int i) {
     QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
+    RecordInjection(i, QData[i]);
 }
 void StoreComputedP(int i) {
     PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
+    RecordInjection(i, PData[i]);
 }
 
 // C + jR of node i, once it is known that computing it raised no fault: a fault there stops
 // the rule before either entry is written.
 Voltage<double> NewVoltage(int i) {
-    return Evaluate([&](auto x) { return ScaledVoltage<decltype(x)>(i); });
+    const Voltage<double> v = Evaluate([&](auto x) { return ScaledVoltage<decltype(x)>(i); });
+    if (GaussRecords != nullptr) [[unlikely]] {
+        GaussRecords[i].hasVoltage = true;
+        GaussRecords[i].C = v.C;
+        GaussRecords[i].R = v.R;
+    }
+    return v;
 }
 
 // Entry k+1 of node i: the magnitude and phase of C + jR, or the present value kept.
@@ -119,6 +134,8 @@ void KeepPhase(int i) {
 }
 
 } // namespace
+
+GaussNodeRecord* GaussRecords = nullptr;
 
 Complex GaussScaledVoltage(int i) {
     const Voltage<double> v = ScaledVoltage<double>(i);

@@ -21,6 +21,20 @@ void GaussUpdatePd(int i);
 void GaussUpdateQE(int i);
 void GaussUpdateQd(int i);
 
+// What the rule of a node computed in the latest iteration: the injection it computed first
+// (Q for PE and Pd, P for QE and Qd) and C + jR. Nothing for an Ed node.
+struct GaussNodeRecord {
+    bool hasInjection = false;
+    double injection = 0.0;
+    bool hasVoltage = false;
+    double C = 0.0;
+    double R = 0.0;
+};
+
+// Node-indexed records that the rules fill while this points at them; null (the default) in an
+// ordinary run, which then records nothing.
+extern GaussNodeRecord* GaussRecords;
+
 using GaussRule = void (*)(int);
 extern const GaussRule GaussRules[6];
 

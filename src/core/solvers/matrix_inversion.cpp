@@ -146,8 +146,9 @@ bool InvertFast(double** A, double** B, int n) {
 
 } // namespace
 
-void InvMatr(double** A, double** B, int order) {
+bool InvMatr(double** A, double** B, int order) {
     const int n = order;
+    bool inverted = false;
     if (n == 0) {
         Port().showMessage(InversionZeroOrderText, InversionErrorCaption, MessageIcon::Stop);
     } else if (n < 0 || n > MaxOrder) {
@@ -165,12 +166,14 @@ void InvMatr(double** A, double** B, int order) {
                     throw ArithmeticFault(InvalidOperationFault);
                 }
             }
+            inverted = true;
         } catch (const ArithmeticFault&) {
             ReportFailure();
         }
     }
     // A handled failure, or whatever the port raised, does not reach the caller.
     ClearArithmeticFlags();
+    return inverted;
 }
 
 } // namespace nodewise

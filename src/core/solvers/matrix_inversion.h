@@ -12,7 +12,7 @@ inline constexpr const char* InversionFailedText = "Impossibile invertire la Mat
 
 // Writes the inverse of the leading order x order block of A into B (order 0..14). A is never
 // modified. On failure B holds 0 in every entry of the block not yet computed (order >= 2) or
-// is untouched (orders 0 and 1).
-void InvMatr(double** A, double** B, int order);
+// is untouched (orders 0 and 1). True when B holds the inverse, false after a reported failure.
+bool InvMatr(double** A, double** B, int order);
 
 } // namespace nodewise

@@ -217,8 +217,10 @@ void NewtonJacobian() {
     }
 }
 
+bool NewtonJacobianInverted = false;
+
 void NewtonInvert() {
-    InvMatr(Jacobian, JacobianInverse, SystemOrder());
+    NewtonJacobianInverted = InvMatr(Jacobian, JacobianInverse, SystemOrder());
 }
 
 // corrections, columns 0..n-1: the inverse times the mismatches

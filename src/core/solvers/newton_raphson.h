@@ -9,6 +9,9 @@ namespace nodewise {
 // inversion failures are reported by InvMatr and do not stop the run.
 void NewtonIterate();
 
+// Whether InvMatr inverted the Jacobian of the latest iteration (false after its message).
+extern bool NewtonJacobianInverted;
+
 void NewtonMismatch();
 void NewtonJacobian();
 void NewtonInvert();

@@ -67,8 +67,8 @@ void StottMatrices() {
             BSecond[r][c] = Checked(YComplex[EquationNodes[nP + r]][UnknownNodes[c]].im);
         }
     }
-    InvMatr(BPrime, BPrimeInverse, nP);
-    InvMatr(BSecond, BSecondInverse, nQ);
+    BPrimeInverted = InvMatr(BPrime, BPrimeInverse, nP);
+    BSecondInverted = InvMatr(BSecond, BSecondInverse, nQ);
 }
 
 // Iteration k: the Q-E half, then the P-d half with the new magnitudes and the old phases.
@@ -119,6 +119,9 @@ void StottIteration(int k) {
 }
 
 } // namespace
+
+bool BPrimeInverted = false;
+bool BSecondInverted = false;
 
 void StottIterate() {
     RunSolver({EHistoryStott, dHistoryStott, IterStott, true, StottMatrices, StottIteration});

@@ -9,4 +9,8 @@ namespace nodewise {
 // first. Throws ArithmeticFault as GaussIterate does.
 void StottIterate();
 
+// Whether InvMatr inverted B' and B'' in the latest run (false after its message).
+extern bool BPrimeInverted;
+extern bool BSecondInverted;
+
 } // namespace nodewise

@@ -1,0 +1,82 @@
+// One iteration seen from inside: the matrices and vectors a method holds at the end of its
+// iteration k, read from the solver itself after it has run k iterations of the acquired
+// network. The workspace is left exactly as it was (histories, injections, solver matrices,
+// counters), and nothing reaches the user port while the solver runs.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/results/methods.h"
+
+namespace nodewise {
+
+inline constexpr int FirstStepIteration = 1;
+inline constexpr int LastStepIteration = 999;
+
+// An equation (P or Q of a node) or an unknown (E or d of a node); node 0-based.
+struct StepLabel {
+    char quantity;
+    int node;
+};
+
+// "P2", "d3": the quantity and the 1-based node.
+std::string LabelText(const StepLabel& label);
+
+using StepMatrix = std::vector<std::vector<double>>; // rows
+
+// How InvMatr ended: inverted, the order-zero message, or "Impossibile invertire la Matrice."
+// (the inverse then as InvMatr left it).
+enum class Inversion { Done, ZeroOrder, Failed };
+
+// One node of a Gauss-Seidel iteration, in update order.
+struct GaussNodeStep {
+    int node = 0;
+    int type = Ed;
+    char computedQuantity = 0; // 'Q' (PE, Pd) or 'P' (QE, Qd); 0 when none is computed
+    double computedValue = 0.0;
+    bool hasVoltage = false; // C and R of GaussScaledVoltage; false for an Ed node
+    double C = 0.0;
+    double R = 0.0;
+};
+
+struct IterationStep {
+    Method method = Method::Newton;
+    int iteration = 0;                // k, 1..999
+    std::optional<std::string> fault; // the arithmetic fault met before the end of iteration k
+
+    // The state at history entries k-1 and k, per node; phases in degrees.
+    std::vector<double> EBefore, dBefore, EAfter, dAfter;
+    std::vector<int> nodeTypes;
+
+    // Newton-Raphson and Stott-Alsac: rows P then Q, unknowns E then d.
+    std::vector<StepLabel> equations;
+    std::vector<StepLabel> unknowns;
+    int pEquations = 0;
+    int eUnknowns = 0;
+    std::vector<double> mismatch;   // MismatchNewton / MismatchStott
+    std::vector<double> correction; // CorrectionNewton / CorrectionStott, d in radians
+
+    // Newton-Raphson
+    StepMatrix jacobian, jacobianInverse;
+    Inversion jacobianInversion = Inversion::Done;
+
+    // Stott-Alsac: B' (P rows x d unknowns), B'' (Q rows x E unknowns) and their inverses
+    StepMatrix bPrime, bPrimeInverse, bSecond, bSecondInverse;
+    Inversion bPrimeInversion = Inversion::Done;
+    Inversion bSecondInversion = Inversion::Done;
+
+    // Gauss-Seidel
+    std::vector<GaussNodeStep> nodes;
+};
+
+// The step of iteration `iteration` (1..999) of `method` on the acquired network. A run that
+// meets an arithmetic fault before the end of that iteration gives a step with `fault` set and
+// nothing else. The solver matrices must be allocated.
+IterationStep ComputeStep(Method method, int iteration);
+
+// The iteration text of `step --iteration`: a decimal 1..999, nothing else.
+std::optional<int> ParseStepIteration(const std::string& text);
+
+} // namespace nodewise
