@@ -7,6 +7,7 @@
 #include "gui/analysis/convergence_window.h"
 #include "gui/analysis/matrix_window.h"
 #include "gui/analysis/power_balance_window.h"
+#include "gui/analysis/step_window.h"
 
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
@@ -27,6 +28,7 @@ TfrmDataOut* StottResultsWindow = nullptr;
 TfrmConvergence* frmConvergence = nullptr;
 TfrmPowerBalance* frmPowerBalance = nullptr;
 TfrmMatrix* frmMatrix = nullptr;
+TfrmStep* frmStep = nullptr;
 
 namespace {
 
@@ -69,6 +71,7 @@ void CreateMainWindows() {
     frmConvergence = Secondary(new TfrmConvergence);
     frmPowerBalance = Secondary(new TfrmPowerBalance);
     frmMatrix = Secondary(new TfrmMatrix);
+    frmStep = Secondary(new TfrmStep);
 }
 
 void CreateProgramWindows() {
@@ -77,6 +80,8 @@ void CreateProgramWindows() {
 }
 
 void DestroyProgramWindows() {
+    delete frmStep;
+    frmStep = nullptr;
     delete frmMatrix;
     frmMatrix = nullptr;
     delete frmPowerBalance;
@@ -105,6 +110,7 @@ void HideResultForms() {
     CloseWindow(frmConvergence);
     CloseWindow(frmPowerBalance);
     CloseWindow(frmMatrix);
+    CloseWindow(frmStep);
 }
 
 QMenu* AddAnalysisMenu(QMenuBar* menuBar) {
@@ -123,6 +129,8 @@ QMenu* AddAnalysisMenu(QMenuBar* menuBar) {
          QStringLiteral("Potenze dei nodi, flussi nei rami e perdite"), &ShowPowerBalanceWindow);
     item("AnalysisMatrixItem", QStringLiteral("&Matrice acquisita"),
          QStringLiteral("La matrice delle ammettenze come è stata letta"), &ShowMatrixWindow);
+    item("AnalysisStepItem", QStringLiteral("&Passo per passo"),
+         QStringLiteral("Matrici e vettori di un'iterazione del metodo scelto"), &ShowStepWindow);
     return menu;
 }
 
@@ -138,12 +146,19 @@ void ShowMatrixWindow() {
     Present(frmMatrix);
 }
 
+void ShowStepWindow() {
+    Present(frmStep);
+}
+
 void NotifyRunsChanged(Method method) {
     if (frmConvergence != nullptr) {
         frmConvergence->RunEnded();
     }
     if (frmPowerBalance != nullptr) {
         frmPowerBalance->RunEnded(method);
+    }
+    if (frmStep != nullptr) {
+        frmStep->RunEnded(method);
     }
 }
 
