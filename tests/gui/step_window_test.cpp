@@ -32,6 +32,25 @@ protected:
     template <class T> static T* Find(const char* name) {
         return Child<T>(frmStep, QString::fromLatin1(name));
     }
+    // NODEWISE_STEP_SCREENSHOT=PREFIX (under a real display): the screen with the window, and
+    // the tooltip of `item` if given, in PREFIX-name.png, to look at.
+    static void Screenshot(const char* name, QTableWidget* table = nullptr,
+                           QTableWidgetItem* item = nullptr) {
+        const QByteArray prefix = qgetenv("NODEWISE_STEP_SCREENSHOT");
+        if (prefix.isEmpty()) {
+            return;
+        }
+        frmStep->move(0, 0);
+        QTest::qWait(300);
+        if (item != nullptr) {
+            const QRect cell = table->visualItemRect(item);
+            QToolTip::showText(table->viewport()->mapToGlobal(cell.center()), item->toolTip(),
+                               table);
+            QTest::qWait(500);
+        }
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(prefix) + "-" +
+                                                             name + ".png");
+    }
     static QStringList RowLabels(QTableWidget* table) {
         QStringList labels;
         for (int r = 0; r < table->rowCount(); ++r) {
@@ -91,16 +110,7 @@ TEST_F(StepWindowTest, NewtonTablesLabelledWithFormulaTooltipsAndLatex) {
     EXPECT_TRUE(jacobian->item(2, 2)->toolTip().startsWith(
         QStringLiteral("∂Q3/∂d3 = E3·Σm≠3 |Y3m|·Em·cos(d3 − dm − θ3m)")));
 
-    // NODEWISE_STEP_SCREENSHOT=FILE (under a real display): the screen with the window and the
-    // tooltip of that element, to look at.
-    if (const QByteArray shot = qgetenv("NODEWISE_STEP_SCREENSHOT"); !shot.isEmpty()) {
-        frmStep->move(0, 0);
-        QTest::qWait(300);
-        const QRect cell = jacobian->visualItemRect(jacobian->item(0, 1));
-        QToolTip::showText(jacobian->viewport()->mapToGlobal(cell.center()), tip, jacobian);
-        QTest::qWait(500);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
-    }
+    Screenshot("newton", jacobian, jacobian->item(0, 1));
 
     // Iteration 3 by the slider: the spin box and the tables follow.
     Find<QSlider>("sldIteration")->setValue(3);
@@ -134,6 +144,33 @@ TEST_F(StepWindowTest, NewtonTablesLabelledWithFormulaTooltipsAndLatex) {
     EXPECT_FALSE(bytes.contains('.')); // decimal commas
 }
 
+// Stott-Alsac on the two-node network: B' and B'' are the susceptance -5 itself, their inverses
+// -0.2, shown in the order of the iteration (the Q-E half first).
+TEST_F(StepWindowTest, StottShowsTheConstantMatricesInTheOrderOfTheIteration) {
+    TypeTwoNodeNetwork("3");
+    AcquireTyped();
+    Click(frmDataOk, "btnStott");
+    ShowStepWindow();
+    Find<QSpinBox>("spnIteration")->setValue(2);
+    QStringList order;
+    for (const QTableWidget* table : frmStep->findChildren<QTableWidget*>()) {
+        order << table->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"mismatch", "b_second", "b_second_inverse", "b_prime",
+                                  "b_prime_inverse", "correction", "state"}));
+    auto* bPrime = Find<QTableWidget>("b_prime");
+    EXPECT_EQ(RowLabels(bPrime), QStringList{"P2"});
+    EXPECT_EQ(ColumnLabels(bPrime), QStringList{"d2"});
+    EXPECT_EQ(bPrime->item(0, 0)->text(), QStringLiteral("-5"));
+    EXPECT_EQ(RowLabels(Find<QTableWidget>("b_second")), QStringList{"Q2"});
+    const QString point = QLocale().decimalPoint();
+    EXPECT_EQ(Find<QTableWidget>("b_second_inverse")->item(0, 0)->text(),
+              QStringLiteral("-0") + point + QStringLiteral("2"));
+    auto* state = Find<QTableWidget>("state");
+    EXPECT_EQ(state->item(1, 2)->text(), ListNumber(EHistoryStott[1][2], point));
+    Screenshot("stott");
+}
+
 TEST_F(StepWindowTest, GaussNodesShowTheirRuleAndTheWindowFollowsTheRuns) {
     TypePdNetwork("5");
     AcquireTyped(); // nothing has run on it yet
@@ -155,6 +192,7 @@ TEST_F(StepWindowTest, GaussNodesShowTheirRuleAndTheWindowFollowsTheRuns) {
         rule.startsWith(QStringLiteral("Nodo 2 (Pd)\n1. Q2 = E2·Σj |Y2j|·Ej·sin(d2 − dj − θ2j)")))
         << rule.toStdString();
     EXPECT_TRUE(rule.contains(QStringLiteral("d2 resta -2°")));
+    Screenshot("gauss", nodes, nodes->item(1, 4));
 
     Click(frmDataOk, "btnNewton"); // and the next one
     EXPECT_EQ(methods->count(), 2);

@@ -327,8 +327,9 @@ std::string GaussNodeFormula(const IterationStep& step, int index, std::string_v
     if (EGiven(node.type)) {
         text += step3 + "E" + I + " resta " + n(step.EAfter[i]) + " (dato)";
     } else {
-        text += step3 + "E" + I + " = |C + jR| / |Y" + I + I + "| = √(" + n(node.C) + "² + " +
-                n(node.R) + "²) / " + n(YMag[i][i]) + " = " + full(step.EAfter[i]);
+        text += step3 + "E" + I + " = |C + jR| / |Y" + I + I + "| = √(" +
+                Factor(node.C, decimalPoint) + "² + " + Factor(node.R, decimalPoint) + "²) / " +
+                n(YMag[i][i]) + " = " + full(step.EAfter[i]);
     }
     if (dGiven(node.type)) {
         text += "; d" + I + " resta " + Degrees(step.dAfter[i], decimalPoint) + " (dato)";
