@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/analysis/iteration_step.h"
 #include "core/input/acquisition.h"
 #include "core/model/workspace.h"
 #include "core/solvers/gauss_seidel.h"
@@ -126,6 +127,26 @@ template <void (*Iterate)()> void WholeRun(benchmark::State& state) {
 BENCHMARK(WholeRun<GaussIterate>)->Name("Gauss999Iterations")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeRun<NewtonIterate>)->Name("Newton999Iterations")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeRun<StottIterate>)->Name("Stott999Iterations")->Unit(benchmark::kMillisecond);
+
+// The step of the last iteration the iteration box allows: the method run up to it, its
+// matrices and vectors read, the workspace put back.
+template <Method M> void StepOfIteration999(benchmark::State& state) {
+    SolverMatrices matrices;
+    AcquireSevenNodes("999");
+    for (auto _ : state) {
+        const IterationStep step = ComputeStep(M, LastStepIteration);
+        benchmark::DoNotOptimize(step.EAfter.data());
+    }
+}
+BENCHMARK(StepOfIteration999<Method::Gauss>)
+    ->Name("GaussStepOfIteration999")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(StepOfIteration999<Method::Newton>)
+    ->Name("NewtonStepOfIteration999")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(StepOfIteration999<Method::Stott>)
+    ->Name("StottStepOfIteration999")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace nodewise
