@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
@@ -10,9 +11,11 @@
 
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/input/help_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
+#include "gui/shell/help_document.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
 
@@ -27,6 +30,7 @@ TfrmDataOut* StottResultsWindow = nullptr;
 TfrmConvergence* frmConvergence = nullptr;
 TfrmPowerBalance* frmPowerBalance = nullptr;
 TfrmMatrix* frmMatrix = nullptr;
+TfrmHelp* frmHelp = nullptr;
 
 namespace {
 
@@ -69,6 +73,7 @@ void CreateMainWindows() {
     frmConvergence = Secondary(new TfrmConvergence);
     frmPowerBalance = Secondary(new TfrmPowerBalance);
     frmMatrix = Secondary(new TfrmMatrix);
+    InstallHelpKey(QCoreApplication::instance());
 }
 
 void CreateProgramWindows() {
@@ -77,6 +82,8 @@ void CreateProgramWindows() {
 }
 
 void DestroyProgramWindows() {
+    delete frmHelp;
+    frmHelp = nullptr;
     delete frmMatrix;
     frmMatrix = nullptr;
     delete frmPowerBalance;
@@ -174,6 +181,14 @@ void ConnectStatusPanels(QtUserPort& port) {
     if (frmDataOk != nullptr) {
         port.setStatusPanels(frmDataOk->StatusPanel(0), frmDataOk->StatusPanel(1));
     }
+}
+
+void ShowHelpWindow(const QUrl& document) {
+    if (frmHelp == nullptr) {
+        frmHelp = Secondary(new TfrmHelp);
+    }
+    frmHelp->ShowDocument(document);
+    Present(frmHelp);
 }
 
 } // namespace nodewise
