@@ -24,6 +24,7 @@ fail() {
 bin/nodewise
 bin/nodewise-cli
 share/applications/org.nodewise.Nodewise.desktop
+share/doc/nodewise/changelog.gz
 share/doc/nodewise/copyright
 share/icons/hicolor/scalable/apps/nodewise.svg
 share/icons/hicolor/scalable/mimetypes/application-x-nodewise-network.svg
@@ -41,7 +42,11 @@ LIST
 diff -u "$tmp/expected" "$tmp/installed" || fail "installed files differ from the expected list"
 
 cmp -s "$source/help/HELP.HTM" "$prefix/share/nodewise/HELP/HELP.HTM" || fail "help document"
-cmp -s "$source/LICENSE" "$prefix/share/doc/nodewise/copyright" || fail "licence"
+cmp -s "$source/resources/copyright" "$prefix/share/doc/nodewise/copyright" || fail "copyright"
+grep -qx 'License: GPL-3.0-or-later' "$prefix/share/doc/nodewise/copyright" || fail "licence name"
+# The changelog's latest entry is this version (a native package: no Debian revision).
+top=$(zcat "$prefix/share/doc/nodewise/changelog.gz" | head -1)
+[[ "$top" == "nodewise (${version%% *}) "* ]] || fail "changelog starts with '$top', not version ${version%% *}"
 
 if command -v desktop-file-validate >/dev/null; then
     out=$(desktop-file-validate "$prefix/share/applications/org.nodewise.Nodewise.desktop" 2>&1) ||
