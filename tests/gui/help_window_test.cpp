@@ -154,7 +154,7 @@ TEST_F(HelpWindowTest, LinksHistoryAndSearchWorkInside) {
     EXPECT_FALSE(forward->isEnabled());
 
     // A link of the contents goes to its section; back and forward retrace it.
-    browser->setSource(QUrl(QStringLiteral("#cli")));
+    browser->setSource(Document().resolved(QUrl(QStringLiteral("#cli")))); // as a click does
     EXPECT_EQ(browser->source().fragment(), QStringLiteral("cli"));
     EXPECT_TRUE(back->isEnabled());
     back->click();
@@ -186,8 +186,15 @@ TEST_F(HelpWindowTest, LinksHistoryAndSearchWorkInside) {
     QTest::keyClick(find, Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
 
-    // Shown again, the document starts over with no history.
+    // F1 while reading keeps the place; shown again after closing, the document starts over.
+    const int position = browser->textCursor().position();
+    PressF1(frmHelp);
+    EXPECT_EQ(browser->source().fragment(), QStringLiteral("cli"));
+    EXPECT_EQ(browser->textCursor().position(), position);
+    EXPECT_TRUE(back->isEnabled());
+    frmHelp->close();
     ShowHelpWindow(Document());
+    EXPECT_FALSE(browser->source().hasFragment());
     EXPECT_FALSE(back->isEnabled());
 }
 

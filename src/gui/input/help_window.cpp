@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
@@ -129,14 +130,23 @@ void TfrmHelp::createFindBar() {
 void TfrmHelp::ShowDocument(const QUrl& document) {
     QUrl page = document;
     page.setFragment(QString());
-    if (Browser->source().adjusted(QUrl::RemoveFragment) != page) {
-        Browser->setSource(page);
-    } else {
-        Browser->reload();
+    const bool samePage = Browser->source().adjusted(QUrl::RemoveFragment) == page;
+    if (samePage && isVisible()) {
+        // Asked again while it is being read (F1 in this window): the reader keeps the place.
+        if (document.hasFragment()) {
+            Browser->setSource(document);
+        }
+        return;
     }
+    Browser->setSource(document); // the same page again: back to its start, or to the fragment
     Browser->clearHistory();
+    QTextCursor start = Browser->textCursor();
+    start.movePosition(QTextCursor::Start); // a search begins at the top
+    Browser->setTextCursor(start);
     if (document.hasFragment()) {
         Browser->scrollToAnchor(document.fragment());
+    } else {
+        Browser->verticalScrollBar()->setValue(0);
     }
 }
 

@@ -20,7 +20,7 @@ public:
     explicit TfrmHelp(QWidget* parent = nullptr);
 
     // Shows `document` from its start (or where `document` has a fragment); the history of pages
-    // begins again.
+    // begins again. While the window is open on that document, it keeps its place and history.
     void ShowDocument(const QUrl& document);
 
     // Opens the search bar with the focus in it / looks for its text after (before) the cursor,
