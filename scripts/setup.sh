@@ -10,6 +10,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbench
           qt6-svg-dev qt6-translations-l10n
           # the install-tree test's validators, and cpack -G DEB
           desktop-file-utils appstream shared-mime-info man-db dpkg-dev file
+          # lintian on the Debian package
+          lintian
           # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
           clang libclang-rt-14-dev)
 

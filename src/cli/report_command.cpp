@@ -1,7 +1,5 @@
 #include "cli/report_command.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -12,6 +10,7 @@
 #include "cli/output.h"
 #include "core/analysis/mismatch_trace.h"
 #include "core/analysis/power_balance.h"
+#include "core/analysis/tolerance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/numeric/arithmetic_fault.h"
@@ -38,17 +37,6 @@ struct ReportOptions {
 int UsageError(const std::string& problem, const char* usage) {
     std::cerr << "nodewise-cli: " << problem << '\n' << usage;
     return ExitUsageOrFile;
-}
-
-// A non-negative decimal number in plain or exponent notation, with a full stop.
-std::optional<double> ParseTolerance(const std::string& text) {
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || ptr != end || !std::isfinite(value) || value < 0.0) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
@@ -90,10 +78,11 @@ std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
                 return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
             }
         } else if (arg == "--tolerance") {
-            const std::optional<double> tolerance = ParseTolerance(value);
+            const std::optional<double> tolerance = ReadTolerance(value);
             if (!tolerance) {
-                return UsageError("invalid tolerance '" + value + "' (a number such as 1e-8)",
-                                  usage);
+                Port().showMessage(ToleranceRuleText, ToleranceRuleCaption,
+                                   MessageIcon::Exclamation);
+                return ExitUsageOrFile;
             }
             options.tolerance = *tolerance;
         } else {

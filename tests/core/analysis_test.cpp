@@ -223,5 +223,46 @@ TEST_F(AnalysisTest, ReportsForAReaderAndForAnItalianSpreadsheet) {
     EXPECT_EQ(html.find("src="), std::string::npos); // self-contained
 }
 
+// The HTML report marks a matrix cell whose text was not all used, as the "Matrice acquisita"
+// window does; apart from that cell and the note under the matrix the page is the one of the
+// same network typed cleanly, and the CSV does not change at all.
+TEST_F(AnalysisTest, ReportMarksTheMatrixCellsWithUnusedText) {
+    CellTexts clean = testing::TwoNodeNetwork();
+    clean.Admittance[1][0] = "-1+5j";
+    Acquired(clean, "5");
+    Iterate(Method::Newton);
+    const std::string cleanHtml = FormatAnalysisReport(ReportFormat::Html, Method::Newton, 1e-8);
+    const std::string cleanCsv = FormatAnalysisReport(ReportFormat::Csv, Method::Newton, 1e-8);
+    EXPECT_EQ(cleanHtml.find("#ffd8a8"), std::string::npos);
+    EXPECT_EQ(cleanHtml.find("non usato"), std::string::npos);
+
+    CellTexts typed = clean;
+    typed.Admittance[1][0] = "-1+5j <b>"; // the element 1-2 and, by symmetry, 2-1
+    Acquired(typed, "5");
+    Iterate(Method::Newton);
+    std::string html = FormatAnalysisReport(ReportFormat::Html, Method::Newton, 1e-8);
+    EXPECT_EQ(FormatAnalysisReport(ReportFormat::Csv, Method::Newton, 1e-8), cleanCsv);
+
+    const std::string markedCell =
+        "<td style=\"background:#ffd8a8\"><span class=\"testo\">-1+5j &lt;b&gt;</span><br>-1 + "
+        "j5<br><span class=\"testo\">non usato: &laquo;&lt;b&gt;&raquo;</span></td>";
+    const std::string cleanCell = "<td><span class=\"testo\">-1+5j</span><br>-1 + j5</td>";
+    const std::string note = "<p>Le celle evidenziate contengono testo non usato (per esempio "
+                             "una J maiuscola al posto della j): sotto il valore letto &egrave; "
+                             "scritto quale.</p>\n";
+    int cells = 0;
+    for (std::size_t at = html.find(markedCell); at != std::string::npos;
+         at = html.find(markedCell, at)) {
+        html.replace(at, markedCell.size(), cleanCell);
+        ++cells;
+    }
+    EXPECT_EQ(cells, 2);
+    const std::size_t noteAt = html.find(note);
+    ASSERT_NE(noteAt, std::string::npos);
+    EXPECT_EQ(html.compare(noteAt - 9, 9, "</table>\n"), 0); // right under the matrix
+    html.erase(noteAt, note.size());
+    EXPECT_EQ(html, cleanHtml);
+}
+
 } // namespace
 } // namespace nodewise

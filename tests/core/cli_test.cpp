@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/analysis/power_balance.h"
+#include "core/analysis/tolerance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "test_support.h"
@@ -277,6 +278,8 @@ TEST_F(CliTest, ReportNullsWhatNoNodeGives) {
 
 TEST_F(CliTest, ReportHasTheStatusesAndMessagesOfSolve) {
     const std::string net = Network(testing::TwoNodeNetwork());
+    // The convergence window's message for a tolerance it refuses, as a box becomes a line.
+    const std::string ToleranceMessage = std::string("Attenzione: ") + ToleranceRuleText + "\n";
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -284,8 +287,10 @@ TEST_F(CliTest, ReportHasTheStatusesAndMessagesOfSolve) {
     };
     const Case cases[] = {
         {{"report", net, "--method", "newton", "--iterations", "abc"}, 2, ""},
-        {{"report", net, "--method", "newton", "--tolerance", "-1"}, 1, ""},
-        {{"report", net, "--method", "newton", "--tolerance", "1,5"}, 1, ""},
+        {{"report", net, "--method", "newton", "--tolerance", "-1"}, 1, ToleranceMessage},
+        {{"report", net, "--method", "newton", "--tolerance", "1,5"}, 1, ToleranceMessage},
+        {{"report", net, "--method", "newton", "--tolerance", "0"}, 1, ToleranceMessage},
+        {{"report", net, "--method", "newton", "--tolerance=nan"}, 1, ToleranceMessage},
         {{"report", net}, 1, ""},
         {{"report", (dir_ / "none.nwd").string(), "--method", "gauss"}, 1, ""},
         {{"report", net, "--method", "gauss", "--output", (dir_ / "no" / "r.json").string()},

@@ -121,9 +121,22 @@ TEST_F(AnalysisWindowsTest, ConvergenceFollowsEveryRunAndEmptiesOnAcquisition) {
     tolerance->setText(QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("001"));
     emit tolerance->editingFinished();
     EXPECT_EQ(Cell(table, 1, 2), QStringLiteral("2"));
-    tolerance->setText(QStringLiteral("abc")); // not a number: back to the tolerance in use
-    emit tolerance->editingFinished();
-    EXPECT_EQ(ConvergenceTolerance(), 0.001);
+    EXPECT_TRUE(Recorder().messages.empty());
+    // Not a positive finite number: the rule's message, and back to the tolerance in use.
+    for (const char* typed : {"abc", "0", "-1e-3", "inf", ""}) {
+        Recorder().messages.clear();
+        tolerance->setText(QString::fromLatin1(typed));
+        emit tolerance->editingFinished();
+        EXPECT_EQ(ConvergenceTolerance(), 0.001) << typed;
+        EXPECT_EQ(tolerance->text(), ListNumber(0.001, QLocale().decimalPoint())) << typed;
+        ASSERT_EQ(Recorder().messages.size(), 1u) << typed;
+        EXPECT_EQ(Recorder().messages[0].caption, "Attenzione:");
+        EXPECT_EQ(Recorder().messages[0].text,
+                  "La tolleranza deve essere un numero positivo e finito, per esempio 1e-8.");
+    }
+    Recorder().messages.clear();
+    emit tolerance->editingFinished(); // the restored text is taken without a word
+    EXPECT_TRUE(Recorder().messages.empty());
     // In Italian the full stop groups thousands: typed as a decimal point it is still one.
     const QLocale previousLocale;
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));

@@ -24,11 +24,14 @@ fail() {
 bin/nodewise
 bin/nodewise-cli
 share/applications/org.nodewise.Nodewise.desktop
+share/doc/nodewise/changelog.gz
 share/doc/nodewise/copyright
 share/icons/hicolor/scalable/apps/nodewise.svg
 share/icons/hicolor/scalable/mimetypes/application-x-nodewise-network.svg
 share/man/man1/nodewise-cli.1.gz
 share/man/man1/nodewise.1.gz
+share/man/it/man1/nodewise-cli.1.gz
+share/man/it/man1/nodewise.1.gz
 share/metainfo/org.nodewise.Nodewise.metainfo.xml
 share/mime/packages/nodewise.xml
 share/nodewise/HELP/HELP.HTM
@@ -39,7 +42,11 @@ LIST
 diff -u "$tmp/expected" "$tmp/installed" || fail "installed files differ from the expected list"
 
 cmp -s "$source/help/HELP.HTM" "$prefix/share/nodewise/HELP/HELP.HTM" || fail "help document"
-cmp -s "$source/LICENSE" "$prefix/share/doc/nodewise/copyright" || fail "licence"
+cmp -s "$source/resources/copyright" "$prefix/share/doc/nodewise/copyright" || fail "copyright"
+grep -qx 'License: GPL-3.0-or-later' "$prefix/share/doc/nodewise/copyright" || fail "licence name"
+# The changelog's latest entry is this version (a native package: no Debian revision).
+top=$(zcat "$prefix/share/doc/nodewise/changelog.gz" | head -1)
+[[ "$top" == "nodewise (${version%% *}) "* ]] || fail "changelog starts with '$top', not version ${version%% *}"
 
 if command -v desktop-file-validate >/dev/null; then
     out=$(desktop-file-validate "$prefix/share/applications/org.nodewise.Nodewise.desktop" 2>&1) ||
@@ -68,10 +75,21 @@ else
 fi
 
 if command -v man >/dev/null && man --version >/dev/null 2>&1; then
-    for page in nodewise nodewise-cli; do
+    for page in man1/nodewise man1/nodewise-cli it/man1/nodewise it/man1/nodewise-cli; do
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l \
-            "$prefix/share/man/man1/$page.1.gz" 2>&1 >/dev/null) || fail "man $page"
+            "$prefix/share/man/$page.1.gz" 2>&1 >/dev/null) || fail "man $page"
         [ -z "$warnings" ] || fail "man --warnings $page: $warnings"
+    done
+    # Each page in step with its program's --help: every option the program lists is described,
+    # in English and in Italian.
+    for program in nodewise nodewise-cli; do
+        options=$("$prefix/bin/$program" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
+        for page in man1 it/man1; do
+            text=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -E UTF-8 -l "$prefix/share/man/$page/$program.1.gz" 2>/dev/null)
+            for option in $options; do
+                grep -q -- "$option" <<<"$text" || fail "$page/$program.1 does not describe $option"
+            done
+        done
     done
 else
     echo "man not installed: man pages not checked"

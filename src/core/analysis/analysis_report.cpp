@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/input/acquisition.h"
+#include "core/input/entry_syntax.h"
 #include "core/results/number_format.h"
 
 namespace nodewise {
@@ -83,6 +84,11 @@ const char* GivenAttribute(bool given) {
     return given ? " class=\"dato\"" : "";
 }
 
+// A matrix cell with text that was not used.
+std::string UnusedAttribute() {
+    return std::string(" style=\"background:") + UnusedTextBackground + "\"";
+}
+
 void AppendNetworkAsRead(std::string& out) {
     const int n = ActiveNodeCount();
     const CellTexts& cells = AcquiredCells();
@@ -92,16 +98,34 @@ void AppendNetworkAsRead(std::string& out) {
         out += "<th>" + std::to_string(j + 1) + "</th>";
     }
     out += "</tr>\n";
+    int marked = 0;
     for (int i = 0; i < n; ++i) {
         out += "<tr><th>" + std::to_string(i + 1) + "</th>";
         for (int j = 0; j < n; ++j) {
             const std::string& text = cells.Admittance[std::max(i, j)][std::min(i, j)];
             const Phasor y(YComplex[i][j].re, YComplex[i][j].im);
-            out += Cell("<span class=\"testo\">" + Escape(text) + "</span><br>" + ComplexText(y));
+            std::string content =
+                "<span class=\"testo\">" + Escape(text) + "</span><br>" + ComplexText(y);
+            // Text that played no part in the value is marked as the "Matrice acquisita"
+            // window marks it, and written out, since a page has no hints to hover over.
+            const std::string unused = text.empty() ? std::string() : ReadAdmittance(text).unused;
+            if (unused.empty()) {
+                out += Cell(content);
+                continue;
+            }
+            content +=
+                "<br><span class=\"testo\">non usato: &laquo;" + Escape(unused) + "&raquo;</span>";
+            out += Cell(content, UnusedAttribute().c_str());
+            ++marked;
         }
         out += "</tr>\n";
     }
-    out += "</table>\n<p>Dati nodali (pu, fasi in gradi; vuoto dove il dato non &egrave; "
+    out += "</table>\n";
+    if (marked != 0) {
+        out += "<p>Le celle evidenziate contengono testo non usato (per esempio una J maiuscola "
+               "al posto della j): sotto il valore letto &egrave; scritto quale.</p>\n";
+    }
+    out += "<p>Dati nodali (pu, fasi in gradi; vuoto dove il dato non &egrave; "
            "assegnato):</p>\n<table>\n" +
            HeaderRow({"Nodo", "Tipo", "E", "d (gradi)", "P", "Q"});
     for (int i = 0; i < n; ++i) {

@@ -47,6 +47,10 @@ ConvergenceSummary Summarize(const MethodTrace& run, double tolerance);
 std::string ConvergenceChartSvg(const std::vector<MethodTrace>& runs, double tolerance,
                                 int width = 640, int height = 400);
 
+// The background of a matrix cell whose text was not all used, in the "Matrice acquisita"
+// window and in the HTML report.
+inline constexpr const char* UnusedTextBackground = "#ffd8a8";
+
 enum class ReportFormat { Html, Csv };
 
 inline constexpr const char* ReportErrorCaption = "Errore";

@@ -16,8 +16,12 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "core/analysis/analysis_report.h"
+#include "core/analysis/tolerance.h"
+#include "core/platform/user_port.h"
+#include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
 #include "gui/style/list_numbers.h"
 
@@ -34,21 +38,12 @@ QString Number(double value) {
 
 // A tolerance typed with the user's decimal separator or with a full stop; exponents allowed.
 // Group separators are never read: in Italian the full stop is one, and "0.001" must not be 1.
-bool ReadTolerance(const QString& text, double& value) {
-    bool ok = false;
-    QLocale user;
-    user.setNumberOptions(QLocale::RejectGroupSeparator);
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    double read = user.toDouble(text.trimmed(), &ok);
-    if (!ok) {
-        read = c.toDouble(text.trimmed(), &ok);
-    }
-    if (!ok || !std::isfinite(read) || read <= 0.0) {
-        return false;
-    }
-    value = read;
-    return true;
+std::optional<double> ReadTolerance(const QString& text) {
+    const QString point = QLocale().decimalPoint();
+    const char separator = point.size() == 1 && point.at(0).unicode() < 0x80
+                               ? static_cast<char>(point.at(0).unicode())
+                               : '.';
+    return nodewise::ReadTolerance(text.trimmed().toStdString(), separator);
 }
 
 } // namespace
@@ -142,11 +137,20 @@ void TfrmConvergence::RunEnded() {
 }
 
 void TfrmConvergence::txtToleranceEditingFinished() {
-    double value = 0.0;
-    if (ReadTolerance(txtTolerance_->text(), value)) {
-        nodewise::SetConvergenceTolerance(value);
+    const std::optional<double> value = ReadTolerance(txtTolerance_->text());
+    if (value) {
+        nodewise::SetConvergenceTolerance(*value);
+        Refresh();
+        return;
     }
-    Refresh(); // a text that is not a positive number goes back to the tolerance in use
+    // Back to the tolerance in use first, so that the box taking the focus finds nothing more
+    // to complain about.
+    txtTolerance_->setText(Number(nodewise::ConvergenceTolerance()));
+    Refresh();
+    nodewise::Guarded([] {
+        nodewise::Port().showMessage(nodewise::ToleranceRuleText, nodewise::ToleranceRuleCaption,
+                                     nodewise::MessageIcon::Exclamation);
+    });
 }
 
 void TfrmConvergence::Refresh() {

@@ -8,13 +8,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/analysis/analysis_report.h"
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "gui/style/list_numbers.h"
 
 namespace {
 
-const QColor UnusedBackground(0xff, 0xd8, 0xa8);
+const QColor UnusedBackground(QLatin1String(nodewise::UnusedTextBackground));
 
 QString Number(double value) {
     return nodewise::ListNumber(value, QLocale().decimalPoint());

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -32,7 +31,6 @@
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/shell/help_document.h"
-#include "gui/shell/installed_files.h"
 #include "gui/shell/program_windows.h"
 #include "gui/style/fonts.h"
 #include "gui/style/icons.h"
@@ -43,9 +41,7 @@ using nodewise::MaxNodes;
 using nodewise::SansFont;
 using nodewise::SerifFont;
 
-std::function<bool(const QUrl&)> TfrmDataIn::OpenDocument = [](const QUrl& url) {
-    return QDesktopServices::openUrl(url);
-};
+std::function<bool(const QUrl&)>& TfrmDataIn::OpenDocument = nodewise::DocumentOpener;
 
 namespace {
 
@@ -532,18 +528,7 @@ void TfrmDataIn::spdbtnPasteClick() {
 }
 
 void TfrmDataIn::spdbtnHelpClick() {
-    const QString path = nodewise::HelpDocumentPath(nodewise::ProgramFolder());
-    if (!QFileInfo::exists(path)) {
-        nodewise::Guarded([] {
-            const QStringList searched =
-                nodewise::HelpDocumentCandidates(nodewise::ProgramFolder());
-            nodewise::Port().showMessage(nodewise::HelpMissingText(searched).toUtf8().toStdString(),
-                                         nodewise::HelpMissingCaption,
-                                         nodewise::MessageIcon::Information);
-        });
-        return;
-    }
-    OpenDocument(QUrl::fromLocalFile(path));
+    nodewise::OpenHelpDocument();
 }
 
 void TfrmDataIn::spdbtnAboutClick() {

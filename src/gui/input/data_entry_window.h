@@ -32,7 +32,8 @@ public:
     void OpenNetworkFile(const QString& file);
 
     // Opens the help document; tests replace it to see the path without starting a browser.
-    static std::function<bool(const QUrl&)> OpenDocument;
+    // The help command's own opener (nodewise::DocumentOpener), under this window's name.
+    static std::function<bool(const QUrl&)>& OpenDocument;
 
 public slots:
     void BtnAcquireClick();

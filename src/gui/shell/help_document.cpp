@@ -1,13 +1,47 @@
 #include "gui/shell/help_document.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QObject>
+#include <QVariant>
+
+#include "core/platform/user_port.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/installed_files.h"
+#include "gui/shell/program_windows.h"
 
 namespace nodewise {
+
+std::function<bool(const QUrl&)> DocumentOpener = [](const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+};
 
 namespace {
 
 QString programFolderOverride;
+
+constexpr const char* HelpKeyInstalled = "nodewiseHelpKey";
+
+// Catches the help key before the widget with the focus sees it, in whatever window.
+class HelpKeyFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::HelpContents)) {
+            OpenHelpDocument();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -27,6 +61,30 @@ QString ProgramFolder() {
 
 void SetProgramFolder(const QString& folder) {
     programFolderOverride = folder;
+}
+
+void OpenHelpDocument() {
+    const QString path = HelpDocumentPath(ProgramFolder());
+    if (!QFileInfo::exists(path)) {
+        Guarded([] {
+            const QStringList searched = HelpDocumentCandidates(ProgramFolder());
+            Port().showMessage(HelpMissingText(searched).toUtf8().toStdString(), HelpMissingCaption,
+                               MessageIcon::Information);
+        });
+        return;
+    }
+    const QUrl document = QUrl::fromLocalFile(path);
+    if (!DocumentOpener(document)) {
+        ShowHelpWindow(document);
+    }
+}
+
+void InstallHelpKey(QCoreApplication* application) {
+    if (application == nullptr || application->property(HelpKeyInstalled).toBool()) {
+        return;
+    }
+    application->installEventFilter(new HelpKeyFilter(application));
+    application->setProperty(HelpKeyInstalled, true);
 }
 
 } // namespace nodewise

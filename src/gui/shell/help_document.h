@@ -1,9 +1,15 @@
-// The help command's side of the help document: the folder it looks from and what it says when
-// the document is not there. Where the document is looked for: installed_files.h.
+// The help command, the same from the tool button, the menu and F1 in any window: the folder it
+// looks from, what it says when the document is not there, and how the document is opened (by
+// the desktop, or inside the program when the desktop cannot). Where the document is looked
+// for: installed_files.h.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
+#include <functional>
+
+class QCoreApplication;
 
 namespace nodewise {
 
@@ -16,5 +22,17 @@ QString HelpMissingText(const QStringList& paths);
 // empty folder restores the program's own).
 QString ProgramFolder();
 void SetProgramFolder(const QString& folder);
+
+// Asks the desktop to open a document; false when it cannot (no launcher). Tests replace it to
+// see the path without starting a browser, or to play a desktop without one.
+extern std::function<bool(const QUrl&)> DocumentOpener;
+
+// The help command: a missing document is reported with the paths looked in; otherwise the
+// desktop opens it, and when the desktop cannot, the program shows it in "Guida di Nodewise".
+void OpenHelpDocument();
+
+// Makes F1 (the platform's key for the help contents) run the help command in every window of
+// the application. Installing twice changes nothing.
+void InstallHelpKey(QCoreApplication* application);
 
 } // namespace nodewise

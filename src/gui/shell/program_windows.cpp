@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
@@ -11,9 +12,11 @@
 
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/input/help_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
+#include "gui/shell/help_document.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
 
@@ -29,6 +32,7 @@ TfrmConvergence* frmConvergence = nullptr;
 TfrmPowerBalance* frmPowerBalance = nullptr;
 TfrmMatrix* frmMatrix = nullptr;
 TfrmStep* frmStep = nullptr;
+TfrmHelp* frmHelp = nullptr;
 
 namespace {
 
@@ -72,6 +76,7 @@ void CreateMainWindows() {
     frmPowerBalance = Secondary(new TfrmPowerBalance);
     frmMatrix = Secondary(new TfrmMatrix);
     frmStep = Secondary(new TfrmStep);
+    InstallHelpKey(QCoreApplication::instance());
 }
 
 void CreateProgramWindows() {
@@ -82,6 +87,8 @@ void CreateProgramWindows() {
 void DestroyProgramWindows() {
     delete frmStep;
     frmStep = nullptr;
+    delete frmHelp;
+    frmHelp = nullptr;
     delete frmMatrix;
     frmMatrix = nullptr;
     delete frmPowerBalance;
@@ -189,6 +196,14 @@ void ConnectStatusPanels(QtUserPort& port) {
     if (frmDataOk != nullptr) {
         port.setStatusPanels(frmDataOk->StatusPanel(0), frmDataOk->StatusPanel(1));
     }
+}
+
+void ShowHelpWindow(const QUrl& document) {
+    if (frmHelp == nullptr) {
+        frmHelp = Secondary(new TfrmHelp);
+    }
+    frmHelp->ShowDocument(document);
+    Present(frmHelp);
 }
 
 } // namespace nodewise

@@ -14,6 +14,8 @@ class TfrmDataIn;
 class TfrmDataOk;
 class TfrmAbout;
 class TfrmDataOut;
+class TfrmHelp;
+class QUrl;
 
 namespace nodewise {
 
@@ -75,5 +77,10 @@ void DestroyProgramWindows();
 // names the application between them: the three results windows / frmDataIn, frmDataOk, frmAbout.
 void CreateResultsWindows();
 void CreateMainWindows();
+
+// "Guida di Nodewise": the help document inside the program, for a desktop that cannot open it.
+// Created the first time it is shown (no parent); destroyed with the other windows.
+extern TfrmHelp* frmHelp;
+void ShowHelpWindow(const QUrl& document);
 
 } // namespace nodewise

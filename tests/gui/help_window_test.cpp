@@ -1,0 +1,202 @@
+// The help command on a desktop that cannot open a document (no launcher, no browser): the
+// document is shown inside the program, its links, history and search work; F1 runs the same
+// command from every window.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <functional>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "gui/analysis/convergence_window.h"
+#include "gui/analysis/matrix_window.h"
+#include "gui/analysis/power_balance_window.h"
+#include "gui/input/data_entry_window.h"
+#include "gui/input/help_window.h"
+#include "gui/results/results_window.h"
+#include "gui/results/summary_window.h"
+#include "gui/shell/help_document.h"
+#include "gui/shell/program_windows.h"
+#include "gui_test_support.h"
+
+namespace nodewise::testing {
+namespace {
+
+class HelpWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        // A program folder of its own, with the document the build ships.
+        ASSERT_TRUE(folder_.isValid());
+        ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("HELP")));
+        document_ = QDir(folder_.path()).filePath(QStringLiteral("HELP/HELP.HTM"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(NODEWISE_SOURCE_DIR "/help/HELP.HTM"), document_));
+        SetProgramFolder(folder_.path());
+        previous_ = DocumentOpener;
+        DocumentOpener = [this](const QUrl& url) {
+            asked_.push_back(url);
+            return desktopOpens_;
+        };
+    }
+    void TearDown() override {
+        DocumentOpener = previous_;
+        SetProgramFolder(QString());
+        if (frmHelp != nullptr) {
+            frmHelp->close();
+        }
+        ResetProgramState();
+    }
+
+    QUrl Document() const { return QUrl::fromLocalFile(document_); }
+    static bool HelpShown() { return frmHelp != nullptr && frmHelp->isVisible(); }
+    static void PressF1(QWidget* window) {
+        window->show();
+        QWidget* target = window->focusWidget() != nullptr ? window->focusWidget() : window;
+        QTest::keyClick(target, Qt::Key_F1);
+    }
+
+    QTemporaryDir folder_;
+    QString document_;
+    std::function<bool(const QUrl&)> previous_;
+    std::vector<QUrl> asked_;
+    bool desktopOpens_ = false; // no launcher, as on a minimal desktop
+};
+
+TEST_F(HelpWindowTest, ButtonMenuAndF1ShowTheDocumentInsideWhenTheDesktopCannot) {
+    const std::vector<std::pair<const char*, std::function<void()>>> commands = {
+        {"tool button", [] { Child<QToolButton>(frmDataIn, "spdbtnHelp")->click(); }},
+        {"menu item", [] { Child<QAction>(frmDataIn, "HelpContentsItem")->trigger(); }},
+        {"F1", [] { PressF1(frmDataIn); }},
+    };
+    for (const auto& [name, command] : commands) {
+        asked_.clear();
+        if (frmHelp != nullptr) {
+            frmHelp->close();
+        }
+        command();
+        ASSERT_EQ(asked_.size(), 1u) << name; // the desktop is asked first, once
+        EXPECT_EQ(asked_[0], Document()) << name;
+        ASSERT_TRUE(HelpShown()) << name;
+        EXPECT_EQ(frmHelp->windowTitle(), QStringLiteral("Guida di Nodewise"));
+        auto* browser = Child<QTextBrowser>(frmHelp, "Browser");
+        EXPECT_EQ(browser->source(), Document()) << name;
+        EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Un primo calcolo"))) << name;
+        EXPECT_TRUE(Recorder().messages.empty()) << name;
+    }
+}
+
+TEST_F(HelpWindowTest, ADesktopThatOpensTheDocumentKeepsItThere) {
+    desktopOpens_ = true;
+    Child<QToolButton>(frmDataIn, "spdbtnHelp")->click();
+    PressF1(frmDataIn);
+    EXPECT_EQ(asked_, (std::vector<QUrl>{Document(), Document()}));
+    EXPECT_FALSE(HelpShown());
+}
+
+TEST_F(HelpWindowTest, AMissingDocumentIsReportedBeforeAnyWindow) {
+    QTemporaryDir empty;
+    SetProgramFolder(empty.path());
+    PressF1(frmDataIn);
+    EXPECT_TRUE(asked_.empty());
+    EXPECT_FALSE(HelpShown());
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].caption, "Documentazione");
+}
+
+TEST_F(HelpWindowTest, F1OpensTheHelpFromEveryWindow) {
+    desktopOpens_ = true;
+    const std::vector<std::pair<const char*, QWidget*>> windows = {
+        {"frmDataIn", frmDataIn},
+        {"frmDataOk", frmDataOk},
+        {"Gauss", GaussResultsWindow},
+        {"Newton", NewtonResultsWindow},
+        {"Stott", StottResultsWindow},
+        {"frmConvergence", frmConvergence},
+        {"frmPowerBalance", frmPowerBalance},
+        {"frmMatrix", frmMatrix},
+    };
+    for (const auto& [name, window] : windows) {
+        asked_.clear();
+        PressF1(window);
+        EXPECT_EQ(asked_.size(), 1u) << name; // once, not again for every parent on the way
+        window->close();
+    }
+    // In a cell of the data-entry window too, where the key reaches an edit box first.
+    asked_.clear();
+    frmDataIn->show();
+    QLineEdit* cell = AdmittanceCell(frmDataIn, 0, 0);
+    QTest::keyClick(cell, Qt::Key_F1);
+    EXPECT_EQ(asked_.size(), 1u);
+    EXPECT_EQ(cell->text(), QString());
+    // And in the help window itself, with no launcher: it stays the one window.
+    desktopOpens_ = false;
+    ShowHelpWindow(Document());
+    TfrmHelp* shown = frmHelp;
+    PressF1(frmHelp);
+    EXPECT_EQ(frmHelp, shown);
+    EXPECT_TRUE(HelpShown());
+}
+
+TEST_F(HelpWindowTest, LinksHistoryAndSearchWorkInside) {
+    ShowHelpWindow(Document());
+    ASSERT_TRUE(HelpShown());
+    auto* browser = Child<QTextBrowser>(frmHelp, "Browser");
+    auto* back = Child<QToolButton>(frmHelp, "btnBack");
+    auto* forward = Child<QToolButton>(frmHelp, "btnForward");
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_FALSE(forward->isEnabled());
+
+    // A link of the contents goes to its section; back and forward retrace it.
+    browser->setSource(Document().resolved(QUrl(QStringLiteral("#cli")))); // as a click does
+    EXPECT_EQ(browser->source().fragment(), QStringLiteral("cli"));
+    EXPECT_TRUE(back->isEnabled());
+    back->click();
+    EXPECT_FALSE(browser->source().hasFragment());
+    EXPECT_TRUE(forward->isEnabled());
+    forward->click();
+    EXPECT_EQ(browser->source().fragment(), QStringLiteral("cli"));
+
+    // Ctrl+F opens the search bar; typing finds, Enter goes on, a text that is not there says so.
+    auto* bar = Child<QWidget>(frmHelp, "FindBar");
+    auto* find = Child<QLineEdit>(frmHelp, "txtFind");
+    auto* result = Child<QLabel>(frmHelp, "lblFindResult");
+    EXPECT_FALSE(bar->isVisible());
+    QApplication::setActiveWindow(frmHelp);
+    browser->setFocus();
+    QTest::keyClick(browser, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    QTest::keyClicks(find, QStringLiteral("Newton-Raphson"));
+    EXPECT_EQ(browser->textCursor().selectedText(), QStringLiteral("Newton-Raphson"));
+    const int first = browser->textCursor().selectionStart();
+    QTest::keyClick(find, Qt::Key_Return);
+    const int second = browser->textCursor().selectionStart();
+    EXPECT_GT(second, first);
+    QTest::keyClick(find, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(browser->textCursor().selectionStart(), first);
+    find->setText(QStringLiteral("zzz-nessuna-parola"));
+    EXPECT_FALSE(frmHelp->FindNext());
+    EXPECT_EQ(result->text(), QStringLiteral("Testo non trovato"));
+    QTest::keyClick(find, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+
+    // F1 while reading keeps the place; shown again after closing, the document starts over.
+    const int position = browser->textCursor().position();
+    PressF1(frmHelp);
+    EXPECT_EQ(browser->source().fragment(), QStringLiteral("cli"));
+    EXPECT_EQ(browser->textCursor().position(), position);
+    EXPECT_TRUE(back->isEnabled());
+    frmHelp->close();
+    ShowHelpWindow(Document());
+    EXPECT_FALSE(browser->source().hasFragment());
+    EXPECT_FALSE(back->isEnabled());
+}
+
+} // namespace
+} // namespace nodewise::testing
