@@ -3,10 +3,12 @@
 // command from every window.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -142,6 +144,25 @@ TEST_F(HelpWindowTest, F1OpensTheHelpFromEveryWindow) {
     PressF1(frmHelp);
     EXPECT_EQ(frmHelp, shown);
     EXPECT_TRUE(HelpShown());
+}
+
+// F1 on a modal box (a warning, the about box): the guide comes above the box, usable at once;
+// asked for again without a box, it is an ordinary window.
+TEST_F(HelpWindowTest, FromAModalBoxTheGuideComesAboveIt) {
+    QDialog box(frmDataIn);
+    box.setWindowModality(Qt::ApplicationModal);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+    box.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+    QTest::keyClick(ok, Qt::Key_F1);
+    ASSERT_TRUE(HelpShown());
+    EXPECT_EQ(frmHelp->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), frmHelp);
+    frmHelp->close();
+    box.close();
+    PressF1(frmDataIn);
+    ASSERT_TRUE(HelpShown());
+    EXPECT_EQ(frmHelp->windowModality(), Qt::NonModal);
 }
 
 TEST_F(HelpWindowTest, LinksHistoryAndSearchWorkInside) {
