@@ -3,10 +3,13 @@
 // command from every window.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -128,11 +131,15 @@ TEST_F(HelpWindowTest, F1OpensTheHelpFromEveryWindow) {
         EXPECT_EQ(asked_.size(), 1u) << name; // once, not again for every parent on the way
         window->close();
     }
-    // In a cell of the data-entry window too, where the key reaches an edit box first.
+    // In a cell of the data-entry window too, where the key reaches an edit box first; a key
+    // held down asks once.
     asked_.clear();
     frmDataIn->show();
     QLineEdit* cell = AdmittanceCell(frmDataIn, 0, 0);
     QTest::keyClick(cell, Qt::Key_F1);
+    EXPECT_EQ(asked_.size(), 1u);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(cell, &repeat);
     EXPECT_EQ(asked_.size(), 1u);
     EXPECT_EQ(cell->text(), QString());
     // And in the help window itself, with no launcher: it stays the one window.
@@ -142,6 +149,25 @@ TEST_F(HelpWindowTest, F1OpensTheHelpFromEveryWindow) {
     PressF1(frmHelp);
     EXPECT_EQ(frmHelp, shown);
     EXPECT_TRUE(HelpShown());
+}
+
+// F1 on a modal box (a warning, the about box): the guide comes above the box, usable at once;
+// asked for again without a box, it is an ordinary window.
+TEST_F(HelpWindowTest, FromAModalBoxTheGuideComesAboveIt) {
+    QDialog box(frmDataIn);
+    box.setWindowModality(Qt::ApplicationModal);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+    box.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+    QTest::keyClick(ok, Qt::Key_F1);
+    ASSERT_TRUE(HelpShown());
+    EXPECT_EQ(frmHelp->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), frmHelp);
+    frmHelp->close();
+    box.close();
+    PressF1(frmDataIn);
+    ASSERT_TRUE(HelpShown());
+    EXPECT_EQ(frmHelp->windowModality(), Qt::NonModal);
 }
 
 TEST_F(HelpWindowTest, LinksHistoryAndSearchWorkInside) {

@@ -34,10 +34,14 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-            static_cast<QKeyEvent*>(event)->matches(QKeySequence::HelpContents)) {
-            OpenHelpDocument();
-            return true;
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::HelpContents)) {
+                if (!key->isAutoRepeat()) { // a key held down asks once
+                    OpenHelpDocument();
+                }
+                return true;
+            }
         }
         return QObject::eventFilter(watched, event);
     }

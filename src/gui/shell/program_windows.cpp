@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -201,6 +202,15 @@ void ConnectStatusPanels(QtUserPort& port) {
 void ShowHelpWindow(const QUrl& document) {
     if (frmHelp == nullptr) {
         frmHelp = Secondary(new TfrmHelp);
+    }
+    // Asked for from a modal box (F1 on a warning, in the about box), the guide comes above it
+    // and can be read at once rather than after the box is closed.
+    QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality modality =
+        modal != nullptr && modal != frmHelp ? Qt::ApplicationModal : Qt::NonModal;
+    if (frmHelp->windowModality() != modality) {
+        frmHelp->hide(); // modality changes only while hidden
+        frmHelp->setWindowModality(modality);
     }
     frmHelp->ShowDocument(document);
     Present(frmHelp);
