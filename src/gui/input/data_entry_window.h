@@ -27,6 +27,11 @@ public:
     nodewise::CellTexts ReadCells() const;
     void WriteCells(const nodewise::CellTexts& cells);
 
+    // Writes the admittance part of `cells` (all 28 cells of the upper triangle) and hides the
+    // result windows, as any change of the cells does; the node data cells stay as they are.
+    // The one way in of a matrix computed from line data.
+    void WriteAdmittanceCells(const nodewise::CellTexts& cells);
+
     // Reads a network file into the cells as "Apri" does after its dialog, messages included;
     // also used for the file named on the command line.
     void OpenNetworkFile(const QString& file);
@@ -45,6 +50,7 @@ public slots:
     void spdbtnPasteClick();
     void spdbtnHelpClick();
     void spdbtnAboutClick();
+    void spdbtnLinesClick();
     void lblYClick();
     void lblEClick();
     void lbldClick();
@@ -104,6 +110,7 @@ private:
     QToolButton* spdbtnPaste = nullptr;
     QToolButton* spdbtnHelp = nullptr;
     QToolButton* spdbtnAbout = nullptr;
+    QToolButton* spdbtnLines = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
@@ -114,6 +121,7 @@ private:
     QAction* EditCutItem = nullptr;
     QAction* EditCopyItem = nullptr;
     QAction* EditPasteItem = nullptr;
+    QAction* EditLinesItem = nullptr;
     QAction* HelpContentsItem = nullptr;
     QAction* HelpAboutItem = nullptr;
 };

@@ -10,6 +10,7 @@
 
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/input/line_data_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
@@ -27,6 +28,7 @@ TfrmDataOut* StottResultsWindow = nullptr;
 TfrmConvergence* frmConvergence = nullptr;
 TfrmPowerBalance* frmPowerBalance = nullptr;
 TfrmMatrix* frmMatrix = nullptr;
+TfrmLineData* frmLineData = nullptr;
 
 namespace {
 
@@ -69,6 +71,7 @@ void CreateMainWindows() {
     frmConvergence = Secondary(new TfrmConvergence);
     frmPowerBalance = Secondary(new TfrmPowerBalance);
     frmMatrix = Secondary(new TfrmMatrix);
+    frmLineData = Secondary(new TfrmLineData);
 }
 
 void CreateProgramWindows() {
@@ -77,6 +80,8 @@ void CreateProgramWindows() {
 }
 
 void DestroyProgramWindows() {
+    delete frmLineData;
+    frmLineData = nullptr;
     delete frmMatrix;
     frmMatrix = nullptr;
     delete frmPowerBalance;
@@ -167,6 +172,26 @@ void ShowSummaryWindow() {
 void ShowAboutBox() {
     if (frmAbout != nullptr) {
         frmAbout->exec();
+    }
+}
+
+void ShowLineDataWindow() {
+    Present(frmLineData);
+}
+
+CellTexts GridCells() {
+    return frmDataIn != nullptr ? frmDataIn->ReadCells() : CellTexts();
+}
+
+void WriteGridAdmittance(const CellTexts& cells) {
+    if (frmDataIn != nullptr) {
+        frmDataIn->WriteAdmittanceCells(cells);
+    }
+}
+
+void ShowImportedLineData(const LineData& data) {
+    if (frmLineData != nullptr) {
+        frmLineData->ShowLineData(data);
     }
 }
 
