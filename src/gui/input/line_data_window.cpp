@@ -125,9 +125,19 @@ TfrmLineData::TfrmLineData(QWidget* parent) : QWidget(parent, Qt::Window) {
     createButtons();
     layOut();
     setHeaders();
+    tblBranches->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+    for (int c = 0; c < BranchColumnCount; ++c) {
+        tblBranches->setColumnWidth(c, std::max(tblBranches->columnWidth(c), 90));
+    }
+    for (int c = 0; c < ShuntColumnCount; ++c) {
+        tblShunts->setColumnWidth(c, 150);
+    }
     addRow(tblBranches);
     addRow(tblShunts);
-    resize(640, 560);
+    for (QTableWidget* table : {tblBranches, tblShunts}) {
+        table->clearSelection(); // an empty row waits for its data, not for a command
+    }
+    resize(660, 560);
 }
 
 QPushButton* TfrmLineData::button(const char* name, const QString& text, const QString& tip,
@@ -148,7 +158,12 @@ void TfrmLineData::createTables() {
         // Typing on a cell starts editing it, as in a spreadsheet.
         t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
-        t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        // Columns as wide as their numbers (a value from the matrix has up to 17 digits), the
+        // last one taking what is left.
+        t->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+        t->horizontalHeader()->setStretchLastSection(true);
+        t->horizontalHeader()->setMinimumSectionSize(60);
+        t->setTextElideMode(Qt::ElideNone);
         t->verticalHeader()->setDefaultSectionSize(22);
         connect(t, &QTableWidget::itemChanged, this, [this] { CheckCells(); });
         return t;
@@ -275,6 +290,9 @@ bool TfrmLineData::ShowLineData(const nodewise::LineData& data) {
     chbPhysicalUnits->setChecked(false);
     Fill(tblBranches, table.branches);
     Fill(tblShunts, table.shunts);
+    for (QTableWidget* t : {tblBranches, tblShunts}) {
+        t->resizeColumnsToContents();
+    }
     filling_ = false;
     CheckCells();
     return true;
