@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "../core/solver_fixture.h"
@@ -249,6 +250,11 @@ TEST_F(LineDataWindowTest, ReplacingTheGridsMatrixIsAskedAndKeepsTheNodeData) {
     frmLineData->close();
     item->trigger();
     EXPECT_TRUE(frmLineData->isVisible());
+    // And its tool button, after the others on the bar.
+    const auto* tool = Child<QToolButton>(frmDataIn, "spdbtnLines");
+    EXPECT_EQ(tool->geometry(), QRect(288, 4, 25, 25));
+    EXPECT_EQ(tool->toolTip(), QStringLiteral("Matrice dalle linee"));
+    EXPECT_EQ(tool->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(LineDataWindowTest, FromTheCellsGivesOneBranchPerPairAndTheRestAsShunts) {
