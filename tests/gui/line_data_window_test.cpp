@@ -33,15 +33,21 @@ QTableWidget* Shunts() {
     return Child<QTableWidget>(frmLineData, "tblShunts");
 }
 
-// Types `text` into a cell of the table as a user does: the editor opened on the cell, the
-// keys, Return.
-void TypeCell(QTableWidget* table, int row, int column, const QString& text) {
+// The editor opened on a cell, as a double click or a key opens it.
+QLineEdit* OpenEditor(QTableWidget* table, int row, int column) {
     table->setCurrentCell(row, column);
     table->editItem(table->item(row, column));
     QLineEdit* editor = nullptr; // the one open; those closed before are hidden
     for (QLineEdit* box : table->viewport()->findChildren<QLineEdit*>()) {
         editor = box->isVisible() ? box : editor;
     }
+    return editor;
+}
+
+// Types `text` into a cell of the table as a user does: the editor opened on the cell, the
+// keys, Return.
+void TypeCell(QTableWidget* table, int row, int column, const QString& text) {
+    QLineEdit* editor = OpenEditor(table, row, column);
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     QTest::keyClicks(editor, text);
@@ -206,6 +212,19 @@ TEST_F(LineDataWindowTest, ABadCellIsMarkedAsTypedAndComputingChangesNothing) {
     EXPECT_TRUE(Child<QLabel>(frmLineData, "lblMessage")->text().startsWith("Rami, riga 2"));
     Click(frmLineData, "btnRemoveBranch");
     EXPECT_TRUE(Child<QLabel>(frmLineData, "lblMessage")->text().isEmpty());
+
+    // Checked at every key, before the text reaches the cell.
+    Click(frmLineData, "btnAddBranch");
+    QLineEdit* editor = OpenEditor(Branches(), 1, 2);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("0,1y"));
+    EXPECT_EQ(Child<QLabel>(frmLineData, "lblMessage")->text(),
+              QStringLiteral("Rami, riga 2, colonna R: \u00ab0,1y\u00bb non \u00e8 un numero "
+                             "(cifre con la virgola o il punto, senza esponente)."));
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    EXPECT_TRUE(Child<QLabel>(frmLineData, "lblMessage")->text().isEmpty());
+    QTest::keyClick(editor, Qt::Key_Escape);
+    Click(frmLineData, "btnRemoveBranch");
 
     EXPECT_TRUE(ScriptedFileDialogs().questions.empty());
     const CellTexts after = frmDataIn->ReadCells();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -100,6 +101,37 @@ bool HasText(const QTableWidget* table) {
     return false;
 }
 
+// The editor of a cell reports what is wrong with its text at every key, before the text reaches
+// the cell.
+class CheckingDelegate final : public QStyledItemDelegate {
+public:
+    using Check = std::function<std::optional<std::string>(int row, int column, const QString&)>;
+    using Report = std::function<void(const QString&)>;
+
+    CheckingDelegate(Check check, Report report, QObject* parent)
+        : QStyledItemDelegate(parent), check_(std::move(check)), report_(std::move(report)) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            const int row = index.row();
+            const int column = index.column();
+            connect(
+                line, &QLineEdit::textEdited, line, [this, line, row, column](const QString& text) {
+                    const std::optional<std::string> bad = check_(row, column, text);
+                    line->setStyleSheet(bad ? QStringLiteral("background: #ffc8c8") : QString());
+                    report_(bad ? FromUtf8(*bad) : QString());
+                });
+        }
+        return editor;
+    }
+
+private:
+    Check check_;
+    Report report_;
+};
+
 bool SameMatrix(const nodewise::CellTexts& a, const nodewise::CellTexts& b) {
     for (int c = 0; c < nodewise::MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
@@ -166,6 +198,11 @@ void TfrmLineData::createTables() {
         t->setTextElideMode(Qt::ElideNone);
         t->verticalHeader()->setDefaultSectionSize(22);
         connect(t, &QTableWidget::itemChanged, this, [this] { CheckCells(); });
+        t->setItemDelegate(new CheckingDelegate(
+            [this, t](int row, int column, const QString& text) {
+                return cellProblem(t, row, column, text);
+            },
+            [this](const QString& message) { lblMessage->setText(message); }, t));
         return t;
     };
     tblBranches = table("tblBranches", BranchColumnCount);
@@ -347,26 +384,35 @@ void TfrmLineData::chbPhysicalUnitsClick() {
     setHeaders();
 }
 
+std::optional<std::string> TfrmLineData::cellProblem(const QTableWidget* table, int row, int column,
+                                                     const QString& text) const {
+    // A row with nothing in it is no branch and no shunt: nothing to say about its cells.
+    bool emptyRow = text.trimmed().isEmpty();
+    for (int c = 0; c < table->columnCount(); ++c) {
+        const QTableWidgetItem* item = table->item(row, c);
+        emptyRow = emptyRow && (c == column || item == nullptr || item->text().trimmed().isEmpty());
+    }
+    if (emptyRow) {
+        return std::nullopt;
+    }
+    return table == tblBranches ? nodewise::CheckBranchCell(row, column, ToUtf8(text))
+                                : nodewise::CheckShuntCell(row, column, ToUtf8(text));
+}
+
 void TfrmLineData::CheckCells() {
     if (filling_) {
         return;
     }
     filling_ = true; // colouring a cell changes its item: not a reason to check again
     QString first;
-    auto check = [&first](QTableWidget* table, auto checkCell) {
+    for (QTableWidget* table : {tblBranches, tblShunts}) {
         for (int r = 0; r < table->rowCount(); ++r) {
-            bool emptyRow = true;
-            for (int c = 0; c < table->columnCount(); ++c) {
-                const QTableWidgetItem* item = table->item(r, c);
-                emptyRow = emptyRow && (item == nullptr || item->text().trimmed().isEmpty());
-            }
             for (int c = 0; c < table->columnCount(); ++c) {
                 QTableWidgetItem* item = table->item(r, c);
                 if (item == nullptr) {
                     continue;
                 }
-                const std::optional<std::string> bad =
-                    emptyRow ? std::nullopt : checkCell(r, c, ToUtf8(item->text()));
+                const std::optional<std::string> bad = cellProblem(table, r, c, item->text());
                 item->setBackground(bad ? QBrush(BadCellBackground) : QBrush());
                 item->setToolTip(bad ? FromUtf8(*bad) : QString());
                 if (bad && first.isEmpty()) {
@@ -374,9 +420,7 @@ void TfrmLineData::CheckCells() {
                 }
             }
         }
-    };
-    check(tblBranches, nodewise::CheckBranchCell);
-    check(tblShunts, nodewise::CheckShuntCell);
+    }
     lblMessage->setText(first);
     filling_ = false;
 }

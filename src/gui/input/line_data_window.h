@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
+#include <string>
 
 #include "core/interop/line_data.h"
 
@@ -50,6 +52,9 @@ private:
     void addRow(QTableWidget* table);
     void removeRows(QTableWidget* table);
     void setHeaders();
+    // What is wrong with `text` in a cell of `table` (the cell's own text or one being typed).
+    std::optional<std::string> cellProblem(const QTableWidget* table, int row, int column,
+                                           const QString& text) const;
     // Marks every bad cell and shows the message of the first one.
     void CheckCells();
     // True when the tables hold something the user would lose, and may.
