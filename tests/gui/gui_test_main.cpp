@@ -7,6 +7,7 @@
 
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/input/line_data_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
@@ -50,6 +51,8 @@ void ResetProgramState() {
     recorder->messages.clear();
     scriptedDialogs.replies.clear();
     scriptedDialogs.requests.clear();
+    scriptedDialogs.answers.clear();
+    scriptedDialogs.questions.clear();
     ForgetUsedFiles();
     if (frmDataIn != nullptr) {
         for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {
@@ -59,6 +62,10 @@ void ResetProgramState() {
     }
     if (frmDataOk != nullptr) {
         Child<QCheckBox>(frmDataOk, "chbViewResult")->setChecked(true);
+    }
+    if (frmLineData != nullptr) {
+        frmLineData->close();
+        frmLineData->ShowLineData({}); // empty tables, per unit
     }
 }
 

@@ -52,7 +52,7 @@ inline QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers the next dialog with the next scripted reply; an empty file name is a cancel.
+// Answers the next file dialog with the next scripted reply; an empty file name is a cancel.
 class ScriptedDialogs final : public FileDialogs {
 public:
     struct Reply {
@@ -83,8 +83,25 @@ public:
         return reply.file;
     }
 
+    // A question is answered with the next scripted answer, No when there is none.
+    bool askYesNo(QWidget*, const QString& title, const QString& question) override {
+        questions.push_back({title, question});
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
     std::deque<Reply> replies;
     std::vector<Request> requests;
+    std::deque<bool> answers;
+    struct Question {
+        QString title;
+        QString text;
+    };
+    std::vector<Question> questions;
 
 private:
     Reply next() {
@@ -104,8 +121,8 @@ MessageRecorder& Recorder();
 ScriptedDialogs& ScriptedFileDialogs();
 
 // Starts a test from the program's start-up state: every secondary window hidden, every cell
-// empty, "20" in the iteration box, nothing recorded, no scripted reply pending, no folder or
-// network file remembered by the dialogs.
+// empty, "20" in the iteration box, the line data tables empty, nothing recorded, no scripted
+// reply or answer pending, no folder or network file remembered by the dialogs.
 void ResetProgramState();
 
 } // namespace nodewise::testing

@@ -66,25 +66,6 @@ bool DataBeyondNodesIsEmpty(const CellTexts& cells, int n) {
     return true;
 }
 
-int Classify(const bool given[DataColumns]) {
-    if (given[ColumnE] && given[ColumnD]) {
-        return Ed;
-    }
-    if (given[ColumnP] && given[ColumnQ]) {
-        return PQ;
-    }
-    if (given[ColumnP] && given[ColumnE]) {
-        return PE;
-    }
-    if (given[ColumnP] && given[ColumnD]) {
-        return Pd;
-    }
-    if (given[ColumnQ] && given[ColumnE]) {
-        return QE;
-    }
-    return Qd;
-}
-
 } // namespace
 
 const char* InputWarningText(int index) {
@@ -117,6 +98,25 @@ CellTexts& LastCells() {
 }
 
 } // namespace
+
+int ClassifyNode(const bool given[DataColumns]) {
+    if (given[ColumnE] && given[ColumnD]) {
+        return Ed;
+    }
+    if (given[ColumnP] && given[ColumnQ]) {
+        return PQ;
+    }
+    if (given[ColumnP] && given[ColumnE]) {
+        return PE;
+    }
+    if (given[ColumnP] && given[ColumnD]) {
+        return Pd;
+    }
+    if (given[ColumnQ] && given[ColumnE]) {
+        return QE;
+    }
+    return Qd;
+}
 
 bool NetworkAcquired() {
     return networkAcquired;
@@ -191,7 +191,7 @@ std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cell
         }
     }
     for (int r = 0; r < n; ++r) {
-        NodeTypes[r] = Classify(nodeGiven[r]);
+        NodeTypes[r] = ClassifyNode(nodeGiven[r]);
     }
 
     // Pass 1: P equations and E unknowns; pass 2: Q equations and d unknowns.

@@ -37,6 +37,10 @@ void ShowInputWarning(int index);
 // or is invalid (numbers of hundreds of digits).
 std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cells);
 
+// The type of a node by which of E, d, P, Q (in that order) are given, two of them: Ed, PQ, PE,
+// Pd, QE, or else Qd.
+int ClassifyNode(const bool given[DataColumns]);
+
 // True from the end of a successful acquisition until the next acquisition starts.
 bool NetworkAcquired();
 

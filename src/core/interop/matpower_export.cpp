@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/interop/line_data.h"
 #include "core/model/units.h"
 
 namespace nodewise {
@@ -92,20 +93,27 @@ NodalNetwork NetworkFromWorkspace() {
     return network;
 }
 
-std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const CaseOrigin& origin,
-                                              std::string& contents) {
+namespace {
+
+// The case of the nodes of `network` (their types and given quantities) joined by `lines`, whose
+// node numbers lie within 1..network.nodeCount; `description` is the header comment after the
+// first line.
+std::optional<std::string> FormatCase(const NodalNetwork& network, const LineData& lines,
+                                      const CaseOrigin& origin, const char* description,
+                                      std::string& contents) {
     if (std::optional<std::string> refusal = CheckExportable(network)) {
         return refusal;
     }
     const int n = network.nodeCount;
     std::string bus;
     std::string gen;
-    std::string branch;
     for (int i = 0; i < n; ++i) {
         Complex shunt = {0.0, 0.0};
-        for (int k = 0; k < n; ++k) {
-            shunt.re += network.Y[i][k].re;
-            shunt.im += network.Y[i][k].im;
+        for (const NodeShunt& s : lines.shunts) {
+            if (s.node == i + 1) {
+                shunt.re += s.g;
+                shunt.im += s.b;
+            }
         }
         const double values[] = {
             shunt.re * ExportBaseMVA, shunt.im * ExportBaseMVA,     network.E[i],
@@ -138,44 +146,30 @@ std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const
                         "1.1", "0.9"});
             break;
         }
-        for (int k = i + 1; k < n; ++k) {
-            const Complex y = network.Y[i][k];
-            if (y.re == 0.0 && y.im == 0.0) {
-                continue;
-            }
-            // r + jx = -1/y, computed without squaring (Smith's method).
-            double r = 0.0;
-            double x = 0.0;
-            if (std::fabs(y.re) >= std::fabs(y.im)) {
-                const double t = y.im / y.re;
-                const double d = y.re + y.im * t;
-                r = -1.0 / d;
-                x = t / d;
-            } else {
-                const double t = y.re / y.im;
-                const double d = y.im + y.re * t;
-                r = -t / d;
-                x = 1.0 / d;
-            }
-            if (!std::isfinite(r) || !std::isfinite(x)) {
-                return "L'ammettenza tra i nodi " + number + " e " + NodeNumber(k) +
+        for (const Branch& b : lines.branches) {
+            const bool finite = std::isfinite(b.r) && std::isfinite(b.x) && std::isfinite(b.b) &&
+                                std::isfinite(b.tap);
+            if (b.from == i + 1 && !finite) {
+                return "L'ammettenza tra i nodi " + number + " e " + std::to_string(b.to) +
                        " è troppo piccola per scriverne l'impedenza. Caso non esportato.";
             }
-            branch += Row({number, NodeNumber(k), CaseNumber(r), CaseNumber(x), "0", "0", "0", "0",
-                           "0", "0", "1", "-360", "360"});
         }
+    }
+    std::string branch;
+    for (const Branch& b : lines.branches) {
+        // A ratio of 1 is written as the format's 0: a line.
+        const std::string ratio = b.tap == 1.0 ? std::string("0") : CaseNumber(b.tap);
+        branch +=
+            Row({std::to_string(b.from), std::to_string(b.to), CaseNumber(b.r), CaseNumber(b.x),
+                 CaseNumber(b.b), "0", "0", "0", ratio, "0", "1", "-360", "360"});
     }
 
     std::string text;
     text += "function mpc = " + origin.caseName + "\n";
     text += "%" + origin.caseName + "  Rete di " + std::to_string(n) + " nodi esportata da " +
             origin.madeBy + " il " + UtcTime(origin.when) + ".\n";
-    text += "%\n"
-            "%   Ogni coppia di nodi collegati e' un ramo con r + jx = -1/Yij, senza suscettanza\n"
-            "%   di linea; la somma di ogni riga della matrice delle ammettenze e' la derivazione\n"
-            "%   del nodo (Gs + jBs). I limiti di potenza reattiva dei generatori non sono\n"
-            "%   imposti.\n"
-            "\n"
+    text += description;
+    text += "\n"
             "%% MATPOWER Case Format : Version 2\n"
             "mpc.version = '2';\n"
             "\n"
@@ -202,6 +196,31 @@ std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const
     text += "];\n";
     contents = std::move(text);
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const CaseOrigin& origin,
+                                              std::string& contents) {
+    return FormatCase(
+        network, LineDataFromMatrix(network), origin,
+        "%\n"
+        "%   Ogni coppia di nodi collegati e' un ramo con r + jx = -1/Yij, senza suscettanza\n"
+        "%   di linea; la somma di ogni riga della matrice delle ammettenze e' la derivazione\n"
+        "%   del nodo (Gs + jBs). I limiti di potenza reattiva dei generatori non sono\n"
+        "%   imposti.\n",
+        contents);
+}
+
+std::optional<std::string> FormatLineDataCase(const NodalNetwork& nodes, const LineData& lines,
+                                              const CaseOrigin& origin, std::string& contents) {
+    return FormatCase(
+        nodes, lines, origin,
+        "%\n"
+        "%   Rami e derivazioni come nella finestra \"Dati di linea\" di Nodewise, in per unit;\n"
+        "%   i nodi come nella griglia. I limiti di potenza reattiva dei generatori non sono\n"
+        "%   imposti.\n",
+        contents);
 }
 
 std::string CaseNameFromPath(std::string_view path) {

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "core/interop/entry_texts.h"
+#include "core/interop/line_data.h"
 
 namespace nodewise {
 
@@ -33,23 +34,6 @@ bool AllFinite(const MatpowerRow& row, std::initializer_list<int> columns) {
         }
     }
     return true;
-}
-
-// 1/(r + jx) without overflow or underflow in r² + x² (Smith's method).
-Complex Reciprocal(double re, double im) {
-    if (std::fabs(re) >= std::fabs(im)) {
-        const double t = im / re;
-        const double d = re + im * t;
-        return {1.0 / d, -t / d};
-    }
-    const double t = re / im;
-    const double d = im + re * t;
-    return {t / d, -1.0 / d};
-}
-
-void Add(Complex& sum, Complex term) {
-    sum.re += term.re;
-    sum.im += term.im;
 }
 
 struct BusIndex {
@@ -159,27 +143,31 @@ std::optional<std::string> CheckRepresentable(const MatpowerCase& c) {
     return std::nullopt;
 }
 
-void BuildAdmittanceMatrix(const MatpowerCase& c, const BusIndex& index, NodalNetwork& network) {
+// The branches in service and the bus shunts of a validated case, buses numbered 1..n in the
+// order they appear: a tap ratio of 0 is 1, shunts (GS + jBS)/baseMVA.
+LineData LineDataOfCase(const MatpowerCase& c, const BusIndex& index) {
+    LineData data;
     for (const MatpowerRow& row : c.branch) {
         if (row.values[mp::BR_STATUS] == 0) {
             continue;
         }
-        const int f = index.Find(row.values[mp::F_BUS]);
-        const int t = index.Find(row.values[mp::T_BUS]);
-        const double tap = row.values[mp::TAP] == 0 ? 1.0 : row.values[mp::TAP];
-        const Complex ys = Reciprocal(row.values[mp::BR_R], row.values[mp::BR_X]);
-        const Complex ytt = {ys.re, ys.im + row.values[mp::BR_B] / 2};
-        const double tap2 = tap * tap;
-        Add(network.Y[f][f], {ytt.re / tap2, ytt.im / tap2});
-        Add(network.Y[t][t], ytt);
-        const Complex mutual = {-ys.re / tap, -ys.im / tap};
-        Add(network.Y[f][t], mutual);
-        Add(network.Y[t][f], mutual);
+        Branch branch;
+        branch.from = index.Find(row.values[mp::F_BUS]) + 1;
+        branch.to = index.Find(row.values[mp::T_BUS]) + 1;
+        branch.r = row.values[mp::BR_R];
+        branch.x = row.values[mp::BR_X];
+        branch.b = row.values[mp::BR_B];
+        branch.tap = row.values[mp::TAP] == 0 ? 1.0 : row.values[mp::TAP];
+        data.branches.push_back(branch);
     }
     for (std::size_t i = 0; i < c.bus.size(); ++i) {
         const MatpowerRow& row = c.bus[i];
-        Add(network.Y[i][i], {row.values[mp::GS] / c.baseMVA, row.values[mp::BS] / c.baseMVA});
+        if (row.values[mp::GS] != 0 || row.values[mp::BS] != 0) {
+            data.shunts.push_back({static_cast<int>(i) + 1, row.values[mp::GS] / c.baseMVA,
+                                   row.values[mp::BS] / c.baseMVA});
+        }
     }
+    return data;
 }
 
 void MapNodes(const MatpowerCase& c, const BusIndex& index, NodalNetwork& network) {
@@ -229,8 +217,9 @@ std::string Unwritable(const std::string& what) {
 
 } // namespace
 
-std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase, NodalNetwork& network) {
-    BusIndex index;
+namespace {
+
+std::optional<std::string> ValidateCase(const MatpowerCase& matpowerCase, BusIndex& index) {
     std::optional<std::string> error = IndexBuses(matpowerCase, index);
     if (!error) {
         error = CheckGenerators(matpowerCase, index);
@@ -241,26 +230,36 @@ std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase, Nodal
     if (!error) {
         error = CheckRepresentable(matpowerCase);
     }
-    if (error) {
+    return error;
+}
+
+} // namespace
+
+std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase, NodalNetwork& network) {
+    BusIndex index;
+    if (std::optional<std::string> error = ValidateCase(matpowerCase, index)) {
         return error;
     }
     network = NodalNetwork();
-    network.nodeCount = static_cast<int>(matpowerCase.bus.size());
-    BuildAdmittanceMatrix(matpowerCase, index, network);
+    BuildAdmittanceMatrix(LineDataOfCase(matpowerCase, index), network);
+    network.nodeCount = static_cast<int>(matpowerCase.bus.size()); // a bus may have no branch
     MapNodes(matpowerCase, index, network);
+    return std::nullopt;
+}
+
+std::optional<std::string> CaseToLineData(const MatpowerCase& matpowerCase, LineData& data) {
+    BusIndex index;
+    if (std::optional<std::string> error = ValidateCase(matpowerCase, index)) {
+        return error;
+    }
+    data = LineDataOfCase(matpowerCase, index);
     return std::nullopt;
 }
 
 std::optional<std::string> NetworkToCells(const NodalNetwork& network, CellTexts& cells) {
     CellTexts texts;
-    for (int c = 0; c < network.nodeCount; ++c) {
-        for (int r = 0; r <= c; ++r) {
-            const std::optional<std::string> text = FormatAdmittanceEntry(network.Y[r][c], r == c);
-            if (!text) {
-                return Unwritable("Y(" + std::to_string(r + 1) + "," + std::to_string(c + 1) + ")");
-            }
-            texts.Admittance[c][r] = *text;
-        }
+    if (std::optional<std::string> error = MatrixToCells(network, texts)) {
+        return error;
     }
     enum { ColumnE = 0, ColumnD = 1, ColumnP = 2, ColumnQ = 3 };
     for (int i = 0; i < network.nodeCount; ++i) {

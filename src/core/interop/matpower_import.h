@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/input/cell_texts.h"
+#include "core/interop/line_data.h"
 #include "core/interop/matpower_case.h"
 #include "core/interop/nodal_network.h"
 
@@ -29,6 +30,12 @@ inline constexpr std::size_t MaxCaseFileBytes = 64u * 1024u * 1024u;
 // reference buses other than one, a phase shifter in service, a branch without impedance, and
 // references to buses that do not exist.
 std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase, NodalNetwork& network);
+
+// The line data of a case, as CaseToNetwork builds its matrix from them: the branches in service
+// in file order, nodes numbered 1..n in the order the buses appear, a tap ratio of 0 read as 1;
+// a shunt (GS + jBS)/baseMVA for every bus that has one. Refuses what CaseToNetwork refuses;
+// `data` is then untouched.
+std::optional<std::string> CaseToLineData(const MatpowerCase& matpowerCase, LineData& data);
 
 // The cell texts of a network (entry syntax, see entry_texts.h): the upper triangle of the
 // matrix, an empty cell where nodes are not connected, and the two given quantities of every

@@ -75,7 +75,7 @@ std::string LocalPath(const QString& path) {
 }
 
 // Tool-button pictures without a standard counterpart, drawn on a 16 x 16 canvas.
-enum class Glyph { Cut, Copy, Paste, Help };
+enum class Glyph { Cut, Copy, Paste, Help, Lines };
 
 QIcon DrawnIcon(Glyph glyph) {
     QPixmap pixmap(16, 16);
@@ -109,6 +109,18 @@ QIcon DrawnIcon(Glyph glyph) {
         painter.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
         break;
     }
+    case Glyph::Lines: // two bus bars joined by a line and a small matrix beside them
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawLine(QPointF(2, 3), QPointF(2, 9));
+        painter.drawLine(QPointF(8, 3), QPointF(8, 9));
+        painter.setPen(QPen(QColor(40, 90, 200), 1));
+        painter.drawLine(QPointF(2, 6), QPointF(8, 6));
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(8.5, 8.5, 6, 6));
+        painter.drawLine(QPointF(8.5, 11.5), QPointF(14.5, 11.5));
+        painter.drawLine(QPointF(11.5, 8.5), QPointF(11.5, 14.5));
+        break;
     case Glyph::Paste: // a clipboard with a sheet
         painter.setBrush(QColor(190, 140, 60));
         painter.drawRect(QRectF(2.5, 2.5, 9, 12));
@@ -173,6 +185,11 @@ void TfrmDataIn::createMenus() {
     EditCopyItem->setStatusTip(QStringLiteral("Copia negli Appunti"));
     EditPasteItem = EditMenu->addAction(QStringLiteral("&Incolla"));
     EditPasteItem->setStatusTip(QStringLiteral("Incolla il contenuto degli Appunti"));
+    EditMenu->addSeparator();
+    EditLinesItem = EditMenu->addAction(QStringLiteral("&Matrice dalle linee..."));
+    EditLinesItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    EditLinesItem->setStatusTip(
+        QStringLiteral("Calcola la matrice delle ammettenze dai dati di linea"));
 
     nodewise::AddAnalysisMenu(menuBar());
 
@@ -189,6 +206,7 @@ void TfrmDataIn::createMenus() {
     connect(EditCutItem, &QAction::triggered, this, &TfrmDataIn::spdbtnCutClick);
     connect(EditCopyItem, &QAction::triggered, this, &TfrmDataIn::spdbtnCopyClick);
     connect(EditPasteItem, &QAction::triggered, this, &TfrmDataIn::spdbtnPasteClick);
+    connect(EditLinesItem, &QAction::triggered, this, &TfrmDataIn::spdbtnLinesClick);
     connect(HelpContentsItem, &QAction::triggered, this, &TfrmDataIn::spdbtnHelpClick);
     connect(HelpAboutItem, &QAction::triggered, this, &TfrmDataIn::spdbtnAboutClick);
 }
@@ -231,6 +249,8 @@ void TfrmDataIn::createToolBar() {
     spdbtnAbout = toolButton(248, QStringLiteral("About|"),
                              style->standardIcon(QStyle::SP_MessageBoxInformation),
                              &TfrmDataIn::spdbtnAboutClick);
+    spdbtnLines = toolButton(288, QStringLiteral("Matrice dalle linee|"), DrawnIcon(Glyph::Lines),
+                             &TfrmDataIn::spdbtnLinesClick);
 }
 
 // Headings that explain themselves when clicked.
@@ -357,6 +377,7 @@ void TfrmDataIn::nameControls() {
         {spdbtnPaste, "spdbtnPaste"},
         {spdbtnHelp, "spdbtnHelp"},
         {spdbtnAbout, "spdbtnAbout"},
+        {spdbtnLines, "spdbtnLines"},
         {FileMenu, "FileMenu"},
         {EditMenu, "EditMenu"},
         {HelpMenu, "HelpMenu"},
@@ -366,6 +387,7 @@ void TfrmDataIn::nameControls() {
         {EditCutItem, "EditCutItem"},
         {EditCopyItem, "EditCopyItem"},
         {EditPasteItem, "EditPasteItem"},
+        {EditLinesItem, "EditLinesItem"},
         {HelpContentsItem, "HelpContentsItem"},
         {HelpAboutItem, "HelpAboutItem"},
     };
@@ -421,6 +443,16 @@ void TfrmDataIn::WriteCells(const CellTexts& cells) {
             DataCells[c][r]->setCursorPosition(0);
         }
     }
+}
+
+void TfrmDataIn::WriteAdmittanceCells(const CellTexts& cells) {
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            AdmittanceCells[c][r]->setText(FromCellBytes(cells.Admittance[c][r]));
+            AdmittanceCells[c][r]->setCursorPosition(0);
+        }
+    }
+    nodewise::HideResultForms();
 }
 
 void TfrmDataIn::BtnAcquireClick() {
@@ -533,6 +565,10 @@ void TfrmDataIn::spdbtnHelpClick() {
 
 void TfrmDataIn::spdbtnAboutClick() {
     nodewise::ShowAboutBox();
+}
+
+void TfrmDataIn::spdbtnLinesClick() {
+    nodewise::ShowLineDataWindow();
 }
 
 namespace {

@@ -27,6 +27,11 @@ public:
     nodewise::CellTexts ReadCells() const;
     void WriteCells(const nodewise::CellTexts& cells);
 
+    // Writes the admittance part of `cells` (all 28 cells of the upper triangle) and hides the
+    // result windows, as any change of the cells does; the node data cells stay as they are.
+    // The one way in of a matrix computed from line data.
+    void WriteAdmittanceCells(const nodewise::CellTexts& cells);
+
     // Reads a network file into the cells as "Apri" does after its dialog, messages included;
     // also used for the file named on the command line.
     void OpenNetworkFile(const QString& file);
@@ -46,6 +51,7 @@ public slots:
     void spdbtnPasteClick();
     void spdbtnHelpClick();
     void spdbtnAboutClick();
+    void spdbtnLinesClick();
     void lblYClick();
     void lblEClick();
     void lbldClick();
@@ -105,6 +111,7 @@ private:
     QToolButton* spdbtnPaste = nullptr;
     QToolButton* spdbtnHelp = nullptr;
     QToolButton* spdbtnAbout = nullptr;
+    QToolButton* spdbtnLines = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
@@ -115,6 +122,7 @@ private:
     QAction* EditCutItem = nullptr;
     QAction* EditCopyItem = nullptr;
     QAction* EditPasteItem = nullptr;
+    QAction* EditLinesItem = nullptr;
     QAction* HelpContentsItem = nullptr;
     QAction* HelpAboutItem = nullptr;
 };

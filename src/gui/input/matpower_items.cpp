@@ -58,6 +58,13 @@ void ImportCase(QWidget* window, const GridAccess& grid) {
         }
         grid.write(cells);
         HideResultForms();
+        // The line data window shows the case's branches and shunts (read again: the import
+        // has accepted the case, so this cannot fail).
+        MatpowerCase matpowerCase;
+        LineData lines;
+        if (!ReadMatpowerCase(text, matpowerCase) && !CaseToLineData(matpowerCase, lines)) {
+            ShowImportedLineData(lines);
+        }
         // "Salva come file .nwd" proposes the case's name, never a network file opened before.
         const QFileInfo caseFile(file);
         RememberNetworkFile(

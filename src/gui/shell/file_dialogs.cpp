@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace nodewise {
@@ -93,6 +95,16 @@ public:
             *filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
         }
         return dialog.selectedFiles().constFirst();
+    }
+
+    bool askYesNo(QWidget* parent, const QString& title, const QString& question) override {
+        QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton(QStringLiteral("S\u00ec"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
     }
 };
 

@@ -1,4 +1,5 @@
-// File dialogs behind an interface, so that GUI tests never block on a modal dialog.
+// File dialogs and questions behind an interface, so that GUI tests never block on a modal
+// dialog.
 #pragma once
 
 #include <QString>
@@ -22,6 +23,9 @@ struct FileDialogs {
     virtual QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& defaultSuffix, int* filterIndex,
                                     const QString& startPath) = 0;
+
+    // Asks `question` with the buttons Sì and No (No the default); true for Sì.
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& question) = 0;
 };
 
 // The dialogs in use: QFileDialog unless a test installed its own. Returns the previous one.

@@ -14,6 +14,7 @@
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
 #include "gui/input/help_window.h"
+#include "gui/input/line_data_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
@@ -34,6 +35,7 @@ TfrmPowerBalance* frmPowerBalance = nullptr;
 TfrmMatrix* frmMatrix = nullptr;
 TfrmStep* frmStep = nullptr;
 TfrmHelp* frmHelp = nullptr;
+TfrmLineData* frmLineData = nullptr;
 
 namespace {
 
@@ -78,6 +80,7 @@ void CreateMainWindows() {
     frmMatrix = Secondary(new TfrmMatrix);
     frmStep = Secondary(new TfrmStep);
     InstallHelpKey(QCoreApplication::instance());
+    frmLineData = Secondary(new TfrmLineData);
 }
 
 void CreateProgramWindows() {
@@ -90,6 +93,8 @@ void DestroyProgramWindows() {
     frmStep = nullptr;
     delete frmHelp;
     frmHelp = nullptr;
+    delete frmLineData;
+    frmLineData = nullptr;
     delete frmMatrix;
     frmMatrix = nullptr;
     delete frmPowerBalance;
@@ -190,6 +195,26 @@ void ShowSummaryWindow() {
 void ShowAboutBox() {
     if (frmAbout != nullptr) {
         frmAbout->exec();
+    }
+}
+
+void ShowLineDataWindow() {
+    Present(frmLineData);
+}
+
+CellTexts GridCells() {
+    return frmDataIn != nullptr ? frmDataIn->ReadCells() : CellTexts();
+}
+
+void WriteGridAdmittance(const CellTexts& cells) {
+    if (frmDataIn != nullptr) {
+        frmDataIn->WriteAdmittanceCells(cells);
+    }
+}
+
+void ShowImportedLineData(const LineData& data) {
+    if (frmLineData != nullptr) {
+        frmLineData->ShowLineData(data);
     }
 }
 

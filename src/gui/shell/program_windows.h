@@ -16,6 +16,7 @@ class TfrmAbout;
 class TfrmDataOut;
 class TfrmHelp;
 class QUrl;
+class TfrmLineData;
 
 namespace nodewise {
 
@@ -33,6 +34,9 @@ extern TfrmConvergence* frmConvergence;
 extern TfrmPowerBalance* frmPowerBalance;
 extern TfrmMatrix* frmMatrix;
 extern TfrmStep* frmStep;
+
+// "Dati di linea", created after the analysis windows (no parent, hidden).
+extern TfrmLineData* frmLineData;
 
 // Closes (hides) frmDataOk and the three results windows, in that order, then the analysis
 // windows.
@@ -67,6 +71,19 @@ void ShowAboutBox();
 // which the core reports a run's progress.
 class QtUserPort;
 void ConnectStatusPanels(QtUserPort& port);
+
+// The line data window and the grid meet here. Shows (and brings forward) the line data window.
+void ShowLineDataWindow();
+// The 56 cells of the data-entry window.
+struct CellTexts;
+CellTexts GridCells();
+// Writes the admittance part of `cells` into the data-entry window's upper triangle; its node
+// data cells stay as they are (TfrmDataIn::WriteAdmittanceCells).
+void WriteGridAdmittance(const CellTexts& cells);
+// A MATPOWER case was imported into the grid: the line data window shows its branches and
+// shunts.
+struct LineData;
+void ShowImportedLineData(const LineData& data);
 
 // Creates every window in start-up order / destroys them all; used by main() and by the
 // GUI tests, which build the whole program in one process.

@@ -1,0 +1,83 @@
+// "Dati di linea": the branches and node shunts of a network, from which "Calcola matrice"
+// writes the admittance cells of the grid. Every cell is checked as it is typed; "Dalle celle"
+// fills the tables from the acquired matrix; "Apri" and "Salva" read and write them as a
+// MATPOWER case. Its controls carry their names as object names (tblBranches, tblShunts,
+// btnCompute, ...).
+#pragma once
+
+#include <QWidget>
+#include <optional>
+#include <string>
+
+#include "core/interop/line_data.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+class TfrmLineData : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmLineData(QWidget* parent = nullptr);
+
+    // The tables as typed (UTF-8) and the units they are in.
+    nodewise::LineTable Table() const;
+    nodewise::LineUnits Units() const;
+
+    // Replaces both tables with per-unit line data (units switched to per unit). False, with a
+    // message, when a value cannot be written in a cell.
+    bool ShowLineData(const nodewise::LineData& data);
+
+public slots:
+    void btnComputeClick();
+    void btnFromCellsClick();
+    void btnOpenClick();
+    void btnSaveClick();
+    void btnAddBranchClick();
+    void btnRemoveBranchClick();
+    void btnAddShuntClick();
+    void btnRemoveShuntClick();
+    void chbPhysicalUnitsClick();
+
+private:
+    void createTables();
+    void createUnitControls();
+    void createButtons();
+    void layOut();
+    QPushButton* button(const char* name, const QString& text, const QString& tip,
+                        void (TfrmLineData::*handler)());
+    void addRow(QTableWidget* table);
+    void removeRows(QTableWidget* table);
+    void setHeaders();
+    // What is wrong with `text` in a cell of `table` (the cell's own text or one being typed).
+    std::optional<std::string> cellProblem(const QTableWidget* table, int row, int column,
+                                           const QString& text) const;
+    // Marks every bad cell and shows the message of the first one.
+    void CheckCells();
+    // True when the tables hold something the user would lose, and may.
+    bool MayReplaceTables();
+
+    QTableWidget* tblBranches = nullptr;
+    QTableWidget* tblShunts = nullptr;
+    QPushButton* btnAddBranch = nullptr;
+    QPushButton* btnRemoveBranch = nullptr;
+    QPushButton* btnAddShunt = nullptr;
+    QPushButton* btnRemoveShunt = nullptr;
+    QCheckBox* chbPhysicalUnits = nullptr;
+    QLineEdit* txtBaseKV = nullptr;
+    QLineEdit* txtBaseMVA = nullptr;
+    QLabel* lblBranches = nullptr;
+    QLabel* lblShunts = nullptr;
+    QLabel* lblBaseKV = nullptr;
+    QLabel* lblBaseMVA = nullptr;
+    QLabel* lblMessage = nullptr;
+    QPushButton* btnCompute = nullptr;
+    QPushButton* btnFromCells = nullptr;
+    QPushButton* btnOpen = nullptr;
+    QPushButton* btnSave = nullptr;
+    QPushButton* btnClose = nullptr;
+    bool filling_ = false; // the tables are being filled: no checks until they are whole
+};
