@@ -31,7 +31,12 @@ void RunSolver(const SolverSteps& steps) {
         CheckArithmetic();
         Port().setStatusPanel(1, std::to_string(steps.iteration + 1));
         ClearArithmeticFlags();
-        steps.iterate(steps.iteration);
+        try {
+            steps.iterate(steps.iteration);
+        } catch (ArithmeticFault& fault) {
+            fault.iteration = steps.iteration + 1; // as the status bar counts
+            throw;
+        }
     }
 
     // phases to degrees, entries 0..K
