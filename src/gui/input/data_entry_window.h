@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 #include "core/input/cell_texts.h"
 
@@ -17,11 +18,17 @@ class QMouseEvent;
 class QPushButton;
 class QToolButton;
 
+namespace nodewise {
+class CellMarks;
+class CellUndo;
+} // namespace nodewise
+
 class TfrmDataIn : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit TfrmDataIn(QWidget* parent = nullptr);
+    ~TfrmDataIn() override;
 
     // The texts of the 56 cells (UTF-8) / sets all 56 cells.
     nodewise::CellTexts ReadCells() const;
@@ -30,6 +37,12 @@ public:
     // Reads a network file into the cells as "Apri" does after its dialog, messages included;
     // also used for the file named on the command line.
     void OpenNetworkFile(const QString& file);
+
+    // Undo of the commands that replace the cells as a whole (Edit > "Annulla", Ctrl+Z): the
+    // cells as they are now become the step back / the cells are replaced, the ones they
+    // replace becoming the step back. Every such command goes through one of these.
+    void RememberCellsForUndo();
+    void ReplaceCellsUndoably(const nodewise::CellTexts& cells);
 
     // Opens the help document; tests replace it to see the path without starting a browser.
     static std::function<bool(const QUrl&)> OpenDocument;
@@ -45,6 +58,7 @@ public slots:
     void spdbtnPasteClick();
     void spdbtnHelpClick();
     void spdbtnAboutClick();
+    void EditUndoItemClick();
     void lblYClick();
     void lblEClick();
     void lbldClick();
@@ -77,6 +91,7 @@ private:
     void createTabOrder();
     void nameControls();
     void setHighlighted(QLabel* label, bool on);
+    void createGuidance();
 
     // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
     QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
@@ -116,4 +131,9 @@ private:
     QAction* EditPasteItem = nullptr;
     QAction* HelpContentsItem = nullptr;
     QAction* HelpAboutItem = nullptr;
+    QAction* FileNewItem = nullptr;
+    QAction* EditUndoItem = nullptr;
+
+    std::unique_ptr<nodewise::CellMarks> marks_;
+    nodewise::CellUndo* undo_ = nullptr;
 };
