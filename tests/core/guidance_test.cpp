@@ -213,10 +213,12 @@ TEST_F(StyledReportTest, ANonConvergedLastIterateIsTold) {
     EXPECT_EQ(state->node, 1);
     EXPECT_GT(state->mismatch, 1e-8);
     const std::string text = NotConvergedText(Method::Gauss, *state, NumberStyle{3, false, 100});
-    EXPECT_EQ(text.rfind("Attenzione: Gauss-Seidel non ha convergito: all'iterazione 1 lo scarto "
-                         "massimo di potenza \xC3\xA8 ",
-                         0),
-              0u);
+    EXPECT_EQ(
+        text.rfind(
+            "Attenzione: Gauss-Seidel non è arrivato a convergenza: all'iterazione 1 lo scarto "
+            "massimo di potenza \xC3\xA8 ",
+            0),
+        0u);
     EXPECT_NE(text.find(" pu (nodo 2), oltre la tolleranza di 1E-8 pu."), std::string::npos);
 
     Load(testing::TwoNodeNetwork(), "20");

@@ -215,7 +215,7 @@ TEST_F(GuidanceTest, PowerBalanceOpensOnTheLastRunAndSaysWhenItHasNotConverged) 
     auto* notice = Child<QLabel>(frmPowerBalance, "lblNotConverged");
     EXPECT_FALSE(notice->isHidden());
     EXPECT_TRUE(notice->text().startsWith(
-        QStringLiteral("Attenzione: Gauss-Seidel non ha convergito: all'iterazione 2")));
+        QStringLiteral("Attenzione: Gauss-Seidel non è arrivato a convergenza: all'iterazione 2")));
     EXPECT_TRUE(notice->text().contains(QStringLiteral("tolleranza di 1E-8 pu")));
     frmPowerBalance->close();
 

@@ -399,7 +399,7 @@ std::optional<NotConverged> LastIterateNotConverged(Method method, double tolera
 std::string NotConvergedText(Method method, const NotConverged& state, const NumberStyle& style,
                              char decimalSeparator) {
     std::string text = std::string("Attenzione: ") + MethodTitle(method) +
-                       " non ha convergito: " + "all'iterazione " +
+                       " non \xC3\xA8 arrivato a convergenza: " + "all'iterazione " +
                        std::to_string(state.iteration) + " lo scarto massimo di potenza \xC3\xA8 " +
                        ShownNumber(style, ShownPower(style, state.mismatch), decimalSeparator) +
                        " " + PowerUnits(style);

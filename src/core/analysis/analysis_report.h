@@ -72,9 +72,9 @@ struct NotConverged {
 };
 std::optional<NotConverged> LastIterateNotConverged(Method method, double tolerance);
 
-// "Attenzione: Gauss-Seidel non ha convergito: all'iterazione 3 lo scarto massimo di potenza è
-// 0,0123 pu (nodo 2), oltre la tolleranza di 1E-8 pu. I valori mostrati non sono una soluzione
-// della rete."
+// "Attenzione: Gauss-Seidel non è arrivato a convergenza: all'iterazione 3 lo scarto massimo di
+// potenza è 0,0123 pu (nodo 2), oltre la tolleranza di 1E-8 pu. I valori mostrati non sono una
+// soluzione della rete."
 std::string NotConvergedText(Method method, const NotConverged& state, const NumberStyle& style,
                              char decimalSeparator = ',');
 
