@@ -191,7 +191,11 @@ void TfrmDataIn::createGuidance() {
     for (QLineEdit* cell : cells) {
         undo_->WatchShortcutIn(cell);
         connect(cell, &QLineEdit::textEdited, undo_, &nodewise::CellUndo::Forget);
-        connect(cell, &QLineEdit::textChanged, this, [this] { marks_->CellsChanged(ReadCells()); });
+        connect(cell, &QLineEdit::textChanged, this, [this] {
+            if (!writingCells_) {
+                marks_->CellsChanged(ReadCells());
+            }
+        });
     }
     undo_->WatchShortcutIn(txtnumit);
 }
@@ -477,6 +481,7 @@ CellTexts TfrmDataIn::ReadCells() const {
 }
 
 void TfrmDataIn::WriteCells(const CellTexts& cells) {
+    writingCells_ = true;
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
             AdmittanceCells[c][r]->setText(FromCellBytes(cells.Admittance[c][r]));
@@ -488,6 +493,10 @@ void TfrmDataIn::WriteCells(const CellTexts& cells) {
             DataCells[c][r]->setText(FromCellBytes(cells.Data[c][r]));
             DataCells[c][r]->setCursorPosition(0);
         }
+    }
+    writingCells_ = false;
+    if (marks_) {
+        marks_->CellsChanged(ReadCells());
     }
 }
 
@@ -561,6 +570,7 @@ void TfrmDataIn::spdbtnSaveClick() {
 
 void TfrmDataIn::spbtnNewClick() {
     RememberCellsForUndo();
+    writingCells_ = true;
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
             AdmittanceCells[c][r]->clear();
@@ -571,6 +581,8 @@ void TfrmDataIn::spbtnNewClick() {
             DataCells[c][r]->clear();
         }
     }
+    writingCells_ = false;
+    marks_->CellsChanged(ReadCells());
 }
 
 void TfrmDataIn::spdbtnExitClick() {

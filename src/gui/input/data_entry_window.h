@@ -136,4 +136,5 @@ private:
 
     std::unique_ptr<nodewise::CellMarks> marks_;
     nodewise::CellUndo* undo_ = nullptr;
+    bool writingCells_ = false; // the marks follow once all cells are written
 };
