@@ -40,10 +40,15 @@ void RunSolver(const SolverSteps& steps) {
     }
 
     // phases to degrees, entries 0..K
-    for (int i = 0; i < N; ++i) {
-        for (int t = 0; t <= K; ++t) {
-            steps.d[i][t] = Checked(steps.d[i][t] * RadiansToDegrees);
+    try {
+        for (int i = 0; i < N; ++i) {
+            for (int t = 0; t <= K; ++t) {
+                steps.d[i][t] = Checked(steps.d[i][t] * RadiansToDegrees);
+            }
         }
+    } catch (ArithmeticFault& fault) {
+        fault.iteration = K; // after the last iteration, turning its phases into degrees
+        throw;
     }
 }
 
