@@ -131,6 +131,22 @@ TEST_F(FaultReportTest, NamesOperationMethodIterationAndNodeInItalian) {
     }
 }
 
+// Newton-Raphson knows the iteration but no single node: 2 |Y22| in the Jacobian overflows.
+TEST_F(FaultReportTest, NamesTheIterationOfANewtonRaphsonFault) {
+    Load(testing::TwoNodeNetwork(), "3");
+    YMag[1][1] = 1e308;
+    try {
+        Iterate(Method::Newton);
+        ADD_FAILURE() << "no fault";
+    } catch (const ArithmeticFault& fault) {
+        EXPECT_STREQ(fault.what(), OverflowFault);
+        EXPECT_EQ(ArithmeticFaultReport(fault),
+                  "Calcolo interrotto: overflow\nnel metodo Newton-Raphson, all'iterazione 1."
+                  "\n\nI risultati di questo metodo non sono disponibili: controlla i dati della "
+                  "rete.");
+    }
+}
+
 TEST_F(FaultReportTest, TellsAFaultInAcquisitionAndOneWithoutAPlace) {
     CellTexts cells = testing::TwoNodeNetwork();
     cells.Data[2][1] = "1" + std::string(400, '0'); // beyond a double
