@@ -147,7 +147,8 @@ TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
     EXPECT_EQ(Child<QAction>(&fresh, "FileOpenItem")->text(), QStringLiteral("&Apri ..."));
     EXPECT_EQ(Child<QAction>(&fresh, "HelpAboutItem")->statusTip(),
               QStringLiteral("Show program information"));
-    EXPECT_TRUE(Child<QAction>(&fresh, "FileExitItem")->shortcut().isEmpty());
+    EXPECT_EQ(Child<QAction>(&fresh, "FileExitItem")->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+Q")));
 
     // The button holds the focus first; Tab then visits the iteration box, the matrix row by
     // row and the node data row by row.

@@ -7,6 +7,7 @@
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "core/results/number_format.h"
+#include "core/results/number_style.h"
 
 namespace nodewise {
 
@@ -16,10 +17,6 @@ constexpr Method AllMethods[] = {Method::Gauss, Method::Newton, Method::Stott};
 
 // The chart colours of the three methods, the same in the window and in the report.
 constexpr const char* SeriesColours[] = {"#1f77b4", "#d62728", "#2ca02c"};
-
-std::string Number(double value, char decimalSeparator = '.') {
-    return FormatGeneral(value, decimalSeparator);
-}
 
 // Text for an HTML page: markup characters escaped, and bytes that are not UTF-8 (a cell text
 // from an older file in a single-byte code page) replaced, so the page stays valid UTF-8.
@@ -57,22 +54,36 @@ std::string Escape(std::string_view text) {
     return out;
 }
 
-std::string ComplexText(Phasor value, char decimalSeparator = '.') {
+std::string ComplexText(Phasor value, const NumberStyle& style = {}, char decimalSeparator = '.') {
     const double im = value.imag();
-    return Number(value.real(), decimalSeparator) + (std::signbit(im) ? " - j" : " + j") +
-           Number(std::abs(im), decimalSeparator);
+    return ShownNumber(style, value.real(), decimalSeparator) +
+           (std::signbit(im) ? " - j" : " + j") +
+           ShownNumber(style, std::abs(im), decimalSeparator);
+}
+
+// A heading with the unit of its power column when powers are not per unit: "P (MW)".
+std::string PowerHeading(const char* title, const char* unit, const NumberStyle& style) {
+    return style.megawatts ? std::string(title) + " (" + unit + ")" : std::string(title);
 }
 
 std::string Cell(const std::string& text, const char* attributes = "") {
     return std::string("<td") + attributes + ">" + text + "</td>";
 }
 
-std::string HeaderRow(std::initializer_list<const char*> titles) {
+std::string HeaderRow(std::initializer_list<std::string> titles) {
     std::string row = "<tr>";
-    for (const char* title : titles) {
-        row += std::string("<th>") + title + "</th>";
+    for (const std::string& title : titles) {
+        row += "<th>" + title + "</th>";
     }
     return row + "</tr>\n";
+}
+
+std::string CsvRow(std::initializer_list<std::string> titles) {
+    std::string row;
+    for (const std::string& title : titles) {
+        row += (row.empty() ? "" : ";") + title;
+    }
+    return row + "\n";
 }
 
 std::string ConvergedText(const ConvergenceSummary& summary) {
@@ -89,7 +100,7 @@ std::string UnusedAttribute() {
     return std::string(" style=\"background:") + UnusedTextBackground + "\"";
 }
 
-void AppendNetworkAsRead(std::string& out) {
+void AppendNetworkAsRead(std::string& out, const NumberStyle& style) {
     const int n = ActiveNodeCount();
     const CellTexts& cells = AcquiredCells();
     out += "<h2>Rete acquisita</h2>\n<p>Matrice delle ammettenze nodali (testo delle celle e "
@@ -105,7 +116,7 @@ void AppendNetworkAsRead(std::string& out) {
             const std::string& text = cells.Admittance[std::max(i, j)][std::min(i, j)];
             const Phasor y(YComplex[i][j].re, YComplex[i][j].im);
             std::string content =
-                "<span class=\"testo\">" + Escape(text) + "</span><br>" + ComplexText(y);
+                "<span class=\"testo\">" + Escape(text) + "</span><br>" + ComplexText(y, style);
             // Text that played no part in the value is marked as the "Matrice acquisita"
             // window marks it, and written out, since a page has no hints to hover over.
             const std::string unused = text.empty() ? std::string() : ReadAdmittance(text).unused;
@@ -138,7 +149,15 @@ void AppendNetworkAsRead(std::string& out) {
     out += "</table>\n";
 }
 
-std::string HtmlReport(Method method, double tolerance) {
+std::string HtmlReport(Method method, double tolerance, const NumberStyle& style) {
+    auto Number = [&style](double value) { return ShownNumber(style, value); };
+    auto Power = [&style](double value) { return ShownNumber(style, ShownPower(style, value)); };
+    auto P = [&style](const char* title) {
+        return PowerHeading(title, ActivePowerUnit(style), style);
+    };
+    auto Q = [&style](const char* title) {
+        return PowerHeading(title, ReactivePowerUnit(style), style);
+    };
     const PowerBalance balance = ComputePowerBalance(method);
     const std::vector<MethodTrace> runs = RunTraces();
     const std::string title = std::string("Bilancio di potenza - ") + MethodTitle(method);
@@ -151,79 +170,102 @@ std::string HtmlReport(Method method, double tolerance) {
            "#555}\n</style>\n</head>\n<body>\n";
     out += "<h1>" + title + "</h1>\n";
     out += "<p>Iterazioni: " + std::to_string(LastHistoryEntry()) +
-           ". Valori all'ultima iterazione, in per unit&agrave;; in corsivo su fondo azzurro i "
-           "valori dati, gli altri sono calcolati dallo stato.</p>\n";
-    AppendNetworkAsRead(out);
+           (style.megawatts ? ". Valori all'ultima iterazione: tensioni e ammettenze in per "
+                              "unit&agrave;, potenze in MW e Mvar su una base di " +
+                                  FormatGeneral(style.basePower) + " MVA"
+                            : std::string(". Valori all'ultima iterazione, in per unit&agrave;")) +
+           "; in corsivo su fondo azzurro i valori dati, gli altri sono calcolati dallo "
+           "stato.</p>\n";
+    AppendNetworkAsRead(out, style);
 
-    out += "<h2>Nodi</h2>\n<table>\n" + HeaderRow({"Nodo", "Tipo", "E", "d (gradi)", "P", "Q"});
+    out +=
+        "<h2>Nodi</h2>\n<table>\n" + HeaderRow({"Nodo", "Tipo", "E", "d (gradi)", P("P"), Q("Q")});
     for (const NodeBalance& node : balance.nodes) {
         out += "<tr>" + Cell(std::to_string(node.node + 1)) + Cell(NodeTypeLabel(node.type)) +
                Cell(Number(node.E), GivenAttribute(EGiven(node.type))) +
                Cell(Number(node.dDegrees), GivenAttribute(dGiven(node.type))) +
-               Cell(Number(node.P), GivenAttribute(PGiven(node.type))) +
-               Cell(Number(node.Q), GivenAttribute(QGiven(node.type))) + "</tr>\n";
+               Cell(Power(node.P), GivenAttribute(PGiven(node.type))) +
+               Cell(Power(node.Q), GivenAttribute(QGiven(node.type))) + "</tr>\n";
     }
     out += "</table>\n<h2>Rami</h2>\n<table>\n" +
-           HeaderRow({"Da", "A", "P da", "Q da", "P a", "Q a", "P perdite", "Q perdite"});
+           HeaderRow({"Da", "A", P("P da"), Q("Q da"), P("P a"), Q("Q a"), P("P perdite"),
+                      Q("Q perdite")});
     for (const BranchFlow& flow : balance.branches) {
         out += "<tr>" + Cell(std::to_string(flow.from + 1)) + Cell(std::to_string(flow.to + 1)) +
-               Cell(Number(flow.fromEnd.real())) + Cell(Number(flow.fromEnd.imag())) +
-               Cell(Number(flow.toEnd.real())) + Cell(Number(flow.toEnd.imag())) +
-               Cell(Number(flow.loss.real())) + Cell(Number(flow.loss.imag())) + "</tr>\n";
+               Cell(Power(flow.fromEnd.real())) + Cell(Power(flow.fromEnd.imag())) +
+               Cell(Power(flow.toEnd.real())) + Cell(Power(flow.toEnd.imag())) +
+               Cell(Power(flow.loss.real())) + Cell(Power(flow.loss.imag())) + "</tr>\n";
     }
     out += "</table>\n<h2>Elementi verso terra</h2>\n<table>\n" +
-           HeaderRow({"Nodo", "Ammettenza", "P", "Q"});
+           HeaderRow({"Nodo", "Ammettenza", P("P"), Q("Q")});
     for (const ShuntFlow& shunt : balance.shunts) {
-        out += "<tr>" + Cell(std::to_string(shunt.node + 1)) + Cell(ComplexText(shunt.admittance)) +
-               Cell(Number(shunt.power.real())) + Cell(Number(shunt.power.imag())) + "</tr>\n";
+        out += "<tr>" + Cell(std::to_string(shunt.node + 1)) +
+               Cell(ComplexText(shunt.admittance, style)) + Cell(Power(shunt.power.real())) +
+               Cell(Power(shunt.power.imag())) + "</tr>\n";
     }
-    out += "</table>\n<h2>Totali</h2>\n<table>\n" + HeaderRow({"", "P", "Q"});
+    out += "</table>\n<h2>Totali</h2>\n<table>\n" + HeaderRow({"", P("P"), Q("Q")});
     out += "<tr><th>Perdite della rete (somma delle iniezioni)</th>" +
-           Cell(Number(balance.losses.real())) + Cell(Number(balance.losses.imag())) +
+           Cell(Power(balance.losses.real())) + Cell(Power(balance.losses.imag())) +
            "</tr>\n</table>\n";
 
     out += "<h2>Convergenza</h2>\n<p>Tolleranza: " + Number(tolerance) + " pu.</p>\n<table>\n" +
-           HeaderRow({"Metodo", "Iterazioni", "Converge a", "Scarto finale"});
+           HeaderRow({"Metodo", "Iterazioni", "Converge a",
+                      PowerHeading("Scarto finale", PowerUnits(style), style)});
     for (const MethodTrace& run : runs) {
         const ConvergenceSummary summary = Summarize(run, tolerance);
         out += "<tr>" + Cell(MethodTitle(run.method)) + Cell(std::to_string(summary.iterations)) +
-               Cell(ConvergedText(summary)) + Cell(Number(summary.finalMismatch)) + "</tr>\n";
+               Cell(ConvergedText(summary)) + Cell(Power(summary.finalMismatch)) + "</tr>\n";
     }
     out += "</table>\n" + ConvergenceChartSvg(runs, tolerance) + "\n</body>\n</html>\n";
     return out;
 }
 
-std::string CsvReport(Method method, double tolerance) {
+std::string CsvReport(Method method, double tolerance, const NumberStyle& style) {
     const PowerBalance balance = ComputePowerBalance(method);
-    auto num = [](double value) { return Number(value, ','); };
+    auto num = [&style](double value) { return ShownNumber(style, value, ','); };
+    auto power = [&style](double value) {
+        return ShownNumber(style, ShownPower(style, value), ',');
+    };
+    auto P = [&style](const char* title) {
+        return PowerHeading(title, ActivePowerUnit(style), style);
+    };
+    auto Q = [&style](const char* title) {
+        return PowerHeading(title, ReactivePowerUnit(style), style);
+    };
     std::string out = std::string("Bilancio di potenza;") + MethodTitle(method) + "\n";
-    out += "Iterazioni;" + std::to_string(LastHistoryEntry()) + "\n\nNodi\n";
-    out += "Nodo;Tipo;E;d (gradi);P;Q\n";
+    out += "Iterazioni;" + std::to_string(LastHistoryEntry()) + "\n";
+    if (style.megawatts) {
+        out += "Potenza di base (MVA);" + FormatGeneral(style.basePower, ',') + "\n";
+    }
+    out += "\nNodi\n";
+    out += CsvRow({"Nodo", "Tipo", "E", "d (gradi)", P("P"), Q("Q")});
     for (const NodeBalance& node : balance.nodes) {
         out += std::to_string(node.node + 1) + ";" + NodeTypeLabel(node.type) + ";" + num(node.E) +
-               ";" + num(node.dDegrees) + ";" + num(node.P) + ";" + num(node.Q) + "\n";
+               ";" + num(node.dDegrees) + ";" + power(node.P) + ";" + power(node.Q) + "\n";
     }
-    out += "\nRami\nDa;A;P da;Q da;P a;Q a;P perdite;Q perdite\n";
+    out += "\nRami\n" + CsvRow({"Da", "A", P("P da"), Q("Q da"), P("P a"), Q("Q a"), P("P perdite"),
+                                Q("Q perdite")});
     for (const BranchFlow& flow : balance.branches) {
         out += std::to_string(flow.from + 1) + ";" + std::to_string(flow.to + 1) + ";" +
-               num(flow.fromEnd.real()) + ";" + num(flow.fromEnd.imag()) + ";" +
-               num(flow.toEnd.real()) + ";" + num(flow.toEnd.imag()) + ";" + num(flow.loss.real()) +
-               ";" + num(flow.loss.imag()) + "\n";
+               power(flow.fromEnd.real()) + ";" + power(flow.fromEnd.imag()) + ";" +
+               power(flow.toEnd.real()) + ";" + power(flow.toEnd.imag()) + ";" +
+               power(flow.loss.real()) + ";" + power(flow.loss.imag()) + "\n";
     }
-    out += "\nElementi verso terra\nNodo;G;B;P;Q\n";
+    out += "\nElementi verso terra\n" + CsvRow({"Nodo", "G", "B", P("P"), Q("Q")});
     for (const ShuntFlow& shunt : balance.shunts) {
         out += std::to_string(shunt.node + 1) + ";" + num(shunt.admittance.real()) + ";" +
-               num(shunt.admittance.imag()) + ";" + num(shunt.power.real()) + ";" +
-               num(shunt.power.imag()) + "\n";
+               num(shunt.admittance.imag()) + ";" + power(shunt.power.real()) + ";" +
+               power(shunt.power.imag()) + "\n";
     }
-    out += "\nTotali\nP perdite;Q perdite\n" + num(balance.losses.real()) + ";" +
-           num(balance.losses.imag()) + "\n";
+    out += "\nTotali\n" + CsvRow({P("P perdite"), Q("Q perdite")}) + power(balance.losses.real()) +
+           ";" + power(balance.losses.imag()) + "\n";
     out += "\nConvergenza\nTolleranza;" + num(tolerance) + "\n";
-    out += "Metodo;Iterazioni;Converge a;Scarto finale\n";
+    out += CsvRow({"Metodo", "Iterazioni", "Converge a",
+                   PowerHeading("Scarto finale", PowerUnits(style), style)});
     for (const MethodTrace& run : RunTraces()) {
         const ConvergenceSummary summary = Summarize(run, tolerance);
         out += std::string(MethodTitle(run.method)) + ";" + std::to_string(summary.iterations) +
-               ";" + ConvergedText(summary) + ";" + num(summary.finalMismatch) + "\n";
+               ";" + ConvergedText(summary) + ";" + power(summary.finalMismatch) + "\n";
     }
     return out;
 }
@@ -359,9 +401,38 @@ std::string ConvergenceChartSvg(const std::vector<MethodTrace>& runs, double tol
     return svg;
 }
 
-std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance) {
-    return format == ReportFormat::Html ? HtmlReport(method, tolerance)
-                                        : CsvReport(method, tolerance);
+std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance,
+                                 const NumberStyle& style) {
+    return format == ReportFormat::Html ? HtmlReport(method, tolerance, style)
+                                        : CsvReport(method, tolerance, style);
+}
+
+std::optional<NotConverged> LastIterateNotConverged(Method method, double tolerance) {
+    const std::vector<MismatchEntry> trace = MismatchTrace(method);
+    if (trace.empty()) {
+        return std::nullopt;
+    }
+    const MismatchEntry& last = trace.back();
+    if (last.mismatch <= tolerance) {
+        return std::nullopt; // NaN is not within any tolerance
+    }
+    return NotConverged{static_cast<int>(trace.size()) - 1, last.mismatch, last.node, tolerance};
+}
+
+std::string NotConvergedText(Method method, const NotConverged& state, const NumberStyle& style,
+                             char decimalSeparator) {
+    std::string text = std::string("Attenzione: ") + MethodTitle(method) +
+                       " non \xC3\xA8 arrivato a convergenza: " + "all'iterazione " +
+                       std::to_string(state.iteration) + " lo scarto massimo di potenza \xC3\xA8 " +
+                       ShownNumber(style, ShownPower(style, state.mismatch), decimalSeparator) +
+                       " " + PowerUnits(style);
+    if (state.node >= 0) {
+        text += " (nodo " + std::to_string(state.node + 1) + ")";
+    }
+    text += ", oltre la tolleranza di " +
+            ShownNumber(style, ShownPower(style, state.tolerance), decimalSeparator) + " " +
+            PowerUnits(style) + ". I valori mostrati non sono una soluzione della rete.";
+    return text;
 }
 
 } // namespace nodewise

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/analysis/power_balance.h"
+#include "core/results/number_style.h"
 
 namespace nodewise {
 
@@ -60,7 +61,25 @@ inline constexpr const char* ReportCsvErrorText = "Errore salvataggio del report
 // The report of `method`'s run on the acquired network: the network as read, the node,
 // branch, shunt and total tables at the last iterate, and the convergence of every method run
 // since the acquisition. HTML numbers have a full stop; CSV numbers a decimal comma, with
-// semicolons between the fields.
-std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance);
+// semicolons between the fields. The style chooses the significant digits and the unit of the
+// powers (a heading then names it); the default style writes what the report always wrote.
+std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance,
+                                 const NumberStyle& style = {});
+
+// The last iterate of a method's run when its mismatch is beyond the tolerance (or not a
+// number): the iteration, the largest mismatch (pu) and its node, the tolerance.
+struct NotConverged {
+    int iteration = 0;
+    double mismatch = 0.0;
+    int node = -1;
+    double tolerance = 0.0;
+};
+std::optional<NotConverged> LastIterateNotConverged(Method method, double tolerance);
+
+// "Attenzione: Gauss-Seidel non è arrivato a convergenza: all'iterazione 3 lo scarto massimo di
+// potenza è 0,0123 pu (nodo 2), oltre la tolleranza di 1E-8 pu. I valori mostrati non sono una
+// soluzione della rete."
+std::string NotConvergedText(Method method, const NotConverged& state, const NumberStyle& style,
+                             char decimalSeparator = ',');
 
 } // namespace nodewise

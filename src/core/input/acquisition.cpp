@@ -126,7 +126,22 @@ const CellTexts& AcquiredCells() {
     return LastCells();
 }
 
+namespace {
+std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells);
+} // namespace
+
 std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cells) {
+    try {
+        return AcquireCells(iterationText, cells);
+    } catch (ArithmeticFault& fault) {
+        fault.activity = "durante l'acquisizione dei dati";
+        throw;
+    }
+}
+
+namespace {
+
+std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells) {
     // Whatever comes of it, the histories no longer belong to the network in the workspace.
     networkAcquired = false;
     for (bool& ended : RunEnded) {
@@ -226,6 +241,8 @@ std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cell
     networkAcquired = true;
     return std::nullopt;
 }
+
+} // namespace
 
 bool MethodConditionHolds() {
     return PEquationCount == dUnknownCount && QEquationCount == EUnknownCount;

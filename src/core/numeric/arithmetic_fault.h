@@ -17,9 +17,17 @@
 
 namespace nodewise {
 
+// what() names the operation ("division by zero", "invalid operation", "overflow"); the places
+// that know more fill in where it happened, as the fault passes through them.
 class ArithmeticFault : public std::runtime_error {
 public:
     explicit ArithmeticFault(const std::string& what) : std::runtime_error(what) {}
+
+    const char* method = nullptr; // the method's display name, when a run faulted
+    const char* activity =
+        nullptr;        // where it happened otherwise ("durante l'acquisizione dei dati")
+    int iteration = -1; // 1-based iteration of the run; -1 before the first
+    int node = -1;      // 0-based node being computed; -1 when not known
 };
 
 inline constexpr const char* DivisionByZeroFault = "division by zero";

@@ -1,6 +1,8 @@
 // The three solution methods side by side: what each driver shows and where its history lives.
 #pragma once
 
+#include <optional>
+
 #include "core/model/workspace.h"
 
 namespace nodewise {
@@ -14,6 +16,7 @@ struct MethodInfo {
     const char* fillingText;  // panel 0 while the list is filled
     const char* readyText;    // panel 0 at the end
     const char* caption;      // results window caption, also the export title
+    const char* stoppedText;  // panel 0 when an arithmetic fault has stopped the run
     int windowLeft;           // results window position: top 332, this left
     HistoryRows* EHistory;
     HistoryRows* dHistory;
@@ -26,11 +29,14 @@ const MethodInfo& Info(Method method);
 
 // Runs the method's iteration on the workspace and records, once it has ended, that the
 // method's history holds a run of the network acquired (RunEnded). An arithmetic fault
-// propagates and leaves the method recorded as not run.
+// propagates, carrying the method's display name, and leaves the method recorded as not run.
 void Iterate(Method method);
 
 // Whether the method's run has ended since the last acquisition.
 bool HasRun(Method method);
+
+// The method whose run ended last, if it still counts as run (HasRun); none otherwise.
+std::optional<Method> LastRunMethod();
 
 // The method's display name: "Gauss-Seidel", "Newton-Raphson", "Stott-Alsac".
 const char* MethodTitle(Method method);

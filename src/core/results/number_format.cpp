@@ -9,6 +9,11 @@
 namespace nodewise {
 
 std::string FormatGeneral(double value, char decimalSeparator) {
+    return FormatSignificant(value, 15, decimalSeparator);
+}
+
+std::string FormatSignificant(double value, int digitCount, char decimalSeparator) {
+    digitCount = digitCount < 1 ? 1 : (digitCount > 17 ? 17 : digitCount);
     if (std::isnan(value)) {
         return "NAN";
     }
@@ -19,11 +24,11 @@ std::string FormatGeneral(double value, char decimalSeparator) {
         return "0";
     }
 
-    // Round to 15 significant digits: "d.dddddddddddddde[+-]x" in the C locale.
-    char buffer[40];
+    // Round to the significant digits: "d.ddde[+-]x" in the C locale.
+    char buffer[48];
     {
         const CLocaleScope cLocale;
-        std::snprintf(buffer, sizeof buffer, "%.14e", value);
+        std::snprintf(buffer, sizeof buffer, "%.*e", digitCount - 1, value);
     }
 
     const char* p = buffer;
@@ -43,7 +48,7 @@ std::string FormatGeneral(double value, char decimalSeparator) {
     }
 
     std::string text = negative ? "-" : "";
-    if (exponent >= -4 && exponent < 15) {
+    if (exponent >= -4 && exponent < digitCount) {
         if (exponent >= 0) {
             const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
             if (digits.size() <= integerDigits) {
@@ -73,11 +78,15 @@ std::string FormatGeneral(double value, char decimalSeparator) {
 }
 
 std::string FormatGeneral(double value, std::string_view decimalSeparator) {
+    return FormatSignificant(value, 15, decimalSeparator);
+}
+
+std::string FormatSignificant(double value, int digitCount, std::string_view decimalSeparator) {
     if (decimalSeparator.size() == 1) {
-        return FormatGeneral(value, decimalSeparator[0]);
+        return FormatSignificant(value, digitCount, decimalSeparator[0]);
     }
     // The point is the only separator in the text.
-    std::string text = FormatGeneral(value, '.');
+    std::string text = FormatSignificant(value, digitCount, '.');
     const std::size_t point = text.find('.');
     if (point != std::string::npos) {
         text.replace(point, 1, decimalSeparator);

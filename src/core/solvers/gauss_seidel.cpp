@@ -192,7 +192,12 @@ void GaussIteration(int) {
     const int N = ActiveNodeCount();
     for (int i = 0; i < N; ++i) {
         const int type = NodeTypes[i];
-        GaussRules[type >= Ed && type <= Qd ? type : Ed](i);
+        try {
+            GaussRules[type >= Ed && type <= Qd ? type : Ed](i);
+        } catch (ArithmeticFault& fault) {
+            fault.node = i;
+            throw;
+        }
     }
 }
 

@@ -31,14 +31,24 @@ void RunSolver(const SolverSteps& steps) {
         CheckArithmetic();
         Port().setStatusPanel(1, std::to_string(steps.iteration + 1));
         ClearArithmeticFlags();
-        steps.iterate(steps.iteration);
+        try {
+            steps.iterate(steps.iteration);
+        } catch (ArithmeticFault& fault) {
+            fault.iteration = steps.iteration + 1; // as the status bar counts
+            throw;
+        }
     }
 
     // phases to degrees, entries 0..K
-    for (int i = 0; i < N; ++i) {
-        for (int t = 0; t <= K; ++t) {
-            steps.d[i][t] = Checked(steps.d[i][t] * RadiansToDegrees);
+    try {
+        for (int i = 0; i < N; ++i) {
+            for (int t = 0; t <= K; ++t) {
+                steps.d[i][t] = Checked(steps.d[i][t] * RadiansToDegrees);
+            }
         }
+    } catch (ArithmeticFault& fault) {
+        fault.iteration = K; // after the last iteration, turning its phases into degrees
+        throw;
     }
 }
 

@@ -23,7 +23,8 @@ struct SolverSteps {
 //      the counter ends at K;
 //   4. d[i][t] in degrees, i = 0..N-1, t = 0..K.
 // The arithmetic flags are cleared at the start and after every report (the user port may raise
-// them). An ArithmeticFault leaves at once: the entries written so far stay, in radians.
+// them). An ArithmeticFault leaves at once, carrying the iteration k+1 it happened in: the
+// entries written so far stay, in radians.
 void RunSolver(const SolverSteps& steps);
 
 } // namespace nodewise

@@ -21,6 +21,8 @@
 #include "core/analysis/analysis_report.h"
 #include "core/analysis/tolerance.h"
 #include "core/platform/user_port.h"
+#include "core/results/number_format.h"
+#include "core/results/number_style.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
 #include "gui/style/list_numbers.h"
@@ -123,6 +125,20 @@ void TfrmConvergence::buildTable() {
     table_->verticalHeader()->setVisible(false);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setToolTip(
+        QStringLiteral("Doppio clic su un metodo: i suoi risultati all'iterazione di convergenza"));
+    connect(table_, &QTableWidget::cellDoubleClicked, this,
+            &TfrmConvergence::ConvergenceTableDoubleClick);
+}
+
+void TfrmConvergence::ConvergenceTableDoubleClick(int row) {
+    const QTableWidgetItem* item = table_->item(row, 0);
+    if (item == nullptr) {
+        return;
+    }
+    const auto method = static_cast<Method>(item->data(Qt::UserRole).toInt());
+    const int entry = item->data(Qt::UserRole + 1).toInt();
+    nodewise::Guarded([method, entry] { nodewise::ShowResultsAtEntry(method, entry); });
 }
 
 void TfrmConvergence::showEvent(QShowEvent* event) {
@@ -202,21 +218,34 @@ void TfrmConvergence::Refresh() {
 }
 
 void TfrmConvergence::fillTable(const std::vector<nodewise::MethodTrace>& runs, double tolerance) {
+    const nodewise::NumberStyle& style = nodewise::AnalysisNumberStyle();
+    table_->setHorizontalHeaderItem(
+        3,
+        new QTableWidgetItem(
+            QStringLiteral("Scarto finale (%1)").arg(QLatin1String(nodewise::PowerUnits(style)))));
     table_->setRowCount(static_cast<int>(runs.size()));
     int row = 0;
     for (const nodewise::MethodTrace& run : runs) {
         const nodewise::ConvergenceSummary summary = nodewise::Summarize(run, tolerance);
-        const QString texts[4] = {QString::fromLatin1(nodewise::MethodTitle(run.method)),
-                                  QString::number(summary.iterations),
-                                  summary.convergedAt ? QString::number(*summary.convergedAt)
-                                                      : QStringLiteral("non converge"),
-                                  Number(summary.finalMismatch)};
+        const double finalMismatch = nodewise::ShownPower(style, summary.finalMismatch);
+        const QString texts[4] = {
+            QString::fromLatin1(nodewise::MethodTitle(run.method)),
+            QString::number(summary.iterations),
+            summary.convergedAt ? QString::number(*summary.convergedAt)
+                                : QStringLiteral("non converge"),
+            QString::fromStdString(nodewise::FormatSignificant(
+                finalMismatch, style.digits, QString(QLocale().decimalPoint()).toStdString()))};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(texts[c]);
             item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
                                           : Qt::AlignRight | Qt::AlignVCenter);
             table_->setItem(row, c, item);
         }
+        table_->item(row, 3)->setToolTip(Number(finalMismatch));
+        // A double click shows the method's results where it converged, or at its last entry.
+        table_->item(row, 0)->setData(Qt::UserRole, static_cast<int>(run.method));
+        table_->item(row, 0)->setData(Qt::UserRole + 1,
+                                      summary.convergedAt.value_or(summary.iterations));
         ++row;
     }
 }

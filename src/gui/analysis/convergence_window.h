@@ -33,6 +33,7 @@ protected:
 
 private slots:
     void txtToleranceEditingFinished();
+    void ConvergenceTableDoubleClick(int row);
 
 private:
     void buildChart();

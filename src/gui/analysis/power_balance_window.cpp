@@ -6,15 +6,19 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "core/analysis/analysis_report.h"
 #include "core/platform/atomic_file.h"
 #include "core/platform/user_port.h"
+#include "core/results/number_format.h"
+#include "core/results/number_style.h"
 #include "core/results/results_export.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
@@ -35,6 +39,24 @@ QString Number(double value) {
     return nodewise::ListNumber(value, QLocale().decimalPoint());
 }
 
+// The number as the analysis windows write it: the chosen significant digits.
+QString Shown(double value) {
+    const QString point = QLocale().decimalPoint();
+    return QString::fromStdString(nodewise::FormatSignificant(
+        value, nodewise::AnalysisNumberStyle().digits, point.toStdString()));
+}
+
+// A power per unit in the chosen unit.
+double Power(double perUnit) {
+    return nodewise::ShownPower(nodewise::AnalysisNumberStyle(), perUnit);
+}
+
+QString WithUnit(const char* title, const char* unit) {
+    return nodewise::AnalysisNumberStyle().megawatts
+               ? QStringLiteral("%1 (%2)").arg(QLatin1String(title), QLatin1String(unit))
+               : QLatin1String(title);
+}
+
 QTableWidget* MakeTable(QWidget* parent, const char* name, const QStringList& headings,
                         int firstNumberColumn) {
     auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
@@ -53,19 +75,21 @@ QTableWidget* MakeTable(QWidget* parent, const char* name, const QStringList& he
     return table;
 }
 
-// A value computed from the state; `given` marks a value the user typed (shown in italics on
-// a tinted ground), whose typed figure the hint repeats.
+// A value computed from the state, shown with the chosen digits and its exact figure in the
+// hint; `given` marks a value the user typed (shown in italics on a tinted ground), whose typed
+// figure the hint repeats.
 QTableWidgetItem* ValueItem(double value, bool given = false, double givenValue = 0.0) {
-    auto* item = new QTableWidgetItem(Number(value));
+    auto* item = new QTableWidgetItem(Shown(value));
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (given) {
         QFont font = item->font();
         font.setItalic(true);
         item->setFont(font);
         item->setBackground(GivenBackground);
-        item->setToolTip(QStringLiteral("dato: ") + Number(givenValue));
+        item->setToolTip(QStringLiteral("dato: ") + Number(givenValue) +
+                         QStringLiteral("\nvalore esatto: ") + Number(value));
     } else {
-        item->setToolTip(QStringLiteral("calcolato"));
+        item->setToolTip(QStringLiteral("calcolato: ") + Number(value));
     }
     return item;
 }
@@ -93,16 +117,22 @@ TfrmPowerBalance::TfrmPowerBalance(QWidget* parent) : QWidget(parent, Qt::Window
     methodRow->addWidget(methodLabel);
     methodRow->addWidget(cboMethod_);
     methodRow->addStretch(1);
+    createStyleControls(methodRow);
     layout->addLayout(methodRow);
     lblEmpty_ =
         new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);
     lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
     layout->addWidget(lblEmpty_);
+    lblNotConverged_ = new QLabel(this);
+    lblNotConverged_->setObjectName(QStringLiteral("lblNotConverged"));
+    lblNotConverged_->setWordWrap(true);
+    lblNotConverged_->setStyleSheet(
+        QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+    lblNotConverged_->setVisible(false);
+    layout->addWidget(lblNotConverged_);
 
-    auto* nodesLabel = new QLabel(
-        QStringLiteral("Nodi all'ultima iterazione (pu, fasi in gradi; in corsivo su fondo "
-                       "azzurro i valori dati):"),
-        this);
+    auto* nodesLabel = new QLabel(this);
+    lblNodes_ = nodesLabel;
     nodeTable_ = MakeTable(this, "NodeTable",
                            {QStringLiteral("Nodo"), QStringLiteral("Tipo"), QStringLiteral("E"),
                             QStringLiteral("d (gradi)"), QStringLiteral("P"), QStringLiteral("Q")},
@@ -143,10 +173,90 @@ TfrmPowerBalance::TfrmPowerBalance(QWidget* parent) : QWidget(parent, Qt::Window
     connect(cboMethod_, &QComboBox::currentIndexChanged, this, &TfrmPowerBalance::cboMethodChanged);
     connect(btnSaveReport_, &QPushButton::clicked, this, &TfrmPowerBalance::btnSaveReportClick);
     connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
+    setHeadings();
+}
+
+// Significant digits, and powers per unit or in MW/Mvar on a base power.
+void TfrmPowerBalance::createStyleControls(QBoxLayout* row) {
+    const nodewise::NumberStyle& style = nodewise::AnalysisNumberStyle();
+    auto* digitsLabel = new QLabel(QStringLiteral("C&ifre significative:"), this);
+    spnDigits_ = new QSpinBox(this);
+    spnDigits_->setObjectName(QStringLiteral("spnDigits"));
+    spnDigits_->setRange(1, nodewise::FullDigits);
+    spnDigits_->setValue(style.digits);
+    spnDigits_->setToolTip(
+        QStringLiteral("Il suggerimento di ogni valore ne mostra tutte le cifre"));
+    digitsLabel->setBuddy(spnDigits_);
+    auto* unitsLabel = new QLabel(QStringLiteral("&Unit\u00e0:"), this);
+    cboUnits_ = new QComboBox(this);
+    cboUnits_->setObjectName(QStringLiteral("cboUnits"));
+    cboUnits_->addItem(QStringLiteral("pu"));
+    cboUnits_->addItem(QStringLiteral("MW/Mvar"));
+    cboUnits_->setCurrentIndex(style.megawatts ? 1 : 0);
+    unitsLabel->setBuddy(cboUnits_);
+    auto* baseLabel = new QLabel(QStringLiteral("Potenza di &base (MVA):"), this);
+    txtBasePower_ = new QLineEdit(Number(style.basePower), this);
+    txtBasePower_->setObjectName(QStringLiteral("txtBasePower"));
+    txtBasePower_->setMaximumWidth(80);
+    txtBasePower_->setEnabled(style.megawatts);
+    baseLabel->setBuddy(txtBasePower_);
+    for (QWidget* widget : std::initializer_list<QWidget*>{digitsLabel, spnDigits_, unitsLabel,
+                                                           cboUnits_, baseLabel, txtBasePower_}) {
+        row->addWidget(widget);
+    }
+    connect(spnDigits_, &QSpinBox::valueChanged, this, &TfrmPowerBalance::NumberStyleChanged);
+    connect(cboUnits_, &QComboBox::currentIndexChanged, this,
+            &TfrmPowerBalance::NumberStyleChanged);
+    connect(txtBasePower_, &QLineEdit::editingFinished, this,
+            &TfrmPowerBalance::NumberStyleChanged);
+}
+
+void TfrmPowerBalance::NumberStyleChanged() {
+    nodewise::NumberStyle style = nodewise::AnalysisNumberStyle();
+    style.digits = spnDigits_->value();
+    style.megawatts = cboUnits_->currentIndex() == 1;
+    bool ok = false;
+    QLocale user;
+    user.setNumberOptions(QLocale::RejectGroupSeparator);
+    double base = user.toDouble(txtBasePower_->text().trimmed(), &ok);
+    if (!ok) {
+        base = QLocale::c().toDouble(txtBasePower_->text().trimmed(), &ok);
+    }
+    if (ok && nodewise::ValidBasePower(base)) {
+        style.basePower = base;
+    }
+    txtBasePower_->setText(Number(style.basePower)); // a text that is no power goes back
+    txtBasePower_->setEnabled(style.megawatts);
+    nodewise::Guarded([this, &style] {
+        nodewise::SetAnalysisNumberStyle(style);
+        setHeadings();
+        fillTables();
+    });
+}
+
+// The headings name the unit of the powers when it is not the per unit.
+void TfrmPowerBalance::setHeadings() {
+    const bool mw = nodewise::AnalysisNumberStyle().megawatts;
+    lblNodes_->setText(
+        mw ? QStringLiteral("Nodi all'ultima iterazione (E in pu, P in MW, Q in Mvar su una base "
+                            "di %1 MVA, fasi in gradi; in corsivo su fondo azzurro i valori dati):")
+                 .arg(Number(nodewise::AnalysisNumberStyle().basePower))
+           : QStringLiteral("Nodi all'ultima iterazione (pu, fasi in gradi; in corsivo su fondo "
+                            "azzurro i valori dati):"));
+    nodeTable_->setHorizontalHeaderLabels({QStringLiteral("Nodo"), QStringLiteral("Tipo"),
+                                           QStringLiteral("E"), QStringLiteral("d (gradi)"),
+                                           WithUnit("P", "MW"), WithUnit("Q", "Mvar")});
+    branchTable_->setHorizontalHeaderLabels(
+        {QStringLiteral("Da"), QStringLiteral("A"), WithUnit("P da", "MW"),
+         WithUnit("Q da", "Mvar"), WithUnit("P a", "MW"), WithUnit("Q a", "Mvar"),
+         WithUnit("P perdite", "MW"), WithUnit("Q perdite", "Mvar")});
+    shuntTable_->setHorizontalHeaderLabels({QStringLiteral("Nodo"), QStringLiteral("G"),
+                                            QStringLiteral("B"), WithUnit("P", "MW"),
+                                            WithUnit("Q", "Mvar")});
 }
 
 void TfrmPowerBalance::showEvent(QShowEvent* event) {
-    Refresh();
+    Refresh(true);
     QWidget::showEvent(event);
 }
 
@@ -161,8 +271,10 @@ void TfrmPowerBalance::RunEnded(Method method) {
     }
 }
 
-void TfrmPowerBalance::Refresh() {
-    const QVariant previous = cboMethod_->currentData();
+void TfrmPowerBalance::Refresh(bool lastRun) {
+    const std::optional<Method> last = nodewise::LastRunMethod();
+    const QVariant previous =
+        lastRun && last ? QVariant(static_cast<int>(*last)) : cboMethod_->currentData();
     {
         const QSignalBlocker blocker(cboMethod_);
         cboMethod_->clear();
@@ -190,11 +302,21 @@ void TfrmPowerBalance::fillTables() {
     branchTable_->setRowCount(0);
     shuntTable_->setRowCount(0);
     lblLosses_->clear();
+    lblNotConverged_->setVisible(false);
     if (!any) {
         return;
     }
     const auto method = static_cast<Method>(cboMethod_->currentData().toInt());
     const nodewise::PowerBalance balance = nodewise::ComputePowerBalance(method);
+    const double tolerance = nodewise::ConvergenceTolerance();
+    if (const std::optional<nodewise::NotConverged> state =
+            nodewise::LastIterateNotConverged(method, tolerance)) {
+        const QString point = QLocale().decimalPoint();
+        lblNotConverged_->setText(QString::fromStdString(
+            nodewise::NotConvergedText(method, *state, nodewise::AnalysisNumberStyle(),
+                                       point.isEmpty() ? ',' : point.at(0).toLatin1())));
+        lblNotConverged_->setVisible(true);
+    }
 
     nodeTable_->setRowCount(static_cast<int>(balance.nodes.size()));
     int row = 0;
@@ -207,10 +329,12 @@ void TfrmPowerBalance::fillTables() {
                             ValueItem(node.E, nodewise::EGiven(node.type), nodewise::EData[i]));
         nodeTable_->setItem(row, 3,
                             ValueItem(node.dDegrees, nodewise::dGiven(node.type), node.dDegrees));
-        nodeTable_->setItem(row, 4,
-                            ValueItem(node.P, nodewise::PGiven(node.type), nodewise::PData[i]));
-        nodeTable_->setItem(row, 5,
-                            ValueItem(node.Q, nodewise::QGiven(node.type), nodewise::QData[i]));
+        nodeTable_->setItem(
+            row, 4,
+            ValueItem(Power(node.P), nodewise::PGiven(node.type), Power(nodewise::PData[i])));
+        nodeTable_->setItem(
+            row, 5,
+            ValueItem(Power(node.Q), nodewise::QGiven(node.type), Power(nodewise::QData[i])));
         ++row;
     }
     branchTable_->setRowCount(static_cast<int>(balance.branches.size()));
@@ -218,8 +342,9 @@ void TfrmPowerBalance::fillTables() {
     for (const nodewise::BranchFlow& flow : balance.branches) {
         branchTable_->setItem(row, 0, TextItem(QString::number(flow.from + 1)));
         branchTable_->setItem(row, 1, TextItem(QString::number(flow.to + 1)));
-        const double values[6] = {flow.fromEnd.real(), flow.fromEnd.imag(), flow.toEnd.real(),
-                                  flow.toEnd.imag(),   flow.loss.real(),    flow.loss.imag()};
+        const double values[6] = {Power(flow.fromEnd.real()), Power(flow.fromEnd.imag()),
+                                  Power(flow.toEnd.real()),   Power(flow.toEnd.imag()),
+                                  Power(flow.loss.real()),    Power(flow.loss.imag())};
         for (int c = 0; c < 6; ++c) {
             branchTable_->setItem(row, c + 2, ValueItem(values[c]));
         }
@@ -230,15 +355,19 @@ void TfrmPowerBalance::fillTables() {
     for (const nodewise::ShuntFlow& shunt : balance.shunts) {
         shuntTable_->setItem(row, 0, TextItem(QString::number(shunt.node + 1)));
         const double values[4] = {shunt.admittance.real(), shunt.admittance.imag(),
-                                  shunt.power.real(), shunt.power.imag()};
+                                  Power(shunt.power.real()), Power(shunt.power.imag())};
         for (int c = 0; c < 4; ++c) {
             shuntTable_->setItem(row, c + 1, ValueItem(values[c]));
         }
         ++row;
     }
+    const nodewise::NumberStyle& style = nodewise::AnalysisNumberStyle();
     lblLosses_->setText(QStringLiteral("Perdite della rete (somma delle potenze dei nodi): "
-                                       "P = %1 pu, Q = %2 pu")
-                            .arg(Number(balance.losses.real()), Number(balance.losses.imag())));
+                                       "P = %1 %2, Q = %3 %4")
+                            .arg(Shown(Power(balance.losses.real())),
+                                 QLatin1String(nodewise::ActivePowerUnit(style)),
+                                 Shown(Power(balance.losses.imag())),
+                                 QLatin1String(nodewise::ReactivePowerUnit(style))));
 }
 
 void TfrmPowerBalance::btnSaveReportClick() {
@@ -262,7 +391,8 @@ void TfrmPowerBalance::btnSaveReportClick() {
             return;
         }
         const ReportFormat format = filterIndex == 1 ? ReportFormat::Html : ReportFormat::Csv;
-        const std::string contents = FormatAnalysisReport(format, method, ConvergenceTolerance());
+        const std::string contents =
+            FormatAnalysisReport(format, method, ConvergenceTolerance(), AnalysisNumberStyle());
         std::string reason;
         if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
             Port().showDetailedMessage(format == ReportFormat::Html ? ReportHtmlErrorText

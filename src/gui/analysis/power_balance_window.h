@@ -7,8 +7,11 @@
 
 #include "core/results/methods.h"
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QSpinBox;
 class QPushButton;
 class QTableWidget;
 
@@ -21,18 +24,22 @@ public:
     // A method's run has ended: it becomes the method shown (if the window is open).
     void RunEnded(nodewise::Method method);
 
-    // Rebuilds the method list and the tables from the workspace.
-    void Refresh();
+    // Rebuilds the method list and the tables from the workspace, on the method shown before
+    // or, with `lastRun`, on the method run last.
+    void Refresh(bool lastRun = false);
 
 public slots:
     void cboMethodChanged();
     void btnSaveReportClick();
+    void NumberStyleChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void fillTables();
+    void createStyleControls(QBoxLayout* row);
+    void setHeadings();
 
     QComboBox* cboMethod_ = nullptr;
     QTableWidget* nodeTable_ = nullptr;
@@ -40,6 +47,11 @@ private:
     QTableWidget* shuntTable_ = nullptr;
     QLabel* lblLosses_ = nullptr;
     QLabel* lblEmpty_ = nullptr;
+    QLabel* lblNodes_ = nullptr;
+    QLabel* lblNotConverged_ = nullptr;
+    QSpinBox* spnDigits_ = nullptr;
+    QComboBox* cboUnits_ = nullptr;
+    QLineEdit* txtBasePower_ = nullptr;
     QPushButton* btnSaveReport_ = nullptr;
     QPushButton* btnClose_ = nullptr;
 };

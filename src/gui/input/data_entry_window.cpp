@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -22,11 +23,14 @@
 #include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "core/input/acquisition.h"
 #include "core/input/help_texts.h"
 #include "core/input/network_file.h"
 #include "core/platform/user_port.h"
+#include "gui/input/cell_marks.h"
+#include "gui/input/cell_undo.h"
 #include "gui/input/matpower_items.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
@@ -150,9 +154,73 @@ TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
     createGrid();
     createTabOrder();
     nameControls();
+    createGuidance();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(10, 21);
+}
+
+TfrmDataIn::~TfrmDataIn() = default;
+
+// Shortcut keys, the undo of whole-grid commands and the marks on cells not read whole.
+void TfrmDataIn::createGuidance() {
+    FileNewItem = new QAction(QStringLiteral("&Nuovo"), this);
+    FileNewItem->setObjectName(QStringLiteral("FileNewItem"));
+    FileNewItem->setStatusTip(QStringLiteral("Cancella i dati"));
+    FileNewItem->setShortcut(QKeySequence::New);
+    FileMenu->insertAction(FileOpenItem, FileNewItem);
+    connect(FileNewItem, &QAction::triggered, this, &TfrmDataIn::spbtnNewClick);
+    FileOpenItem->setShortcut(QKeySequence::Open);
+    FileSaveAsItem->setShortcut(QKeySequence::Save);
+    FileExitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    EditUndoItem = new QAction(QStringLiteral("&Annulla"), this);
+    EditUndoItem->setObjectName(QStringLiteral("EditUndoItem"));
+    EditUndoItem->setStatusTip(
+        QStringLiteral("Riporta le celle a prima di Cancella i dati, Apri o Importa"));
+    EditUndoItem->setShortcut(QKeySequence::Undo);
+    EditMenu->insertAction(EditCutItem, EditUndoItem);
+    EditMenu->insertSeparator(EditCutItem);
+    undo_ = new nodewise::CellUndo(EditUndoItem, this);
+    connect(EditUndoItem, &QAction::triggered, this, &TfrmDataIn::EditUndoItemClick);
+
+    marks_ = std::make_unique<nodewise::CellMarks>(AdmittanceCells, DataCells);
+    std::vector<QLineEdit*> cells;
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            cells.push_back(AdmittanceCells[c][r]);
+        }
+    }
+    for (int c = 0; c < DataColumns; ++c) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            cells.push_back(DataCells[c][r]);
+        }
+    }
+    for (QLineEdit* cell : cells) {
+        undo_->WatchShortcutIn(cell);
+        connect(cell, &QLineEdit::textEdited, undo_, &nodewise::CellUndo::Forget);
+        connect(cell, &QLineEdit::textChanged, this, [this] {
+            if (!writingCells_) {
+                marks_->CellsChanged(ReadCells());
+            }
+        });
+    }
+    undo_->WatchShortcutIn(txtnumit);
+}
+
+void TfrmDataIn::RememberCellsForUndo() {
+    undo_->Remember(ReadCells());
+}
+
+void TfrmDataIn::ReplaceCellsUndoably(const CellTexts& cells) {
+    RememberCellsForUndo();
+    WriteCells(cells);
+}
+
+void TfrmDataIn::EditUndoItemClick() {
+    if (const std::optional<CellTexts> previous = undo_->Swap(ReadCells())) {
+        WriteCells(*previous);
+    }
 }
 
 // The client area: every control sits at a fixed pixel position in it.
@@ -171,9 +239,9 @@ void TfrmDataIn::createMenus() {
     FileOpenItem->setStatusTip(QStringLiteral("Importa i dati di una rete"));
     FileSaveAsItem = FileMenu->addAction(QStringLiteral("&Salva..."));
     FileSaveAsItem->setStatusTip(QStringLiteral("Salva i dati inseriti"));
-    nodewise::AddMatpowerItems(
-        this, FileMenu,
-        {[this] { return ReadCells(); }, [this](const CellTexts& cells) { WriteCells(cells); }});
+    nodewise::AddMatpowerItems(this, FileMenu,
+                               {[this] { return ReadCells(); },
+                                [this](const CellTexts& cells) { ReplaceCellsUndoably(cells); }});
     FileMenu->addSeparator();
     FileExitItem = FileMenu->addAction(QStringLiteral("&Esci"));
     FileExitItem->setStatusTip(QStringLiteral("Ciao"));
@@ -431,6 +499,7 @@ CellTexts TfrmDataIn::ReadCells() const {
 }
 
 void TfrmDataIn::WriteCells(const CellTexts& cells) {
+    writingCells_ = true;
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
             AdmittanceCells[c][r]->setText(FromCellBytes(cells.Admittance[c][r]));
@@ -443,23 +512,31 @@ void TfrmDataIn::WriteCells(const CellTexts& cells) {
             DataCells[c][r]->setCursorPosition(0);
         }
     }
+    writingCells_ = false;
+    if (marks_) {
+        marks_->CellsChanged(ReadCells());
+    }
 }
 
 void TfrmDataIn::WriteAdmittanceCells(const CellTexts& cells) {
+    // The node data stay as they are; the fill is one step of Ctrl+Z like any other command
+    // that replaces the cells.
+    CellTexts filled = ReadCells();
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
-            AdmittanceCells[c][r]->setText(FromCellBytes(cells.Admittance[c][r]));
-            AdmittanceCells[c][r]->setCursorPosition(0);
+            filled.Admittance[c][r] = cells.Admittance[c][r];
         }
     }
+    ReplaceCellsUndoably(filled);
     nodewise::HideResultForms();
 }
 
 void TfrmDataIn::BtnAcquireClick() {
     nodewise::Guarded([this] {
         nodewise::HideResultForms();
-        const std::optional<int> warning =
-            nodewise::Acquire(ToCellBytes(txtnumit->text()), ReadCells());
+        const CellTexts cells = ReadCells();
+        const std::optional<int> warning = nodewise::Acquire(ToCellBytes(txtnumit->text()), cells);
+        marks_->Acquired(cells, warning == nodewise::WarningNodeType);
         if (warning) {
             nodewise::ShowInputWarning(*warning);
         } else {
@@ -488,7 +565,7 @@ void TfrmDataIn::OpenNetworkFile(const QString& file) {
                                          nodewise::MessageIcon::Stop);
             return;
         }
-        WriteCells(cells);
+        ReplaceCellsUndoably(cells);
         nodewise::RememberNetworkFile(file);
         nodewise::HideResultForms();
     });
@@ -523,6 +600,8 @@ void TfrmDataIn::spdbtnSaveClick() {
 }
 
 void TfrmDataIn::spbtnNewClick() {
+    RememberCellsForUndo();
+    writingCells_ = true;
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
             AdmittanceCells[c][r]->clear();
@@ -533,6 +612,8 @@ void TfrmDataIn::spbtnNewClick() {
             DataCells[c][r]->clear();
         }
     }
+    writingCells_ = false;
+    marks_->CellsChanged(ReadCells());
 }
 
 void TfrmDataIn::spdbtnExitClick() {
@@ -634,7 +715,8 @@ void TfrmDataIn::FormMouseMove() {
 
 void TfrmDataIn::CellMouseMove(QLineEdit* cell) {
     if (cell != nullptr) {
-        cell->setToolTip(cell->text());
+        // The cell's text, followed by what was read of it when it is marked.
+        cell->setToolTip(nodewise::CellMarks::AdmittanceHint(cell));
     }
 }
 
@@ -683,6 +765,9 @@ bool TfrmDataIn::eventFilter(QObject* watched, QEvent* event) {
             if (watched == heading.label &&
                 heading.label->rect().contains(release->position().toPoint())) {
                 (this->*heading.click)();
+                // The hint was shown in a box of its own: the mouse has left the heading
+                // meanwhile, or will highlight it again as soon as it moves on it.
+                setHighlighted(heading.label, false);
                 return true;
             }
         }

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 #include "core/input/cell_texts.h"
 
@@ -17,11 +18,17 @@ class QMouseEvent;
 class QPushButton;
 class QToolButton;
 
+namespace nodewise {
+class CellMarks;
+class CellUndo;
+} // namespace nodewise
+
 class TfrmDataIn : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit TfrmDataIn(QWidget* parent = nullptr);
+    ~TfrmDataIn() override;
 
     // The texts of the 56 cells (UTF-8) / sets all 56 cells.
     nodewise::CellTexts ReadCells() const;
@@ -29,12 +36,18 @@ public:
 
     // Writes the admittance part of `cells` (all 28 cells of the upper triangle) and hides the
     // result windows, as any change of the cells does; the node data cells stay as they are.
-    // The one way in of a matrix computed from line data.
+    // The one way in of a matrix computed from line data; Ctrl+Z brings the cells back.
     void WriteAdmittanceCells(const nodewise::CellTexts& cells);
 
     // Reads a network file into the cells as "Apri" does after its dialog, messages included;
     // also used for the file named on the command line.
     void OpenNetworkFile(const QString& file);
+
+    // Undo of the commands that replace the cells as a whole (Edit > "Annulla", Ctrl+Z): the
+    // cells as they are now become the step back / the cells are replaced, the ones they
+    // replace becoming the step back. Every such command goes through one of these.
+    void RememberCellsForUndo();
+    void ReplaceCellsUndoably(const nodewise::CellTexts& cells);
 
     // Opens the help document; tests replace it to see the path without starting a browser.
     // The help command's own opener (nodewise::DocumentOpener), under this window's name.
@@ -52,6 +65,7 @@ public slots:
     void spdbtnHelpClick();
     void spdbtnAboutClick();
     void spdbtnLinesClick();
+    void EditUndoItemClick();
     void lblYClick();
     void lblEClick();
     void lbldClick();
@@ -84,6 +98,7 @@ private:
     void createTabOrder();
     void nameControls();
     void setHighlighted(QLabel* label, bool on);
+    void createGuidance();
 
     // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
     QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
@@ -125,4 +140,10 @@ private:
     QAction* EditLinesItem = nullptr;
     QAction* HelpContentsItem = nullptr;
     QAction* HelpAboutItem = nullptr;
+    QAction* FileNewItem = nullptr;
+    QAction* EditUndoItem = nullptr;
+
+    std::unique_ptr<nodewise::CellMarks> marks_;
+    nodewise::CellUndo* undo_ = nullptr;
+    bool writingCells_ = false; // the marks follow once all cells are written
 };

@@ -45,6 +45,7 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : 4;
     }
+    int entryCount() const { return entries_; }
 
     QString text(int row, int column) const {
         if (row < 0 || row >= rowCount() || column < 0 || column >= 4) {
@@ -182,6 +183,24 @@ int TfrmDataOut::ListRowCount() const {
 
 QString TfrmDataOut::ListText(int row, int column) const {
     return model_->text(row, column);
+}
+
+int TfrmDataOut::ShowEntry(int entry) {
+    const int rows = model_->rowCount();
+    const int entries = model_->entryCount();
+    if (rows == 0 || entries == 0) {
+        return -1;
+    }
+    const int row = std::clamp(entry, 0, entries - 1) * (rows / entries);
+    const QModelIndex index = model_->index(row, 0);
+    ListView->setCurrentIndex(index);
+    ListView->scrollTo(index, QAbstractItemView::PositionAtTop);
+    return row;
+}
+
+int TfrmDataOut::CurrentListRow() const {
+    const QModelIndex index = ListView->currentIndex();
+    return index.isValid() ? index.row() : -1;
 }
 
 void TfrmDataOut::btnCloseClick() {

@@ -37,6 +37,10 @@ public:
     int ListRowCount() const;
     // The text of a cell of the list; empty outside it.
     QString ListText(int row, int column) const;
+    // Selects the first row of entry `entry` and scrolls it to the top of the list; the row.
+    int ShowEntry(int entry);
+    // The row of the list that is selected; -1 when none.
+    int CurrentListRow() const;
 
 public slots:
     void btnCloseClick();

@@ -26,7 +26,8 @@ void RunMethod(Method method, bool fillList) {
     try {
         Iterate(method); // an arithmetic fault leaves here: nothing below happens
     } catch (...) {
-        NotifyRunsChanged(method); // the faulted history is no run to analyse
+        Port().setStatusPanel(0, info.stoppedText); // the run is over, not in progress
+        NotifyRunsChanged(method);                  // the faulted history is no run to analyse
         throw;
     }
     Port().setStatusPanel(0, info.finishedText);

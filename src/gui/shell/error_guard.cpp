@@ -1,10 +1,15 @@
 #include "gui/shell/error_guard.h"
 
 #include "core/platform/user_port.h"
+#include "core/results/fault_report.h"
 
 namespace nodewise {
 
 void ReportFault(const std::exception& fault) {
+    if (const auto* arithmetic = dynamic_cast<const ArithmeticFault*>(&fault)) {
+        Port().showMessage(ArithmeticFaultReport(*arithmetic), FaultCaption, MessageIcon::Stop);
+        return;
+    }
     Port().showMessage(fault.what(), FaultCaption, MessageIcon::Stop);
 }
 

@@ -9,7 +9,8 @@ namespace nodewise {
 
 inline constexpr const char* FaultCaption = "Nodewise";
 
-// Shows the exception's own description (caption "Nodewise", stop icon) through the port.
+// Shows the exception's own description (caption "Nodewise", stop icon) through the port; an
+// arithmetic fault in Italian, with the method, iteration and node it happened at.
 void ReportFault(const std::exception& fault);
 
 // Runs a command, reporting whatever it throws. Every slot that calls into the core goes

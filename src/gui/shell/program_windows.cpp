@@ -21,6 +21,7 @@
 #include "gui/shell/help_document.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
+#include "gui/shell/window_placement.h"
 
 namespace nodewise {
 
@@ -40,11 +41,13 @@ TfrmLineData* frmLineData = nullptr;
 namespace {
 
 double tolerance = DefaultTolerance;
+NumberStyle numberStyle{DefaultShownDigits, false, DefaultBasePower};
 
 void Present(QWidget* window) {
     if (window == nullptr) {
         return;
     }
+    PlaceOnScreenOf(window, frmDataIn);
     window->show();
     window->raise();
     window->activateWindow();
@@ -181,6 +184,33 @@ double ConvergenceTolerance() {
 
 void SetConvergenceTolerance(double value) {
     tolerance = value;
+}
+
+const NumberStyle& AnalysisNumberStyle() {
+    return numberStyle;
+}
+
+void SetAnalysisNumberStyle(const NumberStyle& style) {
+    numberStyle = style;
+    if (frmConvergence != nullptr) {
+        frmConvergence->RunEnded(); // refreshes it when it is open
+    }
+}
+
+void ShowResultsAtEntry(Method method, int entry) {
+    TfrmDataOut* window = method == Method::Gauss    ? GaussResultsWindow
+                          : method == Method::Newton ? NewtonResultsWindow
+                                                     : StottResultsWindow;
+    if (window == nullptr || !HasRun(method)) {
+        return;
+    }
+    if (window->ListRowCount() == 0) {
+        window->FillList(LastHistoryEntry(), ActiveNodeCount());
+    }
+    window->show(); // where the run placed it
+    window->raise();
+    window->activateWindow();
+    window->ShowEntry(entry);
 }
 
 void ShowSummaryWindow() {

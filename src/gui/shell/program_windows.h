@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/results/methods.h"
+#include "core/results/number_style.h"
 
 class QMenu;
 class QMenuBar;
@@ -60,6 +61,15 @@ void NotifyRunsChanged(Method method);
 // by every analysis window and report.
 double ConvergenceTolerance();
 void SetConvergenceTolerance(double tolerance);
+
+// How the analysis windows write their numbers (significant digits, units): chosen in
+// "Bilancio di potenza", followed by "Convergenza"; setting it refreshes "Convergenza".
+const NumberStyle& AnalysisNumberStyle();
+void SetAnalysisNumberStyle(const NumberStyle& style);
+
+// Shows the method's results window with entry `entry` of its history selected at the top of
+// the list (filled first if it is empty), the window placed wholly on the main window's screen.
+void ShowResultsAtEntry(Method method, int entry);
 
 // Shows the summary window, not modally (end of a successful acquisition).
 void ShowSummaryWindow();

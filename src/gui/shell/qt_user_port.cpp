@@ -83,6 +83,13 @@ void QtUserPort::showDetailedMessage(std::string_view text, std::string_view cap
     if (!detail.empty()) {
         box.setDetailedText(FromUtf8(detail));
     }
+    // A short text makes a narrow box, and a window manager then cuts its title: keep the box
+    // wide enough for the whole caption beside the title bar's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int titleWidth = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 }
 

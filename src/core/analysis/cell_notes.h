@@ -1,0 +1,34 @@
+// What acquisition makes of a cell whose text it does not read whole, told in a line the data
+// entry shows beside the cell ("letto come 0", "letto come -4: l'esponente non è previsto"),
+// and which nodes have not exactly two quantities given. Nothing here changes how a cell is
+// read: the notes only describe what entry_syntax.h does.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/input/cell_texts.h"
+
+namespace nodewise {
+
+// Empty when the text is read whole (an empty text included); otherwise "letto come VALUE",
+// followed by ": REASON" when a reason can be named. Numbers are written with
+// `decimalSeparator`, at most 15 significant digits.
+std::string AdmittanceCellNote(std::string_view text, char decimalSeparator = ',');
+std::string DataCellNote(std::string_view text, char decimalSeparator = ',');
+
+struct CellNotes {
+    std::string Admittance[MaxNodes][MaxNodes]; // [column][row], as CellTexts
+    std::string Data[DataColumns][MaxNodes];
+};
+CellNotes NoteCells(const CellTexts& cells, char decimalSeparator = ',');
+
+// The nodes (0-based, among the nodes acquisition counts from the diagonal) that have not
+// exactly two of E, d, P, Q given: those warning 2 is about.
+std::vector<int> NodesWithoutTwoQuantities(const CellTexts& cells);
+
+// The note of such a node: "il nodo 3 ha 1 dato su 4: ne servono esattamente 2".
+std::string NodeQuantityNote(const CellTexts& cells, int node);
+
+} // namespace nodewise
