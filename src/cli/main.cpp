@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/diagram_command.h"
 #include "cli/matpower_commands.h"
 #include "cli/output.h"
 #include "cli/report_command.h"
@@ -36,7 +37,7 @@ const std::string Usage =
                 "       nodewise-cli report  NETWORK.nwd --method gauss|newton|stott "
                 "[--iterations TEXT]\n"
                 "                            [--tolerance X] [--output FILE]\n") +
-    MatpowerUsage;
+    MatpowerUsage + DiagramUsage;
 
 // Every message box of the desktop program becomes one line on standard error, caption first.
 class StandardErrorPort final : public UserPort {
@@ -208,6 +209,9 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "report") == 0) {
         return RunReportCommand(argc, argv, Usage.c_str());
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "diagram") == 0) {
+        return RunDiagramCommand(argc, argv, Usage.c_str());
     }
     Options options;
     if (const std::optional<int> status = ParseOptions(argc, argv, options)) {
