@@ -15,12 +15,19 @@ constexpr double Pi = 3.14159265358979323846;
 constexpr double LineHeight = 15.0;
 constexpr double CharWidth = 7.0;    // of a 12 px sans-serif text, for the bounds
 constexpr double Ascent = 11.0;      // of the same, above the baseline
-constexpr double FlowLabelAt = 58.0; // from a node's centre along its branch
 constexpr double InjectionLength = 46.0;
 constexpr double ShuntLead = 20.0;
 constexpr double Margin = 14.0;
 // An injection or shunt power that shows as 0.000 is not drawn.
 constexpr double ShownPower = 0.0005;
+
+std::size_t Glyphs(std::string_view text) {
+    std::size_t glyphs = 0;
+    for (char c : text) {
+        glyphs += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return glyphs;
+}
 
 struct Direction {
     double x;
@@ -126,17 +133,30 @@ Arrowhead HeadAt(DiagramPoint tip, Direction d, double length = 11.0, double hal
             {base.x + d.y * halfWidth, base.y - d.x * halfWidth}};
 }
 
+// The flow entering a branch at one end, written on the branch itself (on a white ground) a
+// little way from the node at `centre`; `d` points along the branch, away from the node. Two
+// branches leave a node at 45 degrees or more, which keeps their texts apart.
+DiagramText FlowLabel(DiagramPoint centre, Direction d, std::string text) {
+    // Far enough for the text's box to clear the circle.
+    const double halfWidth = CharWidth * static_cast<double>(Glyphs(text)) / 2.0 + 2.0;
+    const double halfHeight = 7.0;
+    const double across = std::min(std::fabs(d.x) > 1e-9 ? halfWidth / std::fabs(d.x) : 1e9,
+                                   std::fabs(d.y) > 1e-9 ? halfHeight / std::fabs(d.y) : 1e9);
+    const double along = std::max(DiagramNodeRadius + 40.0, DiagramNodeRadius + 8.0 + across);
+    DiagramPoint at = Along(centre, d, along);
+    at.y += Ascent / 2.0 - 1.0;
+    DiagramText label{at, std::move(text), TextAnchor::Middle, "flow"};
+    label.halo = true;
+    return label;
+}
+
 bool Shown(double power) {
     return !(std::fabs(power) < ShownPower);
 }
 
 // Every point a text may cover, for the bounds.
 void Cover(const DiagramText& text, double& left, double& top, double& right, double& bottom) {
-    std::size_t glyphs = 0;
-    for (char c : text.text) {
-        glyphs += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
-    const double width = static_cast<double>(glyphs) * CharWidth;
+    const double width = static_cast<double>(Glyphs(text.text)) * CharWidth;
     double x0 = text.at.x;
     if (text.anchor == TextAnchor::Middle) {
         x0 -= width / 2.0;
@@ -244,6 +264,7 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
     NetworkDiagram diagram;
     const std::size_t n = std::min(balance.nodes.size(), centres.size());
     std::vector<std::vector<double>> taken(n); // directions already used around each node
+    std::vector<Direction> blockDirection(n);  // where each node's E and d are written
     auto centre = [&centres](int node) { return centres[static_cast<std::size_t>(node)]; };
 
     for (const BranchFlow& flow : balance.branches) {
@@ -265,15 +286,6 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
                                       (branch.from.y + branch.to.y) / 2.0};
             branch.direction = HeadAt(Along(middle, way, 6.0), way);
         }
-        // Each end's flow beside the branch, on the left as seen from its node.
-        const Direction left{d.y, -d.x};
-        branch.fromLabel =
-            SingleText(Along(Along(branch.from, d, FlowLabelAt), left, 7.0), left, "flow",
-                       PowerText(flow.fromEnd.real(), flow.fromEnd.imag(), sep));
-        const Direction back{-d.x, -d.y};
-        const Direction right{back.y, -back.x};
-        branch.toLabel = SingleText(Along(Along(branch.to, back, FlowLabelAt), right, 7.0), right,
-                                    "flow", PowerText(flow.toEnd.real(), flow.toEnd.imag(), sep));
         branch.tooltip = "Ramo " + std::to_string(flow.from + 1) + "-" +
                          std::to_string(flow.to + 1) +
                          ": perdite P = " + FixedText(flow.loss.real(), 5, sep) +
@@ -288,10 +300,14 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
         node.centre = centres[i];
         node.radius = DiagramNodeRadius;
         node.fill = VoltageColour(values.E);
-        node.labels.push_back({{node.centre.x, node.centre.y + 5.0},
+        node.labels.push_back({{node.centre.x, node.centre.y - 2.0},
                                std::to_string(values.node + 1),
                                TextAnchor::Middle,
                                "number"});
+        node.labels.push_back({{node.centre.x, node.centre.y + 12.0},
+                               NodeTypeLabel(values.type),
+                               TextAnchor::Middle,
+                               "type"});
         if (Shown(values.P) || Shown(values.Q)) {
             const Direction d =
                 FreeDirection(taken[i], {North, West, East, South, NorthWest, SouthWest});
@@ -309,14 +325,22 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
             taken[i], {NorthEast, SouthEast, NorthWest, SouthWest, East, West, South, North});
         std::vector<DiagramText> block =
             TextBlock(Along(node.centre, d, node.radius + 6.0), d,
-                      {{"type", NodeTypeLabel(values.type)},
-                       {"voltage", "E = " + FixedText(values.E, 4, sep)},
+                      {{"voltage", "E = " + FixedText(values.E, 4, sep)},
                        {"phase", "d = " + FixedText(values.dDegrees, 2, sep) + "\u00B0"}});
         node.labels.insert(node.labels.end(), block.begin(), block.end());
         node.tooltip = "Nodo " + std::to_string(values.node + 1) + " (" +
                        NodeTypeLabel(values.type) +
                        "): P + jQ = " + PowerText(values.P, values.Q, sep) + " pu";
         diagram.nodes.push_back(std::move(node));
+    }
+
+    for (DiagramBranch& branch : diagram.branches) {
+        const Direction d = Unit(branch.from, branch.to);
+        branch.fromLabel = FlowLabel(
+            branch.from, d, PowerText(branch.flow.fromEnd.real(), branch.flow.fromEnd.imag(), sep));
+        branch.toLabel =
+            FlowLabel(branch.to, {-d.x, -d.y},
+                      PowerText(branch.flow.toEnd.real(), branch.flow.toEnd.imag(), sep));
     }
 
     for (const ShuntFlow& flow : balance.shunts) {

@@ -26,8 +26,12 @@ struct DiagramText {
     DiagramPoint at;
     std::string text;
     TextAnchor anchor = TextAnchor::Middle;
-    std::string role; // what it shows: "number", "type", "voltage", "phase", "flow", ...
+    std::string role;  // what it shows: "number", "type", "voltage", "phase", "flow", ...
+    bool halo = false; // on a white ground, over what is drawn beneath
 };
+
+// The width a text of `glyphs` characters takes in the SVG's 12 px sans-serif font, about.
+inline constexpr double DiagramCharWidth = 7.0;
 
 using Arrowhead = std::array<DiagramPoint, 3>; // the tip first
 
@@ -88,7 +92,7 @@ struct NetworkDiagram {
 };
 
 // Distance between neighbouring grid places and the radius of a node, in pixels.
-inline constexpr double DiagramGridStep = 250.0;
+inline constexpr double DiagramGridStep = 300.0;
 inline constexpr double DiagramNodeRadius = 24.0;
 
 // The centres of the nodes placed by a layout.

@@ -63,9 +63,31 @@ const char* AnchorName(TextAnchor anchor) {
     return "middle";
 }
 
+std::size_t Glyphs(const std::string& text) {
+    std::size_t glyphs = 0;
+    for (char c : text) {
+        glyphs += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return glyphs;
+}
+
 std::string Text(const DiagramText& text, const std::string& extra = "") {
-    return "<text" + Attribute("class", text.role) + extra + Attribute("x", Coordinate(text.at.x)) +
-           Attribute("y", Coordinate(text.at.y)) +
+    std::string halo;
+    if (text.halo) {
+        const double width = DiagramCharWidth * static_cast<double>(Glyphs(text.text)) + 4.0;
+        double left = text.at.x - 2.0;
+        if (text.anchor == TextAnchor::Middle) {
+            left -= width / 2.0 - 2.0;
+        } else if (text.anchor == TextAnchor::End) {
+            left -= width - 4.0;
+        }
+        halo = "<rect" + Attribute("class", "halo") + Attribute("x", Coordinate(left)) +
+               Attribute("y", Coordinate(text.at.y - 11.0)) +
+               Attribute("width", Coordinate(width)) + Attribute("height", "14") +
+               Attribute("fill", "#ffffff") + "/>\n";
+    }
+    return halo + "<text" + Attribute("class", text.role) + extra +
+           Attribute("x", Coordinate(text.at.x)) + Attribute("y", Coordinate(text.at.y)) +
            Attribute("text-anchor", AnchorName(text.anchor)) + ">" + Escape(text.text) +
            "</text>\n";
 }

@@ -6,6 +6,7 @@
 #include "core/analysis/mismatch_trace.h"
 #include "gui/analysis/convergence_window.h"
 #include "gui/analysis/matrix_window.h"
+#include "gui/analysis/network_diagram_window.h"
 #include "gui/analysis/power_balance_window.h"
 
 #include "gui/input/about_window.h"
@@ -27,6 +28,7 @@ TfrmDataOut* StottResultsWindow = nullptr;
 TfrmConvergence* frmConvergence = nullptr;
 TfrmPowerBalance* frmPowerBalance = nullptr;
 TfrmMatrix* frmMatrix = nullptr;
+TfrmNetworkDiagram* frmNetworkDiagram = nullptr;
 
 namespace {
 
@@ -69,6 +71,7 @@ void CreateMainWindows() {
     frmConvergence = Secondary(new TfrmConvergence);
     frmPowerBalance = Secondary(new TfrmPowerBalance);
     frmMatrix = Secondary(new TfrmMatrix);
+    frmNetworkDiagram = Secondary(new TfrmNetworkDiagram);
 }
 
 void CreateProgramWindows() {
@@ -77,6 +80,8 @@ void CreateProgramWindows() {
 }
 
 void DestroyProgramWindows() {
+    delete frmNetworkDiagram;
+    frmNetworkDiagram = nullptr;
     delete frmMatrix;
     frmMatrix = nullptr;
     delete frmPowerBalance;
@@ -105,6 +110,7 @@ void HideResultForms() {
     CloseWindow(frmConvergence);
     CloseWindow(frmPowerBalance);
     CloseWindow(frmMatrix);
+    CloseWindow(frmNetworkDiagram);
 }
 
 QMenu* AddAnalysisMenu(QMenuBar* menuBar) {
@@ -123,6 +129,9 @@ QMenu* AddAnalysisMenu(QMenuBar* menuBar) {
          QStringLiteral("Potenze dei nodi, flussi nei rami e perdite"), &ShowPowerBalanceWindow);
     item("AnalysisMatrixItem", QStringLiteral("&Matrice acquisita"),
          QStringLiteral("La matrice delle ammettenze come è stata letta"), &ShowMatrixWindow);
+    item("AnalysisDiagramItem", QStringLiteral("&Schema della rete"),
+         QStringLiteral("La rete disegnata con tensioni e flussi a ogni iterazione"),
+         &ShowNetworkDiagramWindow);
     return menu;
 }
 
@@ -138,12 +147,19 @@ void ShowMatrixWindow() {
     Present(frmMatrix);
 }
 
+void ShowNetworkDiagramWindow() {
+    Present(frmNetworkDiagram);
+}
+
 void NotifyRunsChanged(Method method) {
     if (frmConvergence != nullptr) {
         frmConvergence->RunEnded();
     }
     if (frmPowerBalance != nullptr) {
         frmPowerBalance->RunEnded(method);
+    }
+    if (frmNetworkDiagram != nullptr) {
+        frmNetworkDiagram->RunEnded(method);
     }
 }
 

@@ -9,6 +9,7 @@ class QMenuBar;
 class TfrmConvergence;
 class TfrmPowerBalance;
 class TfrmMatrix;
+class TfrmNetworkDiagram;
 class TfrmDataIn;
 class TfrmDataOk;
 class TfrmAbout;
@@ -29,19 +30,21 @@ extern TfrmDataOut* StottResultsWindow;
 extern TfrmConvergence* frmConvergence;
 extern TfrmPowerBalance* frmPowerBalance;
 extern TfrmMatrix* frmMatrix;
+extern TfrmNetworkDiagram* frmNetworkDiagram;
 
-// Closes (hides) frmDataOk and the three results windows, in that order, then the three
+// Closes (hides) frmDataOk and the three results windows, in that order, then the
 // analysis windows.
 void HideResultForms();
 
 // Adds the menu "&Analisi" after Edit (before Help) on the menu bar: "Convergenza", "Bilancio di
-// potenza", "Matrice acquisita", each showing its window.
+// potenza", "Matrice acquisita", "Schema della rete", each showing its window.
 QMenu* AddAnalysisMenu(QMenuBar* menuBar);
 
 // Show (and bring forward) an analysis window with what the workspace holds now.
 void ShowConvergenceWindow();
 void ShowPowerBalanceWindow();
 void ShowMatrixWindow();
+void ShowNetworkDiagramWindow();
 
 // Called by the run drivers once a method's results are published, or when its run has ended
 // in a fault (the method then no longer counts as run): the analysis windows follow.
