@@ -13,8 +13,8 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 constexpr double LineHeight = 15.0;
-constexpr double CharWidth = 7.0;    // of a 12 px sans-serif text, for the bounds
-constexpr double Ascent = 11.0;      // of the same, above the baseline
+constexpr double CharWidth = 7.0; // of a 12 px sans-serif text, for the bounds
+constexpr double Ascent = 11.0;   // of the same, above the baseline
 constexpr double InjectionLength = 46.0;
 constexpr double ShuntLead = 20.0;
 constexpr double Margin = 14.0;
@@ -278,6 +278,14 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
         const Direction d = Unit(branch.from, branch.to);
         taken[static_cast<std::size_t>(flow.from)].push_back(AngleOf(d));
         taken[static_cast<std::size_t>(flow.to)].push_back(AngleOf({-d.x, -d.y}));
+        // The flow written on a slanting branch spreads sideways, across the vertical beside
+        // the node: nothing else goes there.
+        if (std::fabs(d.x) >= 0.3 && std::fabs(d.y) >= 0.3) {
+            const double down = South * Pi / 180.0;
+            const double up = North * Pi / 180.0;
+            taken[static_cast<std::size_t>(flow.from)].push_back(d.y > 0.0 ? down : up);
+            taken[static_cast<std::size_t>(flow.to)].push_back(d.y > 0.0 ? up : down);
+        }
         // The active power goes from the end where more of it enters.
         const double net = flow.fromEnd.real() - flow.toEnd.real();
         if (net != 0.0 && !std::isnan(net)) {
@@ -323,6 +331,10 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
         }
         const Direction d = FreeDirection(
             taken[i], {NorthEast, SouthEast, NorthWest, SouthWest, East, West, South, North});
+        if (std::fabs(d.x) < 0.3) { // centred above or below: it spreads to both sides
+            taken[i].push_back(AngleOf(d) - Pi / 4.0);
+            taken[i].push_back(AngleOf(d) + Pi / 4.0);
+        }
         std::vector<DiagramText> block =
             TextBlock(Along(node.centre, d, node.radius + 6.0), d,
                       {{"voltage", "E = " + FixedText(values.E, 4, sep)},
@@ -348,8 +360,8 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
             continue;
         }
         const auto i = static_cast<std::size_t>(flow.node);
-        const Direction d =
-            FreeDirection(taken[i], {South, SouthWest, SouthEast, West, East, North});
+        const Direction d = FreeDirection(
+            taken[i], {South, SouthWest, SouthEast, West, East, North, NorthWest, NorthEast});
         DiagramShunt shunt;
         shunt.flow = flow;
         const DiagramPoint start = Along(centres[i], d, DiagramNodeRadius);
