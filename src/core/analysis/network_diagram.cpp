@@ -142,7 +142,9 @@ DiagramText FlowLabel(DiagramPoint centre, Direction d, std::string text) {
     const double halfHeight = 7.0;
     const double across = std::min(std::fabs(d.x) > 1e-9 ? halfWidth / std::fabs(d.x) : 1e9,
                                    std::fabs(d.y) > 1e-9 ? halfHeight / std::fabs(d.y) : 1e9);
-    const double along = std::max(DiagramNodeRadius + 40.0, DiagramNodeRadius + 8.0 + across);
+    // Up or down, a little farther: clear of the text on a slanting branch beside it.
+    const double least = DiagramNodeRadius + (std::fabs(d.x) < 0.3 ? 54.0 : 40.0);
+    const double along = std::max(least, DiagramNodeRadius + 8.0 + across);
     DiagramPoint at = Along(centre, d, along);
     at.y += Ascent / 2.0 - 1.0;
     DiagramText label{at, std::move(text), TextAnchor::Middle, "flow"};
