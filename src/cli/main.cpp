@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/diagram_command.h"
 #include "cli/matpower_commands.h"
 #include "cli/output.h"
 #include "cli/report_command.h"
@@ -40,7 +41,7 @@ const std::string Usage =
                 "       nodewise-cli step    NETWORK.nwd --method gauss|newton|stott "
                 "--iteration K\n"
                 "                            [--output FILE]\n") +
-    MatpowerUsage;
+    MatpowerUsage + DiagramUsage;
 
 // Every message box of the desktop program becomes one line on standard error, caption first.
 class StandardErrorPort final : public UserPort {
@@ -215,6 +216,9 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "step") == 0) {
         return RunStepCommand(argc, argv, Usage.c_str());
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "diagram") == 0) {
+        return RunDiagramCommand(argc, argv, Usage.c_str());
     }
     Options options;
     if (const std::optional<int> status = ParseOptions(argc, argv, options)) {

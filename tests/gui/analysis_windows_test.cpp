@@ -15,6 +15,7 @@
 
 #include "gui/analysis/convergence_window.h"
 #include "gui/analysis/matrix_window.h"
+#include "gui/analysis/network_diagram_window.h"
 #include "gui/analysis/power_balance_window.h"
 #include "gui/analysis/step_window.h"
 #include "gui/style/list_numbers.h"
@@ -62,7 +63,7 @@ TEST_F(AnalysisWindowsTest, MenuAfterEditOpensEachWindowByKeyboardAndMouse) {
     QMenu* menu = AnalysisMenu();
     ASSERT_EQ(menu, bar[2]->menu());
     const QList<QAction*> items = menu->actions();
-    ASSERT_EQ(items.size(), 4);
+    ASSERT_EQ(items.size(), 5);
 
     struct Item {
         const char* text;
@@ -70,13 +71,14 @@ TEST_F(AnalysisWindowsTest, MenuAfterEditOpensEachWindowByKeyboardAndMouse) {
         QWidget* window;
         const char* title;
     };
-    const Item expected[4] = {
+    const Item expected[5] = {
         {"&Convergenza", Qt::Key_C, frmConvergence, "Convergenza"},
         {"&Bilancio di potenza", Qt::Key_B, frmPowerBalance, "Bilancio di potenza"},
         {"&Matrice acquisita", Qt::Key_M, frmMatrix, "Matrice acquisita"},
         {"&Passo per passo", Qt::Key_P, frmStep, "Passo per passo"},
+        {"&Schema della rete", Qt::Key_S, frmNetworkDiagram, "Schema della rete"},
     };
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const Item& item = expected[i];
         EXPECT_EQ(items[i]->text(), QString::fromUtf8(item.text));
         EXPECT_EQ(item.window->windowTitle(), QString::fromUtf8(item.title));
@@ -100,6 +102,7 @@ TEST_F(AnalysisWindowsTest, MenuAfterEditOpensEachWindowByKeyboardAndMouse) {
     EXPECT_FALSE(frmPowerBalance->isVisible());
     EXPECT_FALSE(frmMatrix->isVisible());
     EXPECT_FALSE(frmStep->isVisible());
+    EXPECT_FALSE(frmNetworkDiagram->isVisible());
 }
 
 TEST_F(AnalysisWindowsTest, ConvergenceFollowsEveryRunAndEmptiesOnAcquisition) {

@@ -8,6 +8,7 @@
 #include "core/analysis/mismatch_trace.h"
 #include "gui/analysis/convergence_window.h"
 #include "gui/analysis/matrix_window.h"
+#include "gui/analysis/network_diagram_window.h"
 #include "gui/analysis/power_balance_window.h"
 #include "gui/analysis/step_window.h"
 
@@ -37,6 +38,7 @@ TfrmMatrix* frmMatrix = nullptr;
 TfrmStep* frmStep = nullptr;
 TfrmHelp* frmHelp = nullptr;
 TfrmLineData* frmLineData = nullptr;
+TfrmNetworkDiagram* frmNetworkDiagram = nullptr;
 
 namespace {
 
@@ -84,6 +86,7 @@ void CreateMainWindows() {
     frmStep = Secondary(new TfrmStep);
     InstallHelpKey(QCoreApplication::instance());
     frmLineData = Secondary(new TfrmLineData);
+    frmNetworkDiagram = Secondary(new TfrmNetworkDiagram);
 }
 
 void CreateProgramWindows() {
@@ -98,6 +101,8 @@ void DestroyProgramWindows() {
     frmHelp = nullptr;
     delete frmLineData;
     frmLineData = nullptr;
+    delete frmNetworkDiagram;
+    frmNetworkDiagram = nullptr;
     delete frmMatrix;
     frmMatrix = nullptr;
     delete frmPowerBalance;
@@ -127,6 +132,7 @@ void HideResultForms() {
     CloseWindow(frmPowerBalance);
     CloseWindow(frmMatrix);
     CloseWindow(frmStep);
+    CloseWindow(frmNetworkDiagram);
 }
 
 QMenu* AddAnalysisMenu(QMenuBar* menuBar) {
@@ -147,6 +153,9 @@ QMenu* AddAnalysisMenu(QMenuBar* menuBar) {
          QStringLiteral("La matrice delle ammettenze come è stata letta"), &ShowMatrixWindow);
     item("AnalysisStepItem", QStringLiteral("&Passo per passo"),
          QStringLiteral("Matrici e vettori di un'iterazione del metodo scelto"), &ShowStepWindow);
+    item("AnalysisDiagramItem", QStringLiteral("&Schema della rete"),
+         QStringLiteral("La rete disegnata con tensioni e flussi a ogni iterazione"),
+         &ShowNetworkDiagramWindow);
     return menu;
 }
 
@@ -166,6 +175,10 @@ void ShowStepWindow() {
     Present(frmStep);
 }
 
+void ShowNetworkDiagramWindow() {
+    Present(frmNetworkDiagram);
+}
+
 void NotifyRunsChanged(Method method) {
     if (frmConvergence != nullptr) {
         frmConvergence->RunEnded();
@@ -175,6 +188,9 @@ void NotifyRunsChanged(Method method) {
     }
     if (frmStep != nullptr) {
         frmStep->RunEnded(method);
+    }
+    if (frmNetworkDiagram != nullptr) {
+        frmNetworkDiagram->RunEnded(method);
     }
 }
 

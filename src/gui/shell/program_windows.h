@@ -11,6 +11,7 @@ class TfrmConvergence;
 class TfrmPowerBalance;
 class TfrmMatrix;
 class TfrmStep;
+class TfrmNetworkDiagram;
 class TfrmDataIn;
 class TfrmDataOk;
 class TfrmAbout;
@@ -35,6 +36,7 @@ extern TfrmConvergence* frmConvergence;
 extern TfrmPowerBalance* frmPowerBalance;
 extern TfrmMatrix* frmMatrix;
 extern TfrmStep* frmStep;
+extern TfrmNetworkDiagram* frmNetworkDiagram;
 
 // "Dati di linea", created after the analysis windows (no parent, hidden).
 extern TfrmLineData* frmLineData;
@@ -44,7 +46,7 @@ extern TfrmLineData* frmLineData;
 void HideResultForms();
 
 // Adds the menu "&Analisi" after Edit (before Help) on the menu bar: "Convergenza", "Bilancio di
-// potenza", "Matrice acquisita", "Passo per passo", each showing its window.
+// potenza", "Matrice acquisita", "Passo per passo", "Schema della rete", each showing its window.
 QMenu* AddAnalysisMenu(QMenuBar* menuBar);
 
 // Show (and bring forward) an analysis window with what the workspace holds now.
@@ -52,6 +54,7 @@ void ShowConvergenceWindow();
 void ShowPowerBalanceWindow();
 void ShowMatrixWindow();
 void ShowStepWindow();
+void ShowNetworkDiagramWindow();
 
 // Called by the run drivers once a method's results are published, or when its run has ended
 // in a fault (the method then no longer counts as run): the analysis windows follow.

@@ -1,0 +1,134 @@
+#include "cli/diagram_command.h"
+
+#include <charconv>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "cli/output.h"
+#include "core/analysis/network_diagram.h"
+#include "core/analysis/network_diagram_svg.h"
+#include "core/analysis/power_balance.h"
+#include "core/platform/user_port.h"
+
+namespace nodewise::cli {
+
+namespace {
+
+constexpr const char* DiagramWriteErrorCaption = "Errore";
+constexpr const char* DiagramWriteErrorText = "Errore salvataggio in .svg";
+
+struct DiagramOptions {
+    std::string network;
+    std::string iterations = "20";
+    std::optional<Method> method;
+    std::optional<int> iteration; // the last one when not given
+    std::optional<std::string> output;
+};
+
+int UsageError(const std::string& problem, const char* usage) {
+    std::cerr << "nodewise-cli: " << problem << '\n' << usage;
+    return ExitUsageOrFile;
+}
+
+std::optional<int> ParseIteration(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
+                                       DiagramOptions& options) {
+    bool haveNetwork = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inlineValue = false;
+        if (arg.rfind("--", 0) != 0) {
+            if (haveNetwork) {
+                return UsageError("unexpected argument '" + arg + "'", usage);
+            }
+            options.network = arg;
+            haveNetwork = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            inlineValue = true;
+        }
+        if (arg != "--iterations" && arg != "--method" && arg != "--iteration" &&
+            arg != "--output") {
+            return UsageError("unknown option '" + arg + "'", usage);
+        }
+        if (!inlineValue) {
+            if (i + 1 >= argc) {
+                return UsageError("option '" + arg + "' needs a value", usage);
+            }
+            value = argv[++i];
+        }
+        if (arg == "--iterations") {
+            options.iterations = value;
+        } else if (arg == "--method") {
+            options.method = MethodNamed(value);
+            if (!options.method) {
+                return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
+            }
+        } else if (arg == "--iteration") {
+            options.iteration = ParseIteration(value);
+            if (!options.iteration) {
+                return UsageError("invalid iteration '" + value + "' (a whole number from 0)",
+                                  usage);
+            }
+        } else {
+            options.output = value;
+        }
+    }
+    if (!haveNetwork) {
+        return UsageError("missing network file", usage);
+    }
+    if (!options.method) {
+        return UsageError("diagram needs --method gauss|newton|stott", usage);
+    }
+    return std::nullopt;
+}
+
+int WriteDiagram(const DiagramOptions& options, const char* usage) {
+    const int last = LastHistoryEntry();
+    const int entry = options.iteration.value_or(last);
+    if (entry > last) {
+        return UsageError("iteration " + std::to_string(entry) + " is past the last one (" +
+                              std::to_string(last) + ")",
+                          usage);
+    }
+    if (!AnnounceMethod(*options.method)) {
+        return ExitRefused;
+    }
+    Iterate(*options.method);
+    const MethodInfo& info = Info(*options.method);
+    const PowerBalance balance =
+        ComputePowerBalance(*info.EHistory, *info.dHistory, entry, ActiveNodeCount());
+    const NetworkDiagram diagram =
+        BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork()), ".",
+                            DiagramCaption(*options.method, entry, last));
+    return WriteOutput(options.output, NetworkDiagramSvg(diagram),
+                       {DiagramWriteErrorText, DiagramWriteErrorCaption, MessageIcon::Exclamation});
+}
+
+} // namespace
+
+int RunDiagramCommand(int argc, char** argv, const char* usage) {
+    DiagramOptions options;
+    if (const std::optional<int> status = ParseDiagramOptions(argc, argv, usage, options)) {
+        return *status;
+    }
+    return OnAcquiredNetwork(options.network, options.iterations,
+                             [&options, usage] { return WriteDiagram(options, usage); });
+}
+
+} // namespace nodewise::cli

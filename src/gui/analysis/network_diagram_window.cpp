@@ -1,0 +1,269 @@
+#include "gui/analysis/network_diagram_window.h"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QFile>
+#include <QGraphicsScene>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "core/analysis/network_diagram_svg.h"
+#include "core/analysis/power_balance.h"
+#include "core/platform/atomic_file.h"
+#include "core/platform/user_port.h"
+#include "core/results/results_export.h"
+#include "gui/analysis/diagram_scene.h"
+#include "gui/analysis/diagram_view.h"
+#include "gui/shell/error_guard.h"
+#include "gui/shell/file_dialogs.h"
+
+namespace {
+
+using nodewise::Method;
+
+const QString SaveImageTitle = QStringLiteral("Salva immagine");
+const QString SaveImageFilter = QStringLiteral("Immagine SVG|*.svg|Immagine PNG|*.png");
+constexpr const char* SaveImageCaption = "Errore";
+constexpr const char* SvgErrorText = "Errore salvataggio in .svg";
+constexpr const char* PngErrorText = "Errore salvataggio in .png";
+constexpr double PngScale = 2.0; // pixels of the image per pixel of the drawing
+
+std::string LocaleDecimalPoint() {
+    return QLocale().decimalPoint().toStdString();
+}
+
+// The drawing as a PNG image, white ground.
+QByteArray PngOf(QGraphicsScene& scene) {
+    const QRectF bounds = scene.sceneRect();
+    QImage image(QSize(static_cast<int>(std::ceil(bounds.width() * PngScale)),
+                       static_cast<int>(std::ceil(bounds.height() * PngScale))),
+                 QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())), bounds);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("frmNetworkDiagram"));
+    setWindowTitle(QStringLiteral("Schema della rete"));
+    resize(1000, 760);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* controls = new QHBoxLayout;
+    auto* methodLabel = new QLabel(QStringLiteral("&Metodo:"), this);
+    cboMethod_ = new QComboBox(this);
+    cboMethod_->setObjectName(QStringLiteral("cboMethod"));
+    cboMethod_->setMinimumWidth(160);
+    methodLabel->setBuddy(cboMethod_);
+    auto* iterationLabel = new QLabel(QStringLiteral("&Iterazione:"), this);
+    sldIteration_ = new QSlider(Qt::Horizontal, this);
+    sldIteration_->setObjectName(QStringLiteral("sldIteration"));
+    sldIteration_->setMinimumWidth(240);
+    sldIteration_->setPageStep(1);
+    iterationLabel->setBuddy(sldIteration_);
+    lblIteration_ = new QLabel(this);
+    lblIteration_->setObjectName(QStringLiteral("lblIteration"));
+    lblIteration_->setMinimumWidth(70);
+    btnAutoLayout_ = new QPushButton(QStringLiteral("&Disposizione automatica"), this);
+    btnAutoLayout_->setObjectName(QStringLiteral("btnAutoLayout"));
+    controls->addWidget(methodLabel);
+    controls->addWidget(cboMethod_);
+    controls->addSpacing(16);
+    controls->addWidget(iterationLabel);
+    controls->addWidget(sldIteration_, 1);
+    controls->addWidget(lblIteration_);
+    controls->addSpacing(16);
+    controls->addWidget(btnAutoLayout_);
+    layout->addLayout(controls);
+
+    lblEmpty_ =
+        new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);
+    lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
+    layout->addWidget(lblEmpty_);
+    scene_ = new QGraphicsScene(this);
+    view_ = new nodewise::DiagramView(scene_, this);
+    view_->setObjectName(QStringLiteral("DiagramView"));
+    view_->onNodeDragged = [this](int node, nodewise::DiagramPoint centre) {
+        nodewise::Guarded([&] { NodeDragged(node, centre); });
+    };
+    layout->addWidget(view_, 1);
+    auto* hint = new QLabel(QStringLiteral("Rotella: ingrandisce; trascinare un nodo per "
+                                           "spostarlo; il puntatore su un ramo mostra le perdite."),
+                            this);
+    layout->addWidget(hint);
+
+    auto* buttons = new QHBoxLayout;
+    btnSaveImage_ = new QPushButton(QStringLiteral("&Salva immagine"), this);
+    btnSaveImage_->setObjectName(QStringLiteral("btnSaveImage"));
+    btnClose_ = new QPushButton(QStringLiteral("&Chiudi"), this);
+    btnClose_->setObjectName(QStringLiteral("btnClose"));
+    buttons->addWidget(btnSaveImage_);
+    buttons->addStretch(1);
+    buttons->addWidget(btnClose_);
+    layout->addLayout(buttons);
+
+    connect(cboMethod_, &QComboBox::currentIndexChanged, this,
+            &TfrmNetworkDiagram::cboMethodChanged);
+    connect(sldIteration_, &QSlider::valueChanged, this, &TfrmNetworkDiagram::sldIterationChanged);
+    connect(btnAutoLayout_, &QPushButton::clicked, this, &TfrmNetworkDiagram::btnAutoLayoutClick);
+    connect(btnSaveImage_, &QPushButton::clicked, this, &TfrmNetworkDiagram::btnSaveImageClick);
+    connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TfrmNetworkDiagram::showEvent(QShowEvent* event) {
+    Refresh();
+    QWidget::showEvent(event);
+}
+
+void TfrmNetworkDiagram::RunEnded(Method method) {
+    if (!isVisible()) {
+        return;
+    }
+    Refresh();
+    const int index = cboMethod_->findData(static_cast<int>(method));
+    if (index >= 0) {
+        cboMethod_->setCurrentIndex(index);
+    }
+    sldIteration_->setValue(sldIteration_->maximum()); // the run's result
+}
+
+void TfrmNetworkDiagram::Refresh() {
+    const QVariant previous = cboMethod_->currentData();
+    {
+        const QSignalBlocker blocker(cboMethod_);
+        cboMethod_->clear();
+        for (int m = 0; m < nodewise::MethodCount; ++m) {
+            const auto method = static_cast<Method>(m);
+            if (nodewise::HasRun(method)) {
+                cboMethod_->addItem(QString::fromLatin1(nodewise::MethodTitle(method)), m);
+            }
+        }
+        const int index = cboMethod_->findData(previous);
+        cboMethod_->setCurrentIndex(index >= 0 ? index : 0);
+    }
+    {
+        const QSignalBlocker blocker(sldIteration_);
+        sldIteration_->setRange(0, nodewise::LastHistoryEntry());
+        sldIteration_->setValue(nodewise::LastHistoryEntry());
+    }
+    layoutCentres_ = nodewise::LayoutCentres(nodewise::LayOutAcquiredNetwork());
+    centres_ = layoutCentres_;
+    Redraw();
+    view_->FitDrawing();
+}
+
+void TfrmNetworkDiagram::cboMethodChanged() {
+    nodewise::Guarded([this] { Redraw(); });
+}
+
+void TfrmNetworkDiagram::sldIterationChanged() {
+    nodewise::Guarded([this] { Redraw(); });
+}
+
+void TfrmNetworkDiagram::btnAutoLayoutClick() {
+    nodewise::Guarded([this] {
+        centres_ = layoutCentres_;
+        Redraw();
+        view_->FitDrawing();
+    });
+}
+
+void TfrmNetworkDiagram::NodeDragged(int node, nodewise::DiagramPoint centre) {
+    if (node < 0 || node >= static_cast<int>(centres_.size())) {
+        return;
+    }
+    centres_[static_cast<std::size_t>(node)] = centre;
+    Redraw();
+}
+
+nodewise::NetworkDiagram
+TfrmNetworkDiagram::BuildDiagram(const std::string& decimalSeparator) const {
+    const auto method = static_cast<Method>(cboMethod_->currentData().toInt());
+    const nodewise::MethodInfo& info = nodewise::Info(method);
+    const int entry = sldIteration_->value();
+    const nodewise::PowerBalance balance = nodewise::ComputePowerBalance(
+        *info.EHistory, *info.dHistory, entry, nodewise::ActiveNodeCount());
+    return nodewise::BuildNetworkDiagram(
+        balance, centres_, decimalSeparator,
+        nodewise::DiagramCaption(method, entry, nodewise::LastHistoryEntry()));
+}
+
+void TfrmNetworkDiagram::Redraw() {
+    const bool any = cboMethod_->count() > 0 && !centres_.empty();
+    lblEmpty_->setVisible(!any);
+    view_->setVisible(any);
+    sldIteration_->setEnabled(any);
+    btnAutoLayout_->setEnabled(any);
+    btnSaveImage_->setEnabled(any);
+    lblIteration_->setText(
+        QStringLiteral("%1 di %2").arg(sldIteration_->value()).arg(sldIteration_->maximum()));
+    if (!any) {
+        diagram_ = {};
+        scene_->clear();
+        view_->SetNodes({}, 0.0);
+        return;
+    }
+    const QRectF before = scene_->sceneRect();
+    diagram_ = BuildDiagram(LocaleDecimalPoint());
+    nodewise::DrawNetworkDiagram(*scene_, diagram_);
+    if (view_->Dragging()) {
+        // Keep the view still under the pointer while a node moves.
+        scene_->setSceneRect(scene_->sceneRect().united(before));
+    } else if (!view_->Zoomed()) {
+        view_->FitDrawing();
+    }
+    view_->SetNodes(centres_, nodewise::DiagramNodeRadius);
+}
+
+void TfrmNetworkDiagram::btnSaveImageClick() {
+    using namespace nodewise;
+    Guarded([this] {
+        if (diagram_.nodes.empty()) {
+            return;
+        }
+        int filterIndex = 1;
+        const QString file =
+            Dialogs().getSaveFileName(this, SaveImageTitle, SaveImageFilter, QStringLiteral("svg"),
+                                      &filterIndex, LastUsedFolder());
+        if (file.isEmpty()) {
+            return;
+        }
+        RememberUsedFile(file);
+        if (filterIndex != 1 && filterIndex != 2) {
+            Port().showMessage(ExportUnknownFormatText, SaveImageCaption, MessageIcon::Exclamation);
+            return;
+        }
+        const bool svg = filterIndex == 1;
+        std::string contents;
+        if (svg) {
+            contents = NetworkDiagramSvg(BuildDiagram(".")); // a file: numbers with a full stop
+        } else {
+            const QByteArray png = PngOf(*scene_);
+            contents.assign(png.constData(), static_cast<std::size_t>(png.size()));
+        }
+        std::string reason;
+        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
+            Port().showDetailedMessage(svg ? SvgErrorText : PngErrorText, SaveImageCaption,
+                                       MessageIcon::Exclamation, reason);
+        }
+    });
+}
