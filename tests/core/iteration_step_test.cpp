@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/analysis/iteration_step.h"
+#include "core/analysis/step_export.h"
 #include "core/model/units.h"
 #include "core/numeric/trapping_double.h"
 #include "core/results/methods.h"
@@ -261,6 +262,38 @@ TEST_F(Step, TwoNodeFirstNewtonIterationAsByHand) {
     EXPECT_EQ(step.dBefore[1], 0.0);
 }
 
+// The worked example of the help, as text: the Jacobian's diagonal formula with its numbers,
+// the LaTeX of the four panels and the state, the CSV for an Italian spreadsheet.
+TEST_F(Step, TwoNodeFirstNewtonIterationAsText) {
+    Load(testing::TwoNodeNetwork(), "3");
+    const IterationStep step = ComputeStep(Method::Newton, 1);
+    EXPECT_EQ(JacobianElementFormula(step, 0, 0, ","),
+              "∂P2/∂E2 = Σm≠2 |Y2m|·Em·cos(d2 − dm − θ2m) + 2·|Y22|·E2·cos θ22 = 5,09902 · 1 · "
+              "cos(0° − 0° − 101,31°) + 2 · 5,09902 · 1 · cos(-78,6901°) = 1");
+    const std::string latex = StepLatex(step);
+    EXPECT_EQ(latex.substr(0, latex.find("% Correzioni")),
+              "% Passo per passo - Newton-Raphson, iterazione 1\n"
+              "% Scarti (dati − calcolati)\n\\Delta = \\begin{bmatrix}\n"
+              "\\scriptstyle P_{2} & -0.500000000000001 \\\\\n"
+              "\\scriptstyle Q_{2} & -0.199999999999999\n\\end{bmatrix}\n"
+              "% Jacobiano J\nJ = \\begin{bmatrix}\n"
+              " & \\scriptstyle E_{2} & \\scriptstyle d_{2} \\\\\n"
+              "\\scriptstyle P_{2} & 1 & 5 \\\\\n"
+              "\\scriptstyle Q_{2} & 5 & -0.999999999999999\n\\end{bmatrix}\n"
+              "% Inversa J⁻¹\nJ^{-1} = \\begin{bmatrix}\n"
+              " & \\scriptstyle P_{2} & \\scriptstyle Q_{2} \\\\\n"
+              "\\scriptstyle E_{2} & 0.0384615384615384 & 0.192307692307692 \\\\\n"
+              "\\scriptstyle d_{2} & 0.192307692307692 & -0.0384615384615385\n\\end{bmatrix}\n");
+    const std::string csv = FormatStep(StepFormat::Csv, step);
+    EXPECT_EQ(csv.substr(0, csv.find("\nInversa")),
+              "Passo per passo;Newton-Raphson\nIterazione;1\n\n"
+              "Scarti (dati − calcolati)\n;Δ\nP2;-0,500000000000001\nQ2;-0,199999999999999\n\n"
+              "Jacobiano J\n;E2;d2\nP2;1;5\nQ2;5;-0,999999999999999\n");
+    EXPECT_NE(FormatStep(StepFormat::Html, step).find("<td class=\"diagonale\">1</td>"),
+              std::string::npos);
+    EXPECT_EQ(InversionNote(step), "");
+}
+
 TEST_F(Step, AnInversionFailureIsShownWithTheMatricesAsInvMatrLeftThem) {
     CellTexts cells = testing::TwoNodeNetwork();
     cells.Admittance[1][0] = ""; // node 2 tied to nothing: a zero Jacobian
@@ -278,6 +311,7 @@ TEST_F(Step, AnInversionFailureIsShownWithTheMatricesAsInvMatrLeftThem) {
     ASSERT_FALSE(stott.fault);
     EXPECT_EQ(stott.bPrimeInversion, Inversion::Failed);
     EXPECT_EQ(stott.bSecondInversion, Inversion::Failed);
+    EXPECT_NE(InversionNote(newton).find("J: impossibile invertire"), std::string::npos);
 }
 
 TEST_F(Step, NoStepAfterAnArithmeticFault) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <complex>
+#include <cstring>
 #include <limits>
+#include <memory>
 
 #include "core/solvers/gauss_seidel.h"
 #include "solver_fixture.h"
@@ -25,6 +27,30 @@ std::complex<double> Injection(int i) {
                    std::polar(EHistoryNewton[m][0], dHistoryNewton[m][0]);
     }
     return std::polar(EHistoryNewton[i][0], dHistoryNewton[i][0]) * std::conj(current);
+}
+
+// The cos/sin table the mismatches and the Jacobian share is kept between calls only while the
+// phases and admittance angles are the same: a network acquired with other angles, met at the
+// same phases, gets its own values, the same as a run that never saw the first network.
+TEST_F(NewtonRaphson, ANewNetworkAtTheSamePhasesGetsItsOwnAngles) {
+    CellTexts other = TwoNodeNetwork();
+    other.Admittance[0][0] = "2-4j";
+    other.Admittance[1][0] = "-2+4j";
+    other.Admittance[1][1] = "2-3,9j";
+    Load(other, "3");
+    NewtonIterate();
+    auto fresh = std::make_unique<HistoryRows[]>(2);
+    std::memcpy(fresh[0], EHistoryNewton, sizeof(HistoryRows));
+    std::memcpy(fresh[1], dHistoryNewton, sizeof(HistoryRows));
+
+    Load(TwoNodeNetwork(), "3"); // flat start: phases 0, as the other network's first iteration
+    IterNewton = 0;
+    NewtonMismatch();
+    NewtonJacobian();
+    Load(other, "3");
+    NewtonIterate();
+    EXPECT_TRUE(SameHistories(EHistoryNewton, fresh[0], 2, 3));
+    EXPECT_TRUE(SameHistories(dHistoryNewton, fresh[1], 2, 3));
 }
 
 TEST_F(NewtonRaphson, JacobianElementsAreThePartialDerivativesOfTheInjections) {

@@ -81,27 +81,28 @@ template <class T> Voltage<T> ScaledVoltage(int i) {
     return {C, R};
 }
 
-void RecordInjection(int i, double value) {
-    if (GaussRecords != nullptr) [[unlikely]] {
+// With Record, the rules also write what they compute into GaussRecords; the rules of an
+// ordinary run (Record false) carry no trace of it.
+template <bool Record> void StoreComputedQ(int i) {
+    QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
+    if constexpr (Record) {
         GaussRecords[i].hasInjection = true;
-        GaussRecords[i].injection = value;
+        GaussRecords[i].injection = QData[i];
     }
 }
-
-void StoreComputedQ(int i) {
-    QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
-    RecordInjection(i, QData[i]);
-}
-void StoreComputedP(int i) {
+template <bool Record> void StoreComputedP(int i) {
     PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
-    RecordInjection(i, PData[i]);
+    if constexpr (Record) {
+        GaussRecords[i].hasInjection = true;
+        GaussRecords[i].injection = PData[i];
+    }
 }
 
 // C + jR of node i, once it is known that computing it raised no fault: a fault there stops
 // the rule before either entry is written.
-Voltage<double> NewVoltage(int i) {
+template <bool Record> Voltage<double> NewVoltage(int i) {
     const Voltage<double> v = Evaluate([&](auto x) { return ScaledVoltage<decltype(x)>(i); });
-    if (GaussRecords != nullptr) [[unlikely]] {
+    if constexpr (Record) {
         GaussRecords[i].hasVoltage = true;
         GaussRecords[i].C = v.C;
         GaussRecords[i].R = v.R;
@@ -133,6 +134,49 @@ void KeepPhase(int i) {
     dHistoryGauss[i][k + 1] = Checked(dHistoryGauss[i][k]);
 }
 
+// The six rules.
+template <bool Record> void UpdateEd(int i) {
+    KeepMagnitude(i);
+    KeepPhase(i);
+}
+
+template <bool Record> void UpdatePQ(int i) {
+    const Voltage<double> v = NewVoltage<Record>(i);
+    StoreNewMagnitude(i, v);
+    StoreNewPhase(i, v);
+}
+
+template <bool Record> void UpdatePE(int i) {
+    StoreComputedQ<Record>(i);
+    const Voltage<double> v = NewVoltage<Record>(i);
+    KeepMagnitude(i);
+    StoreNewPhase(i, v);
+}
+
+template <bool Record> void UpdatePd(int i) {
+    StoreComputedQ<Record>(i);
+    const Voltage<double> v = NewVoltage<Record>(i);
+    StoreNewMagnitude(i, v);
+    KeepPhase(i);
+}
+
+template <bool Record> void UpdateQE(int i) {
+    StoreComputedP<Record>(i);
+    const Voltage<double> v = NewVoltage<Record>(i);
+    KeepMagnitude(i);
+    StoreNewPhase(i, v);
+}
+
+template <bool Record> void UpdateQd(int i) {
+    StoreComputedP<Record>(i);
+    const Voltage<double> v = NewVoltage<Record>(i);
+    StoreNewMagnitude(i, v);
+    KeepPhase(i);
+}
+
+const GaussRule RecordingRules[6] = {UpdateEd<true>, UpdatePQ<true>, UpdatePE<true>,
+                                     UpdatePd<true>, UpdateQE<true>, UpdateQd<true>};
+
 } // namespace
 
 GaussNodeRecord* GaussRecords = nullptr;
@@ -143,42 +187,22 @@ Complex GaussScaledVoltage(int i) {
 }
 
 void GaussUpdateEd(int i) {
-    KeepMagnitude(i);
-    KeepPhase(i);
+    UpdateEd<false>(i);
 }
-
 void GaussUpdatePQ(int i) {
-    const Voltage<double> v = NewVoltage(i);
-    StoreNewMagnitude(i, v);
-    StoreNewPhase(i, v);
+    UpdatePQ<false>(i);
 }
-
 void GaussUpdatePE(int i) {
-    StoreComputedQ(i);
-    const Voltage<double> v = NewVoltage(i);
-    KeepMagnitude(i);
-    StoreNewPhase(i, v);
+    UpdatePE<false>(i);
 }
-
 void GaussUpdatePd(int i) {
-    StoreComputedQ(i);
-    const Voltage<double> v = NewVoltage(i);
-    StoreNewMagnitude(i, v);
-    KeepPhase(i);
+    UpdatePd<false>(i);
 }
-
 void GaussUpdateQE(int i) {
-    StoreComputedP(i);
-    const Voltage<double> v = NewVoltage(i);
-    KeepMagnitude(i);
-    StoreNewPhase(i, v);
+    UpdateQE<false>(i);
 }
-
 void GaussUpdateQd(int i) {
-    StoreComputedP(i);
-    const Voltage<double> v = NewVoltage(i);
-    StoreNewMagnitude(i, v);
-    KeepPhase(i);
+    UpdateQd<false>(i);
 }
 
 const GaussRule GaussRules[6] = {GaussUpdateEd, GaussUpdatePQ, GaussUpdatePE,
@@ -188,12 +212,14 @@ namespace {
 
 // Iteration k: nodes 0..N-1 in ascending order, each by the rule of its type, every node seeing
 // entry k+1 of the nodes before it and entry k of itself and the nodes after it.
+// The rules record what they compute while GaussRecords is set.
 void GaussIteration(int) {
     const int N = ActiveNodeCount();
+    const GaussRule* const rules = GaussRecords != nullptr ? RecordingRules : GaussRules;
     for (int i = 0; i < N; ++i) {
         const int type = NodeTypes[i];
         try {
-            GaussRules[type >= Ed && type <= Qd ? type : Ed](i);
+            rules[type >= Ed && type <= Qd ? type : Ed](i);
         } catch (ArithmeticFault& fault) {
             fault.node = i;
             throw;

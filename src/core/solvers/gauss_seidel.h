@@ -31,8 +31,8 @@ struct GaussNodeRecord {
     double R = 0.0;
 };
 
-// Node-indexed records that the rules fill while this points at them; null (the default) in an
-// ordinary run, which then records nothing.
+// Node-indexed records that GaussIterate fills while this points at them, through instances of
+// the rules that record; null (the default) in an ordinary run, whose rules record nothing.
 extern GaussNodeRecord* GaussRecords;
 
 using GaussRule = void (*)(int);

@@ -5,6 +5,7 @@
 // correction. The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/newton_raphson.h"
 
+#include <cstring>
 #include <type_traits>
 
 #include "core/model/workspace.h"
@@ -45,16 +46,35 @@ template <class T> T Angle(int i, int m) {
 
 // cos a_im and sin a_im of every pair of nodes at the present entry, computed once for the
 // mismatches and the Jacobian, which would otherwise compute each of them many times over.
-// Kept only when computing them raised nothing, so that a fault is still met, and named, in
-// the element that computes it.
+// Filled only when computing them raised nothing, so that a fault is still met, and named, in
+// the element that computes it. The phases and angles it was computed from are kept with it:
+// the same inputs, bit for bit, give the same table without computing it again.
 struct AngleTable {
-    bool valid = false;
+    bool valid = false;  // in use by the formulas
+    bool filled = false; // cosA and sinA hold the values of N, d and YAng below
+    int N = 0;
+    double d[MaxNodes];
+    double YAng[MaxNodes][MaxNodes];
     double cosA[MaxNodes][MaxNodes];
     double sinA[MaxNodes][MaxNodes];
 };
 AngleTable angles;
 
-// Fills the table for as long as it lives, unless a table is already in use.
+bool TableInputsUnchanged(int N) {
+    if (!angles.filled || angles.N != N) {
+        return false;
+    }
+    for (int i = 0; i < N; ++i) {
+        const double di = d(i);
+        if (std::memcmp(&angles.d[i], &di, sizeof di) != 0 ||
+            std::memcmp(angles.YAng[i], YAng[i], sizeof(double) * N) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Makes the table valid for as long as it lives, unless a table is already in use.
 class AngleScope {
 public:
     AngleScope() : owner_(!angles.valid) {
@@ -62,16 +82,28 @@ public:
             return;
         }
         const int N = ActiveNodeCount();
-        for (int i = 0; i < N; ++i) {
-            for (int m = 0; m < N; ++m) {
-                const double a = Angle<double>(i, m);
-                angles.cosA[i][m] = Cos(a);
-                angles.sinA[i][m] = Sin(a);
+        if (!TableInputsUnchanged(N)) {
+            angles.filled = false;
+            for (int i = 0; i < N; ++i) {
+                for (int m = 0; m < N; ++m) {
+                    const double a = Angle<double>(i, m);
+                    angles.cosA[i][m] = Cos(a);
+                    angles.sinA[i][m] = Sin(a);
+                }
             }
+            Settle(angles);
+            if (PendingArithmeticFault() != nullptr) {
+                ClearArithmeticFlags();
+                return;
+            }
+            angles.N = N;
+            for (int i = 0; i < N; ++i) {
+                angles.d[i] = d(i);
+                std::memcpy(angles.YAng[i], YAng[i], sizeof(double) * N);
+            }
+            angles.filled = true;
         }
-        Settle(angles);
-        angles.valid = PendingArithmeticFault() == nullptr;
-        ClearArithmeticFlags();
+        angles.valid = true;
     }
     ~AngleScope() {
         if (owner_) {
@@ -182,6 +214,34 @@ template <class T> T CorrectionRow(int r) {
     return s;
 }
 
+// Writes formula(x, q) into store(q, value) for q = 0..count-1, each value once it is known
+// that computing it raised no fault. All of them are first computed on double with the flags
+// read once at the end; only when those show a fault are they computed again one by one
+// through Evaluate, which stops at the first that faults and names it, the values before it
+// stored (the flags cleared first, as they were before). The values are the same either way.
+template <class Formula, class Store>
+void StoreAll(int count, const Formula& formula, const Store& store) {
+    if (PendingArithmeticFault() == nullptr) [[likely]] {
+        double values[MaxOrder * MaxOrder];
+        for (int q = 0; q < count; ++q) {
+            values[q] = formula(0.0, q);
+        }
+        // every value is stored before the flags are read
+        asm volatile("" : : "r"(&values[0]) : "memory");
+        if (PendingArithmeticFault() == nullptr) [[likely]] {
+            for (int q = 0; q < count; ++q) {
+                store(q, values[q]);
+            }
+            return;
+        }
+        // back to the flags as they were: none of the three raised
+        ClearArithmeticFlags();
+    }
+    for (int q = 0; q < count; ++q) {
+        store(q, Evaluate([&](auto x) { return formula(x, q); }));
+    }
+}
+
 } // namespace
 
 double dPdE(int i, int j) {
@@ -200,21 +260,19 @@ double dQdd(int i, int j) {
 // mismatches, rows 0..n-1
 void NewtonMismatch() {
     const AngleScope angleTable;
-    const int n = SystemOrder();
-    for (int r = 0; r < n; ++r) {
-        MismatchNewton[r] = Evaluate([&](auto x) { return MismatchRow<decltype(x)>(r); });
-    }
+    StoreAll(
+        SystemOrder(), [](auto x, int r) { return MismatchRow<decltype(x)>(r); },
+        [](int r, double v) { MismatchNewton[r] = v; });
 }
 
 // Jacobian, rows and columns 0..n-1
 void NewtonJacobian() {
     const AngleScope angleTable;
+    // element q is row q / n, column q % n: rows in order, each from column 0
     const int n = SystemOrder();
-    for (int r = 0; r < n; ++r) {
-        for (int c = 0; c < n; ++c) {
-            Jacobian[r][c] = Evaluate([&](auto x) { return JacobianElement<decltype(x)>(r, c); });
-        }
-    }
+    StoreAll(
+        n * n, [n](auto x, int q) { return JacobianElement<decltype(x)>(q / n, q % n); },
+        [n](int q, double v) { Jacobian[q / n][q % n] = v; });
 }
 
 bool NewtonJacobianInverted = false;
@@ -225,10 +283,9 @@ void NewtonInvert() {
 
 // corrections, columns 0..n-1: the inverse times the mismatches
 void NewtonCorrection() {
-    const int n = SystemOrder();
-    for (int r = 0; r < n; ++r) {
-        CorrectionNewton[r] = Evaluate([&](auto x) { return CorrectionRow<decltype(x)>(r); });
-    }
+    StoreAll(
+        SystemOrder(), [](auto x, int r) { return CorrectionRow<decltype(x)>(r); },
+        [](int r, double v) { CorrectionNewton[r] = v; });
 }
 
 namespace {
