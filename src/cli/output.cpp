@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,61 @@ std::optional<Method> MethodNamed(std::string_view name) {
     }
     if (name == "stott") {
         return Method::Stott;
+    }
+    return std::nullopt;
+}
+
+int UsageError(const std::string& problem, const char* usage) {
+    std::cerr << "nodewise-cli: " << problem << '\n' << usage;
+    return ExitUsageOrFile;
+}
+
+std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage,
+                                        std::initializer_list<std::string_view> options,
+                                        std::string& network, const OptionTaker& take) {
+    bool haveNetwork = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.rfind("--", 0) != 0) {
+            if (haveNetwork) {
+                return UsageError("unexpected argument '" + arg + "'", usage);
+            }
+            network = arg;
+            haveNetwork = true;
+            continue;
+        }
+        std::string value;
+        bool inlineValue = false;
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            inlineValue = true;
+        }
+        if (std::find(options.begin(), options.end(), arg) == options.end()) {
+            return UsageError("unknown option '" + arg + "'", usage);
+        }
+        if (!inlineValue) {
+            if (i + 1 >= argc) {
+                return UsageError("option '" + arg + "' needs a value", usage);
+            }
+            value = argv[++i];
+        }
+        if (const std::optional<int> status = take(arg, value)) {
+            return status;
+        }
+    }
+    if (!haveNetwork) {
+        return UsageError("missing network file", usage);
+    }
+    return std::nullopt;
+}
+
+std::optional<int> TakeMethod(const std::string& value, const char* usage,
+                              std::optional<Method>& method) {
+    method = MethodNamed(value);
+    if (!method) {
+        return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
     }
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,25 @@ enum ExitStatus {
 
 // The method named by --method: "gauss", "newton" or "stott".
 std::optional<Method> MethodNamed(std::string_view name);
+
+// A usage error: "nodewise-cli: PROBLEM" then the usage, on standard error; ExitUsageOrFile.
+int UsageError(const std::string& problem, const char* usage);
+
+// Takes one option's value; returns the status to end the command with, or nothing.
+using OptionTaker =
+    std::function<std::optional<int>(std::string_view option, const std::string& value)>;
+
+// Reads the arguments after a command's name: one network file and options "--name value" or
+// "--name=value" among `options`, each value handed verbatim to `take` ("--iterations -5" is a
+// count of -5). A second file, an unknown option, an option without its value or no file at
+// all is a usage error.
+std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage,
+                                        std::initializer_list<std::string_view> options,
+                                        std::string& network, const OptionTaker& take);
+
+// The value of --method into `method`, or the usage error for an unknown name.
+std::optional<int> TakeMethod(const std::string& value, const char* usage,
+                              std::optional<Method>& method);
 
 // Reads the network file and acquires it with the iteration text, as "Apri" then "Acquisisci
 // dati" do, then runs `command` on the acquired network and returns its status. A file that

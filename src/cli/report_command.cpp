@@ -34,63 +34,30 @@ struct ReportOptions {
     std::optional<std::string> output;
 };
 
-int UsageError(const std::string& problem, const char* usage) {
-    std::cerr << "nodewise-cli: " << problem << '\n' << usage;
-    return ExitUsageOrFile;
-}
-
 std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
                                       ReportOptions& options) {
-    bool haveNetwork = false;
-    for (int i = 2; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool inlineValue = false;
-        if (arg.rfind("--", 0) != 0) {
-            if (haveNetwork) {
-                return UsageError("unexpected argument '" + arg + "'", usage);
+    const std::optional<int> status = ScanNetworkArguments(
+        argc, argv, usage, {"--iterations", "--method", "--tolerance", "--output"}, options.network,
+        [&](std::string_view option, const std::string& value) -> std::optional<int> {
+            if (option == "--iterations") {
+                options.iterations = value;
+            } else if (option == "--method") {
+                return TakeMethod(value, usage, options.method);
+            } else if (option == "--tolerance") {
+                const std::optional<double> tolerance = ReadTolerance(value);
+                if (!tolerance) {
+                    Port().showMessage(ToleranceRuleText, ToleranceRuleCaption,
+                                       MessageIcon::Exclamation);
+                    return ExitUsageOrFile;
+                }
+                options.tolerance = *tolerance;
+            } else {
+                options.output = value;
             }
-            options.network = arg;
-            haveNetwork = true;
-            continue;
-        }
-        const std::size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-            arg = arg.substr(0, equals);
-            inlineValue = true;
-        }
-        if (arg != "--iterations" && arg != "--method" && arg != "--tolerance" &&
-            arg != "--output") {
-            return UsageError("unknown option '" + arg + "'", usage);
-        }
-        if (!inlineValue) {
-            if (i + 1 >= argc) {
-                return UsageError("option '" + arg + "' needs a value", usage);
-            }
-            value = argv[++i];
-        }
-        if (arg == "--iterations") {
-            options.iterations = value;
-        } else if (arg == "--method") {
-            options.method = MethodNamed(value);
-            if (!options.method) {
-                return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
-            }
-        } else if (arg == "--tolerance") {
-            const std::optional<double> tolerance = ReadTolerance(value);
-            if (!tolerance) {
-                Port().showMessage(ToleranceRuleText, ToleranceRuleCaption,
-                                   MessageIcon::Exclamation);
-                return ExitUsageOrFile;
-            }
-            options.tolerance = *tolerance;
-        } else {
-            options.output = value;
-        }
-    }
-    if (!haveNetwork) {
-        return UsageError("missing network file", usage);
+            return std::nullopt;
+        });
+    if (status) {
+        return status;
     }
     if (!options.method) {
         return UsageError("report needs --method gauss|newton|stott", usage);

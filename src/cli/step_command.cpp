@@ -25,58 +25,27 @@ struct StepOptions {
     std::optional<std::string> output;
 };
 
-int UsageError(const std::string& problem, const char* usage) {
-    std::cerr << "nodewise-cli: " << problem << '\n' << usage;
-    return ExitUsageOrFile;
-}
-
 std::optional<int> ParseStepOptions(int argc, char** argv, const char* usage,
                                     StepOptions& options) {
-    bool haveNetwork = false;
-    for (int i = 2; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool inlineValue = false;
-        if (arg.rfind("--", 0) != 0) {
-            if (haveNetwork) {
-                return UsageError("unexpected argument '" + arg + "'", usage);
+    const std::optional<int> status = ScanNetworkArguments(
+        argc, argv, usage, {"--method", "--iteration", "--output"}, options.network,
+        [&](std::string_view option, const std::string& value) -> std::optional<int> {
+            if (option == "--method") {
+                return TakeMethod(value, usage, options.method);
             }
-            options.network = arg;
-            haveNetwork = true;
-            continue;
-        }
-        const std::size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-            arg = arg.substr(0, equals);
-            inlineValue = true;
-        }
-        if (arg != "--method" && arg != "--iteration" && arg != "--output") {
-            return UsageError("unknown option '" + arg + "'", usage);
-        }
-        if (!inlineValue) {
-            if (i + 1 >= argc) {
-                return UsageError("option '" + arg + "' needs a value", usage);
+            if (option == "--iteration") {
+                options.iteration = ParseStepIteration(value);
+                if (!options.iteration) {
+                    return UsageError(
+                        "invalid iteration '" + value + "' (a whole number from 1 to 999)", usage);
+                }
+            } else {
+                options.output = value;
             }
-            value = argv[++i];
-        }
-        if (arg == "--method") {
-            options.method = MethodNamed(value);
-            if (!options.method) {
-                return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
-            }
-        } else if (arg == "--iteration") {
-            options.iteration = ParseStepIteration(value);
-            if (!options.iteration) {
-                return UsageError(
-                    "invalid iteration '" + value + "' (a whole number from 1 to 999)", usage);
-            }
-        } else {
-            options.output = value;
-        }
-    }
-    if (!haveNetwork) {
-        return UsageError("missing network file", usage);
+            return std::nullopt;
+        });
+    if (status) {
+        return status;
     }
     if (!options.method) {
         return UsageError("step needs --method gauss|newton|stott", usage);
