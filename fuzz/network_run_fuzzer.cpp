@@ -1,8 +1,9 @@
 // From bytes to exports, as nodewise-cli goes: the first line of the input is what the user
 // would type in the iteration box, the rest is a network data file. The file is read, acquired,
-// solved by the three methods and exported as CSV and as HTML. Arithmetic faults and the
-// refusals of the program end a run as they end one of the program's; anything else that goes
-// wrong (a sanitizer's report, a broken property below) is a finding.
+// solved by the three methods and exported as CSV and as HTML; the step of the last iteration
+// and the drawing of the last iterate are made as `step` and `diagram` make them. Arithmetic faults
+// and the refusals of the program end a run as they end one of the program's; anything else that
+// goes wrong (a sanitizer's report, a broken property below) is a finding.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/analysis/iteration_step.h"
+#include "core/analysis/network_diagram.h"
+#include "core/analysis/network_diagram_svg.h"
+#include "core/analysis/power_balance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/workspace.h"
@@ -63,6 +68,48 @@ void CheckExports(const MethodInfo& method) {
     }
 }
 
+std::size_t Count(const std::string& text, std::string_view what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// The step of the last iteration ends where the run ended: its state after is the history's
+// last entry, bit for bit (phases in degrees, as the run leaves them).
+void CheckLastStep(Method method, const MethodInfo& info) {
+    const int k = LastHistoryEntry();
+    if (k < 1) {
+        return;
+    }
+    const IterationStep step = ComputeStep(method, k);
+    Require(!step.fault, "a run that ended has a step for its last iteration");
+    Require(step.EAfter.size() == static_cast<std::size_t>(ActiveNodeCount()),
+            "the step has a state per node");
+    for (int i = 0; i < ActiveNodeCount(); ++i) {
+        Require(step.EAfter[i] == (*info.EHistory)[i][k], "the step's E after is the history's");
+        Require(step.dAfter[i] == (*info.dHistory)[i][k], "the step's d after is the history's");
+    }
+}
+
+// The drawing of the last iterate has one group per node.
+void CheckDiagram(Method method, const MethodInfo& info) {
+    const int last = LastHistoryEntry();
+    try {
+        const PowerBalance balance =
+            ComputePowerBalance(*info.EHistory, *info.dHistory, last, ActiveNodeCount());
+        const NetworkDiagram diagram =
+            BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork()), ".",
+                                DiagramCaption(method, last, last));
+        const std::string svg = NetworkDiagramSvg(diagram);
+        Require(Count(svg, "<g class=\"node\"") == static_cast<std::size_t>(ActiveNodeCount()),
+                "one node group per node");
+    } catch (const ArithmeticFault&) {
+        // the balance of an iterate can overflow, as in `diagram`
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -101,6 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         CheckExports(info);
+        CheckLastStep(method, info);
+        CheckDiagram(method, info);
     }
     return 0;
 }

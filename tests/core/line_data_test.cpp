@@ -2,6 +2,7 @@
 // their published solutions; the matrix of a transformer against an independent computation;
 // the unit conversion; the refusals, each naming its row and column; the round trip table ->
 // matrix -> table; the case written from line data read back.
+#include <cmath>
 #include <complex>
 #include <gtest/gtest.h>
 #include <string>
@@ -84,6 +85,20 @@ TEST_P(TextbookLineDataTest, GivesTheMatrixOfTheFileAndThePublishedSolution) {
     }
     constexpr int K = 10;
     ASSERT_NO_FATAL_FAILURE(Load(cells, "10"));
+    // "Dalle celle" on the cells written: a branch per line, and a shunt only where line charging
+    // puts one, never what the rounding of a row's texts leaves over.
+    const LineData shown = LineDataFromMatrix(NetworkFromWorkspace());
+    EXPECT_EQ(shown.branches.size(), net.branches.size()) << net.file;
+    bool charged = false;
+    for (const std::vector<std::string>& row : net.branches) {
+        charged = charged || row.size() > 4;
+    }
+    if (!charged) {
+        EXPECT_TRUE(shown.shunts.empty()) << net.file;
+    }
+    for (const NodeShunt& shunt : shown.shunts) {
+        EXPECT_GT(std::fabs(shunt.g) + std::fabs(shunt.b), 1e-4) << net.file << " " << shunt.node;
+    }
     NewtonIterate();
     for (const testing::PublishedVoltage& p : testing::PublishedVoltages) {
         if (std::string(p.file) == net.file) {

@@ -4,6 +4,7 @@
 // no branch through a node.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <set>
 #include <vector>
@@ -52,18 +53,18 @@ Edges EdgesOf(const std::vector<Face>& faces) {
 }
 
 // The edge set as a bit mask, the smallest over every renumbering of the nodes.
-unsigned CanonicalMask(const Edges& edges, int n) {
+std::uint64_t CanonicalMask(const Edges& edges, int n) {
     std::vector<int> perm(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         perm[static_cast<std::size_t>(i)] = i;
     }
-    unsigned best = ~0u;
+    std::uint64_t best = ~std::uint64_t{0};
     do {
-        unsigned mask = 0;
+        std::uint64_t mask = 0;
         for (const auto& [a, b] : edges) {
             const int u = std::min(perm[a], perm[b]);
             const int v = std::max(perm[a], perm[b]);
-            mask |= 1u << (u * MaxNodes + v);
+            mask |= std::uint64_t{1} << (u * MaxNodes + v);
         }
         best = std::min(best, mask);
     } while (std::next_permutation(perm.begin(), perm.end()));
@@ -79,7 +80,7 @@ std::vector<std::vector<Face>> Triangulations(int n) {
     for (int size = 5; size <= n; ++size) {
         const int v = size - 1;
         std::vector<std::vector<Face>> next;
-        std::set<unsigned> seen;
+        std::set<std::uint64_t> seen;
         auto keep = [&](std::vector<Face> faces) {
             if (seen.insert(CanonicalMask(EdgesOf(faces), size)).second) {
                 next.push_back(std::move(faces));

@@ -111,11 +111,9 @@ TEST_F(GuidanceTest, TheRowsOfNodesWithoutTwoQuantitiesAreMarkedUntilMended) {
 }
 
 TEST_F(GuidanceTest, ShortcutKeysAreShownInTheMenusAndWork) {
-    const std::pair<const char*, const char*> items[] = {{"FileNewItem", "Ctrl+N"},
-                                                         {"FileOpenItem", "Ctrl+O"},
-                                                         {"FileSaveAsItem", "Ctrl+S"},
-                                                         {"FileExitItem", "Ctrl+Q"},
-                                                         {"EditUndoItem", "Ctrl+Z"}};
+    const std::pair<const char*, const char*> items[] = {
+        {"FileNewItem", "Ctrl+N"},  {"FileOpenItem", "Ctrl+O"}, {"FileSaveAsItem", "Ctrl+S"},
+        {"FileExitItem", "Ctrl+Q"}, {"EditUndoItem", "Ctrl+Z"}, {"HelpContentsItem", "F1"}};
     for (const auto& [name, keys] : items) {
         EXPECT_EQ(Child<QAction>(frmDataIn, name)->shortcut(),
                   QKeySequence(QString::fromLatin1(keys)))

@@ -213,6 +213,10 @@ void BuildAdmittanceMatrix(const LineData& data, NodalNetwork& network) {
     }
 }
 
+// Relative to the sum of a row's magnitudes: far above the rounding of seven additions
+// (about 1e-15), far below any shunt a network has.
+constexpr double RowSumNoise = 1e-13;
+
 LineData LineDataFromMatrix(const NodalNetwork& network) {
     LineData data;
     const int n = network.nodeCount;
@@ -228,8 +232,19 @@ LineData LineDataFromMatrix(const NodalNetwork& network) {
     }
     for (int i = 0; i < n; ++i) {
         Complex shunt = {0.0, 0.0};
+        double size = 0.0; // the row's own scale
         for (int k = 0; k < n; ++k) {
             Add(shunt, network.Y[i][k]);
+            size += std::fabs(network.Y[i][k].re) + std::fabs(network.Y[i][k].im);
+        }
+        // What is left of a row that cancels but for the rounding of its decimal texts (a few
+        // units in the last place of its largest element) is no shunt.
+        const double noise = RowSumNoise * size;
+        if (std::fabs(shunt.re) <= noise) {
+            shunt.re = 0.0;
+        }
+        if (std::fabs(shunt.im) <= noise) {
+            shunt.im = 0.0;
         }
         if (shunt.re != 0.0 || shunt.im != 0.0) {
             data.shunts.push_back({i + 1, shunt.re, shunt.im});

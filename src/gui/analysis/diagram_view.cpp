@@ -23,6 +23,7 @@ void DiagramView::FitDrawing() {
         fitInView(scene()->sceneRect(), Qt::KeepAspectRatio);
     }
     zoomed_ = false;
+    fittedSize_ = size();
 }
 
 void DiagramView::wheelEvent(QWheelEvent* event) {
@@ -41,9 +42,13 @@ void DiagramView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+// The viewport's resizes come here too: a zoom that brings in the scroll bars shrinks it, and
+// must not be undone by a fit. Only the view's own new size fits the drawing again.
 void DiagramView::resizeEvent(QResizeEvent* event) {
     QGraphicsView::resizeEvent(event);
-    FitDrawing();
+    if (!zoomed_ || size() != fittedSize_) {
+        FitDrawing();
+    }
 }
 
 void DiagramView::mousePressEvent(QMouseEvent* event) {

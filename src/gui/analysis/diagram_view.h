@@ -40,6 +40,7 @@ private:
     int dragged_ = -1;
     QPointF grabOffset_;
     bool zoomed_ = false;
+    QSize fittedSize_; // the view's size at the last fit
 };
 
 } // namespace nodewise

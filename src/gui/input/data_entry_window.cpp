@@ -176,8 +176,8 @@ void TfrmDataIn::createGuidance() {
 
     EditUndoItem = new QAction(QStringLiteral("&Annulla"), this);
     EditUndoItem->setObjectName(QStringLiteral("EditUndoItem"));
-    EditUndoItem->setStatusTip(
-        QStringLiteral("Riporta le celle a prima di Cancella i dati, Apri o Importa"));
+    EditUndoItem->setStatusTip(QStringLiteral(
+        "Riporta le celle a prima di Cancella i dati, Apri, Importa o Calcola matrice"));
     EditUndoItem->setShortcut(QKeySequence::Undo);
     EditMenu->insertAction(EditCutItem, EditUndoItem);
     EditMenu->insertSeparator(EditCutItem);
@@ -264,6 +264,10 @@ void TfrmDataIn::createMenus() {
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     HelpContentsItem = HelpMenu->addAction(QStringLiteral("&Documentazione"));
     HelpContentsItem->setStatusTip(QStringLiteral("Display the help contents screen"));
+    // F1 is shown beside the item; the key itself is caught for every window by the shell, so
+    // the item's own shortcut acts only inside its menu, where that catch does not reach first.
+    HelpContentsItem->setShortcut(QKeySequence::HelpContents);
+    HelpContentsItem->setShortcutContext(Qt::WidgetShortcut);
     HelpMenu->addSeparator();
     HelpAboutItem = HelpMenu->addAction(QStringLiteral("&Informazioni su..."));
     HelpAboutItem->setStatusTip(QStringLiteral("Show program information"));

@@ -363,6 +363,7 @@ void TfrmLineData::removeRows(QTableWidget* table) {
 
 void TfrmLineData::btnAddBranchClick() {
     addRow(tblBranches);
+    tblBranches->setFocus(); // typing goes into the new row
 }
 
 void TfrmLineData::btnRemoveBranchClick() {
@@ -371,6 +372,7 @@ void TfrmLineData::btnRemoveBranchClick() {
 
 void TfrmLineData::btnAddShuntClick() {
     addRow(tblShunts);
+    tblShunts->setFocus(); // typing goes into the new row
 }
 
 void TfrmLineData::btnRemoveShuntClick() {
