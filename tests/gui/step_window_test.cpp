@@ -197,6 +197,10 @@ TEST_F(StepWindowTest, GaussNodesShowTheirRuleAndTheWindowFollowsTheRuns) {
     Click(frmDataOk, "btnNewton"); // and the next one
     EXPECT_EQ(methods->count(), 2);
     EXPECT_EQ(methods->currentText(), QStringLiteral("Newton-Raphson"));
+    frmStep->close(); // a run made while it is closed is the one it opens on
+    Click(frmDataOk, "btnGauss");
+    ShowStepWindow();
+    EXPECT_EQ(methods->currentText(), QStringLiteral("Gauss-Seidel"));
 
     AcquireTyped(); // hidden with the other secondary windows
     EXPECT_FALSE(frmStep->isVisible());

@@ -14,6 +14,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <cmath>
+#include <utility>
 
 #include "core/analysis/network_diagram_svg.h"
 #include "core/analysis/power_balance.h"
@@ -131,11 +132,15 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent) : QWidget(parent, Qt::Wi
 
 void TfrmNetworkDiagram::showEvent(QShowEvent* event) {
     Refresh();
+    if (const std::optional<Method> method = std::exchange(runWhileHidden_, std::nullopt)) {
+        RunEnded(*method); // opens on the run made while the window was closed
+    }
     QWidget::showEvent(event);
 }
 
 void TfrmNetworkDiagram::RunEnded(Method method) {
     if (!isVisible()) {
+        runWhileHidden_ = method;
         return;
     }
     Refresh();

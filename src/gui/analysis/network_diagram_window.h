@@ -3,6 +3,8 @@
 // the voltages settle; the nodes can be dragged and put back; the drawing saves as SVG or PNG.
 #pragma once
 
+#include <optional>
+
 #include <QWidget>
 #include <vector>
 
@@ -46,6 +48,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    std::optional<nodewise::Method> runWhileHidden_; // the last run while closed
     void Redraw();
     void NodeDragged(int node, nodewise::DiagramPoint centre);
     nodewise::NetworkDiagram BuildDiagram(const std::string& decimalSeparator) const;

@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "core/analysis/step_export.h"
 #include "core/platform/atomic_file.h"
@@ -173,11 +174,15 @@ TfrmStep::TfrmStep(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void TfrmStep::showEvent(QShowEvent* event) {
     Refresh();
+    if (const std::optional<Method> method = std::exchange(runWhileHidden_, std::nullopt)) {
+        RunEnded(*method); // opens on the run made while the window was closed
+    }
     QWidget::showEvent(event);
 }
 
 void TfrmStep::RunEnded(Method method) {
     if (!isVisible()) {
+        runWhileHidden_ = method;
         return;
     }
     Refresh();

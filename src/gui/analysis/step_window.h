@@ -4,6 +4,8 @@
 // LaTeX, saves the step as HTML or CSV.
 #pragma once
 
+#include <optional>
+
 #include <QWidget>
 
 #include "core/analysis/iteration_step.h"
@@ -41,6 +43,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    std::optional<nodewise::Method> runWhileHidden_; // the last run while closed
     void fillPanels();
     void clearPanels();
     QTableWidget* addTable(const QString& name, const QString& title);
