@@ -23,6 +23,7 @@
 #include "core/results/results_export.h"
 #include "gui/analysis/diagram_scene.h"
 #include "gui/analysis/diagram_view.h"
+#include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 
@@ -153,18 +154,7 @@ void TfrmNetworkDiagram::RunEnded(Method method) {
 
 void TfrmNetworkDiagram::Refresh() {
     const QVariant previous = cboMethod_->currentData();
-    {
-        const QSignalBlocker blocker(cboMethod_);
-        cboMethod_->clear();
-        for (int m = 0; m < nodewise::MethodCount; ++m) {
-            const auto method = static_cast<Method>(m);
-            if (nodewise::HasRun(method)) {
-                cboMethod_->addItem(QString::fromLatin1(nodewise::MethodTitle(method)), m);
-            }
-        }
-        const int index = cboMethod_->findData(previous);
-        cboMethod_->setCurrentIndex(index >= 0 ? index : 0);
-    }
+    nodewise::RefillMethodChoice(cboMethod_, previous);
     {
         const QSignalBlocker blocker(sldIteration_);
         sldIteration_->setRange(0, nodewise::LastHistoryEntry());

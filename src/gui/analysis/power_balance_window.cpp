@@ -20,6 +20,7 @@
 #include "core/results/number_format.h"
 #include "core/results/number_style.h"
 #include "core/results/results_export.h"
+#include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/shell/program_windows.h"
@@ -275,18 +276,7 @@ void TfrmPowerBalance::Refresh(bool lastRun) {
     const std::optional<Method> last = nodewise::LastRunMethod();
     const QVariant previous =
         lastRun && last ? QVariant(static_cast<int>(*last)) : cboMethod_->currentData();
-    {
-        const QSignalBlocker blocker(cboMethod_);
-        cboMethod_->clear();
-        for (int m = 0; m < nodewise::MethodCount; ++m) {
-            const auto method = static_cast<Method>(m);
-            if (nodewise::HasRun(method)) {
-                cboMethod_->addItem(QString::fromLatin1(nodewise::MethodTitle(method)), m);
-            }
-        }
-        const int index = cboMethod_->findData(previous);
-        cboMethod_->setCurrentIndex(index >= 0 ? index : 0);
-    }
+    nodewise::RefillMethodChoice(cboMethod_, previous);
     fillTables();
 }
 

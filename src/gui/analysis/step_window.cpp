@@ -24,6 +24,7 @@
 #include "core/platform/atomic_file.h"
 #include "core/platform/user_port.h"
 #include "core/results/results_export.h"
+#include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/style/list_numbers.h"
@@ -194,18 +195,7 @@ void TfrmStep::RunEnded(Method method) {
 
 void TfrmStep::Refresh() {
     const QVariant previous = cboMethod_->currentData();
-    {
-        const QSignalBlocker blocker(cboMethod_);
-        cboMethod_->clear();
-        for (int m = 0; m < nodewise::MethodCount; ++m) {
-            const auto method = static_cast<Method>(m);
-            if (nodewise::HasRun(method)) {
-                cboMethod_->addItem(QString::fromLatin1(nodewise::MethodTitle(method)), m);
-            }
-        }
-        const int index = cboMethod_->findData(previous);
-        cboMethod_->setCurrentIndex(index >= 0 ? index : 0);
-    }
+    nodewise::RefillMethodChoice(cboMethod_, previous);
     {
         // every method run since the acquisition ran its iteration count
         const int last = std::max(1, nodewise::LastHistoryEntry());
