@@ -1,6 +1,7 @@
 // What the program tells a learner about their input and their runs: the notes of cells that
 // are not read whole, the nodes without two quantities, the Italian report of an arithmetic
 // fault with its method, iteration and node, and numbers with fewer digits or in MW/Mvar.
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -131,19 +132,28 @@ TEST_F(FaultReportTest, NamesOperationMethodIterationAndNodeInItalian) {
     }
 }
 
-// Newton-Raphson knows the iteration but no single node: 2 |Y22| in the Jacobian overflows.
-TEST_F(FaultReportTest, NamesTheIterationOfANewtonRaphsonFault) {
-    Load(testing::TwoNodeNetwork(), "3");
-    YMag[1][1] = 1e308;
-    try {
-        Iterate(Method::Newton);
-        ADD_FAILURE() << "no fault";
-    } catch (const ArithmeticFault& fault) {
-        EXPECT_STREQ(fault.what(), OverflowFault);
-        EXPECT_EQ(ArithmeticFaultReport(fault),
-                  "Calcolo interrotto: overflow\nnel metodo Newton-Raphson, all'iterazione 1."
-                  "\n\nI risultati di questo metodo non sono disponibili: controlla i dati della "
-                  "rete.");
+// Newton-Raphson and Stott-Alsac name the node of the equation or unknown they were computing:
+// 2 |Y22| in Newton-Raphson's Jacobian overflows in row P2; in Stott-Alsac's Q2 mismatch two
+// terms of 1e308, both at sin 90 degrees, add up past the largest double.
+TEST_F(FaultReportTest, NamesTheNodeOfANewtonRaphsonOrStottAlsacFault) {
+    for (const Method method : {Method::Newton, Method::Stott}) {
+        Load(testing::TwoNodeNetwork(), "3");
+        YMag[1][1] = 1e308;
+        if (method == Method::Stott) {
+            YMag[1][0] = 1e308;
+            YAng[1][0] = YAng[1][1] = -std::acos(-1.0) / 2;
+        }
+        try {
+            Iterate(method);
+            ADD_FAILURE() << Info(method).name << ": no fault";
+        } catch (const ArithmeticFault& fault) {
+            EXPECT_STREQ(fault.what(), OverflowFault);
+            EXPECT_EQ(ArithmeticFaultReport(fault),
+                      std::string("Calcolo interrotto: overflow\nnel metodo ") +
+                          MethodTitle(method) +
+                          ", all'iterazione 1, calcolando il nodo 2.\n\nI risultati di questo "
+                          "metodo non sono disponibili: controlla i dati della rete.");
+        }
     }
 }
 

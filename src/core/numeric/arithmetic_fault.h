@@ -30,6 +30,19 @@ public:
     int node = -1;      // 0-based node being computed; -1 when not known
 };
 
+// Runs `compute` for node `node` (0-based): a fault it throws names that node, unless a place
+// closer to it has named one already.
+template <class Compute> auto AtNode(int node, const Compute& compute) -> decltype(compute()) {
+    try {
+        return compute();
+    } catch (ArithmeticFault& fault) {
+        if (fault.node < 0) {
+            fault.node = node;
+        }
+        throw;
+    }
+}
+
 inline constexpr const char* DivisionByZeroFault = "division by zero";
 inline constexpr const char* InvalidOperationFault = "invalid operation";
 inline constexpr const char* OverflowFault = "overflow";

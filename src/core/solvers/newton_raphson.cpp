@@ -217,10 +217,11 @@ template <class T> T CorrectionRow(int r) {
 // Writes formula(x, q) into store(q, value) for q = 0..count-1, each value once it is known
 // that computing it raised no fault. All of them are first computed on double with the flags
 // read once at the end; only when those show a fault are they computed again one by one
-// through Evaluate, which stops at the first that faults and names it, the values before it
-// stored (the flags cleared first, as they were before). The values are the same either way.
-template <class Formula, class Store>
-void StoreAll(int count, const Formula& formula, const Store& store) {
+// through Evaluate, which stops at the first that faults and names it and nodeOf(q), the values
+// before it stored (the flags cleared first, as they were before). The values are the same
+// either way.
+template <class Formula, class Store, class NodeOf>
+void StoreAll(int count, const Formula& formula, const Store& store, const NodeOf& nodeOf) {
     if (PendingArithmeticFault() == nullptr) [[likely]] {
         double values[MaxOrder * MaxOrder];
         for (int q = 0; q < count; ++q) {
@@ -238,7 +239,8 @@ void StoreAll(int count, const Formula& formula, const Store& store) {
         ClearArithmeticFlags();
     }
     for (int q = 0; q < count; ++q) {
-        store(q, Evaluate([&](auto x) { return formula(x, q); }));
+        store(q,
+              AtNode(nodeOf(q), [&] { return Evaluate([&](auto x) { return formula(x, q); }); }));
     }
 }
 
@@ -262,7 +264,7 @@ void NewtonMismatch() {
     const AngleScope angleTable;
     StoreAll(
         SystemOrder(), [](auto x, int r) { return MismatchRow<decltype(x)>(r); },
-        [](int r, double v) { MismatchNewton[r] = v; });
+        [](int r, double v) { MismatchNewton[r] = v; }, [](int r) { return EquationNodes[r]; });
 }
 
 // Jacobian, rows and columns 0..n-1
@@ -272,7 +274,8 @@ void NewtonJacobian() {
     const int n = SystemOrder();
     StoreAll(
         n * n, [n](auto x, int q) { return JacobianElement<decltype(x)>(q / n, q % n); },
-        [n](int q, double v) { Jacobian[q / n][q % n] = v; });
+        [n](int q, double v) { Jacobian[q / n][q % n] = v; },
+        [n](int q) { return EquationNodes[q / n]; });
 }
 
 bool NewtonJacobianInverted = false;
@@ -285,7 +288,7 @@ void NewtonInvert() {
 void NewtonCorrection() {
     StoreAll(
         SystemOrder(), [](auto x, int r) { return CorrectionRow<decltype(x)>(r); },
-        [](int r, double v) { CorrectionNewton[r] = v; });
+        [](int r, double v) { CorrectionNewton[r] = v; }, [](int c) { return UnknownNodes[c]; });
 }
 
 namespace {
@@ -306,12 +309,14 @@ void NewtonIteration(int k) {
     // E of unknowns 0..nE-1
     for (int c = 0; c < nE; ++c) {
         const int j = UnknownNodes[c];
-        EHistoryNewton[j][k + 1] = Checked(EHistoryNewton[j][k] + CorrectionNewton[c]);
+        EHistoryNewton[j][k + 1] =
+            AtNode(j, [&] { return Checked(EHistoryNewton[j][k] + CorrectionNewton[c]); });
     }
     // d of unknowns nE..n-1, radians
     for (int c = nE; c < n; ++c) {
         const int j = UnknownNodes[c];
-        dHistoryNewton[j][k + 1] = Checked(dHistoryNewton[j][k] + CorrectionNewton[c]);
+        dHistoryNewton[j][k + 1] =
+            AtNode(j, [&] { return Checked(dHistoryNewton[j][k] + CorrectionNewton[c]); });
     }
 }
 

@@ -82,39 +82,46 @@ void StottIteration(int k) {
     // mismatches, Q rows nP..nP+nQ-1: (Q computed - Q given) / E_m
     for (int r = nP; r < nP + nQ; ++r) {
         const int m = EquationNodes[r];
-        MismatchStott[r] =
-            Evaluate([&](auto x) { return Mismatch<decltype(x), Sin>(m, QData[m], k, k); });
+        MismatchStott[r] = AtNode(m, [&] {
+            return Evaluate([&](auto x) { return Mismatch<decltype(x), Sin>(m, QData[m], k, k); });
+        });
     }
     // corrections, E unknowns 0..nE-1: B''^-1 times the Q mismatches
     for (int c = 0; c < nE; ++c) {
-        CorrectionStott[c] = Evaluate([&](auto x) {
-            return RowTimes<decltype(x)>(BSecondInverse[c], MismatchStott + nP, nQ);
+        CorrectionStott[c] = AtNode(UnknownNodes[c], [&] {
+            return Evaluate([&](auto x) {
+                return RowTimes<decltype(x)>(BSecondInverse[c], MismatchStott + nP, nQ);
+            });
         });
     }
     // E of unknowns 0..nE-1
     for (int c = 0; c < nE; ++c) {
         const int i = UnknownNodes[c];
-        E[i][k + 1] = Checked(E[i][k] + CorrectionStott[c]);
+        E[i][k + 1] = AtNode(i, [&] { return Checked(E[i][k] + CorrectionStott[c]); });
     }
 
     // mismatches, P rows 0..nP-1, with E of entry k+1: (P computed - P given) / E_m
     for (int r = 0; r < nP; ++r) {
         const int m = EquationNodes[r];
-        MismatchStott[r] =
-            Evaluate([&](auto x) { return Mismatch<decltype(x), Cos>(m, PData[m], k + 1, k); });
+        MismatchStott[r] = AtNode(m, [&] {
+            return Evaluate(
+                [&](auto x) { return Mismatch<decltype(x), Cos>(m, PData[m], k + 1, k); });
+        });
     }
     // corrections, d unknowns nE..nE+nd-1: B'^-1 times the P mismatches, over the new E
     for (int c = 0; c < nd; ++c) {
         const int i = UnknownNodes[nE + c];
-        CorrectionStott[nE + c] = Evaluate([&](auto x) {
-            using T = decltype(x);
-            return RowTimes<T>(BPrimeInverse[c], MismatchStott, nP) / E[i][k + 1];
+        CorrectionStott[nE + c] = AtNode(i, [&] {
+            return Evaluate([&](auto x) {
+                using T = decltype(x);
+                return RowTimes<T>(BPrimeInverse[c], MismatchStott, nP) / E[i][k + 1];
+            });
         });
     }
     // d of unknowns nE..nE+nd-1
     for (int p = nE; p < nE + nd; ++p) {
         const int i = UnknownNodes[p];
-        d[i][k + 1] = Checked(d[i][k] + CorrectionStott[p]);
+        d[i][k + 1] = AtNode(i, [&] { return Checked(d[i][k] + CorrectionStott[p]); });
     }
 }
 
