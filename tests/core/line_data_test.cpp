@@ -15,47 +15,14 @@
 #include "core/interop/matpower_import.h"
 #include "core/solvers/newton_raphson.h"
 #include "solver_fixture.h"
+#include "textbook_lines.h"
 
 namespace nodewise {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-struct TextbookNetwork {
-    const char* file;
-    Rows branches; // as a student would type them from the book: da, a, R, X, B totale
-};
-
-void PrintTo(const TextbookNetwork& n, std::ostream* os) {
-    *os << n.file;
-}
-
-// The line data of examples/README.md, with a comma or a point as the book prints them.
-const TextbookNetwork TextbookNetworks[] = {
-    {"saadat-3bus-pq.nwd",
-     {{"1", "2", "0,02", "0,04"}, {"1", "3", "0,01", "0,03"}, {"2", "3", "0,0125", "0,025"}}},
-    {"saadat-3bus-pv.nwd",
-     {{"1", "2", "0,02", "0,04"}, {"1", "3", "0,01", "0,03"}, {"2", "3", "0,0125", "0,025"}}},
-    {"grainger-stevenson-4bus.nwd",
-     {{"1", "2", "0,01008", "0,05040", "0,10250"},
-      {"1", "3", "0,00744", "0,03720", "0,07750"},
-      {"2", "4", "0,00744", "0,03720", "0,07750"},
-      {"3", "4", "0,01272", "0,06360", "0,12750"}}},
-    {"stagg-5bus.nwd",
-     {{"1", "2", "0,02", "0,06", "0,06"},
-      {"1", "3", "0,08", "0,24", "0,05"},
-      {"2", "3", "0,06", "0,18", "0,04"},
-      {"2", "4", "0,06", "0,18", "0,04"},
-      {"2", "5", "0,04", "0,12", "0,03"},
-      {"3", "4", "0,01", "0,03", "0,02"},
-      {"4", "5", "0,08", "0,24", "0,05"}}},
-    {"glover-sarma-5bus.nwd",
-     {{"2", "4", "0.009", "0.1", "1.72"},
-      {"2", "5", "0.0045", "0.05", "0.88"},
-      {"4", "5", "0.00225", "0.025", "0.44"},
-      {"1", "5", "0.0015", "0.02"},
-      {"3", "4", "0.00075", "0.01"}}},
-};
+using TextbookNetwork = testing::TextbookLines;
 
 class TextbookLineDataTest : public testing::SolverTest,
                              public ::testing::WithParamInterface<TextbookNetwork> {};
@@ -108,7 +75,8 @@ TEST_P(TextbookLineDataTest, GivesTheMatrixOfTheFileAndThePublishedSolution) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, TextbookLineDataTest, ::testing::ValuesIn(TextbookNetworks));
+INSTANTIATE_TEST_SUITE_P(Examples, TextbookLineDataTest,
+                         ::testing::ValuesIn(testing::TextbookLineData));
 
 using C = std::complex<double>;
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "../core/solver_fixture.h"
+#include "../core/textbook_lines.h"
 #include "core/input/entry_syntax.h"
 #include "gui/input/line_data_window.h"
 #include "gui_network.h"
@@ -85,45 +86,28 @@ protected:
 
 struct TypedNetwork {
     const char* file;
-    std::vector<std::vector<QString>> branches;
+    std::vector<std::vector<std::string>> branches;
     bool ohm = false; // R, X in ohm and B in microsiemens on 230 kV, 100 MVA
 };
 
-// examples/README.md gives the line data of these networks as the books print them. The
-// Grainger and Stevenson network is a 230 kV system: it is typed once more in ohm and
-// microsiemens (Z base 529 ohm), with the digits a student would carry.
-const TypedNetwork TypedNetworks[] = {
-    {"saadat-3bus-pq.nwd",
-     {{"1", "2", "0,02", "0,04"}, {"1", "3", "0,01", "0,03"}, {"2", "3", "0,0125", "0,025"}}},
-    {"grainger-stevenson-4bus.nwd",
-     {{"1", "2", "0,01008", "0,05040", "0,10250"},
-      {"1", "3", "0,00744", "0,03720", "0,07750"},
-      {"2", "4", "0,00744", "0,03720", "0,07750"},
-      {"3", "4", "0,01272", "0,06360", "0,12750"}}},
-    {"grainger-stevenson-4bus.nwd",
-     {{"1", "2", "5,33232", "26,6616", "193,762"},
-      {"1", "3", "3,93576", "19,6788", "146,503"},
-      {"2", "4", "3,93576", "19,6788", "146,503"},
-      {"3", "4", "6,72888", "33,6444", "241,021"}},
-     true},
-    {"stagg-5bus.nwd",
-     {{"1", "2", "0,02", "0,06", "0,06"},
-      {"1", "3", "0,08", "0,24", "0,05"},
-      {"2", "3", "0,06", "0,18", "0,04"},
-      {"2", "4", "0,06", "0,18", "0,04"},
-      {"2", "5", "0,04", "0,12", "0,03"},
-      {"3", "4", "0,01", "0,03", "0,02"},
-      {"4", "5", "0,08", "0,24", "0,05"}}},
-    {"glover-sarma-5bus.nwd",
-     {{"2", "4", "0.009", "0.1", "1.72"},
-      {"2", "5", "0.0045", "0.05", "0.88"},
-      {"4", "5", "0.00225", "0.025", "0.44"},
-      {"1", "5", "0.0015", "0.02"},
-      {"3", "4", "0.00075", "0.01"}}},
-};
+// The textbook networks in per unit, and the Grainger and Stevenson network once more in ohm and
+// microsiemens: a 230 kV system (Z base 529 ohm), with the digits a student would carry.
+std::vector<TypedNetwork> TypedNetworks() {
+    std::vector<TypedNetwork> networks;
+    for (const testing::TextbookLines& lines : testing::TextbookLineData) {
+        networks.push_back({lines.file, lines.branches});
+    }
+    networks.push_back({"grainger-stevenson-4bus.nwd",
+                        {{"1", "2", "5,33232", "26,6616", "193,762"},
+                         {"1", "3", "3,93576", "19,6788", "146,503"},
+                         {"2", "4", "3,93576", "19,6788", "146,503"},
+                         {"3", "4", "6,72888", "33,6444", "241,021"}},
+                        true});
+    return networks;
+}
 
 TEST_F(LineDataWindowTest, TextbookNetworksTypedByLinesGiveTheFilesMatrixAndThePublishedSolution) {
-    for (const TypedNetwork& net : TypedNetworks) {
+    for (const TypedNetwork& net : TypedNetworks()) {
         SCOPED_TRACE(std::string(net.file) + (net.ohm ? " in ohm" : ""));
         testing::ResetProgramState();
         Click(frmDataIn, "spdbtnLines");
@@ -142,8 +126,12 @@ TEST_F(LineDataWindowTest, TextbookNetworksTypedByLinesGiveTheFilesMatrixAndTheP
             testing::Type(Child<QLineEdit>(frmLineData, "txtBaseKV"), "230");
             testing::Type(Child<QLineEdit>(frmLineData, "txtBaseMVA"), "100");
         }
-        for (const std::vector<QString>& branch : net.branches) {
-            ASSERT_NO_FATAL_FAILURE(TypeBranch(branch));
+        for (const std::vector<std::string>& branch : net.branches) {
+            std::vector<QString> cells;
+            for (const std::string& cell : branch) {
+                cells.push_back(QString::fromStdString(cell));
+            }
+            ASSERT_NO_FATAL_FAILURE(TypeBranch(cells));
         }
         EXPECT_TRUE(Child<QLabel>(frmLineData, "lblMessage")->text().isEmpty());
         Click(frmLineData, "btnCompute");
