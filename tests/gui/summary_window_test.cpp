@@ -7,10 +7,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "core/input/acquisition.h"
+#include "core/solvers/matrix_inversion.h"
 #include "gui/input/about_window.h"
 #include "gui/results/results_window.h"
+#include "gui/shell/qt_user_port.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -200,6 +203,113 @@ TEST_F(ShellTest, AnotherAcquisitionHidesEverythingAndKeepsTheResults) {
     EXPECT_TRUE(frmDataIn->isVisible());
     EXPECT_EQ(GaussResultsWindow->ListRowCount(), 3 * 5);
     EXPECT_EQ(GaussResultsWindow->windowTitle(), QStringLiteral("Risultati calcolo Gauss"));
+}
+
+// The desktop port's boxes, answered: the check box, where offered, is ticked on box number
+// `silenceAt` (1-based; 0: never).
+class AnsweredBoxes final : public MessageBoxes {
+public:
+    bool show(const QString& text, const QString&, MessageIcon, const QString&,
+              bool offerSilence) override {
+        shown.push_back({text, offerSilence});
+        return offerSilence && static_cast<int>(shown.size()) == silenceAt;
+    }
+    struct Box {
+        QString text;
+        bool offered;
+    };
+    std::vector<Box> shown;
+    int silenceAt = 0;
+};
+
+// An empty grid, 999 iterations of Newton-Raphson: a zero-order inversion in every iteration.
+TEST_F(ShellTest, ARepeatedInversionBoxCanBeSilencedForTheRestOfTheRun) {
+    AnsweredBoxes boxes;
+    QtUserPort desktop(&boxes);
+    UserPort* recorder = SetUserPort(&desktop);
+    ConnectStatusPanels(desktop);
+    TypeIterations("999");
+    AcquireTyped();
+    ASSERT_TRUE(frmDataOk->isVisible());
+    struct Run {
+        int silenceAt;
+        std::size_t boxes;
+        const char* status;
+    };
+    // The check box lasts for one run: the next run shows the boxes again.
+    const Run runs[] = {
+        {1, 1, "Risultati calcolo Newton pronti: matrice di ordine nullo 999 volte."},
+        {0, 999, "Risultati calcolo Newton pronti"},
+        {4, 4, "Risultati calcolo Newton pronti: matrice di ordine nullo 999 volte."},
+    };
+    for (const Run& run : runs) {
+        boxes.shown.clear();
+        boxes.silenceAt = run.silenceAt;
+        Click(frmDataOk, "btnNewton");
+        std::size_t inversions = 0;
+        for (const AnsweredBoxes::Box& box : boxes.shown) {
+            if (box.text == QString::fromUtf8(InversionZeroOrderText)) {
+                ++inversions;
+                EXPECT_TRUE(box.offered);
+            }
+        }
+        EXPECT_EQ(inversions, run.boxes) << run.silenceAt;
+        EXPECT_EQ(frmDataOk->StatusPanelText(0), QString::fromUtf8(run.status)) << run.silenceAt;
+    }
+    // Outside a run the same message comes without the check box, however often.
+    boxes.shown.clear();
+    boxes.silenceAt = 1;
+    desktop.showMessage(InversionZeroOrderText, InversionErrorCaption, MessageIcon::Stop);
+    desktop.showMessage(InversionZeroOrderText, InversionErrorCaption, MessageIcon::Stop);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_FALSE(boxes.shown[0].offered);
+    SetUserPort(recorder);
+}
+
+// Each of the two messages is silenced on its own; the end names those silenced with how often
+// they came, the silenced repeats included.
+TEST(DesktopPort, SilencesEachInversionMessageOnItsOwnAndCountsEveryRepeat) {
+    struct Case {
+        std::vector<const char*> messages;
+        int silenceAt;
+        std::size_t boxes;
+        std::string end;
+    };
+    const char* failed = InversionFailedText;
+    const char* zero = InversionZeroOrderText;
+    const char* other = "Un altro messaggio.";
+    const Case cases[] = {
+        {{failed, failed, failed}, 0, 3, ""},
+        {{failed, failed, failed}, 1, 1, "inversione non riuscita 3 volte"},
+        {{failed, zero, failed, zero}, 1, 3, "inversione non riuscita 2 volte"},
+        {{zero, failed, zero}, 3, 3, "matrice di ordine nullo 2 volte"},
+        {{zero}, 1, 1, "matrice di ordine nullo 1 volta"},
+        {{other, other}, 1, 2, ""},
+    };
+    for (const Case& c : cases) {
+        AnsweredBoxes boxes;
+        boxes.silenceAt = c.silenceAt;
+        QtUserPort desktop(&boxes);
+        desktop.beginCalculation();
+        for (const char* text : c.messages) {
+            desktop.showMessage(text, InversionErrorCaption, MessageIcon::Stop);
+        }
+        EXPECT_EQ(boxes.shown.size(), c.boxes) << c.end;
+        EXPECT_EQ(desktop.endCalculation(), c.end);
+    }
+    // Both silenced in one run.
+    AnsweredBoxes boxes;
+    QtUserPort desktop(&boxes);
+    desktop.beginCalculation();
+    for (int silenceAt : {1, 2}) {
+        boxes.silenceAt = silenceAt;
+        desktop.showMessage(silenceAt == 1 ? failed : zero, InversionErrorCaption,
+                            MessageIcon::Stop);
+    }
+    desktop.showMessage(failed, InversionErrorCaption, MessageIcon::Stop);
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(desktop.endCalculation(),
+              "inversione non riuscita 2 volte, matrice di ordine nullo 1 volta");
 }
 
 } // namespace
