@@ -1,9 +1,12 @@
 // The data-entry window driven as a user would: the grid, acquisition, the network file
 // commands, the help labels, the clipboard and the about box.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,10 +15,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -24,6 +30,8 @@
 #include "core/input/network_file.h"
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/input/help_window.h"
+#include "gui/input/line_data_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
@@ -74,7 +82,8 @@ protected:
 
 TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
     TfrmDataIn fresh;
-    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Nodewise  1.1 testing"));
+    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Nodewise  1.1 testing[*]"));
+    EXPECT_FALSE(fresh.isWindowModified());
     EXPECT_EQ(fresh.centralWidget()->size(), QSize(757, 266));
     EXPECT_EQ(fresh.pos(), QPoint(10, 21));
     fresh.adjustSize();
@@ -514,7 +523,7 @@ TEST_F(DataEntryWindowTest, ClipboardCommandsActOnlyOnAFocusedEditBox) {
     EXPECT_EQ(txtnumit()->text(), QStringLiteral("20"));
 }
 
-TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPresent) {
+TEST_F(DataEntryWindowTest, HelpDocumentIsShownFromBesideTheExecutableOnlyIfPresent) {
     std::vector<QUrl> opened;
     const auto previous = TfrmDataIn::OpenDocument;
     TfrmDataIn::OpenDocument = [&opened](const QUrl& url) {
@@ -526,12 +535,14 @@ TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPre
     Child<QAction>(w, "HelpContentsItem")->trigger();
     TfrmDataIn::OpenDocument = previous;
 
+    EXPECT_TRUE(opened.empty()) << "the desktop is asked only from the guide's own button";
     if (QFile::exists(path)) {
         EXPECT_TRUE(Recorder().messages.empty());
-        ASSERT_EQ(opened.size(), 1u);
-        EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
+        ASSERT_NE(frmHelp, nullptr);
+        EXPECT_TRUE(frmHelp->isVisible());
+        EXPECT_EQ(Child<QTextBrowser>(frmHelp, "Browser")->source(), QUrl::fromLocalFile(path));
+        frmHelp->close();
     } else {
-        EXPECT_TRUE(opened.empty());
         EXPECT_EQ(Recorder().messages.size(), 1u);
     }
 }
@@ -632,6 +643,186 @@ TEST_F(DataEntryWindowTest, ExitHidesEverythingAndClosesTheWindow) {
     EXPECT_FALSE(w->isVisible());
     w->show();
     QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+}
+
+// The title as the window manager shows it: the file's name, and the mark of a changed network.
+QString ShownTitle() {
+    return frmDataIn->windowHandle()->title();
+}
+
+TEST_F(DataEntryWindowTest, TheTitleNamesTheFileAndMarksEveryKindOfChange) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rete.nwd"));
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Nodewise  1.1 testing"));
+    QLineEdit* cell = AdmittanceCell(w, 1, 0);
+
+    // Typing marks the network; typed back as it was, the mark goes.
+    QTest::keyClicks(cell, QStringLiteral("5"));
+    EXPECT_TRUE(w->isWindowModified());
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Nodewise  1.1 testing*"));
+    QTest::keyClick(cell, Qt::Key_Backspace);
+    EXPECT_FALSE(w->isWindowModified());
+
+    QTest::keyClicks(cell, QStringLiteral("5"));
+    ScriptedFileDialogs().replies.push_back({path});
+    w->spdbtnSaveClick();
+    EXPECT_FALSE(w->isWindowModified());
+    EXPECT_EQ(ShownTitle(), QStringLiteral("rete.nwd - Nodewise  1.1 testing"));
+
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"typing", [cell] { QTest::keyClicks(cell, QStringLiteral("1")); }},
+        {"paste",
+         [cell] {
+             QApplication::clipboard()->setText(QStringLiteral("2"));
+             cell->setFocus();
+             frmDataIn->spdbtnPasteClick();
+         }},
+        {"cut",
+         [cell] {
+             cell->setFocus();
+             cell->selectAll();
+             frmDataIn->spdbtnCutClick();
+         }},
+        {"Ctrl+Z after Apri",
+         [&path] {
+             TypeY(3, 3, "7");
+             frmDataIn->OpenNetworkFile(path);
+             frmDataIn->EditUndoItemClick();
+         }},
+        {"Calcola matrice",
+         [] {
+             CellTexts cells;
+             cells.Admittance[0][0] = "1-5j";
+             WriteGridAdmittance(cells);
+         }},
+        {"line data units", [] { Child<QCheckBox>(frmLineData, "chbPhysicalUnits")->click(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        w->OpenNetworkFile(path);
+        ASSERT_FALSE(w->isWindowModified()) << name;
+        change();
+        EXPECT_TRUE(w->isWindowModified()) << name;
+        EXPECT_EQ(ShownTitle(), QStringLiteral("rete.nwd* - Nodewise  1.1 testing")) << name;
+    }
+    Child<QCheckBox>(frmLineData, "chbPhysicalUnits")->setChecked(false);
+
+    // A fill of the line data by the program is no change; clearing leaves no file.
+    w->OpenNetworkFile(path);
+    ShowImportedLineData({});
+    EXPECT_FALSE(w->isWindowModified());
+    QTest::keyClicks(cell, QStringLiteral("1"));
+    w->spbtnNewClick(); // asked, answered Non salvare
+    EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 1);
+    EXPECT_FALSE(w->isWindowModified());
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Nodewise  1.1 testing"));
+}
+
+// Exit, from the menu and from the window's close box, with each answer to the question.
+TEST_F(DataEntryWindowTest, ExitAsksBeforeChangesAreLost) {
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("salvata.nwd"));
+    struct Case {
+        const char* name;
+        SaveChoice choice;
+        QString saveAs; // the save dialog's reply; empty: cancelled
+        bool exits;
+    };
+    const Case cases[] = {
+        {"Annulla", SaveChoice::Cancel, {}, false},
+        {"Non salvare", SaveChoice::Discard, {}, true},
+        {"Salva", SaveChoice::Save, saved, true},
+        {"Salva, dialog cancelled", SaveChoice::Save, {}, false},
+    };
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Esci", [] { Child<QAction>(frmDataIn, "FileExitItem")->trigger(); }},
+        {"close box", [] { frmDataIn->close(); }},
+    };
+    for (const auto& [way, exit] : ways) {
+        for (const Case& c : cases) {
+            ResetProgramState();
+            QFile::remove(saved);
+            frmDataOk->show();
+            TypeY(0, 0, "1-5j");
+            ScriptedFileDialogs().saveChoices.push_back(c.choice);
+            if (c.choice == SaveChoice::Save) {
+                ScriptedFileDialogs().replies.push_back({c.saveAs});
+            }
+            exit();
+            EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 1) << way << ", " << c.name;
+            EXPECT_EQ(w->isVisible(), !c.exits) << way << ", " << c.name;
+            EXPECT_EQ(ReadFile(saved).startsWith("1-5j\n"), !c.saveAs.isEmpty())
+                << way << ", " << c.name;
+            if (std::string(way) == "Esci") { // the exit command hides the others as it goes
+                EXPECT_EQ(frmDataOk->isVisible(), !c.exits) << c.name;
+            }
+            w->show();
+        }
+    }
+
+    // Nothing changed since the file was opened: nothing is asked.
+    ResetProgramState();
+    QFile::remove(saved);
+    TypeY(0, 0, "1-5j");
+    ScriptedFileDialogs().replies.push_back({saved});
+    w->spdbtnSaveClick();
+    w->spbtnNewClick();
+    w->OpenNetworkFile(saved);
+    Child<QAction>(w, "FileExitItem")->trigger();
+    EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 0);
+    EXPECT_FALSE(w->isVisible());
+    w->show();
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+}
+
+TEST_F(DataEntryWindowTest, NewOpenAndImportAskOverChangedCellsAndAnnullaKeepsThem) {
+    QTemporaryDir dir;
+    const QString network = dir.filePath(QStringLiteral("altra.nwd"));
+    TypeY(0, 0, "9");
+    ScriptedFileDialogs().replies.push_back({network});
+    w->spdbtnSaveClick();
+    const QString matpowerCase = dir.filePath(QStringLiteral("due.m"));
+    QFile file(matpowerCase);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("function mpc = due\nmpc.baseMVA = 100;\n"
+               "mpc.bus = [1 3 0 0 0 0 1 1 0; 2 1 50 20 0 0 1 1 0];\n"
+               "mpc.gen = [1 0 0 0 0 1.05 100 1];\nmpc.branch = [1 2 0 0.25 0 0 0 0 0 0 1];\n");
+    file.close();
+    struct Command {
+        const char* name;
+        const char* item;
+        QString file; // what its file dialog answers
+    };
+    const Command commands[] = {
+        {"Nuovo", "FileNewItem", {}},
+        {"Apri", "FileOpenItem", network},
+        {"Importa", "FileImportMatpowerItem", matpowerCase},
+    };
+    for (const auto& [name, item, reply] : commands) {
+        const auto command = [item = item] { Child<QAction>(frmDataIn, item)->trigger(); };
+        ResetProgramState();
+        TypeY(0, 0, "1-5j");
+        ScriptedFileDialogs().saveChoices.push_back(SaveChoice::Cancel);
+        command();
+        EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 1) << name;
+        EXPECT_TRUE(ScriptedFileDialogs().requests.empty()) << name << ": no file dialog";
+        EXPECT_EQ(AdmittanceCell(w, 0, 0)->text(), QStringLiteral("1-5j")) << name;
+        EXPECT_TRUE(w->isWindowModified()) << name;
+
+        // Non salvare: the command goes on as before.
+        ScriptedFileDialogs().replies.push_back({reply});
+        command();
+        EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 2) << name;
+        EXPECT_NE(AdmittanceCell(w, 0, 0)->text(), QStringLiteral("1-5j")) << name;
+        EXPECT_TRUE(Recorder().messages.empty()) << name;
+        EXPECT_FALSE(w->isWindowModified()) << name;
+        if (!reply.isEmpty()) {
+            EXPECT_EQ(ShownTitle(),
+                      QFileInfo(reply).fileName() + QStringLiteral(" - Nodewise  1.1 testing"))
+                << name;
+        }
+    }
 }
 
 } // namespace
