@@ -238,9 +238,9 @@ TEST_F(ShellTest, ARepeatedInversionBoxCanBeSilencedForTheRestOfTheRun) {
     };
     // The check box lasts for one run: the next run shows the boxes again.
     const Run runs[] = {
-        {1, 1, "Risultati calcolo Newton pronti: matrice di ordine nullo 999 volte."},
+        {1, 1, "Risultati calcolo Newton pronti: 999 matrici vuote."},
         {0, 999, "Risultati calcolo Newton pronti"},
-        {4, 4, "Risultati calcolo Newton pronti: matrice di ordine nullo 999 volte."},
+        {4, 4, "Risultati calcolo Newton pronti: 999 matrici vuote."},
     };
     for (const Run& run : runs) {
         boxes.shown.clear();
@@ -255,6 +255,10 @@ TEST_F(ShellTest, ARepeatedInversionBoxCanBeSilencedForTheRestOfTheRun) {
         }
         EXPECT_EQ(inversions, run.boxes) << run.silenceAt;
         EXPECT_EQ(frmDataOk->StatusPanelText(0), QString::fromUtf8(run.status)) << run.silenceAt;
+        const QLabel* panel = frmDataOk->StatusPanel(0);
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()),
+                  panel->contentsRect().width())
+            << "the whole text shows";
     }
     // Outside a run the same message comes without the check box, however often.
     boxes.shown.clear();
@@ -280,10 +284,10 @@ TEST(DesktopPort, SilencesEachInversionMessageOnItsOwnAndCountsEveryRepeat) {
     const char* other = "Un altro messaggio.";
     const Case cases[] = {
         {{failed, failed, failed}, 0, 3, ""},
-        {{failed, failed, failed}, 1, 1, "inversione non riuscita 3 volte"},
-        {{failed, zero, failed, zero}, 1, 3, "inversione non riuscita 2 volte"},
-        {{zero, failed, zero}, 3, 3, "matrice di ordine nullo 2 volte"},
-        {{zero}, 1, 1, "matrice di ordine nullo 1 volta"},
+        {{failed, failed, failed}, 1, 1, "3 inversioni fallite"},
+        {{failed, zero, failed, zero}, 1, 3, "2 inversioni fallite"},
+        {{zero, failed, zero}, 3, 3, "2 matrici vuote"},
+        {{zero}, 1, 1, "1 matrice vuota"},
         {{other, other}, 1, 2, ""},
     };
     for (const Case& c : cases) {
@@ -308,8 +312,7 @@ TEST(DesktopPort, SilencesEachInversionMessageOnItsOwnAndCountsEveryRepeat) {
     }
     desktop.showMessage(failed, InversionErrorCaption, MessageIcon::Stop);
     EXPECT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(desktop.endCalculation(),
-              "inversione non riuscita 2 volte, matrice di ordine nullo 1 volta");
+    EXPECT_EQ(desktop.endCalculation(), "2 inversioni fallite, 1 matrice vuota");
 }
 
 } // namespace

@@ -24,7 +24,7 @@ TfrmDataOut* ResultsWindowOf(Method method) {
 namespace {
 
 // A status text followed by what the port still has to say about the run's silenced messages:
-// "Risultati calcolo Newton pronti: inversione non riuscita 999 volte."
+// "Risultati calcolo Newton pronti: 999 matrici vuote."
 std::string WithNote(std::string text, const std::string& note) {
     if (!text.empty() && text.back() == '.') {
         text.pop_back();

@@ -97,18 +97,12 @@ public:
 
 QtMessageBoxes qtBoxes;
 
-QString Count(int count) {
-    return count == 1 ? QStringLiteral("1 volta") : QStringLiteral("%1 volte").arg(count);
-}
-
 } // namespace
 
 QtUserPort::QtUserPort(MessageBoxes* boxes)
-    : boxes_(boxes != nullptr ? boxes : &qtBoxes), repeats_{{InversionFailedText,
-                                                             "inversione non riuscita", 0, false},
-                                                            {InversionZeroOrderText,
-                                                             "matrice di ordine nullo", 0, false}} {
-}
+    : boxes_(boxes != nullptr ? boxes : &qtBoxes),
+      repeats_{{InversionFailedText, "inversione fallita", "inversioni fallite", 0, false},
+               {InversionZeroOrderText, "matrice vuota", "matrici vuote", 0, false}} {}
 
 void QtUserPort::beginCalculation() {
     calculating_ = true;
@@ -123,7 +117,9 @@ std::string QtUserPort::endCalculation() {
     QStringList clauses;
     for (const Repeat& repeat : repeats_) {
         if (repeat.silenced) {
-            clauses << QString::fromUtf8(repeat.clause) + QLatin1Char(' ') + Count(repeat.count);
+            clauses << QStringLiteral("%1 %2")
+                           .arg(repeat.count)
+                           .arg(QString::fromUtf8(repeat.count == 1 ? repeat.one : repeat.many));
         }
     }
     return clauses.join(QStringLiteral(", ")).toUtf8().toStdString();

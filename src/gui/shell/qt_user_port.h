@@ -35,7 +35,7 @@ public:
     // During a calculation the two failures of the matrix inversion, which can come once per
     // iteration, offer the check box; once it is checked, the rest of that message's repeats in
     // the calculation are counted without a box. The end says, for each message so silenced,
-    // how often it came in all: "inversione non riuscita 999 volte".
+    // how often it came in all: "999 inversioni fallite", "2 matrici vuote" (of order zero).
     void beginCalculation() override;
     std::string endCalculation() override;
 
@@ -46,7 +46,8 @@ public:
 private:
     struct Repeat {
         const char* text;
-        const char* clause;
+        const char* one;  // the clause of one occurrence, after its count
+        const char* many; // of more than one
         int count;
         bool silenced;
     };
