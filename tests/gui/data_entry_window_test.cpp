@@ -1,6 +1,8 @@
 // The data-entry window driven as a user would: the grid, acquisition, the network file
 // commands, the help labels, the clipboard and the about box.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -14,9 +16,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
+#include <string>
+#include <tuple>
 #include <unistd.h>
 
 #include "core/input/acquisition.h"
@@ -24,6 +30,8 @@
 #include "core/input/network_file.h"
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/input/help_window.h"
+#include "gui/input/line_data_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
@@ -74,7 +82,8 @@ protected:
 
 TEST_F(DataEntryWindowTest, StartsWithTheDocumentedGridAndControls) {
     TfrmDataIn fresh;
-    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Nodewise  1.1 testing"));
+    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Nodewise  1.1 testing[*]"));
+    EXPECT_FALSE(fresh.isWindowModified());
     EXPECT_EQ(fresh.centralWidget()->size(), QSize(757, 266));
     EXPECT_EQ(fresh.pos(), QPoint(10, 21));
     fresh.adjustSize();
@@ -514,7 +523,7 @@ TEST_F(DataEntryWindowTest, ClipboardCommandsActOnlyOnAFocusedEditBox) {
     EXPECT_EQ(txtnumit()->text(), QStringLiteral("20"));
 }
 
-TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPresent) {
+TEST_F(DataEntryWindowTest, HelpDocumentIsShownFromBesideTheExecutableOnlyIfPresent) {
     std::vector<QUrl> opened;
     const auto previous = TfrmDataIn::OpenDocument;
     TfrmDataIn::OpenDocument = [&opened](const QUrl& url) {
@@ -526,12 +535,12 @@ TEST_F(DataEntryWindowTest, HelpDocumentIsOpenedFromBesideTheExecutableOnlyIfPre
     Child<QAction>(w, "HelpContentsItem")->trigger();
     TfrmDataIn::OpenDocument = previous;
 
+    EXPECT_TRUE(opened.empty()) << "the desktop is asked only from the guide's own button";
     if (QFile::exists(path)) {
         EXPECT_TRUE(Recorder().messages.empty());
-        ASSERT_EQ(opened.size(), 1u);
-        EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
+        ASSERT_TRUE(frmHelp != nullptr && frmHelp->isVisible());
+        frmHelp->close();
     } else {
-        EXPECT_TRUE(opened.empty());
         EXPECT_EQ(Recorder().messages.size(), 1u);
     }
 }
@@ -631,6 +640,118 @@ TEST_F(DataEntryWindowTest, ExitHidesEverythingAndClosesTheWindow) {
     EXPECT_FALSE(NewtonResultsWindow->isVisible());
     EXPECT_FALSE(w->isVisible());
     w->show();
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+}
+
+// The title as the window manager shows it: the file's name, and the mark of a changed network.
+QString ShownTitle() {
+    return frmDataIn->windowHandle()->title();
+}
+
+TEST_F(DataEntryWindowTest, TheTitleNamesTheFileAndMarksEveryKindOfChange) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rete.nwd"));
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Nodewise  1.1 testing"));
+    QLineEdit* cell = AdmittanceCell(w, 1, 0);
+    QTest::keyClicks(cell, QStringLiteral("5"));
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Nodewise  1.1 testing*"));
+    QTest::keyClick(cell, Qt::Key_Backspace); // typed back as it was: no change
+    EXPECT_FALSE(w->isWindowModified());
+    QTest::keyClicks(cell, QStringLiteral("5"));
+    ScriptedFileDialogs().replies.push_back({path});
+    w->spdbtnSaveClick();
+    EXPECT_EQ(ShownTitle(), QStringLiteral("rete.nwd - Nodewise  1.1 testing"));
+
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"typing", [cell] { QTest::keyClicks(cell, QStringLiteral("1")); }},
+        {"Ctrl+Z after Apri",
+         [&path] {
+             TypeY(3, 3, "7");
+             frmDataIn->OpenNetworkFile(path);
+             frmDataIn->EditUndoItemClick();
+         }},
+        {"Calcola matrice",
+         [] {
+             WriteGridAdmittance(CellTexts{{{"1-5j"}}, {}});
+         }},
+        {"line data units", [] { Child<QCheckBox>(frmLineData, "chbPhysicalUnits")->click(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        w->OpenNetworkFile(path);
+        ASSERT_FALSE(w->isWindowModified()) << name;
+        change();
+        EXPECT_EQ(ShownTitle(), QStringLiteral("rete.nwd* - Nodewise  1.1 testing")) << name;
+    }
+    // A fill of the line data by the program is no change; Nuovo leaves no file.
+    w->OpenNetworkFile(path);
+    ShowImportedLineData({});
+    EXPECT_FALSE(w->isWindowModified());
+    w->spbtnNewClick();
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Nodewise  1.1 testing"));
+    EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 0);
+}
+
+// Every command that would lose a changed network asks first, and each answer does what it says.
+TEST_F(DataEntryWindowTest, AChangedNetworkIsAskedAboutBeforeItIsLost) {
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("salvata.nwd"));
+    const QString other = dir.filePath(QStringLiteral("altra.nwd"));
+    ASSERT_TRUE(WriteNetworkFile(other.toStdString(), CellTexts{{{"9"}}, {}}, nullptr));
+    const QString matpowerCase = dir.filePath(QStringLiteral("due.m"));
+    QFile file(matpowerCase);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("function mpc = due\nmpc.baseMVA = 100;\nmpc.bus = [1 3 0 0 0 0 1 1 0; 2 1 50 20 0 "
+               "0 1 1 0];\n"
+               "mpc.gen = [1 0 0 0 0 1.05 100 1];\nmpc.branch = [1 2 0 0.25 0 0 0 0 0 0 1];\n");
+    file.close();
+    const auto firstCell = [] { return AdmittanceCell(frmDataIn, 0, 0)->text(); };
+    const auto closed = [] { return !frmDataIn->isVisible() && !frmDataOk->isVisible(); };
+    struct Command {
+        const char* name;
+        const char* item; // nullptr: the window's close box
+        QString file;     // what its own file dialog answers
+        std::function<bool()> wentAhead;
+    };
+    const Command commands[] = {
+        {"Esci", "FileExitItem", {}, closed},
+        {"close box", nullptr, {}, [] { return !frmDataIn->isVisible(); }},
+        {"Nuovo", "FileNewItem", {}, [&] { return firstCell().isEmpty(); }},
+        {"Apri", "FileOpenItem", other, [&] { return firstCell() == QStringLiteral("9"); }},
+        {"Importa", "FileImportMatpowerItem", matpowerCase,
+         [&] { return !firstCell().isEmpty() && firstCell() != QStringLiteral("1-5j"); }},
+    };
+    const std::tuple<SaveChoice, QString, bool> answers[] = {
+        {SaveChoice::Cancel, {}, false},
+        {SaveChoice::Discard, {}, true},
+        {SaveChoice::Save, saved, true},
+        {SaveChoice::Save, {}, false}, // the save dialog cancelled
+    };
+    for (const Command& command : commands) {
+        for (const auto& [choice, saveAs, goesOn] : answers) {
+            ResetProgramState();
+            QFile::remove(saved);
+            frmDataOk->show();
+            TypeY(0, 0, "1-5j");
+            ScriptedFileDialogs().saveChoices.push_back(choice);
+            if (choice == SaveChoice::Save) {
+                ScriptedFileDialogs().replies.push_back({saveAs});
+            }
+            ScriptedFileDialogs().replies.push_back({command.file});
+            if (command.item != nullptr) {
+                Child<QAction>(w, command.item)->trigger();
+            } else {
+                w->close();
+            }
+            const std::string name = std::string(command.name) + ", " + std::to_string(int(choice));
+            EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 1) << name;
+            EXPECT_EQ(command.wentAhead(), goesOn) << name;
+            EXPECT_EQ(ReadFile(saved).startsWith("1-5j\n"), !saveAs.isEmpty()) << name;
+            EXPECT_TRUE(Recorder().messages.empty()) << name;
+            w->show();
+        }
+    }
     QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
 }
 

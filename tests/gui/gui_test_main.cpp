@@ -53,6 +53,8 @@ void ResetProgramState() {
     scriptedDialogs.requests.clear();
     scriptedDialogs.answers.clear();
     scriptedDialogs.questions.clear();
+    scriptedDialogs.saveChoices.clear();
+    scriptedDialogs.saveQuestions = 0;
     ForgetUsedFiles();
     if (frmDataIn != nullptr) {
         for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {
@@ -66,6 +68,9 @@ void ResetProgramState() {
     if (frmLineData != nullptr) {
         frmLineData->close();
         frmLineData->ShowLineData({}); // empty tables, per unit
+    }
+    if (frmDataIn != nullptr) {
+        frmDataIn->SetNetworkFile(QString());
     }
 }
 

@@ -94,6 +94,18 @@ public:
         return answer;
     }
 
+    // "Salvare le modifiche alla rete?" is answered with the next scripted choice, Non salvare
+    // when there is none; every time it is asked is counted.
+    SaveChoice askSaveChanges(QWidget*) override {
+        ++saveQuestions;
+        if (saveChoices.empty()) {
+            return SaveChoice::Discard;
+        }
+        const SaveChoice choice = saveChoices.front();
+        saveChoices.pop_front();
+        return choice;
+    }
+
     std::deque<Reply> replies;
     std::vector<Request> requests;
     std::deque<bool> answers;
@@ -102,6 +114,8 @@ public:
         QString text;
     };
     std::vector<Question> questions;
+    std::deque<SaveChoice> saveChoices;
+    int saveQuestions = 0;
 
 private:
     Reply next() {
@@ -121,8 +135,9 @@ MessageRecorder& Recorder();
 ScriptedDialogs& ScriptedFileDialogs();
 
 // Starts a test from the program's start-up state: every secondary window hidden, every cell
-// empty, "20" in the iteration box, the line data tables empty, nothing recorded, no scripted
-// reply or answer pending, no folder or network file remembered by the dialogs.
+// empty, "20" in the iteration box, the line data tables empty, the network unmodified and of
+// no file, nothing recorded, no scripted reply or answer pending, no folder or network file
+// remembered by the dialogs.
 void ResetProgramState();
 
 } // namespace nodewise::testing

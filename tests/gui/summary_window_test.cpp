@@ -7,10 +7,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
 
 #include "core/input/acquisition.h"
+#include "core/solvers/matrix_inversion.h"
 #include "gui/input/about_window.h"
 #include "gui/results/results_window.h"
+#include "gui/shell/qt_user_port.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -200,6 +204,73 @@ TEST_F(ShellTest, AnotherAcquisitionHidesEverythingAndKeepsTheResults) {
     EXPECT_TRUE(frmDataIn->isVisible());
     EXPECT_EQ(GaussResultsWindow->ListRowCount(), 3 * 5);
     EXPECT_EQ(GaussResultsWindow->windowTitle(), QStringLiteral("Risultati calcolo Gauss"));
+}
+
+// The desktop port's boxes, answered: the check box, where offered, is ticked on box number
+// `silenceAt` (1-based; 0: never).
+struct AnsweredBoxes final : MessageBoxes {
+    bool show(const QString& text, const QString&, MessageIcon, const QString&,
+              bool offerSilence) override {
+        shown.push_back(text);
+        offered += offerSilence ? 1 : 0;
+        return offerSilence && static_cast<int>(shown.size()) == silenceAt;
+    }
+    std::vector<QString> shown;
+    int offered = 0;
+    int silenceAt = 0;
+};
+
+// An empty grid, 999 iterations of Newton-Raphson: a zero-order inversion in every iteration.
+TEST_F(ShellTest, ARepeatedInversionBoxCanBeSilencedForTheRestOfTheRun) {
+    AnsweredBoxes boxes;
+    QtUserPort desktop(&boxes);
+    UserPort* recorder = SetUserPort(&desktop);
+    ConnectStatusPanels(desktop);
+    TypeIterations("999");
+    AcquireTyped();
+    const QLabel* panel = frmDataOk->StatusPanel(0);
+    // The check box lasts for one run: the next run shows the boxes again.
+    const std::tuple<int, int, const char*> runs[] = {
+        {1, 1, "Risultati calcolo Newton pronti: 999 matrici vuote."},
+        {0, 999, "Risultati calcolo Newton pronti"},
+        {4, 4, "Risultati calcolo Newton pronti: 999 matrici vuote."},
+    };
+    for (const auto& [silenceAt, shown, status] : runs) {
+        boxes = {};
+        boxes.silenceAt = silenceAt;
+        Click(frmDataOk, "btnNewton");
+        EXPECT_EQ(boxes.shown,
+                  std::vector<QString>(shown, QString::fromUtf8(InversionZeroOrderText)));
+        EXPECT_EQ(boxes.offered, shown);
+        EXPECT_EQ(panel->text(), QString::fromUtf8(status)) << silenceAt;
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()),
+                  panel->contentsRect().width())
+            << "the whole text shows";
+    }
+    SetUserPort(recorder);
+}
+
+// Each message is silenced on its own; the end counts every repeat of those silenced.
+TEST(DesktopPort, SilencesEachInversionMessageOnItsOwnAndCountsEveryRepeat) {
+    const char* failed = InversionFailedText;
+    const char* zero = InversionZeroOrderText;
+    const std::tuple<std::vector<const char*>, int, std::size_t, std::string> cases[] = {
+        {{failed, failed, failed}, 1, 1, "3 inversioni fallite"},
+        {{failed, zero, failed, zero}, 1, 3, "2 inversioni fallite"},
+        {{zero, failed, zero}, 3, 3, "2 matrici vuote"},
+        {{"Un altro messaggio.", failed}, 1, 2, ""},
+    };
+    for (const auto& [messages, silenceAt, shown, end] : cases) {
+        AnsweredBoxes boxes;
+        boxes.silenceAt = silenceAt;
+        QtUserPort desktop(&boxes);
+        desktop.beginCalculation();
+        for (const char* text : messages) {
+            desktop.showMessage(text, InversionErrorCaption, MessageIcon::Stop);
+        }
+        EXPECT_EQ(boxes.shown.size(), shown) << end;
+        EXPECT_EQ(desktop.endCalculation(), end);
+    }
 }
 
 } // namespace

@@ -24,3 +24,24 @@ UserPort& Port() {
 }
 
 } // namespace nodewise
+
+namespace nodewise {
+
+CalculationScope::CalculationScope() : port_(&Port()) {
+    port_->beginCalculation();
+}
+
+CalculationScope::~CalculationScope() {
+    End();
+}
+
+std::string CalculationScope::End() {
+    if (port_ == nullptr) {
+        return {};
+    }
+    UserPort* port = port_;
+    port_ = nullptr;
+    return port->endCalculation();
+}
+
+} // namespace nodewise

@@ -3,6 +3,7 @@
 // front end one that writes to standard error, the tests a recorder.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace nodewise {
@@ -22,6 +23,27 @@ struct UserPort {
         showMessage(text, caption, icon);
     }
     virtual void setStatusPanel(int panel, std::string_view text) = 0;
+
+    // One run of a method begins / ends. Meanwhile a port may let the person silence the
+    // repeats of a message; the end returns what is then still to be said about them, as a
+    // clause for the status bar (empty: nothing was silenced). A port that does not override
+    // these shows every message.
+    virtual void beginCalculation() {}
+    virtual std::string endCalculation() { return {}; }
+};
+
+// A calculation on the installed port for the lifetime of the object; End() ends it early and
+// returns the port's clause (later calls: empty).
+class CalculationScope {
+public:
+    CalculationScope();
+    ~CalculationScope();
+    CalculationScope(const CalculationScope&) = delete;
+    CalculationScope& operator=(const CalculationScope&) = delete;
+    std::string End();
+
+private:
+    UserPort* port_;
 };
 
 // Installs the port (nullptr restores the silent default) and returns the previous one.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QByteArray>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -53,6 +54,16 @@ constexpr int ClientWidth = 757;
 constexpr int ClientHeight = 266;
 
 const QString NetworkFileFilter = QStringLiteral("flow data|*.nwd");
+const QString ProgramTitle = QStringLiteral("Nodewise  1.1 testing");
+
+bool SameCells(const CellTexts& a, const CellTexts& b) {
+    for (int line = 0; line < nodewise::CellCount; ++line) {
+        if (nodewise::CellInFileOrder(a, line) != nodewise::CellInFileOrder(b, line)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // The tooltip of a hint written as "short|long": the part before the bar.
 QString ShortHint(const QString& hint) {
@@ -141,7 +152,7 @@ QIcon DrawnIcon(Glyph glyph) {
 
 TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_AlwaysShowToolTips); // hints show also when another window is active
-    setWindowTitle(QStringLiteral("Nodewise  1.1 testing"));
+    setWindowTitle(ProgramTitle + QStringLiteral("[*]")); // the mark of a changed network
     setWindowIcon(nodewise::NetworkIcon());
     setFont(SansFont(11));
 
@@ -202,6 +213,7 @@ void TfrmDataIn::createGuidance() {
         connect(cell, &QLineEdit::textChanged, this, [this] {
             if (!writingCells_) {
                 marks_->CellsChanged(ReadCells());
+                updateModified();
             }
         });
     }
@@ -241,7 +253,9 @@ void TfrmDataIn::createMenus() {
     FileSaveAsItem->setStatusTip(QStringLiteral("Salva i dati inseriti"));
     nodewise::AddMatpowerItems(this, FileMenu,
                                {[this] { return ReadCells(); },
-                                [this](const CellTexts& cells) { ReplaceCellsUndoably(cells); }});
+                                [this](const CellTexts& cells) { ReplaceCellsUndoably(cells); },
+                                [this] { return MayReplaceNetwork(); },
+                                [this](const QString& file) { SetNetworkFile(file); }});
     FileMenu->addSeparator();
     FileExitItem = FileMenu->addAction(QStringLiteral("&Esci"));
     FileExitItem->setStatusTip(QStringLiteral("Ciao"));
@@ -520,6 +534,45 @@ void TfrmDataIn::WriteCells(const CellTexts& cells) {
     if (marks_) {
         marks_->CellsChanged(ReadCells());
     }
+    updateModified();
+}
+
+bool TfrmDataIn::NetworkModified() const {
+    return lineDataEdited_ || !SameCells(ReadCells(), savedCells_);
+}
+
+void TfrmDataIn::updateModified() {
+    setWindowModified(NetworkModified());
+}
+
+void TfrmDataIn::SetNetworkFile(const QString& file) {
+    savedCells_ = ReadCells();
+    lineDataEdited_ = false;
+    setWindowFilePath(file);
+    setWindowTitle(file.isEmpty()
+                       ? ProgramTitle + QStringLiteral("[*]")
+                       : QFileInfo(file).fileName() + QStringLiteral("[*] - ") + ProgramTitle);
+    updateModified();
+}
+
+void TfrmDataIn::LineDataEdited() {
+    lineDataEdited_ = true;
+    updateModified();
+}
+
+bool TfrmDataIn::MayReplaceNetwork() {
+    if (!NetworkModified()) {
+        return true;
+    }
+    switch (nodewise::Dialogs().askSaveChanges(this)) {
+    case nodewise::SaveChoice::Save:
+        return saveNetwork();
+    case nodewise::SaveChoice::Discard:
+        return true;
+    case nodewise::SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 void TfrmDataIn::WriteAdmittanceCells(const CellTexts& cells) {
@@ -550,6 +603,9 @@ void TfrmDataIn::BtnAcquireClick() {
 }
 
 void TfrmDataIn::spbtnOpenClick() {
+    if (!MayReplaceNetwork()) {
+        return;
+    }
     const QString file = nodewise::Dialogs().getOpenFileName(
         this, QStringLiteral("Apri un File dati di rete per loadflow"), NetworkFileFilter,
         nodewise::LastUsedFolder());
@@ -571,11 +627,16 @@ void TfrmDataIn::OpenNetworkFile(const QString& file) {
         }
         ReplaceCellsUndoably(cells);
         nodewise::RememberNetworkFile(file);
+        SetNetworkFile(file);
         nodewise::HideResultForms();
     });
 }
 
 void TfrmDataIn::spdbtnSaveClick() {
+    saveNetwork();
+}
+
+bool TfrmDataIn::saveNetwork() {
     // The dialog opens in the folder last used and proposes the name of the network file last
     // opened or saved.
     const QString lastFile = nodewise::LastNetworkFile();
@@ -588,10 +649,11 @@ void TfrmDataIn::spdbtnSaveClick() {
         this, QStringLiteral("Salva un File dati di rete per loadflow"), NetworkFileFilter,
         QStringLiteral("nwd"), &filterIndex, start);
     if (file.isEmpty()) {
-        return;
+        return false;
     }
     nodewise::RememberUsedFile(file);
-    nodewise::Guarded([this, &file] {
+    bool saved = false;
+    nodewise::Guarded([this, &file, &saved] {
         std::string reason;
         if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), &reason)) {
             nodewise::Port().showDetailedMessage(nodewise::NetworkSaveErrorText,
@@ -600,10 +662,16 @@ void TfrmDataIn::spdbtnSaveClick() {
             return;
         }
         nodewise::RememberNetworkFile(file);
+        SetNetworkFile(file);
+        saved = true;
     });
+    return saved;
 }
 
 void TfrmDataIn::spbtnNewClick() {
+    if (!MayReplaceNetwork()) {
+        return;
+    }
     RememberCellsForUndo();
     writingCells_ = true;
     for (int c = 0; c < MaxNodes; ++c) {
@@ -618,11 +686,26 @@ void TfrmDataIn::spbtnNewClick() {
     }
     writingCells_ = false;
     marks_->CellsChanged(ReadCells());
+    SetNetworkFile(QString());
 }
 
 void TfrmDataIn::spdbtnExitClick() {
+    if (!MayReplaceNetwork()) {
+        return;
+    }
     nodewise::HideResultForms();
+    exitGoesAhead_ = true;
     close();
+    exitGoesAhead_ = false;
+}
+
+// The window's close box, the window manager's close: the same question as the exit command.
+void TfrmDataIn::closeEvent(QCloseEvent* event) {
+    if (!exitGoesAhead_ && !MayReplaceNetwork()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 // The clipboard commands act on the edit box that has the focus in this window, if any.

@@ -11,6 +11,7 @@
 #include "core/input/cell_texts.h"
 
 class QAction;
+class QCloseEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -49,6 +50,19 @@ public:
     void RememberCellsForUndo();
     void ReplaceCellsUndoably(const nodewise::CellTexts& cells);
 
+    // Whether the network (the 56 cells and the line data) has changed since it was loaded,
+    // saved or cleared; the title shows it with its modified mark.
+    bool NetworkModified() const;
+
+    // The cells as they are now are those of `file` (empty: of no file) and the line data go
+    // with them: the network is unmodified, and the title names the file.
+    void SetNetworkFile(const QString& file);
+
+    // Before the cells are replaced or the program ends: when the network has changed, asks
+    // whether to save it first. True when the action may go on (nothing changed, saved, or the
+    // changes given up); false when it was cancelled or the save did not succeed.
+    bool MayReplaceNetwork();
+
     // Opens the help document; tests replace it to see the path without starting a browser.
     // The help command's own opener (nodewise::DocumentOpener), under this window's name.
     static std::function<bool(const QUrl&)>& OpenDocument;
@@ -71,6 +85,8 @@ public slots:
     void lbldClick();
     void lblPClick();
     void lblQClick();
+    // The line data were edited by the user.
+    void LineDataEdited();
 
 public:
     // Highlighting of the five help labels: a label under the mouse turns blue and underlined;
@@ -87,6 +103,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createClientArea();
@@ -99,6 +116,9 @@ private:
     void nameControls();
     void setHighlighted(QLabel* label, bool on);
     void createGuidance();
+    // The ordinary save, with its dialog; true when the network was written.
+    bool saveNetwork();
+    void updateModified();
 
     // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
     QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
@@ -146,4 +166,8 @@ private:
     std::unique_ptr<nodewise::CellMarks> marks_;
     nodewise::CellUndo* undo_ = nullptr;
     bool writingCells_ = false; // the marks follow once all cells are written
+
+    nodewise::CellTexts savedCells_; // as loaded, saved or cleared
+    bool lineDataEdited_ = false;
+    bool exitGoesAhead_ = false; // the exit command has asked already: the close does not
 };

@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "gui/shell/help_document.h"
+
 namespace {
 
 QToolButton* NavigationButton(QWidget* parent, const char* name, const QString& text,
@@ -53,6 +55,8 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     navigation->addWidget(btnForward);
     navigation->addWidget(btnHome);
     navigation->addStretch(1);
+    navigation->addWidget(lblBrowserResult);
+    navigation->addWidget(btnOpenInBrowser);
     layout->addLayout(navigation);
     layout->addWidget(Browser, 1);
     createFindBar();
@@ -70,6 +74,13 @@ void TfrmHelp::createNavigation() {
     btnHome = NavigationButton(this, "btnHome", QStringLiteral("Indice"),
                                style->standardIcon(QStyle::SP_DirHomeIcon),
                                QStringLiteral("Inizio della guida"));
+    btnOpenInBrowser =
+        NavigationButton(this, "btnOpenInBrowser", QStringLiteral("Apri nel browser"),
+                         style->standardIcon(QStyle::SP_DesktopIcon),
+                         QStringLiteral("Apre la guida nel browser del desktop"));
+    lblBrowserResult = new QLabel(this);
+    lblBrowserResult->setObjectName(QStringLiteral("lblBrowserResult"));
+    connect(btnOpenInBrowser, &QToolButton::clicked, this, &TfrmHelp::OpenInBrowser);
     btnBack->setEnabled(false);
     btnForward->setEnabled(false);
     connect(btnBack, &QToolButton::clicked, Browser, &QTextBrowser::backward);
@@ -130,6 +141,7 @@ void TfrmHelp::createFindBar() {
 void TfrmHelp::ShowDocument(const QUrl& document) {
     QUrl page = document;
     page.setFragment(QString());
+    document_ = page;
     const bool samePage = Browser->source().adjusted(QUrl::RemoveFragment) == page;
     if (samePage && isVisible()) {
         // Asked again while it is being read (F1 in this window): the reader keeps the place.
@@ -138,6 +150,7 @@ void TfrmHelp::ShowDocument(const QUrl& document) {
         }
         return;
     }
+    lblBrowserResult->clear();
     Browser->setSource(document); // the same page again: back to its start, or to the fragment
     Browser->clearHistory();
     QTextCursor start = Browser->textCursor();
@@ -148,6 +161,13 @@ void TfrmHelp::ShowDocument(const QUrl& document) {
     } else {
         Browser->verticalScrollBar()->setValue(0);
     }
+}
+
+bool TfrmHelp::OpenInBrowser() {
+    const bool opened = nodewise::DocumentOpener(document_);
+    lblBrowserResult->setText(opened ? QString()
+                                     : QStringLiteral("Il desktop non ha potuto aprire la guida."));
+    return opened;
 }
 
 void TfrmHelp::StartSearch() {

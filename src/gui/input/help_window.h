@@ -1,7 +1,8 @@
-// "Guida di Nodewise": the help document read inside the program, for a desktop that cannot open
-// it (no launcher, no browser). Links inside the document work; back and forward go through the
-// pages seen; Ctrl+F searches the text. Object names: "Browser", "btnBack", "btnForward",
-// "btnHome", "FindBar", "txtFind", "btnFindNext", "btnFindPrevious", "lblFindResult".
+// "Guida di Nodewise": the help document read inside the program. Links inside the document
+// work; back and forward go through the pages seen; Ctrl+F searches the text; "Apri nel browser"
+// hands the document to the desktop and says here when the desktop cannot open it. Object
+// names: "Browser", "btnBack", "btnForward", "btnHome", "btnOpenInBrowser", "lblBrowserResult",
+// "FindBar", "txtFind", "btnFindNext", "btnFindPrevious", "lblFindResult".
 #pragma once
 
 #include <QUrl>
@@ -29,6 +30,9 @@ public:
     bool FindNext();
     bool FindPrevious();
 
+    // "Apri nel browser": the document shown, to the desktop's opener. False when it cannot.
+    bool OpenInBrowser();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -41,6 +45,9 @@ private:
     QToolButton* btnBack = nullptr;
     QToolButton* btnForward = nullptr;
     QToolButton* btnHome = nullptr;
+    QToolButton* btnOpenInBrowser = nullptr;
+    QLabel* lblBrowserResult = nullptr;
+    QUrl document_;
     QWidget* FindBar = nullptr;
     QLineEdit* txtFind = nullptr;
     QToolButton* btnFindNext = nullptr;

@@ -170,6 +170,24 @@ TfrmLineData::TfrmLineData(QWidget* parent) : QWidget(parent, Qt::Window) {
         table->clearSelection(); // an empty row waits for its data, not for a command
     }
     resize(660, 560);
+    watchEdits();
+}
+
+// What the user changes here is part of the network the main window may ask to save.
+void TfrmLineData::watchEdits() {
+    auto edited = [this] {
+        if (!filling_) {
+            emit LineDataEdited();
+        }
+    };
+    for (QTableWidget* table : {tblBranches, tblShunts}) {
+        connect(table, &QTableWidget::itemChanged, this, edited);
+        connect(table->model(), &QAbstractItemModel::rowsRemoved, this, edited);
+    }
+    connect(chbPhysicalUnits, &QCheckBox::clicked, this, edited);
+    for (QLineEdit* box : {txtBaseKV, txtBaseMVA}) {
+        connect(box, &QLineEdit::textEdited, this, edited);
+    }
 }
 
 QPushButton* TfrmLineData::button(const char* name, const QString& text, const QString& tip,

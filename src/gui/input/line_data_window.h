@@ -42,7 +42,12 @@ public slots:
     void btnRemoveShuntClick();
     void chbPhysicalUnitsClick();
 
+signals:
+    // The user has changed the tables, the units or the bases (not a fill by the program).
+    void LineDataEdited();
+
 private:
+    void watchEdits();
     void createTables();
     void createUnitControls();
     void createButtons();

@@ -38,6 +38,9 @@ void Refuse(const std::string& text) {
 }
 
 void ImportCase(QWidget* window, const GridAccess& grid) {
+    if (grid.mayReplace && !grid.mayReplace()) {
+        return;
+    }
     const QString file = Dialogs().getOpenFileName(
         window, QStringLiteral("Importa un caso MATPOWER"), CaseFileFilter, LastUsedFolder());
     if (file.isEmpty()) {
@@ -69,6 +72,9 @@ void ImportCase(QWidget* window, const GridAccess& grid) {
         const QFileInfo caseFile(file);
         RememberNetworkFile(
             caseFile.dir().filePath(caseFile.completeBaseName() + QStringLiteral(".nwd")));
+        if (grid.loaded) {
+            grid.loaded(file);
+        }
     });
 }
 

@@ -1,6 +1,7 @@
 // The File menu items that carry a network in and out as a MATPOWER case.
 #pragma once
 
+#include <QString>
 #include <functional>
 
 #include "core/input/cell_texts.h"
@@ -14,6 +15,10 @@ namespace nodewise {
 struct GridAccess {
     std::function<CellTexts()> read;
     std::function<void(const CellTexts&)> write;
+    // Before an import: whether the cells may be replaced (a changed network may be saved
+    // first); after it: the cells hold what `file` holds.
+    std::function<bool()> mayReplace;
+    std::function<void(const QString& file)> loaded;
 };
 
 // Appends to `fileMenu` "Importa caso MATPOWER..." (object name FileImportMatpowerItem), which

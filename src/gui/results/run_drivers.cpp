@@ -1,6 +1,7 @@
 #include "gui/results/run_drivers.h"
 
 #include <QString>
+#include <string>
 
 #include "core/platform/user_port.h"
 #include "gui/results/results_window.h"
@@ -20,18 +21,39 @@ TfrmDataOut* ResultsWindowOf(Method method) {
     return nullptr;
 }
 
+namespace {
+
+// A status text followed by what the port still has to say about the run's silenced messages:
+// "Risultati calcolo Newton pronti: 999 matrici vuote."
+std::string WithNote(std::string text, const std::string& note) {
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    return text + ": " + note + ".";
+}
+
+} // namespace
+
 void RunMethod(Method method, bool fillList) {
     const MethodInfo& info = Info(method);
     Port().setStatusPanel(0, info.runningText);
+    CalculationScope calculation;
     try {
         Iterate(method); // an arithmetic fault leaves here: nothing below happens
     } catch (...) {
-        Port().setStatusPanel(0, info.stoppedText); // the run is over, not in progress
-        NotifyRunsChanged(method);                  // the faulted history is no run to analyse
+        const std::string note = calculation.End();
+        // the run is over, not in progress
+        Port().setStatusPanel(0,
+                              note.empty() ? info.stoppedText : WithNote(info.stoppedText, note));
+        NotifyRunsChanged(method); // the faulted history is no run to analyse
         throw;
     }
+    const std::string note = calculation.End();
     Port().setStatusPanel(0, info.finishedText);
     PublishResults(method, fillList);
+    if (!note.empty() && ResultsWindowOf(method) != nullptr) {
+        Port().setStatusPanel(0, WithNote(info.readyText, note));
+    }
     NotifyRunsChanged(method);
 }
 

@@ -106,6 +106,23 @@ public:
         box.exec();
         return box.clickedButton() == yes;
     }
+
+    SaveChoice askSaveChanges(QWidget* parent) override {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Nodewise"),
+                        QStringLiteral("Salvare le modifiche alla rete?"), QMessageBox::NoButton,
+                        parent);
+        QPushButton* save = box.addButton(QStringLiteral("Salva"), QMessageBox::AcceptRole);
+        QPushButton* discard =
+            box.addButton(QStringLiteral("Non salvare"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save) {
+            return SaveChoice::Save;
+        }
+        return box.clickedButton() == discard ? SaveChoice::Discard : SaveChoice::Cancel;
+    }
 };
 
 QtFileDialogs qtDialogs;

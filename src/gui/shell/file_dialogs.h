@@ -8,6 +8,9 @@ class QWidget;
 
 namespace nodewise {
 
+// The answers to "Salvare le modifiche alla rete?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 struct FileDialogs {
     virtual ~FileDialogs() = default;
 
@@ -26,6 +29,10 @@ struct FileDialogs {
 
     // Asks `question` with the buttons Sì and No (No the default); true for Sì.
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& question) = 0;
+
+    // Asks whether the changed network is to be saved first, with the buttons Salva, Non
+    // salvare and Annulla (Annulla the default and the Escape key).
+    virtual SaveChoice askSaveChanges(QWidget* parent) = 0;
 };
 
 // The dialogs in use: QFileDialog unless a test installed its own. Returns the previous one.

@@ -77,10 +77,9 @@ void OpenHelpDocument() {
         });
         return;
     }
-    const QUrl document = QUrl::fromLocalFile(path);
-    if (!DocumentOpener(document)) {
-        ShowHelpWindow(document);
-    }
+    // Inside the program: a desktop may say it has opened a document and show nothing (a
+    // launcher without a browser). The window hands it to the desktop on request.
+    ShowHelpWindow(QUrl::fromLocalFile(path));
 }
 
 void InstallHelpKey(QCoreApplication* application) {

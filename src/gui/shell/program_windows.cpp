@@ -86,6 +86,8 @@ void CreateMainWindows() {
     frmStep = Secondary(new TfrmStep);
     InstallHelpKey(QCoreApplication::instance());
     frmLineData = Secondary(new TfrmLineData);
+    QObject::connect(frmLineData, &TfrmLineData::LineDataEdited, frmDataIn,
+                     &TfrmDataIn::LineDataEdited);
     frmNetworkDiagram = Secondary(new TfrmNetworkDiagram);
 }
 

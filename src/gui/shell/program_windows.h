@@ -108,8 +108,8 @@ void DestroyProgramWindows();
 void CreateResultsWindows();
 void CreateMainWindows();
 
-// "Guida di Nodewise": the help document inside the program, for a desktop that cannot open it.
-// Created the first time it is shown (no parent); destroyed with the other windows.
+// "Guida di Nodewise": the help document inside the program. Created the first time it is shown (no
+// parent); destroyed with the other windows.
 extern TfrmHelp* frmHelp;
 void ShowHelpWindow(const QUrl& document);
 

@@ -1,6 +1,7 @@
 #include "gui/shell/qt_user_port.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFont>
@@ -9,9 +10,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QStyle>
 
 #include "core/input/help_texts.h"
+#include "core/solvers/matrix_inversion.h"
 
 namespace nodewise {
 
@@ -65,7 +68,62 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     return QMessageBox::Critical;
 }
 
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    bool show(const QString& text, const QString& caption, MessageIcon icon, const QString& detail,
+              bool offerSilence) override {
+        QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.setWindowModality(Qt::ApplicationModal);
+        if (!detail.isEmpty()) {
+            box.setDetailedText(detail);
+        }
+        auto* silence =
+            offerSilence
+                ? new QCheckBox(QStringLiteral("Non mostrare pi\u00f9 durante questo calcolo"))
+                : nullptr;
+        box.setCheckBox(silence); // owned by the box
+        // A short text makes a narrow box, and a window manager then cuts its title: keep the
+        // box wide enough for the whole caption beside the title bar's buttons.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+            const int titleWidth = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
+            grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        box.exec();
+        return silence != nullptr && silence->isChecked();
+    }
+};
+
+QtMessageBoxes qtBoxes;
+
 } // namespace
+
+QtUserPort::QtUserPort(MessageBoxes* boxes)
+    : boxes_(boxes != nullptr ? boxes : &qtBoxes),
+      repeats_{{InversionFailedText, "inversione fallita", "inversioni fallite", 0, false},
+               {InversionZeroOrderText, "matrice vuota", "matrici vuote", 0, false}} {}
+
+void QtUserPort::beginCalculation() {
+    calculating_ = true;
+    for (Repeat& repeat : repeats_) {
+        repeat.count = 0;
+        repeat.silenced = false;
+    }
+}
+
+std::string QtUserPort::endCalculation() {
+    calculating_ = false;
+    QStringList clauses;
+    for (const Repeat& repeat : repeats_) {
+        if (repeat.silenced) {
+            clauses << QStringLiteral("%1 %2")
+                           .arg(repeat.count)
+                           .arg(QString::fromUtf8(repeat.count == 1 ? repeat.one : repeat.many));
+        }
+    }
+    return clauses.join(QStringLiteral(", ")).toUtf8().toStdString();
+}
 
 void QtUserPort::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
     if (icon == MessageIcon::Information && IsHelpCaption(caption)) {
@@ -77,20 +135,25 @@ void QtUserPort::showMessage(std::string_view text, std::string_view caption, Me
 
 void QtUserPort::showDetailedMessage(std::string_view text, std::string_view caption,
                                      MessageIcon icon, std::string_view detail) {
-    QMessageBox box(BoxIcon(icon), FromUtf8(caption), FromUtf8(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    if (!detail.empty()) {
-        box.setDetailedText(FromUtf8(detail));
+    Repeat* repeat = nullptr;
+    if (calculating_ && caption == InversionErrorCaption) {
+        for (Repeat& candidate : repeats_) {
+            if (text == candidate.text) {
+                repeat = &candidate;
+            }
+        }
     }
-    // A short text makes a narrow box, and a window manager then cuts its title: keep the box
-    // wide enough for the whole caption beside the title bar's buttons.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        const int titleWidth = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
-        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+    if (repeat != nullptr) {
+        ++repeat->count;
+        if (repeat->silenced) {
+            return;
+        }
     }
-    box.exec();
+    const bool silence =
+        boxes_->show(FromUtf8(text), FromUtf8(caption), icon, FromUtf8(detail), repeat != nullptr);
+    if (repeat != nullptr && silence) {
+        repeat->silenced = true;
+    }
 }
 
 void QtUserPort::setStatusPanels(QLabel* messages, QLabel* counter) {
