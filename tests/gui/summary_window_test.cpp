@@ -231,9 +231,9 @@ TEST_F(ShellTest, ARepeatedInversionBoxCanBeSilencedForTheRestOfTheRun) {
     const QLabel* panel = frmDataOk->StatusPanel(0);
     // The check box lasts for one run: the next run shows the boxes again.
     const std::tuple<int, int, const char*> runs[] = {
-        {1, 1, "Risultati calcolo Newton pronti: 999 matrici vuote."},
+        {1, 1, "Newton pronti: matrice di ordine nullo in 999 iterazioni."},
         {0, 999, "Risultati calcolo Newton pronti"},
-        {4, 4, "Risultati calcolo Newton pronti: 999 matrici vuote."},
+        {4, 4, "Newton pronti: matrice di ordine nullo in 999 iterazioni."},
     };
     for (const auto& [silenceAt, shown, status] : runs) {
         boxes = {};
@@ -255,9 +255,9 @@ TEST(DesktopPort, SilencesEachInversionMessageOnItsOwnAndCountsEveryRepeat) {
     const char* failed = InversionFailedText;
     const char* zero = InversionZeroOrderText;
     const std::tuple<std::vector<const char*>, int, std::size_t, std::string> cases[] = {
-        {{failed, failed, failed}, 1, 1, "3 inversioni fallite"},
-        {{failed, zero, failed, zero}, 1, 3, "2 inversioni fallite"},
-        {{zero, failed, zero}, 3, 3, "2 matrici vuote"},
+        {{failed, failed, failed}, 1, 1, "inversione non riuscita in 3 iterazioni"},
+        {{failed, zero, failed, zero}, 1, 3, "inversione non riuscita in 2 iterazioni"},
+        {{zero, failed, zero}, 3, 3, "matrice di ordine nullo in 2 iterazioni"},
         {{"Un altro messaggio.", failed}, 1, 2, ""},
     };
     for (const auto& [messages, silenceAt, shown, end] : cases) {

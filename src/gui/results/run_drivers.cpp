@@ -23,9 +23,15 @@ TfrmDataOut* ResultsWindowOf(Method method) {
 
 namespace {
 
-// A status text followed by what the port still has to say about the run's silenced messages:
-// "Risultati calcolo Newton pronti: 999 matrici vuote."
+// A status text followed by what the port still has to say about the run's silenced messages,
+// short enough for the panel: "Newton pronti: matrice di ordine nullo in 999 iterazioni."
 std::string WithNote(std::string text, const std::string& note) {
+    for (const std::string prefix : {"Risultati calcolo ", "Calcolo "}) {
+        if (text.rfind(prefix, 0) == 0) {
+            text.erase(0, prefix.size());
+            break;
+        }
+    }
     if (!text.empty() && text.back() == '.') {
         text.pop_back();
     }

@@ -100,9 +100,11 @@ QtMessageBoxes qtBoxes;
 } // namespace
 
 QtUserPort::QtUserPort(MessageBoxes* boxes)
-    : boxes_(boxes != nullptr ? boxes : &qtBoxes),
-      repeats_{{InversionFailedText, "inversione fallita", "inversioni fallite", 0, false},
-               {InversionZeroOrderText, "matrice vuota", "matrici vuote", 0, false}} {}
+    : boxes_(boxes != nullptr ? boxes : &qtBoxes), repeats_{{InversionFailedText,
+                                                             "inversione non riuscita", 0, false},
+                                                            {InversionZeroOrderText,
+                                                             "matrice di ordine nullo", 0, false}} {
+}
 
 void QtUserPort::beginCalculation() {
     calculating_ = true;
@@ -117,9 +119,11 @@ std::string QtUserPort::endCalculation() {
     QStringList clauses;
     for (const Repeat& repeat : repeats_) {
         if (repeat.silenced) {
-            clauses << QStringLiteral("%1 %2")
+            clauses << QStringLiteral("%1 in %2 %3")
+                           .arg(QString::fromUtf8(repeat.what))
                            .arg(repeat.count)
-                           .arg(QString::fromUtf8(repeat.count == 1 ? repeat.one : repeat.many));
+                           .arg(repeat.count == 1 ? QStringLiteral("iterazione")
+                                                  : QStringLiteral("iterazioni"));
         }
     }
     return clauses.join(QStringLiteral(", ")).toUtf8().toStdString();

@@ -35,7 +35,8 @@ public:
     // During a calculation the two failures of the matrix inversion, which can come once per
     // iteration, offer the check box; once it is checked, the rest of that message's repeats in
     // the calculation are counted without a box. The end says, for each message so silenced,
-    // how often it came in all: "999 inversioni fallite", "2 matrici vuote" (of order zero).
+    // how often it came in all: "inversione non riuscita in 999 iterazioni", "matrice di ordine
+    // nullo in 2 iterazioni".
     void beginCalculation() override;
     std::string endCalculation() override;
 
@@ -46,8 +47,7 @@ public:
 private:
     struct Repeat {
         const char* text;
-        const char* one;  // the clause of one occurrence, after its count
-        const char* many; // of more than one
+        const char* what; // the clause before the count of iterations
         int count;
         bool silenced;
     };
