@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the core and GUI tests (offscreen), then the core
+# Checks the formatting, builds everything and runs every test: the core and GUI tests (offscreen), then the core
 # tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for
 # 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
+
+# Every C++ file as clang-format (the repository's .clang-format) writes it.
+find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
+    xargs -0 clang-format --dry-run -Werror
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNODEWISE_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
