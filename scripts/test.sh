@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Checks the formatting, builds everything and runs every test: the core and GUI tests (offscreen), then the core
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for
-# 30 seconds.
+# Checks the formatting, builds everything and runs every test: the core and GUI tests
+# (offscreen), then the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then each fuzz target for 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
