@@ -14,6 +14,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbench
           lintian
           # the formatting check
           clang-format
+          # pdflatex for the test that compiles the LaTeX of the steps
+          texlive-latex-base
           # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
           clang libclang-rt-14-dev)
 

@@ -273,17 +273,18 @@ TEST_F(Step, TwoNodeFirstNewtonIterationAsText) {
     const std::string latex = StepLatex(step);
     EXPECT_EQ(latex.substr(0, latex.find("% Correzioni")),
               "% Passo per passo - Newton-Raphson, iterazione 1\n"
-              "% Scarti (dati − calcolati)\n\\Delta = \\begin{bmatrix}\n"
+              "% Scarti (dati − calcolati)\n\\[\n\\Delta = \\left[\\begin{array}{cr}\n"
               "\\scriptstyle P_{2} & -0.500000000000001 \\\\\n"
-              "\\scriptstyle Q_{2} & -0.199999999999999\n\\end{bmatrix}\n"
-              "% Jacobiano J\nJ = \\begin{bmatrix}\n"
+              "\\scriptstyle Q_{2} & -0.199999999999999\n\\end{array}\\right]\n\\]\n"
+              "% Jacobiano J\n\\[\nJ = \\left[\\begin{array}{crr}\n"
               " & \\scriptstyle E_{2} & \\scriptstyle d_{2} \\\\\n"
               "\\scriptstyle P_{2} & 1 & 5 \\\\\n"
-              "\\scriptstyle Q_{2} & 5 & -0.999999999999999\n\\end{bmatrix}\n"
-              "% Inversa J⁻¹\nJ^{-1} = \\begin{bmatrix}\n"
+              "\\scriptstyle Q_{2} & 5 & -0.999999999999999\n\\end{array}\\right]\n\\]\n"
+              "% Inversa J⁻¹\n\\[\nJ^{-1} = \\left[\\begin{array}{crr}\n"
               " & \\scriptstyle P_{2} & \\scriptstyle Q_{2} \\\\\n"
               "\\scriptstyle E_{2} & 0.0384615384615384 & 0.192307692307692 \\\\\n"
-              "\\scriptstyle d_{2} & 0.192307692307692 & -0.0384615384615385\n\\end{bmatrix}\n");
+              "\\scriptstyle d_{2} & 0.192307692307692 & -0.0384615384615385\n"
+              "\\end{array}\\right]\n\\]\n");
     const std::string csv = FormatStep(StepFormat::Csv, step);
     EXPECT_EQ(csv.substr(0, csv.find("\nInversa")),
               "Passo per passo;Newton-Raphson\nIterazione;1\n\n"

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/analysis/network_diagram.h"
+#include "core/analysis/power_balance.h"
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "core/interop/line_data.h"
@@ -75,6 +77,52 @@ TEST_P(TextbookLineDataTest, GivesTheMatrixOfTheFileAndThePublishedSolution) {
     }
 }
 
+// What "Calcola matrice" writes has no rounding left in it: the cells read back as a matrix whose
+// row sums are the line charging and nothing else, so the balance, the drawing and the export
+// see an element to ground exactly where a line's charging puts one.
+TEST_P(TextbookLineDataTest, CellsGiveShuntsOnlyWhereLinesAreCharged) {
+    const TextbookNetwork& net = GetParam();
+    LineTable table;
+    table.branches = net.branches;
+    LineData data;
+    ASSERT_FALSE(ReadLineTable(table, {}, data).has_value());
+    NodalNetwork network;
+    BuildAdmittanceMatrix(data, network);
+    CellTexts cells = testing::ExampleNetwork(net.file);
+    ASSERT_FALSE(MatrixToCells(network, cells).has_value());
+    double charging[MaxNodes] = {};
+    for (const Branch& branch : data.branches) {
+        charging[branch.from - 1] += branch.b / 2;
+        charging[branch.to - 1] += branch.b / 2;
+    }
+    ASSERT_NO_FATAL_FAILURE(Load(cells, "10"));
+    NewtonIterate();
+    const PowerBalance balance = ComputePowerBalance(Method::Newton);
+    const LineData exported = LineDataFromMatrix(NetworkFromWorkspace());
+    const NetworkDiagram diagram =
+        BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork()), ".", "Newton-Raphson");
+    std::vector<int> charged;
+    for (int i = 0; i < network.nodeCount; ++i) {
+        if (charging[i] != 0.0) {
+            charged.push_back(i);
+        }
+    }
+    ASSERT_EQ(balance.shunts.size(), charged.size()) << net.file;
+    ASSERT_EQ(exported.shunts.size(), charged.size()) << net.file;
+    for (std::size_t s = 0; s < charged.size(); ++s) {
+        const int node = charged[s];
+        EXPECT_EQ(balance.shunts[s].node, node) << net.file;
+        EXPECT_EQ(balance.shunts[s].admittance.real(), 0.0) << net.file << " node " << node + 1;
+        EXPECT_NEAR(balance.shunts[s].admittance.imag(), charging[node], 1e-12) << net.file;
+        EXPECT_EQ(exported.shunts[s].node, node + 1) << net.file;
+        EXPECT_EQ(exported.shunts[s].g, 0.0) << net.file;
+        EXPECT_NEAR(exported.shunts[s].b, charging[node], 1e-12) << net.file;
+    }
+    for (const DiagramShunt& shunt : diagram.shunts) {
+        EXPECT_NE(charging[shunt.flow.node], 0.0) << net.file << " node " << shunt.flow.node + 1;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Examples, TextbookLineDataTest,
                          ::testing::ValuesIn(testing::TextbookLineData));
 
@@ -82,6 +130,25 @@ using C = std::complex<double>;
 
 // A transformer 1-2 with an off-nominal tap, a line 2-3 with charging, two parallel lines 1-3 and
 // a shunt, against the textbook pi model computed independently with std::complex.
+// Saadat's network: 1/(0.01 + j0.03) is 10 - j30 but for the last bit; the cells say so.
+TEST(LineDataTest, CellsHoldTheFewestDigitsThatReadBackAsTheValue) {
+    LineTable table;
+    table.branches = testing::TextbookLineData[0].branches;
+    LineData data;
+    ASSERT_FALSE(ReadLineTable(table, {}, data).has_value());
+    NodalNetwork network;
+    BuildAdmittanceMatrix(data, network);
+    CellTexts cells;
+    ASSERT_FALSE(MatrixToCells(network, cells).has_value());
+    const char* const expected[3][3] = {
+        {"20-50j", "", ""}, {"-10+20j", "26-52j", ""}, {"-10+30j", "-16+32j", "26-62j"}};
+    for (int c = 0; c < 3; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            EXPECT_EQ(cells.Admittance[c][r], expected[c][r]) << "Y" << r + 1 << c + 1;
+        }
+    }
+}
+
 TEST(LineDataTest, TapChargingParallelBranchesAndShuntAsThePiModelGivesThem) {
     LineTable table;
     table.branches = {{"1", "2", "0,01", "0,1", "", "0,95"},
@@ -225,8 +292,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadTable{"HugeNumber",
                  {{"1", "2", std::string(400, '9'), "0,1"}},
                  {},
-                 ("Rami, riga 1, colonna R: «" + std::string(400, '9') +
-                  "» è un numero troppo grande.")},
+                 "Rami, riga 1, colonna R: «9999999999…» è un numero troppo grande."},
         BadTable{"ZeroTap",
                  {{"1", "2", "0,1", "0,2", "0", "0"}},
                  {},

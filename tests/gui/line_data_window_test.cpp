@@ -267,11 +267,18 @@ TEST_F(LineDataWindowTest, ReplacingTheGridsMatrixIsAskedAndKeepsTheNodeData) {
 TEST_F(LineDataWindowTest, FromTheCellsGivesOneBranchPerPairAndTheRestAsShunts) {
     testing::TypeTwoNodeNetwork("20");
     testing::AcquireTyped();
-    // Typed after the acquisition: the matrix acquired is no longer the grid's, so the cells are
-    // acquired again rather than a matrix they no longer hold shown.
+    Click(frmDataOk, "btnNewton");
+    ASSERT_TRUE(RunEnded[static_cast<int>(Method::Newton)]);
+    // Typed after the acquisition and the run: the cells are read as they are now, and the
+    // count, the run and the windows showing it stay.
     testing::TypeY(0, 0, "1-4,5j");
+    testing::TypeIterations("7");
     Click(frmLineData, "btnFromCells");
     ASSERT_TRUE(Recorder().messages.empty());
+    EXPECT_EQ(Child<QLineEdit>(frmDataIn, "txtnumit")->text(), QStringLiteral("7"));
+    EXPECT_EQ(IterationCount, 20);
+    EXPECT_TRUE(RunEnded[static_cast<int>(Method::Newton)]);
+    EXPECT_TRUE(frmDataOk->isVisible());
     ASSERT_EQ(Branches()->rowCount(), 1);
     EXPECT_EQ(Text(Branches(), 0, 0), "1");
     EXPECT_EQ(Text(Branches(), 0, 1), "2");
@@ -289,6 +296,77 @@ TEST_F(LineDataWindowTest, FromTheCellsGivesOneBranchPerPairAndTheRestAsShunts) 
     Click(frmLineData, "btnFromCells");
     ASSERT_EQ(ScriptedFileDialogs().questions.size(), 1u);
     EXPECT_EQ(Text(Shunts(), 0, 2), "0,7");
+}
+
+// Where the keys go: the editor open on a cell of the table, or else the table.
+QWidget* Keyboard(QTableWidget* table) {
+    for (QLineEdit* box : table->viewport()->findChildren<QLineEdit*>()) {
+        if (box->isVisible()) {
+            return box;
+        }
+    }
+    return table;
+}
+
+// A new row clicked and typed at once, as fast as the keys come: every key lands in the new row
+// (a click on the selected cell used to open its editor only after the double-click interval,
+// and the keys before it searched the table and moved to row 1). Tab goes from cell to cell and
+// on from the last one into a row of its own.
+TEST_F(LineDataWindowTest, TypingIntoANewRowAtOnceKeepsEveryKeyInThatRow) {
+    ASSERT_NO_FATAL_FAILURE(TypeBranch({"1", "2", "0,02", "0,04"}));
+    QTableWidget* table = Branches();
+    for (int round = 0; round < 2; ++round) {
+        Click(frmLineData, "btnAddBranch");
+        const int row = table->rowCount() - 1;
+        const QRect cell = table->visualRect(table->model()->index(row, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::keyClicks(Keyboard(table), QStringLiteral("1"));
+        for (const char* text : {"3", "0,01", "0,03", "0,05", "1"}) {
+            QTest::keyClick(Keyboard(table), Qt::Key_Tab);
+            QTest::keyClicks(Keyboard(table), QString::fromLatin1(text));
+        }
+        QTest::keyClick(Keyboard(table), Qt::Key_Tab);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(round);
+        ASSERT_EQ(table->rowCount(), row + 2) << "Tab on the last cell adds a row";
+        const QStringList expected = {"1", "3", "0,01", "0,03", "0,05", "1"};
+        for (int c = 0; c < expected.size(); ++c) {
+            EXPECT_EQ(Text(table, row, c), expected[c]) << "column " << c;
+        }
+        EXPECT_EQ(table->currentRow(), row + 1);
+        EXPECT_EQ(table->currentColumn(), 0);
+        QTest::keyClick(Keyboard(table), Qt::Key_Escape);
+        Click(frmLineData, "btnRemoveBranch"); // the empty row Tab added
+    }
+    const QStringList first = {"1", "2", "0,02", "0,04", "", ""};
+    for (int c = 0; c < first.size(); ++c) {
+        EXPECT_EQ(Text(table, 0, c), first[c]) << "row 1, column " << c;
+    }
+}
+
+// A cell's text of any length: the message quotes a piece of it and wraps, the window stays
+// as wide as it was.
+TEST_F(LineDataWindowTest, ALongCellTextKeepsTheMessageShortAndTheWindowItsWidth) {
+    const int width = frmLineData->width();
+    const QString text =
+        QString(2500, QLatin1Char('x')).replace(0, 10, QStringLiteral("abcdefghij"));
+    ASSERT_NO_FATAL_FAILURE(TypeBranch({"1", "2"}));
+    QLineEdit* editor = OpenEditor(Branches(), 0, 2);
+    ASSERT_NE(editor, nullptr);
+    editor->setText(text.left(2499));
+    QTest::keyClicks(editor, text.right(1)); // the check runs on an edit by a key
+    QCoreApplication::processEvents();
+    const QString message = QStringLiteral("Rami, riga 1, colonna R: \u00ababcdefghij\u2026\u00bb "
+                                           "non \u00e8 un numero (cifre con la virgola o il "
+                                           "punto, senza esponente).");
+    const auto* label = Child<QLabel>(frmLineData, "lblMessage");
+    EXPECT_EQ(label->text().toStdString(), message.toStdString());
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(label->text().toStdString(), message.toStdString());
+    EXPECT_EQ(Branches()->item(0, 2)->text(), text) << "the cell keeps what was typed";
+    EXPECT_LE(frmLineData->width(), width);
+    EXPECT_LE(frmLineData->minimumSizeHint().width(), width);
 }
 
 TEST_F(LineDataWindowTest, SaveWritesACaseThatOpenAndTheImportReadBack) {

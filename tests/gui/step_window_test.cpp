@@ -123,13 +123,14 @@ TEST_F(StepWindowTest, NewtonTablesLabelledWithFormulaTooltipsAndLatex) {
     const QString latex = QApplication::clipboard()->text();
     EXPECT_TRUE(
         latex.startsWith(QStringLiteral("% Passo per passo - Newton-Raphson, iterazione 3\n")));
-    EXPECT_TRUE(latex.contains(QStringLiteral("J = \\begin{bmatrix}\n & \\scriptstyle E_{2} & "
-                                              "\\scriptstyle E_{3} & \\scriptstyle d_{3} \\\\\n"
-                                              "\\scriptstyle P_{2} & ")))
+    EXPECT_TRUE(
+        latex.contains(QStringLiteral("J = \\left[\\begin{array}{crrr}\n & \\scriptstyle E_{2} & "
+                                      "\\scriptstyle E_{3} & \\scriptstyle d_{3} \\\\\n"
+                                      "\\scriptstyle P_{2} & ")))
         << latex.toStdString();
-    EXPECT_TRUE(latex.contains(QStringLiteral("J^{-1} = \\begin{bmatrix}")));
-    EXPECT_EQ(latex.count(QStringLiteral("\\begin{bmatrix}")),
-              latex.count(QStringLiteral("\\end{bmatrix}")));
+    EXPECT_TRUE(latex.contains(QStringLiteral("\\[\nJ^{-1} = \\left[\\begin{array}")));
+    EXPECT_EQ(latex.count(QStringLiteral("\\begin{array}")),
+              latex.count(QStringLiteral("\\end{array}\\right]\n\\]\n")));
 
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("step.csv"));

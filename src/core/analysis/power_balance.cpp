@@ -1,5 +1,7 @@
 #include "core/analysis/power_balance.h"
 
+#include "core/model/shunts.h"
+
 namespace nodewise {
 
 namespace {
@@ -39,11 +41,9 @@ PowerBalance ComputePowerBalance(const HistoryRows& E, const HistoryRows& dDegre
         }
     }
     for (int i = 0; i < n; ++i) {
-        Phasor y = 0.0;
-        for (int j = 0; j < n; ++j) {
-            y += Admittance(i, j);
-        }
-        if (y != Phasor(0.0, 0.0)) {
+        if (HasShunt(YComplex, i, n)) {
+            const Complex shunt = ShuntAdmittance(YComplex, i, n);
+            const Phasor y(shunt.re, shunt.im);
             balance.shunts.push_back({i, y, std::norm(V[i]) * std::conj(y)});
         }
     }

@@ -26,7 +26,8 @@ struct BranchFlow {
     Phasor loss;    // S_ij + S_ji
 };
 
-// The element from a node to the reference, of admittance y_i = sum over j of Y_ij.
+// The element from a node to the reference, of admittance y_i = sum over j of Y_ij (rounding
+// noise is no element: core/model/shunts.h).
 struct ShuntFlow {
     int node = 0;
     Phasor admittance;
@@ -36,7 +37,7 @@ struct ShuntFlow {
 struct PowerBalance {
     std::vector<NodeBalance> nodes;
     std::vector<BranchFlow> branches; // every pair i < j with Y_ij != 0, i then j ascending
-    std::vector<ShuntFlow> shunts;    // every node with y_i != 0
+    std::vector<ShuntFlow> shunts;    // every node with an element to ground
     Phasor losses;                    // sum of the node injections
 };
 

@@ -1,5 +1,6 @@
 #include "core/analysis/step_export.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -359,7 +360,14 @@ std::string StepLatex(const IterationStep& step) {
     panels.push_back(StatePanel(step));
     for (const StepPanel& panel : panels) {
         const bool state = &panel == &panels.back();
-        out += "% " + panel.title + "\n" + panel.latex + " = \\begin{bmatrix}\n";
+        // A display of its own with a column for the labels: an array has no limit on columns
+        // (a Jacobian of seven nodes has thirteen) and needs nothing beyond amsmath.
+        std::size_t columns = panel.vector ? 1 : panel.columnLabels.size();
+        for (const std::vector<double>& row : panel.values) {
+            columns = std::max(columns, row.size());
+        }
+        out += "% " + panel.title + "\n\\[\n" + panel.latex + " = \\left[\\begin{array}{c" +
+               std::string(columns, 'r') + "}\n";
         if (!panel.vector) {
             for (const std::string& label : panel.columnLabels) {
                 out += " & " + (state ? "\\scriptstyle \\text{" + label + "}" : LatexLabel(label));
@@ -373,7 +381,7 @@ std::string StepLatex(const IterationStep& step) {
             }
             out += r + 1 < panel.values.size() ? " \\\\\n" : "\n";
         }
-        out += "\\end{bmatrix}\n";
+        out += "\\end{array}\\right]\n\\]\n";
     }
     return out;
 }

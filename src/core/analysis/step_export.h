@@ -45,8 +45,8 @@ std::string JacobianElementFormula(const IterationStep& step, int r, int c,
 // The rule of Gauss-Seidel node `index` (in update order) with its numbers.
 std::string GaussNodeFormula(const IterationStep& step, int index, std::string_view decimalPoint);
 
-// The shown matrices and vectors as LaTeX bmatrix environments, labels as a first row and a
-// first column.
+// The shown matrices and vectors as LaTeX, each a display \[ ... \] of an array in brackets,
+// labels as a first row and a first column: it compiles in an article with amsmath alone.
 std::string StepLatex(const IterationStep& step);
 
 enum class StepFormat { Html, Csv };

@@ -36,7 +36,20 @@ std::optional<int> AcquireIterationCount(std::string_view text) {
     return std::nullopt;
 }
 
-int CountNodes(const CellTexts& cells) {
+bool DataBeyondNodesIsEmpty(const CellTexts& cells, int n) {
+    for (int c = 0; c < DataColumns; ++c) {
+        for (int r = n; r < MaxNodes; ++r) {
+            if (!cells.Data[c][r].empty()) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int CellNodeCount(const CellTexts& cells) {
     int count = 0;
     while (count < MaxNodes && !cells.Admittance[count][count].empty()) {
         ++count;
@@ -54,19 +67,6 @@ bool MatrixBeyondNodesIsEmpty(const CellTexts& cells, int n) {
     }
     return true;
 }
-
-bool DataBeyondNodesIsEmpty(const CellTexts& cells, int n) {
-    for (int c = 0; c < DataColumns; ++c) {
-        for (int r = n; r < MaxNodes; ++r) {
-            if (!cells.Data[c][r].empty()) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 const char* InputWarningText(int index) {
     static const char* const texts[InputWarningCount] = {
@@ -152,7 +152,7 @@ std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts&
         return warning;
     }
 
-    const int n = CountNodes(cells);
+    const int n = CellNodeCount(cells);
     NodeCount = n;
     if (!MatrixBeyondNodesIsEmpty(cells, n)) {
         return WarningMatrixBeyondNodes;

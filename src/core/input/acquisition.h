@@ -30,6 +30,12 @@ const char* InputWarningText(int index);
 // Shows warning `index` through the user port: caption "Attenzione:", exclamation icon.
 void ShowInputWarning(int index);
 
+// The nodes the cells give: the diagonal admittance cells that hold text, from the first on.
+int CellNodeCount(const CellTexts& cells);
+
+// True when no admittance cell beyond the first `n` nodes holds text.
+bool MatrixBeyondNodesIsEmpty(const CellTexts& cells, int n);
+
 // Runs the checks in order and fills the workspace. Returns nothing on success, otherwise the
 // index of the first warning; the workspace then holds what the steps before the failed check
 // wrote. An iteration count of 1000 or more (any count too large for the history rows) is

@@ -45,8 +45,10 @@ std::string PlainMagnitude(double value, int digits) {
     return plain;
 }
 
-// The shortest plain text of `value` (sign included) that `readBack` turns into `value`.
-template <class ReadBack> std::optional<std::string> ShortestText(double value, ReadBack readBack) {
+// The shortest plain text of `value` (sign included) that `readBack` turns into a number within
+// `tolerance` of `value` (0: exactly `value`).
+template <class ReadBack>
+std::optional<std::string> ShortestText(double value, ReadBack readBack, double tolerance = 0.0) {
     if (!std::isfinite(value)) {
         return std::nullopt;
     }
@@ -58,7 +60,7 @@ template <class ReadBack> std::optional<std::string> ShortestText(double value, 
         if (value < 0.0) {
             text.insert(text.begin(), '-');
         }
-        if (readBack(text) == value) {
+        if (std::fabs(readBack(text) - value) <= tolerance) {
             return text;
         }
     }
@@ -88,22 +90,30 @@ std::optional<std::string> FormatDataEntry(double value) {
 }
 
 std::optional<std::string> FormatAdmittanceEntry(Complex y, bool diagonal) {
-    const std::optional<std::string> re = ShortestText(y.re, ReadRealPart);
-    const std::optional<std::string> im = ShortestText(y.im, ReadImaginaryPart);
+    return FormatAdmittanceNear(y, 0.0, diagonal);
+}
+
+std::optional<std::string> FormatAdmittanceNear(Complex y, double tolerance, bool diagonal) {
+    const std::optional<std::string> re = ShortestText(y.re, ReadRealPart, tolerance);
+    const std::optional<std::string> im = ShortestText(y.im, ReadImaginaryPart, tolerance);
     if (!re || !im) {
         return std::nullopt;
     }
+    // A part that reads back as 0 is left out, as a part that is 0.
+    const bool reZero = ReadRealPart(*re) == 0.0;
+    const bool imZero = ReadImaginaryPart(*im) == 0.0;
     std::string text;
-    if (y.im == 0.0) {
-        text = (y.re == 0.0 && !diagonal) ? std::string() : *re;
-    } else if (y.re == 0.0) {
+    if (imZero) {
+        text = (reZero && !diagonal) ? std::string() : *re;
+    } else if (reZero) {
         text = *im + "j";
     } else {
-        text = *re + (y.im < 0.0 ? "" : "+") + *im + "j";
+        text = *re + (im->front() == '-' ? "" : "+") + *im + "j";
     }
     // The whole text must read back as it was meant, not only each part on its own.
     const Complex back = text.empty() ? Complex{0.0, 0.0} : ParseAdmittance(text);
-    if (text.size() > MaxCellTextLength || back.re != y.re || back.im != y.im) {
+    if (text.size() > MaxCellTextLength || !(std::fabs(back.re - y.re) <= tolerance) ||
+        !(std::fabs(back.im - y.im) <= tolerance)) {
         return std::nullopt;
     }
     return text;

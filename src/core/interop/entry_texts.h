@@ -22,4 +22,8 @@ std::optional<std::string> FormatDataEntry(double value);
 // (no connection). Nothing when a part is not finite or the text would be too long.
 std::optional<std::string> FormatAdmittanceEntry(Complex y, bool diagonal);
 
+// The same with the fewest significant digits (per part) that read back within `tolerance` of
+// `y`; a part that then reads as 0 is left out.
+std::optional<std::string> FormatAdmittanceNear(Complex y, double tolerance, bool diagonal);
+
 } // namespace nodewise

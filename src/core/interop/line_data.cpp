@@ -7,6 +7,7 @@
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "core/interop/entry_texts.h"
+#include "core/model/shunts.h"
 
 namespace nodewise {
 
@@ -73,8 +74,20 @@ double NumberValue(std::string_view text) {
     return DecimalConversion(FilterNumber(text));
 }
 
+// The longest piece of a typed text a message quotes: a message line stays short whatever is
+// typed.
+constexpr std::size_t QuotedCharacters = 10;
+
+// «text», or its first QuotedCharacters characters and an ellipsis: «abcdefghij…».
 std::string Quoted(std::string_view text) {
-    return "\xC2\xAB" + std::string(text) + "\xC2\xBB"; // «text»
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool starts = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (starts && characters++ == QuotedCharacters) {
+            return "\xC2\xAB" + std::string(text.substr(0, i)) + "\xE2\x80\xA6\xC2\xBB";
+        }
+    }
+    return "\xC2\xAB" + std::string(text) + "\xC2\xBB";
 }
 
 std::string Where(const char* table, int row, const char* column) {
@@ -213,10 +226,6 @@ void BuildAdmittanceMatrix(const LineData& data, NodalNetwork& network) {
     }
 }
 
-// Relative to the sum of a row's magnitudes: far above the rounding of seven additions
-// (about 1e-15), far below any shunt a network has.
-constexpr double RowSumNoise = 1e-13;
-
 LineData LineDataFromMatrix(const NodalNetwork& network) {
     LineData data;
     const int n = network.nodeCount;
@@ -231,42 +240,60 @@ LineData LineDataFromMatrix(const NodalNetwork& network) {
         }
     }
     for (int i = 0; i < n; ++i) {
-        Complex shunt = {0.0, 0.0};
-        double size = 0.0; // the row's own scale
-        for (int k = 0; k < n; ++k) {
-            Add(shunt, network.Y[i][k]);
-            size += std::fabs(network.Y[i][k].re) + std::fabs(network.Y[i][k].im);
-        }
-        // What is left of a row that cancels but for the rounding of its decimal texts (a few
-        // units in the last place of its largest element) is no shunt.
-        const double noise = RowSumNoise * size;
-        if (std::fabs(shunt.re) <= noise) {
-            shunt.re = 0.0;
-        }
-        if (std::fabs(shunt.im) <= noise) {
-            shunt.im = 0.0;
-        }
-        if (shunt.re != 0.0 || shunt.im != 0.0) {
+        if (HasShunt(network.Y, i, n)) {
+            const Complex shunt = ShuntAdmittance(network.Y, i, n);
             data.shunts.push_back({i + 1, shunt.re, shunt.im});
         }
     }
     return data;
 }
 
+// How far an element's text may be from its value: far below what any network's numbers mean,
+// far above the rounding that turns 10 into 10.000000000000002.
+constexpr double CellTextTolerance = 1e-12;
+
 std::optional<std::string> MatrixToCells(const NodalNetwork& network, CellTexts& cells) {
-    std::string texts[MaxNodes][MaxNodes];
-    for (int c = 0; c < network.nodeCount; ++c) {
+    const int n = network.nodeCount;
+    std::optional<std::string> texts[MaxNodes][MaxNodes];
+    Complex read[MaxNodes][MaxNodes] = {}; // what the texts read back as
+    for (int c = 0; c < n; ++c) {
+        for (int r = 0; r < c; ++r) {
+            texts[c][r] = FormatAdmittanceNear(network.Y[r][c], CellTextTolerance, false);
+            if (texts[c][r] && !texts[c][r]->empty()) {
+                read[r][c] = ParseAdmittance(*texts[c][r]);
+                read[c][r] = read[r][c];
+            }
+        }
+    }
+    // Each diagonal element is what makes its row of read-back texts sum to the node's element
+    // to ground (charging, taps and shunts), so the rounding of the others never shows as one.
+    for (int i = 0; i < n; ++i) {
+        Complex diagonal = ShuntAdmittance(network.Y, i, n);
+        bool written = true; // every other cell of the row, which the diagonal depends on
+        for (int k = 0; k < n; ++k) {
+            written = written && (k == i || texts[std::max(i, k)][std::min(i, k)]);
+            if (k != i) {
+                diagonal.re -= read[i][k].re;
+                diagonal.im -= read[i][k].im;
+            }
+        }
+        // Within a fraction of what the rule takes for rounding: the row still sums to none.
+        read[i][i] = diagonal;
+        const double tolerance = std::min(CellTextTolerance, ShuntNoise(read, i, n) / 8);
+        if (written) {
+            texts[i][i] = FormatAdmittanceNear(diagonal, tolerance, true);
+        }
+    }
+    for (int c = 0; c < n; ++c) {
         for (int r = 0; r <= c; ++r) {
-            const std::optional<std::string> text = FormatAdmittanceEntry(network.Y[r][c], r == c);
-            if (!text) {
+            if (!texts[c][r]) {
                 return Unwritable("Y(" + std::to_string(r + 1) + "," + std::to_string(c + 1) + ")");
             }
-            texts[c][r] = *text;
         }
     }
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
-            cells.Admittance[c][r] = std::move(texts[c][r]);
+            cells.Admittance[c][r] = texts[c][r] ? std::move(*texts[c][r]) : std::string();
         }
     }
     return std::nullopt;
@@ -428,6 +455,33 @@ std::optional<std::string> FormatLineTable(const LineData& data, LineTable& tabl
         texts.shunts.push_back(std::move(row));
     }
     table = std::move(texts);
+    return std::nullopt;
+}
+
+std::optional<std::string> MatrixFromCells(const CellTexts& cells, NodalNetwork& network) {
+    const int n = CellNodeCount(cells);
+    if (!MatrixBeyondNodesIsEmpty(cells, n)) {
+        return std::string(InputWarningText(WarningMatrixBeyondNodes));
+    }
+    if (n == 0) {
+        return std::string("La griglia non contiene una matrice delle ammettenze: la cella Y(1,1) "
+                           "è vuota.");
+    }
+    NodalNetwork read;
+    read.nodeCount = n;
+    for (int k = 0; k < n; ++k) {
+        for (int l = k; l < n; ++l) {
+            const std::string& text = cells.Admittance[l][k];
+            const Complex y = text.empty() ? Complex{0.0, 0.0} : ParseAdmittance(text);
+            if (!std::isfinite(y.re) || !std::isfinite(y.im)) {
+                return "La cella Y(" + std::to_string(k + 1) + "," + std::to_string(l + 1) +
+                       ") della matrice ha un numero troppo grande.";
+            }
+            read.Y[k][l] = y;
+            read.Y[l][k] = y;
+        }
+    }
+    network = read;
     return std::nullopt;
 }
 

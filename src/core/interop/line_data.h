@@ -50,14 +50,17 @@ void AddBranchAdmittance(Complex (&Y)[MaxNodes][MaxNodes], const Branch& branch)
 void BuildAdmittanceMatrix(const LineData& data, NodalNetwork& network);
 
 // The reverse, as the MATPOWER export writes a network: one branch r + jx = -1/Y_ij (no line
-// charging, tap 1) for every pair i < j with Y_ij != 0, in row order, and the sum of every row,
-// when it is not zero, as that node's shunt. A vanishing Y_ij gives a branch whose r or x is not
+// charging, tap 1) for every pair i < j with Y_ij != 0, in row order, and every node's element
+// to ground (ShuntAdmittance) as its shunt. A vanishing Y_ij gives a branch whose r or x is not
 // finite; FormatLineTable refuses it, the export checks it itself.
 LineData LineDataFromMatrix(const NodalNetwork& network);
 
 // The admittance cells of the matrix (entry syntax): the upper triangle of the network's nodes,
-// an empty cell where two nodes are not connected, every cell beyond them empty. Refuses a value
-// that cannot be written in a cell (with the reason in Italian); `cells` is then untouched.
+// an empty cell where two nodes are not connected, every cell beyond them empty. An off-diagonal
+// cell has the fewest digits that read back within 1e-12 of its element; a diagonal cell is the
+// negative sum of its row's cells as they read back plus the node's element to ground, so the
+// cells' row sums are the shunts and nothing else. Refuses a value that cannot be written in a
+// cell (with the reason in Italian); `cells` is then untouched.
 std::optional<std::string> MatrixToCells(const NodalNetwork& network, CellTexts& cells);
 
 // ---- The table of the "Dati di linea" window, as typed ----
@@ -113,6 +116,12 @@ std::optional<std::string> ReadLineTable(const LineTable& table, const LineUnits
 // shortest text that reads back as the same value). Refuses a value that cannot be written so;
 // `table` is then untouched.
 std::optional<std::string> FormatLineTable(const LineData& data, LineTable& table);
+
+// The admittance matrix the grid's cells hold, read as the acquisition reads it but without
+// acquiring anything: node count, matrix. Refuses cells beyond the nodes (as the acquisition's
+// warning says), a grid without a matrix and a number too large, in Italian; `network` is then
+// untouched.
+std::optional<std::string> MatrixFromCells(const CellTexts& cells, NodalNetwork& network);
 
 // The given node data of the first `network.nodeCount` nodes as the grid's data cells hold them
 // (exactly two of E, d, P, Q per node; d in degrees), into the network's types and quantities.

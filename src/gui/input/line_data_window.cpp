@@ -37,6 +37,8 @@ namespace {
 const QString Title = QStringLiteral("Dati di linea");
 const QString CaseFileFilter = QStringLiteral("caso MATPOWER|*.m");
 const QColor BadCellBackground(0xff, 0xc8, 0xc8);
+constexpr int MinColumnWidth = 90;
+constexpr int MaxColumnWidth = 180;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -132,6 +134,32 @@ private:
     Report report_;
 };
 
+// A table typed into as a spreadsheet: a key on a cell starts editing it with that key, at
+// once; Tab on the last cell goes on into a new row.
+class LineTableWidget final : public QTableWidget {
+public:
+    LineTableWidget(int columns, std::function<void(QTableWidget*)> appendRow, QWidget* parent)
+        : QTableWidget(0, columns, parent), appendRow_(std::move(appendRow)) {}
+
+    // Typing never searches the cells for the typed text: that would move the current cell to
+    // another row, which the editor then opens on.
+    void keyboardSearch(const QString&) override {}
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        const QModelIndex current = currentIndex();
+        if (action == MoveNext && current.isValid() && current.row() == rowCount() - 1 &&
+            current.column() == columnCount() - 1) {
+            appendRow_(this);
+            return model()->index(rowCount() - 1, 0);
+        }
+        return QTableWidget::moveCursor(action, modifiers);
+    }
+
+private:
+    std::function<void(QTableWidget*)> appendRow_;
+};
+
 bool SameMatrix(const nodewise::CellTexts& a, const nodewise::CellTexts& b) {
     for (int c = 0; c < nodewise::MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
@@ -159,7 +187,7 @@ TfrmLineData::TfrmLineData(QWidget* parent) : QWidget(parent, Qt::Window) {
     setHeaders();
     tblBranches->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
     for (int c = 0; c < BranchColumnCount; ++c) {
-        tblBranches->setColumnWidth(c, std::max(tblBranches->columnWidth(c), 90));
+        tblBranches->setColumnWidth(c, std::max(tblBranches->columnWidth(c), MinColumnWidth));
     }
     for (int c = 0; c < ShuntColumnCount; ++c) {
         tblShunts->setColumnWidth(c, 150);
@@ -202,12 +230,15 @@ QPushButton* TfrmLineData::button(const char* name, const QString& text, const Q
 
 void TfrmLineData::createTables() {
     auto table = [this](const char* name, int columns) {
-        auto* t = new QTableWidget(0, columns, this);
+        QTableWidget* t = new LineTableWidget(
+            columns, [this](QTableWidget* table) { addRow(table); }, this);
         t->setObjectName(QLatin1String(name));
         t->setSelectionBehavior(QAbstractItemView::SelectRows);
-        // Typing on a cell starts editing it, as in a spreadsheet.
+        // Typing on a cell starts editing it, as in a spreadsheet. A click on the selected cell
+        // does not: Qt opens that editor only after the double-click interval, and a key typed
+        // before it would be lost.
         t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                           QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+                           QAbstractItemView::AnyKeyPressed);
         // Columns as wide as their numbers (a value from the matrix has up to 17 digits), the
         // last one taking what is left.
         t->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -346,7 +377,12 @@ bool TfrmLineData::ShowLineData(const nodewise::LineData& data) {
     Fill(tblBranches, table.branches);
     Fill(tblShunts, table.shunts);
     for (QTableWidget* t : {tblBranches, tblShunts}) {
+        // As wide as the numbers, but never narrower than a header nor so wide that one long
+        // number pushes the others out of sight.
         t->resizeColumnsToContents();
+        for (int c = 0; c < t->columnCount(); ++c) {
+            t->setColumnWidth(c, std::clamp(t->columnWidth(c), MinColumnWidth, MaxColumnWidth));
+        }
     }
     filling_ = false;
     CheckCells();
@@ -485,19 +521,15 @@ void TfrmLineData::btnComputeClick() {
 
 void TfrmLineData::btnFromCellsClick() {
     nodewise::Guarded([this] {
-        // The acquired matrix, as the MATPOWER export takes it. When nothing is acquired, or
-        // the matrix in the cells is no longer the one acquired, the cells are acquired for it
-        // (which replaces what the other windows showed): never a matrix the grid left behind.
-        const nodewise::CellTexts grid = nodewise::GridCells();
-        if (!nodewise::NetworkAcquired() || !SameMatrix(grid, nodewise::AcquiredCells())) {
-            nodewise::HideResultForms();
-            if (const std::optional<int> warning = nodewise::Acquire("1", grid)) {
-                nodewise::ShowInputWarning(*warning);
-                return;
-            }
+        // The matrix the cells hold now, read as an acquisition would read it; the iteration
+        // count, the runs and the other windows stay as they are.
+        nodewise::NodalNetwork network;
+        if (const std::optional<std::string> bad =
+                nodewise::MatrixFromCells(nodewise::GridCells(), network)) {
+            Warn(*bad);
+            return;
         }
-        const nodewise::LineData data =
-            nodewise::LineDataFromMatrix(nodewise::NetworkFromWorkspace());
+        const nodewise::LineData data = nodewise::LineDataFromMatrix(network);
         nodewise::LineTable table;
         if (const std::optional<std::string> refusal = nodewise::FormatLineTable(data, table)) {
             Warn(*refusal);
