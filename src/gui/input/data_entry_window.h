@@ -99,6 +99,8 @@ private:
     void nameControls();
     void setHighlighted(QLabel* label, bool on);
     void createGuidance();
+    // The cell on that line of the network data file (0..55).
+    QLineEdit* CellOnLine(int line) const;
 
     // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
     QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
