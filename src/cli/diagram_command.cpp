@@ -24,6 +24,7 @@ struct DiagramOptions {
     std::optional<Method> method;
     std::optional<int> iteration; // the last one when not given
     std::optional<std::string> output;
+    bool strict = false;
 };
 
 std::optional<int> ParseIteration(const std::string& text) {
@@ -39,7 +40,8 @@ std::optional<int> ParseIteration(const std::string& text) {
 std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
                                        DiagramOptions& options) {
     const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage, {"--iterations", "--method", "--iteration", "--output"}, options.network,
+        argc, argv, usage, {"--iterations", "--method", "--iteration", "--output", StrictOption},
+        options.network,
         [&](std::string_view option, const std::string& value) -> std::optional<int> {
             if (option == "--iterations") {
                 options.iterations = value;
@@ -51,6 +53,8 @@ std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
                     return UsageError("invalid iteration '" + value + "' (a whole number from 0)",
                                       usage);
                 }
+            } else if (option == StrictOption) {
+                options.strict = true;
             } else {
                 options.output = value;
             }
@@ -94,7 +98,7 @@ int RunDiagramCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseDiagramOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, options.iterations,
+    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
                              [&options, usage] { return WriteDiagram(options, usage); });
 }
 

@@ -6,7 +6,7 @@ namespace nodewise::cli {
 // Its lines of the usage text.
 inline constexpr const char* DiagramUsage =
     "       nodewise-cli diagram NETWORK.nwd --method gauss|newton|stott [--iterations TEXT]\n"
-    "                            [--iteration K] [--output FILE.svg]\n";
+    "                            [--iteration K] [--output FILE.svg] [--strict]\n";
 
 // Runs `nodewise-cli diagram ...` (argv[1] is "diagram"); the user port must be set. `usage` is
 // printed after a usage error. Returns the exit status.

@@ -31,17 +31,28 @@ using namespace nodewise;
 using namespace nodewise::cli;
 
 const std::string Usage =
-    std::string("usage: nodewise-cli summary NETWORK.nwd [--iterations TEXT]\n"
+    std::string("usage: nodewise-cli summary NETWORK.nwd [--iterations TEXT] [--strict]\n"
                 "       nodewise-cli solve   NETWORK.nwd --method gauss|newton|stott "
                 "[--iterations TEXT]\n"
-                "                            [--format csv|html] [--output FILE]\n"
+                "                            [--format csv|html] [--output FILE] [--strict]\n"
                 "       nodewise-cli report  NETWORK.nwd --method gauss|newton|stott "
                 "[--iterations TEXT]\n"
-                "                            [--tolerance X] [--output FILE]\n"
+                "                            [--tolerance X] [--output FILE] [--strict]\n"
                 "       nodewise-cli step    NETWORK.nwd --method gauss|newton|stott "
                 "--iteration K\n"
-                "                            [--output FILE]\n") +
+                "                            [--output FILE] [--strict]\n") +
     MatpowerUsage + DiagramUsage;
+
+// What --help adds to the usage.
+const char* const HelpNotes =
+    "\n"
+    "Cells whose text is not all read are listed on standard error before anything else, and\n"
+    "nodes cut off from the slack node are named after the acquisition; --strict refuses such\n"
+    "a network with status 2.\n"
+    "\n"
+    "Exit status: 0 done; 1 usage or file error; 2 acquisition rejected; 3 arithmetic fault;\n"
+    "4 method refused; 5 done, but a matrix inversion failed (\"Impossibile invertire la\n"
+    "Matrice.\" on standard error; for step, \"failed\" in its JSON).\n";
 
 // Every message box of the desktop program becomes one line on standard error, caption first.
 class StandardErrorPort final : public UserPort {
@@ -82,6 +93,7 @@ struct Options {
     std::optional<Method> method;
     ExportFormat format = ExportFormat::Csv;
     std::optional<std::string> output;
+    bool strict = false;
 };
 
 int UsageError(const std::string& problem) {
@@ -96,7 +108,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     }
     options.command = argv[1];
     if (options.command == "--help" || options.command == "-h" || options.command == "help") {
-        std::cout << Usage;
+        std::cout << Usage << HelpNotes;
         return ExitDone;
     }
     if (options.command == "--version") {
@@ -119,12 +131,19 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                 inlineValue = true;
             }
             const bool known = arg == "--iterations" || arg == "--method" || arg == "--format" ||
-                               arg == "--output";
+                               arg == "--output" || arg == StrictOption;
             if (!known) {
                 return UsageError("unknown option '" + arg + "'");
             }
-            if (options.command == "summary" && arg != "--iterations") {
+            if (options.command == "summary" && arg != "--iterations" && arg != StrictOption) {
                 return UsageError("option '" + arg + "' belongs to the solve command");
+            }
+            if (arg == StrictOption) {
+                if (inlineValue) {
+                    return UsageError("option '" + arg + "' takes no value");
+                }
+                options.strict = true;
+                continue;
             }
             if (!inlineValue) {
                 if (i + 1 >= argc) {
@@ -191,7 +210,7 @@ int Solve(const Options& options) {
 }
 
 int Run(const Options& options) {
-    return OnAcquiredNetwork(options.network, options.iterations, [&options] {
+    return OnAcquiredNetwork(options.network, options.iterations, options.strict, [&options] {
         if (options.command == "summary") {
             PrintSummary();
             return static_cast<int>(std::cout.flush() ? ExitDone : ExitUsageOrFile);

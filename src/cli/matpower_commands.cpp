@@ -8,7 +8,9 @@
 // Exit status, as for the other commands: 0 done; 1 usage error, or a file that cannot be read
 // or written; 2 rejected: the case refused by the import (malformed, or not a network the grid
 // can hold), the network file's acquisition warning, or a network the format cannot carry;
-// 3 an arithmetic fault while acquiring. Files are written whole or not at all.
+// 3 an arithmetic fault while acquiring. Files are written whole or not at all. With --strict,
+// export-matpower refuses (2) a network with cell text it does not read or nodes cut off from
+// the slack node.
 #include "cli/matpower_commands.h"
 
 #include "cli/output.h"
@@ -37,6 +39,7 @@ namespace {
 struct Arguments {
     std::string input;
     std::optional<std::string> output;
+    bool strict = false; // export-matpower only
 };
 
 int Usage(const std::string& problem) {
@@ -58,6 +61,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
             } else {
                 arguments.output = arg.substr(9);
             }
+        } else if (arg == cli::StrictOption && std::strcmp(argv[1], "export-matpower") == 0) {
+            arguments.strict = true;
         } else if (arg.rfind("--", 0) == 0) {
             return Usage("unknown option '" + arg + "'");
         } else if (!haveInput) {
@@ -100,7 +105,7 @@ int ExportAcquired(const Arguments& arguments);
 
 int Export(const Arguments& arguments) {
     // The iteration count plays no part in the case; any valid one will do.
-    return cli::OnAcquiredNetwork(arguments.input, "1",
+    return cli::OnAcquiredNetwork(arguments.input, "1", arguments.strict,
                                   [&arguments] { return ExportAcquired(arguments); });
 }
 

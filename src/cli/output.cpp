@@ -6,13 +6,52 @@
 #include <cstring>
 #include <iostream>
 
+#include "core/analysis/cell_notes.h"
 #include "core/input/acquisition.h"
+#include "core/input/islands.h"
 #include "core/input/network_file.h"
 #include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
+#include "core/solvers/matrix_inversion.h"
 
 namespace nodewise::cli {
+
+namespace {
+
+// Passes every message on to the port in use and counts the failed inversions among them, for
+// as long as it lives.
+class InversionFailureCount final : public UserPort {
+public:
+    InversionFailureCount() : next_(SetUserPort(this)) {}
+    ~InversionFailureCount() override { SetUserPort(next_); }
+    InversionFailureCount(const InversionFailureCount&) = delete;
+    InversionFailureCount& operator=(const InversionFailureCount&) = delete;
+
+    void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
+        count(text);
+        next().showMessage(text, caption, icon);
+    }
+    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                             std::string_view detail) override {
+        count(text);
+        next().showDetailedMessage(text, caption, icon, detail);
+    }
+    void setStatusPanel(int panel, std::string_view text) override {
+        next().setStatusPanel(panel, text);
+    }
+    int failures() const { return failures_; }
+
+private:
+    // The zero-order message is not counted: there was no matrix to invert.
+    void count(std::string_view text) { failures_ += text == InversionFailedText ? 1 : 0; }
+    UserPort& next() { return *next_; }
+
+    UserPort* next_;
+    int failures_ = 0;
+};
+
+} // namespace
 
 std::optional<Method> MethodNamed(std::string_view name) {
     if (name == "gauss") {
@@ -57,7 +96,11 @@ std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage
         if (std::find(options.begin(), options.end(), arg) == options.end()) {
             return UsageError("unknown option '" + arg + "'", usage);
         }
-        if (!inlineValue) {
+        if (arg == StrictOption) {
+            if (inlineValue) {
+                return UsageError("option '" + arg + "' takes no value", usage);
+            }
+        } else if (!inlineValue) {
             if (i + 1 >= argc) {
                 return UsageError("option '" + arg + "' needs a value", usage);
             }
@@ -82,12 +125,19 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
     return std::nullopt;
 }
 
-int OnAcquiredNetwork(const std::string& network, std::string_view iterations,
+int OnAcquiredNetwork(const std::string& network, std::string_view iterations, bool strict,
                       const std::function<int()>& command) {
     CellTexts cells;
     if (!ReadNetworkFile(network, cells)) {
         Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
         return ExitUsageOrFile;
+    }
+    const std::vector<UnreadCell> unread = UnreadCells(cells, '.');
+    for (const UnreadCell& cell : unread) {
+        std::cerr << UnreadCellLine(cell) << '\n';
+    }
+    if (strict && !unread.empty()) {
+        return ExitRejected;
     }
     SolverMatrices matrices;
     try {
@@ -95,7 +145,16 @@ int OnAcquiredNetwork(const std::string& network, std::string_view iterations,
             ShowInputWarning(*warning);
             return ExitRejected;
         }
-        return command();
+        if (const std::optional<CutOffNodes> cutOff = FindCutOffNodes()) {
+            Port().showMessage(CutOffMessage(*cutOff), InputWarningCaption,
+                               MessageIcon::Exclamation);
+            if (strict) {
+                return ExitRejected;
+            }
+        }
+        const InversionFailureCount inversions;
+        const int status = command();
+        return status == ExitDone && inversions.failures() > 0 ? ExitInversionFailed : status;
     } catch (const ArithmeticFault& fault) {
         Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
         return ExitArithmeticFault;

@@ -19,7 +19,12 @@ enum ExitStatus {
     ExitRejected = 2,
     ExitArithmeticFault = 3,
     ExitRefused = 4,
+    ExitInversionFailed = 5, // the command did its work, but a matrix inversion failed on the way
 };
+
+// The option that makes an acquiring command refuse a network with unread cell text or nodes
+// cut off from the slack node. It takes no value.
+inline constexpr std::string_view StrictOption = "--strict";
 
 // The method named by --method: "gauss", "newton" or "stott".
 std::optional<Method> MethodNamed(std::string_view name);
@@ -33,8 +38,9 @@ using OptionTaker =
 
 // Reads the arguments after a command's name: one network file and options "--name value" or
 // "--name=value" among `options`, each value handed verbatim to `take` ("--iterations -5" is a
-// count of -5). A second file, an unknown option, an option without its value or no file at
-// all is a usage error.
+// count of -5); --strict, when among them, takes no value and is handed with an empty one. A
+// second file, an unknown option, an option without its value or no file at all is a usage
+// error.
 std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage,
                                         std::initializer_list<std::string_view> options,
                                         std::string& network, const OptionTaker& take);
@@ -47,7 +53,11 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
 // dati" do, then runs `command` on the acquired network and returns its status. A file that
 // cannot be read: its message, ExitUsageOrFile; an acquisition warning: ExitRejected; an
 // arithmetic fault, while acquiring or in the command: its message, ExitArithmeticFault.
-int OnAcquiredNetwork(const std::string& network, std::string_view iterations,
+// Before acquiring, every cell whose text is not all read is told on a line of standard error;
+// after it, the nodes cut off from the slack node. `strict` refuses either with ExitRejected.
+// A command that ends with ExitDone after a failed matrix inversion ends with
+// ExitInversionFailed.
+int OnAcquiredNetwork(const std::string& network, std::string_view iterations, bool strict,
                       const std::function<int()>& command);
 
 // How a failed save is told: the desktop program's message box for that kind of file.

@@ -32,12 +32,14 @@ struct ReportOptions {
     std::optional<Method> method;
     double tolerance = DefaultTolerance;
     std::optional<std::string> output;
+    bool strict = false;
 };
 
 std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
                                       ReportOptions& options) {
     const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage, {"--iterations", "--method", "--tolerance", "--output"}, options.network,
+        argc, argv, usage, {"--iterations", "--method", "--tolerance", "--output", StrictOption},
+        options.network,
         [&](std::string_view option, const std::string& value) -> std::optional<int> {
             if (option == "--iterations") {
                 options.iterations = value;
@@ -51,6 +53,8 @@ std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
                     return ExitUsageOrFile;
                 }
                 options.tolerance = *tolerance;
+            } else if (option == StrictOption) {
+                options.strict = true;
             } else {
                 options.output = value;
             }
@@ -135,7 +139,7 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseReportOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, options.iterations, [&options] {
+    return OnAcquiredNetwork(options.network, options.iterations, options.strict, [&options] {
         if (!AnnounceMethod(*options.method)) {
             return static_cast<int>(ExitRefused);
         }

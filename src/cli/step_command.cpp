@@ -23,12 +23,13 @@ struct StepOptions {
     std::optional<Method> method;
     std::optional<int> iteration;
     std::optional<std::string> output;
+    bool strict = false;
 };
 
 std::optional<int> ParseStepOptions(int argc, char** argv, const char* usage,
                                     StepOptions& options) {
     const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage, {"--method", "--iteration", "--output"}, options.network,
+        argc, argv, usage, {"--method", "--iteration", "--output", StrictOption}, options.network,
         [&](std::string_view option, const std::string& value) -> std::optional<int> {
             if (option == "--method") {
                 return TakeMethod(value, usage, options.method);
@@ -39,6 +40,8 @@ std::optional<int> ParseStepOptions(int argc, char** argv, const char* usage,
                     return UsageError(
                         "invalid iteration '" + value + "' (a whole number from 1 to 999)", usage);
                 }
+            } else if (option == StrictOption) {
+                options.strict = true;
             } else {
                 options.output = value;
             }
@@ -147,7 +150,8 @@ int RunStepCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseStepOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, std::to_string(*options.iteration), [&options] {
+    const std::string iterations = std::to_string(*options.iteration);
+    return OnAcquiredNetwork(options.network, iterations, options.strict, [&options] {
         if (!AnnounceMethod(*options.method)) {
             return static_cast<int>(ExitRefused);
         }
@@ -156,8 +160,14 @@ int RunStepCommand(int argc, char** argv, const char* usage) {
             throw ArithmeticFault(*step.fault); // told as any fault of a run
         }
         const std::string contents = StepJson(step).dump(2) + "\n";
-        return WriteOutput(options.output, contents,
-                           {StepWriteErrorText, StepWriteErrorCaption, MessageIcon::Exclamation});
+        const int status =
+            WriteOutput(options.output, contents,
+                        {StepWriteErrorText, StepWriteErrorCaption, MessageIcon::Exclamation});
+        // The step's inversions are told in its JSON, not on standard error.
+        const bool failed = step.jacobianInversion == Inversion::Failed ||
+                            step.bPrimeInversion == Inversion::Failed ||
+                            step.bSecondInversion == Inversion::Failed;
+        return status == ExitDone && failed ? static_cast<int>(ExitInversionFailed) : status;
     });
 }
 

@@ -184,15 +184,70 @@ TEST_F(CliTest, ArithmeticFaultExitsThreeAndWritesNothing) {
     EXPECT_FALSE(fs::exists(file));
 }
 
-TEST_F(CliTest, InversionFailuresAreReportedAndTheRunGoesOn) {
+// A run that goes on past failed inversions completes with status 5; a matrix of order zero is
+// no inversion at all; a failed write stays status 1.
+TEST_F(CliTest, FailedInversionsEndTheRunWithStatusFive) {
     CellTexts cells = testing::TwoNodeNetwork();
     cells.Admittance[1][0] = ""; // node 2 cut off: the Jacobian is singular at the start
-    const CliResult r = Run({"solve", Network(cells), "--method", "newton", "--iterations", "3"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "Errore: Impossibile invertire la Matrice.\n"
+    const std::string net = Network(cells);
+    const CliResult r = Run({"solve", net, "--method", "newton", "--iterations", "2"});
+    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(r.err, "Attenzione: Il nodo 2 non \xC3\xA8 collegato al nodo di saldo 1.\n"
                      "Errore: Impossibile invertire la Matrice.\n"
                      "Errore: Impossibile invertire la Matrice.\n");
-    EXPECT_NE(r.out.find("\n3,2,1.00000000000000,0.000000000\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n2,2,1.00000000000000,0.000000000\n"), std::string::npos) << r.out;
+    cells = testing::TwoNodeNetwork();
+    cells.Data[0][1] = "1"; // two Ed nodes: nothing for Newton-Raphson to invert
+    cells.Data[1][1] = "0";
+    cells.Data[2][1] = cells.Data[3][1] = "";
+    const std::string slacks = Network(cells, "slacks.nwd");
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{"step", net, "--method", "newton", "--iteration", "1"}, 5}, // "failed" in its JSON
+        {{"solve", net, "--method", "newton", "--output", (dir_ / "no" / "x").string()}, 1},
+        {{"solve", slacks, "--method", "newton"}, 0},
+    };
+    for (const auto& [args, status] : cases) {
+        EXPECT_EQ(Run(args).status, status) << args[0] << " " << args[1];
+    }
+}
+
+// Unread cell text is listed before anything else, nodes cut off named after the acquisition;
+// --strict refuses either in every command that acquires, and changes nothing else.
+TEST_F(CliTest, UnreadTextAndCutOffNodesAreToldAndRefusedUnderStrict) {
+    const std::string clean = Network(testing::TwoNodeNetwork(), "clean.nwd");
+    CellTexts cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][0] = "-1+5j x";
+    cells.Data[2][1] = "-0,5 pu";
+    const std::string unread = Network(cells, "unread.nwd");
+    const std::string unreadLines = "Y1,2: letto -1+5j, testo non usato \xC2\xABx\xC2\xBB\n"
+                                    "P2: letto -0.5, testo non usato \xC2\xABpu\xC2\xBB\n";
+    cells = testing::TwoNodeNetwork();
+    cells.Admittance[1][0] = "0";
+    const std::string cutOff = Network(cells, "cut.nwd");
+    const std::string cutOffLine =
+        "Attenzione: Il nodo 2 non \xC3\xA8 collegato al nodo di saldo 1.\n";
+    const CliResult told = Run({"summary", unread});
+    EXPECT_EQ(told.status, 0);
+    EXPECT_EQ(told.err, unreadLines);
+    const std::vector<std::string> commands[] = {{"summary"},
+                                                 {"solve", "--method", "gauss"},
+                                                 {"report", "--method", "newton"},
+                                                 {"step", "--method", "stott", "--iteration", "1"},
+                                                 {"diagram", "--method", "gauss"},
+                                                 {"export-matpower"}};
+    for (const std::vector<std::string>& command : commands) {
+        for (const auto& [net, err] :
+             {std::pair{unread, unreadLines}, {cutOff, cutOffLine}, {clean, std::string()}}) {
+            std::vector<std::string> args = command;
+            args.insert(args.begin() + 1, net);
+            args.push_back("--strict");
+            const CliResult r = Run(args);
+            EXPECT_EQ(r.status, net == clean ? 0 : 2) << command[0] << " " << net;
+            EXPECT_EQ(r.out.empty(), net != clean) << command[0] << " " << net;
+            EXPECT_EQ(r.err, err) << command[0] << " " << net;
+        }
+    }
+    EXPECT_EQ(Run({"summary", clean, "--strict=yes"}).status, 1);
 }
 
 TEST_F(CliTest, UnwritableOutputIsReported) {

@@ -68,6 +68,41 @@ TEST(CellNotesTest, DataCellsTellWhatWasReadAndWhy) {
     }
 }
 
+// A cell of the two-node network given a text: the line that lists it, none if read whole.
+TEST(CellNotesTest, UnreadCellsListWhatWasReadAndWhatWasLeft) {
+    CellTexts cells;
+    const struct {
+        std::string* cell;
+        const char* text;
+        const char* line;
+    } cases[] = {
+        {&cells.Admittance[1][0], "26-52", "Y1,2: letto 26, testo non usato \xC2\xAB-52\xC2\xBB"},
+        {&cells.Admittance[1][0], "26-j52",
+         "Y1,2: letto 26-j, testo non usato \xC2\xAB"
+         "52\xC2\xBB"},
+        {&cells.Admittance[1][0], "- 1 + 5 j", ""}, // blanks are never unused
+        {&cells.Data[0][0], "1e3",
+         "E1: letto 13, testo non usato \xC2\xAB"
+         "e\xC2\xBB"},
+        {&cells.Data[0][1], "1.o5", "E2: letto 1.5, testo non usato \xC2\xABo\xC2\xBB"},
+        {&cells.Data[2][1], "12a.3.4",
+         "P2: letto 12.3, testo non usato \xC2\xAB"
+         "a .4\xC2\xBB"},
+        {&cells.Data[3][1], "pu", "Q2: letto come cella vuota, testo non usato \xC2\xABpu\xC2\xBB"},
+        {&cells.Admittance[2][0], "x", ""}, // beyond the nodes: warning 0's, not read
+    };
+    for (const auto& c : cases) {
+        cells = testing::TwoNodeNetwork();
+        *c.cell = c.text;
+        std::string lines;
+        for (const UnreadCell& unread : UnreadCells(cells, '.')) {
+            lines += UnreadCellLine(unread);
+            EXPECT_EQ(&CellInFileOrder(cells, unread.line), c.cell) << c.text;
+        }
+        EXPECT_EQ(lines, c.line) << c.text;
+    }
+}
+
 TEST(CellNotesTest, NodesWithoutTwoQuantitiesAreThoseOfWarningTwo) {
     testing::MessageRecorder recorder;
     CellTexts cells = testing::TwoNodeNetwork();

@@ -150,8 +150,9 @@ TEST_F(MatpowerCliTest, UsageAndFileErrorsExitOne) {
         EXPECT_EQ(r.err.substr(0, row.err.size()), row.err) << row.arguments;
     }
     const Result help = Run("--help");
-    EXPECT_NE(help.out.find("       nodewise-cli import CASE.m [--output NETWORK.nwd]\n"
-                            "       nodewise-cli export-matpower NETWORK.nwd [--output CASE.m]\n"),
+    EXPECT_NE(help.out.find(
+                  "       nodewise-cli import CASE.m [--output NETWORK.nwd]\n"
+                  "       nodewise-cli export-matpower NETWORK.nwd [--output CASE.m] [--strict]\n"),
               std::string::npos)
         << help.out;
 }

@@ -208,6 +208,52 @@ TEST_F(DataEntryWindowTest, AcquisitionWarnsOrOpensTheSummary) {
     EXPECT_FALSE(frmDataOk->isVisible());
 }
 
+// Text the reading leaves aside is asked about before anything is read: "Correggi" stops with
+// the first such cell focused, "Acquisisci comunque" acquires what was read.
+TEST_F(DataEntryWindowTest, UnreadCellTextIsAskedAboutFirst) {
+    ScriptedQuestions& questions = ScriptedAcquisitionQuestions();
+    TypeTwoNodeNetwork("");
+    TypeData(1, 2, "-0,5 pu");
+    TypeY(0, 1, "-1+5jx");
+    questions.answers = {false, true};
+    Click(w, "BtnAcquire");
+    ASSERT_EQ(questions.asked.size(), 1u);
+    EXPECT_EQ(questions.asked[0],
+              QStringLiteral("Alcune celle contengono testo che non viene "
+                             "letto:\n\n"
+                             "Y1,2: letto -1+5j, testo non usato \u00abx\u00bb\n"
+                             "P2: letto -0,5, testo non usato \u00abpu\u00bb"));
+    EXPECT_TRUE(Recorder().messages.empty()); // asked before the empty iteration box is
+    EXPECT_FALSE(NetworkAcquired());
+    EXPECT_EQ(w->focusWidget(), AdmittanceCell(w, 1, 0)); // the first in file order
+
+    TypeIterations("20");
+    Click(w, "BtnAcquire");
+    EXPECT_TRUE(Recorder().messages.empty());
+    EXPECT_TRUE(frmDataOk->isVisible());
+    EXPECT_EQ(PData[1], -0.5);
+}
+
+// Nodes no admittance joins to the slack node are asked about once the checks have passed.
+TEST_F(DataEntryWindowTest, NodesCutOffFromTheSlackAreAskedAboutAfterTheChecks) {
+    ScriptedQuestions& questions = ScriptedAcquisitionQuestions();
+    TypeTwoNodeNetwork("");
+    AdmittanceCell(w, 1, 0)->clear();
+    Click(w, "BtnAcquire");
+    EXPECT_TRUE(questions.asked.empty()); // the warning comes alone
+    EXPECT_EQ(Recorder().messages.size(), 1u);
+
+    TypeIterations("20");
+    questions.answers = {false, true};
+    for (const bool anyway : {false, true}) {
+        Click(w, "BtnAcquire");
+        EXPECT_EQ(questions.asked.back(),
+                  QStringLiteral("Il nodo 2 non \u00e8 collegato al nodo di saldo 1."));
+        EXPECT_EQ(frmDataOk->isVisible(), anyway);
+        EXPECT_EQ(NetworkAcquired(), anyway);
+    }
+}
+
 TEST_F(DataEntryWindowTest, ANumberTooLargeToConvertIsReportedAndTheWindowGoesOn) {
     TypeTwoNodeNetwork("20");
     DataCell(w, 0, 0)->setText(QStringLiteral("1") + QString(400, QLatin1Char('0')));

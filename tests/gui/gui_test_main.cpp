@@ -21,6 +21,7 @@ namespace {
 QtUserPort statusPort;
 MessageRecorder* recorder = nullptr; // set by main() for the whole run
 ScriptedDialogs scriptedDialogs;
+ScriptedQuestions scriptedQuestions;
 QLocale startLocale;
 
 // The offscreen platform warns about every window it cannot raise or resize to a hint; those
@@ -41,6 +42,9 @@ MessageRecorder& Recorder() {
 ScriptedDialogs& ScriptedFileDialogs() {
     return scriptedDialogs;
 }
+ScriptedQuestions& ScriptedAcquisitionQuestions() {
+    return scriptedQuestions;
+}
 
 void ResetProgramState() {
     HideResultForms();
@@ -55,6 +59,8 @@ void ResetProgramState() {
     scriptedDialogs.questions.clear();
     scriptedDialogs.saveChoices.clear();
     scriptedDialogs.saveQuestions = 0;
+    scriptedQuestions.answers.clear();
+    scriptedQuestions.asked.clear();
     ForgetUsedFiles();
     if (frmDataIn != nullptr) {
         for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {
@@ -96,11 +102,14 @@ int main(int argc, char** argv) {
         nodewise::testing::recorder = &recorder;
         nodewise::FileDialogs* previousDialogs =
             nodewise::SetFileDialogs(&nodewise::testing::ScriptedFileDialogs());
+        nodewise::AcquisitionQuestions* previousQuestions =
+            nodewise::SetAcquisitionQuestions(&nodewise::testing::ScriptedAcquisitionQuestions());
         nodewise::frmDataIn->show();
 
         result = RUN_ALL_TESTS();
 
         nodewise::SetFileDialogs(previousDialogs);
+        nodewise::SetAcquisitionQuestions(previousQuestions);
         nodewise::testing::recorder = nullptr;
     } // the recorder uninstalls itself before the windows go
     nodewise::DestroyProgramWindows();

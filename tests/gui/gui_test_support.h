@@ -15,6 +15,7 @@
 
 #include "../core/test_support.h" // the recorder, shared with the core tests
 #include "core/platform/user_port.h"
+#include "gui/shell/acquisition_questions.h"
 #include "gui/shell/file_dialogs.h"
 
 namespace nodewise::testing {
@@ -128,11 +129,29 @@ private:
     }
 };
 
+// Answers acquisition's questions from a script; with none left, "Acquisisci comunque" (true),
+// so that acquisition goes on as it did before it asked.
+class ScriptedQuestions final : public AcquisitionQuestions {
+public:
+    bool acquireAnyway(QWidget*, const QString& text) override {
+        asked.push_back(text);
+        if (answers.empty()) {
+            return true;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<bool> answers;
+    std::vector<QString> asked;
+};
+
 // The recorder and the scripted dialogs installed by the test main for the whole run. The
 // recorder passes the status-bar texts on to the summary window, where the tests read them as
 // the user would.
 MessageRecorder& Recorder();
 ScriptedDialogs& ScriptedFileDialogs();
+ScriptedQuestions& ScriptedAcquisitionQuestions(); // installed likewise
 
 // Starts a test from the program's start-up state: every secondary window hidden, every cell
 // empty, "20" in the iteration box, the line data tables empty, the network unmodified and of

@@ -739,8 +739,44 @@ def message_line(caption, text):
 # Command line (same contract as nodewise-cli)
 
 
+def cut_off_message(net):
+    """The nodes in groups joined by non-zero off-diagonal elements that hold no Ed node, and the
+    first Ed node; None when every node reaches one (or there is no Ed node, or one node)."""
+    n = net.N
+    if n < 2 or ED not in net.types[:n]:
+        return None
+    group = [-1] * n
+    for start in range(n):
+        if group[start] >= 0:
+            continue
+        group[start] = start
+        pending = [start]
+        while pending:
+            i = pending.pop()
+            for k in range(n):
+                if k != i and net.Y[i][k] != (0.0, 0.0) and group[k] < 0:
+                    group[k] = start
+                    pending.append(k)
+    grounded = {group[i] for i in range(n) if net.types[i] == ED}
+    cut = [i + 1 for i in range(n) if group[i] not in grounded]
+    if not cut:
+        return None
+    slack = net.types[:n].index(ED) + 1
+    if len(cut) == 1:
+        return "Il nodo %d non \u00e8 collegato al nodo di saldo %d." % (cut[0], slack)
+    return "I nodi %s non sono collegati al nodo di saldo %d." % (", ".join(map(str, cut)), slack)
+
+
 def run(argv):
-    """Returns (stdout bytes, list of stderr lines, exit status)."""
+    """Returns (stdout bytes, list of stderr lines, exit status): 5 instead of 0 when a matrix
+    could not be inverted."""
+    out, errors, status = run_command(argv)
+    if status == 0 and message_line("Errore", NOT_INVERTIBLE) in errors:
+        status = 5
+    return out, errors, status
+
+
+def run_command(argv):
     if len(argv) < 2 or argv[0] not in ("summary", "solve"):
         return b"", ["usage"], 1
     command, path = argv[0], argv[1]
@@ -764,6 +800,9 @@ def run(argv):
         return b"", [message_line("Attenzione:", WARNINGS[w.index])], 2
     except ArithmeticFault as f:
         return b"", ["Nodewise: " + f.kind], 3
+    cut_off = cut_off_message(net)
+    if cut_off is not None:
+        errors.append(message_line("Attenzione:", cut_off))
     if command == "summary":
         lines = []
         try:
@@ -797,12 +836,12 @@ def run(argv):
             title = "Risultati calcolo Newton"
         else:
             if not balanced:
-                return b"", [message_line("Attenzione:", WARNINGS[8])], 4
+                return b"", errors + [message_line("Attenzione:", WARNINGS[8])], 4
             E, d = stott(net, messages)
             title = "Risultati calcolo Stott"
     except ArithmeticFault as f:
-        return b"", [message_line(*m) for m in messages] + ["Nodewise: " + f.kind], 3
-    errors = [message_line(*m) for m in messages]
+        return b"", errors + [message_line(*m) for m in messages] + ["Nodewise: " + f.kind], 3
+    errors += [message_line(*m) for m in messages]
     contents = export(title, E, d, net.N, net.K, fmt)
     output = opts.get("--output")
     if output is not None:

@@ -75,7 +75,9 @@ def expected_step(path, method, k):
                 }
             )
         out["nodes"] = nodes
-    return 0, out
+    # a completed step whose inversion failed ends with status 5
+    failed = any(out.get(key) == "failed" for key in ("inversion", "b_prime_inversion", "b_second_inversion"))
+    return (5 if failed else 0), out
 
 
 def same(a, b, where):
@@ -132,7 +134,7 @@ def main():
                     problem = None
                     if run.returncode != status:
                         problem = "status %d, expected %d: %s" % (run.returncode, status, run.stderr.decode())
-                    elif status == 0:
+                    elif status in (0, 5):
                         problem = same(json.loads(run.stdout), expected, "step")
                     if problem:
                         failures += 1

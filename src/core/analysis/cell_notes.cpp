@@ -100,45 +100,21 @@ std::string DataCellNote(std::string_view text, char decimalSeparator) {
     if (text.empty()) {
         return {};
     }
-    const std::string filtered = FilterNumber(text);
-    if (filtered.empty()) {
+    const DataReading reading = ReadData(text);
+    if (!reading.given) {
         return HasBlankOnly(text) ? std::string()
                                   : "letto come cella vuota: nessuna cifra " + Quoted(text);
     }
-    // The characters the filter drops, blanks apart.
-    std::string dropped;
-    for (char c : text) {
-        if (c != ' ' && c != ',' && !IsDigit(c) && c != '+' && c != '-' && c != '.') {
-            dropped.push_back(c);
-        }
-    }
-    const double value = DecimalConversion(filtered);
-    // What the conversion reads of the filtered text: sign, digits, one point, digits.
-    std::size_t used = 0;
-    if (used < filtered.size() && (filtered[used] == '+' || filtered[used] == '-')) {
-        ++used;
-    }
-    while (used < filtered.size() && IsDigit(filtered[used])) {
-        ++used;
-    }
-    if (used < filtered.size() && filtered[used] == '.') {
-        ++used;
-        while (used < filtered.size() && IsDigit(filtered[used])) {
-            ++used;
-        }
-    }
-    if (dropped.empty() && used == filtered.size()) {
+    if (reading.unused.empty()) {
         return {};
     }
-    std::string note = "letto come " + Number(value, decimalSeparator);
+    std::string note = "letto come " + Number(reading.value, decimalSeparator);
     if (HasExponent(text)) {
         note += ": l'esponente non \xC3\xA8 previsto";
-    } else if (PointCount(filtered) > 1) {
+    } else if (PointCount(FilterNumber(text)) > 1) {
         note += ": un solo separatore decimale";
-    } else if (used < filtered.size()) {
-        note += ": testo non usato " + Quoted(filtered.substr(used));
     } else {
-        note += ": testo non usato " + Quoted(dropped);
+        note += ": testo non usato " + Quoted(reading.unused);
     }
     return note;
 }
@@ -156,6 +132,56 @@ CellNotes NoteCells(const CellTexts& cells, char decimalSeparator) {
         }
     }
     return notes;
+}
+
+std::vector<UnreadCell> UnreadCells(const CellTexts& cells, char decimalSeparator) {
+    static const char DataNames[DataColumns] = {'E', 'd', 'P', 'Q'};
+    const int n = CountNodes(cells);
+    std::vector<UnreadCell> unread;
+    int line = 0;
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r, ++line) {
+            const std::string& text = cells.Admittance[c][r];
+            if (c >= n || text.empty()) {
+                continue;
+            }
+            AdmittanceReading reading = ReadAdmittance(text);
+            if (!reading.unused.empty()) {
+                unread.push_back({line, "Y" + std::to_string(r + 1) + "," + std::to_string(c + 1),
+                                  AdmittanceValueText(reading.value, decimalSeparator),
+                                  std::move(reading.unused)});
+            }
+        }
+    }
+    for (int r = 0; r < MaxNodes; ++r) {
+        for (int c = 0; c < DataColumns; ++c, ++line) {
+            const std::string& text = cells.Data[c][r];
+            if (r >= n || text.empty()) {
+                continue;
+            }
+            DataReading reading = ReadData(text);
+            if (!reading.unused.empty()) {
+                unread.push_back(
+                    {line, DataNames[c] + std::to_string(r + 1),
+                     reading.given ? Number(reading.value, decimalSeparator) : std::string(),
+                     std::move(reading.unused)});
+            }
+        }
+    }
+    return unread;
+}
+
+std::string UnreadCellLine(const UnreadCell& cell) {
+    return cell.name + ": letto " + (cell.read.empty() ? "come cella vuota" : cell.read) +
+           ", testo non usato " + Quoted(cell.unused);
+}
+
+std::string UnreadCellsMessage(const std::vector<UnreadCell>& cells) {
+    std::string text = "Alcune celle contengono testo che non viene letto:\n";
+    for (const UnreadCell& cell : cells) {
+        text += "\n" + UnreadCellLine(cell);
+    }
+    return text;
 }
 
 std::vector<int> NodesWithoutTwoQuantities(const CellTexts& cells) {

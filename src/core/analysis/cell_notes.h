@@ -24,6 +24,24 @@ struct CellNotes {
 };
 CellNotes NoteCells(const CellTexts& cells, char decimalSeparator = ',');
 
+// A cell acquisition reads (one inside the node count) whose text was not all used.
+struct UnreadCell {
+    int line;           // its line in the network data file, 0..55
+    std::string name;   // as the grid shows it: "Y1,2" (row, column), "E3", "d3", "P3", "Q3"
+    std::string read;   // the value as it could have been typed; empty: read as an empty cell
+    std::string unused; // the text that played no part, as ReadAdmittance and ReadData tell it
+};
+
+// The cells acquisition would read whose text is not used whole, in file order. Blanks alone
+// are never unused text.
+std::vector<UnreadCell> UnreadCells(const CellTexts& cells, char decimalSeparator = ',');
+
+// "Y1,2: letto 26, testo non usato «-52»"; "E3: letto come cella vuota, testo non usato «pu»".
+std::string UnreadCellLine(const UnreadCell& cell);
+
+// The text of the box that lists them: a heading, a blank line, one line a cell.
+std::string UnreadCellsMessage(const std::vector<UnreadCell>& cells);
+
 // The nodes (0-based, among the nodes acquisition counts from the diagonal) that have not
 // exactly two of E, d, P, Q given: those warning 2 is about.
 std::vector<int> NodesWithoutTwoQuantities(const CellTexts& cells);

@@ -126,6 +126,13 @@ const CellTexts& AcquiredCells() {
     return LastCells();
 }
 
+void AbandonAcquisition() {
+    networkAcquired = false;
+    for (bool& ended : RunEnded) {
+        ended = false;
+    }
+}
+
 namespace {
 std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells);
 } // namespace
@@ -143,10 +150,7 @@ namespace {
 
 std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells) {
     // Whatever comes of it, the histories no longer belong to the network in the workspace.
-    networkAcquired = false;
-    for (bool& ended : RunEnded) {
-        ended = false;
-    }
+    AbandonAcquisition();
     LastCells() = cells;
     if (const std::optional<int> warning = AcquireIterationCount(iterationText)) {
         return warning;

@@ -50,6 +50,10 @@ int ClassifyNode(const bool given[DataColumns]);
 // True from the end of a successful acquisition until the next acquisition starts.
 bool NetworkAcquired();
 
+// Leaves the workspace as a rejected acquisition does (no network acquired, no run ended),
+// for an acquisition the user stops at a question, before or after its checks.
+void AbandonAcquisition();
+
 // The cell texts the last acquisition read (all empty before the first one).
 const CellTexts& AcquiredCells();
 

@@ -140,6 +140,47 @@ std::string FilterNumber(std::string_view text) {
     return filtered;
 }
 
+DataReading ReadData(std::string_view text) {
+    const std::string filtered = FilterNumber(text);
+    // What the conversion reads of the filtered text: sign, digits, one point, digits.
+    std::size_t used = 0;
+    if (used < filtered.size() && (filtered[used] == '+' || filtered[used] == '-')) {
+        ++used;
+    }
+    while (used < filtered.size() && IsDigit(filtered[used])) {
+        ++used;
+    }
+    if (used < filtered.size() && filtered[used] == '.') {
+        ++used;
+        while (used < filtered.size() && IsDigit(filtered[used])) {
+            ++used;
+        }
+    }
+    // Walk the text without its blanks: a character is used when the filter keeps it and it
+    // lies within what the conversion read.
+    std::string unused;
+    std::size_t kept = 0;
+    bool inStretch = false;
+    for (char c : text) {
+        if (c == ' ') {
+            continue;
+        }
+        const bool keptByFilter = IsDigit(c) || c == '+' || c == '-' || c == '.' || c == ',';
+        const bool isUsed = keptByFilter && kept++ < used;
+        if (isUsed) {
+            inStretch = false;
+            continue;
+        }
+        if (!inStretch && !unused.empty()) {
+            unused.push_back(' ');
+        }
+        unused.push_back(c);
+        inStretch = true;
+    }
+    const bool given = !filtered.empty();
+    return {given, given ? DecimalConversion(filtered) : 0.0, unused};
+}
+
 double ComplexModulus(double re, double im) {
     return PolarModulus(re, im);
 }

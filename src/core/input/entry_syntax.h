@@ -26,6 +26,18 @@ AdmittanceReading ReadAdmittance(std::string_view text);
 // Keeps digits, '+', '-' and '.', turning every comma into a point; drops everything else.
 std::string FilterNumber(std::string_view text);
 
+// How a node data text was read: given when the filtered text is not empty, the value the
+// decimal conversion reads of it, and the characters that played no part: those the filter
+// drops and those after the conversion stopped ("1e3" reads 13 and leaves "e"; "1-2x" reads 1
+// and leaves "-2x"). Blanks are never counted as unused; separate unused stretches are joined
+// by one blank.
+struct DataReading {
+    bool given;
+    double value;
+    std::string unused;
+};
+DataReading ReadData(std::string_view text);
+
 // sqrt(re*re + im*im).
 double ComplexModulus(double re, double im);
 

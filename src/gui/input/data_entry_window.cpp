@@ -26,13 +26,16 @@
 #include <utility>
 #include <vector>
 
+#include "core/analysis/cell_notes.h"
 #include "core/input/acquisition.h"
 #include "core/input/help_texts.h"
+#include "core/input/islands.h"
 #include "core/input/network_file.h"
 #include "core/platform/user_port.h"
 #include "gui/input/cell_marks.h"
 #include "gui/input/cell_undo.h"
 #include "gui/input/matpower_items.h"
+#include "gui/shell/acquisition_questions.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/shell/help_document.h"
@@ -592,14 +595,43 @@ void TfrmDataIn::BtnAcquireClick() {
     nodewise::Guarded([this] {
         nodewise::HideResultForms();
         const CellTexts cells = ReadCells();
+        // Text the reading leaves aside is asked about first; "Correggi" stops before anything
+        // is read, with the cells marked and the first of them focused.
+        const std::vector<nodewise::UnreadCell> unread = nodewise::UnreadCells(cells);
+        if (!unread.empty() &&
+            !nodewise::Questions().acquireAnyway(
+                this, QString::fromStdString(nodewise::UnreadCellsMessage(unread)))) {
+            nodewise::AbandonAcquisition();
+            marks_->Acquired(cells, false);
+            CellOnLine(unread.front().line)->setFocus();
+            return;
+        }
         const std::optional<int> warning = nodewise::Acquire(ToCellBytes(txtnumit->text()), cells);
         marks_->Acquired(cells, warning == nodewise::WarningNodeType);
         if (warning) {
             nodewise::ShowInputWarning(*warning);
-        } else {
-            nodewise::ShowSummaryWindow();
+            return;
         }
+        if (const std::optional<nodewise::CutOffNodes> cutOff = nodewise::FindCutOffNodes()) {
+            if (!nodewise::Questions().acquireAnyway(
+                    this, QString::fromStdString(nodewise::CutOffMessage(*cutOff)))) {
+                nodewise::AbandonAcquisition();
+                return;
+            }
+        }
+        nodewise::ShowSummaryWindow();
     });
+}
+
+QLineEdit* TfrmDataIn::CellOnLine(int line) const {
+    for (int c = 0; c < MaxNodes; ++c) {
+        for (int r = 0; r <= c; ++r) {
+            if (line-- == 0) {
+                return AdmittanceCells[c][r];
+            }
+        }
+    }
+    return DataCells[line % DataColumns][line / DataColumns];
 }
 
 void TfrmDataIn::spbtnOpenClick() {

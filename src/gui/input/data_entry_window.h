@@ -119,6 +119,8 @@ private:
     // The ordinary save, with its dialog; true when the network was written.
     bool saveNetwork();
     void updateModified();
+    // The cell on that line of the network data file (0..55).
+    QLineEdit* CellOnLine(int line) const;
 
     // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
     QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
