@@ -2,10 +2,12 @@
 // CellInFileOrder. No header, no interpretation: validation happens at acquisition.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/input/cell_texts.h"
+#include "core/input/file_sections.h"
 
 namespace nodewise {
 
@@ -30,5 +32,21 @@ bool WriteNetworkFile(const std::string& path, const CellTexts& cells,
 
 // Reads the whole file; on failure returns false and leaves `cells` untouched.
 bool ReadNetworkFile(const std::string& path, CellTexts& cells, std::string* reason = nullptr);
+
+// A network file with the sections that follow its cells (file_sections.h).
+struct NetworkFile {
+    CellTexts cells;
+    FileSections sections;
+    std::optional<SectionProblem> sectionProblem; // a section that could not be read
+};
+
+// The 56 cell lines, then the sections; with empty sections the bytes of FormatNetworkFile.
+std::string FormatNetworkFile(const CellTexts& cells, const FileSections& sections);
+NetworkFile ParseNetworkFileWithSections(std::string_view contents);
+bool WriteNetworkFile(const std::string& path, const CellTexts& cells, const FileSections& sections,
+                      std::string* reason = nullptr);
+// As ReadNetworkFile, with the sections; a damaged section is no failure (the cells are read,
+// `sectionProblem` says what was left out).
+bool ReadNetworkFile(const std::string& path, NetworkFile& file, std::string* reason = nullptr);
 
 } // namespace nodewise

@@ -1,0 +1,280 @@
+#include "core/input/file_sections.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace nodewise {
+
+namespace {
+
+constexpr std::string_view Header = "[Nodewise ";
+constexpr std::string_view LineSection = "[linee]";
+
+std::string Escaped(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// The text of an escaped value; nothing when a backslash starts no known sequence.
+std::optional<std::string> Unescaped(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out.push_back(text[i]);
+            continue;
+        }
+        if (++i == text.size()) {
+            return std::nullopt;
+        }
+        switch (text[i]) {
+        case '\\':
+            out.push_back('\\');
+            break;
+        case 't':
+            out.push_back('\t');
+            break;
+        case 'n':
+            out.push_back('\n');
+            break;
+        case 'r':
+            out.push_back('\r');
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+bool AllEmpty(const std::vector<std::string>& row) {
+    return std::all_of(row.begin(), row.end(), [](const std::string& s) { return s.empty(); });
+}
+
+void WriteRow(std::string& out, std::string_view key, const std::vector<std::string>& row,
+              std::size_t columns) {
+    out += key;
+    out += '=';
+    for (std::size_t c = 0; c < columns; ++c) {
+        if (c > 0) {
+            out += '\t';
+        }
+        if (c < row.size()) {
+            out += Escaped(row[c]);
+        }
+    }
+    out += '\n';
+}
+
+bool HasRows(const std::vector<std::vector<std::string>>& rows) {
+    return std::any_of(rows.begin(), rows.end(), [](const auto& row) { return !AllEmpty(row); });
+}
+
+// One line of the file without its line end.
+struct Line {
+    int number;
+    std::string_view text;
+};
+
+std::vector<Line> SplitLines(std::string_view rest, int firstLine) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    int number = firstLine;
+    while (pos < rest.size()) {
+        std::size_t end = rest.find('\n', pos);
+        const std::size_t next = end == std::string_view::npos ? rest.size() : end + 1;
+        if (end == std::string_view::npos) {
+            end = rest.size();
+        }
+        if (end > pos && rest[end - 1] == '\r') {
+            --end;
+        }
+        lines.push_back({number++, rest.substr(pos, end - pos)});
+        pos = next;
+    }
+    return lines;
+}
+
+// The cells of a table row, tab-separated and escaped; nothing when there are not `columns`.
+std::optional<std::vector<std::string>> ReadRow(std::string_view value, std::size_t columns,
+                                                std::string& problem) {
+    std::vector<std::string> row;
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t tab = value.find('\t', pos);
+        const std::string_view cell =
+            value.substr(pos, tab == std::string_view::npos ? std::string_view::npos : tab - pos);
+        const std::optional<std::string> text = Unescaped(cell);
+        if (!text) {
+            problem = "barra rovesciata non seguita da \\, t, n o r";
+            return std::nullopt;
+        }
+        row.push_back(*text);
+        if (tab == std::string_view::npos) {
+            break;
+        }
+        pos = tab + 1;
+    }
+    if (row.size() != columns) {
+        problem = std::to_string(row.size()) + (row.size() == 1 ? " cella" : " celle") +
+                  " invece di " + std::to_string(columns);
+        return std::nullopt;
+    }
+    return row;
+}
+
+// The lines of the [linee] section into `data`; the first problem, if any.
+std::optional<SectionProblem> ReadLineSection(const std::vector<Line>& lines, TypedLineData& data) {
+    bool unitsSeen = false;
+    for (const Line& line : lines) {
+        if (line.text.empty()) {
+            continue;
+        }
+        const std::size_t equals = line.text.find('=');
+        if (equals == std::string_view::npos) {
+            return SectionProblem{line.number, "manca il segno = tra chiave e valore"};
+        }
+        const std::string_view key = line.text.substr(0, equals);
+        const std::string_view value = line.text.substr(equals + 1);
+        std::string problem;
+        if (key == "ramo" || key == "derivazione") {
+            const bool branch = key == "ramo";
+            const auto row = ReadRow(value, branch ? BranchColumnCount : ShuntColumnCount, problem);
+            if (!row) {
+                return SectionProblem{line.number, std::string(key) + ": " + problem};
+            }
+            (branch ? data.table.branches : data.table.shunts).push_back(*row);
+        } else if (key == "unita") {
+            if (unitsSeen || (value != "pu" && value != "ohm")) {
+                return SectionProblem{line.number, "unita deve essere pu oppure ohm, una volta"};
+            }
+            unitsSeen = true;
+            data.units.physical = value == "ohm";
+        } else if (key == "base_kv" || key == "base_mva") {
+            const std::optional<std::string> text = Unescaped(value);
+            if (!text) {
+                return SectionProblem{line.number, std::string(key) +
+                                                       ": barra rovesciata non seguita da \\, t, "
+                                                       "n o r"};
+            }
+            (key == "base_kv" ? data.units.baseKV : data.units.baseMVA) = *text;
+        } else {
+            return SectionProblem{line.number,
+                                  "chiave sconosciuta «" + std::string(key.substr(0, 20)) + "»"};
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool IsEmpty(const FileSections& sections) {
+    return !sections.lineData || (!HasRows(sections.lineData->table.branches) &&
+                                  !HasRows(sections.lineData->table.shunts));
+}
+
+std::string FormatFileSections(const FileSections& sections) {
+    if (IsEmpty(sections)) {
+        return {};
+    }
+    std::string out = std::string(Header) + std::to_string(FileSectionsVersion) + "]\n";
+    if (sections.lineData) { // not empty: it has a row
+        const TypedLineData& data = *sections.lineData;
+        out += LineSection;
+        out += '\n';
+        out += data.units.physical ? "unita=ohm\n" : "unita=pu\n";
+        out += "base_kv=" + Escaped(data.units.baseKV) + "\n";
+        out += "base_mva=" + Escaped(data.units.baseMVA) + "\n";
+        for (const auto& row : data.table.branches) {
+            if (!AllEmpty(row)) {
+                WriteRow(out, "ramo", row, BranchColumnCount);
+            }
+        }
+        for (const auto& row : data.table.shunts) {
+            if (!AllEmpty(row)) {
+                WriteRow(out, "derivazione", row, ShuntColumnCount);
+            }
+        }
+    }
+    return out;
+}
+
+std::string SectionProblemText(const SectionProblem& problem) {
+    return "Riga " + std::to_string(problem.line) + " del file: " + problem.problem +
+           ".\nI dati di linea non sono stati letti; le celle della rete s\xC3\xAC.";
+}
+
+std::optional<SectionProblem> ParseFileSections(std::string_view rest, int firstLine,
+                                                FileSections& sections) {
+    sections = FileSections{};
+    const std::vector<Line> lines = SplitLines(rest, firstLine);
+    auto line =
+        std::find_if(lines.begin(), lines.end(), [](const Line& l) { return !l.text.empty(); });
+    // Nothing, or text of someone else's after the cells: not ours to read.
+    if (line == lines.end() || line->text.substr(0, Header.size()) != Header) {
+        return std::nullopt;
+    }
+    const std::string_view version =
+        line->text.substr(Header.size(), line->text.size() - Header.size());
+    if (version != std::to_string(FileSectionsVersion) + "]") {
+        return SectionProblem{line->number,
+                              "le sezioni sono di un formato che questa versione non legge"};
+    }
+
+    // The sections, each from its name to the next; lines of an unknown section are passed
+    // over, so that a later program can add sections this one does not know.
+    std::optional<std::vector<Line>> lineSection;
+    std::vector<Line>* current = nullptr;
+    bool inUnknown = false;
+    for (++line; line != lines.end(); ++line) {
+        const std::string_view text = line->text;
+        if (!text.empty() && text.front() == '[') {
+            inUnknown = false;
+            current = nullptr;
+            if (text == LineSection) {
+                if (lineSection) {
+                    return SectionProblem{line->number, "sezione [linee] ripetuta"};
+                }
+                lineSection.emplace();
+                current = &*lineSection;
+            } else if (text.back() == ']') {
+                inUnknown = true;
+            } else {
+                return SectionProblem{line->number, "nome di sezione senza ]"};
+            }
+            continue;
+        }
+        if (current != nullptr) {
+            current->push_back(*line);
+        } else if (!text.empty() && !inUnknown) {
+            return SectionProblem{line->number, "testo fuori da una sezione"};
+        }
+    }
+    if (lineSection) {
+        TypedLineData data;
+        if (const auto problem = ReadLineSection(*lineSection, data)) {
+            return problem;
+        }
+        sections.lineData = std::move(data);
+    }
+    return std::nullopt;
+}
+
+} // namespace nodewise

@@ -1,0 +1,64 @@
+// What a network file carries after its 56 cell lines: sections of the program's own, which a
+// reader that stops after the 56th line never sees, so that such a file still opens there with
+// the same cells. A file whose sections are all empty is the plain 56 lines.
+//
+//     [Nodewise 1]
+//     [linee]
+//     unita=ohm
+//     base_kv=132
+//     base_mva=100
+//     ramo=1<TAB>2<TAB>0,02<TAB>0,06<TAB>0,06<TAB>
+//     derivazione=3<TAB>0<TAB>0,05
+//
+// The first line names the format and its version. Every other line is empty, a section's
+// name in brackets, or key=value within a section; a table row's cells are separated by tabs.
+// Texts are written as typed, with a backslash before a backslash and \t, \n, \r for a tab, a
+// line feed and a carriage return.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/interop/line_data.h"
+
+namespace nodewise {
+
+inline constexpr int FileSectionsVersion = 1;
+
+// The tables of "Dati di linea" as typed, with their units.
+struct TypedLineData {
+    LineTable table;
+    LineUnits units;
+};
+
+struct FileSections {
+    std::optional<TypedLineData> lineData; // none: the network has no line data
+};
+
+// True when there is nothing to write after the 56 lines: no line data, or tables without a
+// row that holds anything (units and bases alone are not kept).
+bool IsEmpty(const FileSections& sections);
+
+// The lines after the 56 cell lines; empty when there is nothing to carry. Rows of the tables
+// whose cells are all empty are not written.
+std::string FormatFileSections(const FileSections& sections);
+
+// What is wrong with the sections of a file, and where: the line (1-based, counted in the
+// whole file) and the problem in Italian.
+struct SectionProblem {
+    int line = 0;
+    std::string problem;
+};
+
+// "Riga 60 del file: ramo con 4 celle invece di 6. I dati di linea non sono stati letti; le celle
+// della rete sì."
+std::string SectionProblemText(const SectionProblem& problem);
+
+// Reads the sections from what follows the 56th line (`firstLine` the number of its first
+// line). Nothing there: empty sections. A section that cannot be read is left out of `sections`
+// (the others are read) and the first problem is returned.
+std::optional<SectionProblem> ParseFileSections(std::string_view rest, int firstLine,
+                                                FileSections& sections);
+
+} // namespace nodewise
