@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "core/input/network_file.h"
+#include "core/interop/file_sections.h"
 
 namespace nodewise {
 namespace {

@@ -4,13 +4,6 @@
 
 namespace nodewise {
 
-namespace {
-
-// Far more than 56 cells could ever need; a larger file is not a network file.
-constexpr std::size_t MaxNetworkFileBytes = 64u * 1024u * 1024u;
-
-} // namespace
-
 std::string FormatNetworkFile(const CellTexts& cells) {
     std::string contents;
     for (int line = 0; line < CellCount; ++line) {
@@ -22,10 +15,7 @@ std::string FormatNetworkFile(const CellTexts& cells) {
     return contents;
 }
 
-namespace {
-
-// The cells of the first 56 lines; `rest` where the 57th line starts.
-CellTexts ParseCells(std::string_view contents, std::size_t& rest) {
+CellTexts ParseNetworkFile(std::string_view contents, std::size_t& rest) {
     CellTexts cells;
     std::size_t pos = 0;
     for (int line = 0; line < CellCount && pos < contents.size(); ++line) {
@@ -44,43 +34,9 @@ CellTexts ParseCells(std::string_view contents, std::size_t& rest) {
     return cells;
 }
 
-// Lines a file's sections may take: line data of hundreds of branches and more.
-constexpr std::size_t MaxNetworkFileLines = 100000;
-
-} // namespace
-
 CellTexts ParseNetworkFile(std::string_view contents) {
     std::size_t rest = 0;
-    return ParseCells(contents, rest);
-}
-
-std::string FormatNetworkFile(const CellTexts& cells, const FileSections& sections) {
-    return FormatNetworkFile(cells) + FormatFileSections(sections);
-}
-
-NetworkFile ParseNetworkFileWithSections(std::string_view contents) {
-    NetworkFile file;
-    std::size_t rest = 0;
-    file.cells = ParseCells(contents, rest);
-    if (rest < contents.size()) {
-        file.sectionProblem =
-            ParseFileSections(contents.substr(rest), CellCount + 1, file.sections);
-    }
-    return file;
-}
-
-bool WriteNetworkFile(const std::string& path, const CellTexts& cells, const FileSections& sections,
-                      std::string* reason) {
-    return WriteFileAtomically(path, FormatNetworkFile(cells, sections), reason);
-}
-
-bool ReadNetworkFile(const std::string& path, NetworkFile& file, std::string* reason) {
-    std::string contents;
-    if (!ReadFileHead(path, contents, MaxNetworkFileLines, MaxNetworkFileBytes, reason)) {
-        return false;
-    }
-    file = ParseNetworkFileWithSections(contents);
-    return true;
+    return ParseNetworkFile(contents, rest);
 }
 
 bool WriteNetworkFile(const std::string& path, const CellTexts& cells, std::string* reason) {

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "core/input/cell_texts.h"
-#include "core/input/file_sections.h"
 
 namespace nodewise {
 
@@ -22,6 +21,11 @@ std::string FormatNetworkFile(const CellTexts& cells);
 // Cell texts from file contents: one whole line per cell, a carriage return before the newline
 // dropped, lines missing at the end giving empty cells, lines after the 56th ignored.
 CellTexts ParseNetworkFile(std::string_view contents);
+// The same, and where the 57th line starts (the size of `contents` when there is none).
+CellTexts ParseNetworkFile(std::string_view contents, std::size_t& rest);
+
+// Far more than 56 cells could ever need; a larger file is not a network file.
+inline constexpr std::size_t MaxNetworkFileBytes = 64u * 1024u * 1024u;
 
 // Writes the file as WriteFileAtomically does: through a temporary file that then replaces the
 // target, so that a save that cannot complete leaves an existing file exactly as it was (a
@@ -32,21 +36,5 @@ bool WriteNetworkFile(const std::string& path, const CellTexts& cells,
 
 // Reads the whole file; on failure returns false and leaves `cells` untouched.
 bool ReadNetworkFile(const std::string& path, CellTexts& cells, std::string* reason = nullptr);
-
-// A network file with the sections that follow its cells (file_sections.h).
-struct NetworkFile {
-    CellTexts cells;
-    FileSections sections;
-    std::optional<SectionProblem> sectionProblem; // a section that could not be read
-};
-
-// The 56 cell lines, then the sections; with empty sections the bytes of FormatNetworkFile.
-std::string FormatNetworkFile(const CellTexts& cells, const FileSections& sections);
-NetworkFile ParseNetworkFileWithSections(std::string_view contents);
-bool WriteNetworkFile(const std::string& path, const CellTexts& cells, const FileSections& sections,
-                      std::string* reason = nullptr);
-// As ReadNetworkFile, with the sections; a damaged section is no failure (the cells are read,
-// `sectionProblem` says what was left out).
-bool ReadNetworkFile(const std::string& path, NetworkFile& file, std::string* reason = nullptr);
 
 } // namespace nodewise

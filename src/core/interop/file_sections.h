@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/input/network_file.h"
 #include "core/interop/line_data.h"
 
 namespace nodewise {
@@ -60,5 +61,21 @@ std::string SectionProblemText(const SectionProblem& problem);
 // (the others are read) and the first problem is returned.
 std::optional<SectionProblem> ParseFileSections(std::string_view rest, int firstLine,
                                                 FileSections& sections);
+
+// A network file with the sections that follow its cells.
+struct NetworkFile {
+    CellTexts cells;
+    FileSections sections;
+    std::optional<SectionProblem> sectionProblem; // a section that could not be read
+};
+
+// The 56 cell lines (network_file.h), then the sections; with empty sections the plain file.
+std::string FormatNetworkFile(const CellTexts& cells, const FileSections& sections);
+NetworkFile ParseNetworkFileWithSections(std::string_view contents);
+bool WriteNetworkFile(const std::string& path, const CellTexts& cells, const FileSections& sections,
+                      std::string* reason = nullptr);
+// As the cells' ReadNetworkFile, with the sections: a damaged section is no failure (the cells
+// are read, `sectionProblem` says what was left out).
+bool ReadNetworkFile(const std::string& path, NetworkFile& file, std::string* reason = nullptr);
 
 } // namespace nodewise

@@ -1,7 +1,10 @@
-#include "core/input/file_sections.h"
+#include "core/interop/file_sections.h"
 
 #include <algorithm>
 #include <vector>
+
+#include "core/input/network_file.h"
+#include "core/platform/atomic_file.h"
 
 namespace nodewise {
 
@@ -275,6 +278,38 @@ std::optional<SectionProblem> ParseFileSections(std::string_view rest, int first
         sections.lineData = std::move(data);
     }
     return std::nullopt;
+}
+
+// Lines a file's sections may take: line data of hundreds of branches and more.
+constexpr std::size_t MaxNetworkFileLines = 100000;
+
+std::string FormatNetworkFile(const CellTexts& cells, const FileSections& sections) {
+    return FormatNetworkFile(cells) + FormatFileSections(sections);
+}
+
+NetworkFile ParseNetworkFileWithSections(std::string_view contents) {
+    NetworkFile file;
+    std::size_t rest = 0;
+    file.cells = ParseNetworkFile(contents, rest);
+    if (rest < contents.size()) {
+        file.sectionProblem =
+            ParseFileSections(contents.substr(rest), CellCount + 1, file.sections);
+    }
+    return file;
+}
+
+bool WriteNetworkFile(const std::string& path, const CellTexts& cells, const FileSections& sections,
+                      std::string* reason) {
+    return WriteFileAtomically(path, FormatNetworkFile(cells, sections), reason);
+}
+
+bool ReadNetworkFile(const std::string& path, NetworkFile& file, std::string* reason) {
+    std::string contents;
+    if (!ReadFileHead(path, contents, MaxNetworkFileLines, MaxNetworkFileBytes, reason)) {
+        return false;
+    }
+    file = ParseNetworkFileWithSections(contents);
+    return true;
 }
 
 } // namespace nodewise
