@@ -1,0 +1,123 @@
+// The study as a PDF: what its text says, how many pages it takes, and that its figures are
+// drawn, not pictures.
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "core/analysis/power_balance.h"
+#include "core/input/acquisition.h"
+#include "core/input/network_file.h"
+#include "core/results/methods.h"
+#include "core/results/number_style.h"
+#include "gui/results/study_pages.h"
+#include "gui_test_support.h"
+
+namespace nodewise::testing {
+namespace {
+
+// The output of a poppler tool on `pdf`; empty when the tool is not installed.
+QString Poppler(const QString& tool, const QStringList& arguments) {
+    if (QStandardPaths::findExecutable(tool).isEmpty()) {
+        return {};
+    }
+    QProcess process;
+    process.start(tool, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+bool HavePoppler() {
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty();
+}
+
+int PageCount(const QString& pdf) {
+    for (const QString& line : Poppler(QStringLiteral("pdfinfo"), {pdf}).split('\n')) {
+        if (line.startsWith(QStringLiteral("Pages:"))) {
+            return line.mid(6).trimmed().toInt();
+        }
+    }
+    return 0;
+}
+
+// Acquires an example and runs every method it admits, as a student would before printing.
+void RunExample(const std::string& name, const char* iterations) {
+    CellTexts cells;
+    ASSERT_TRUE(ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/" + name, cells));
+    ASSERT_FALSE(Acquire(iterations, cells));
+    for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
+        if (DecideMethod(method) == MethodDecision::Run) {
+            Iterate(method);
+        }
+    }
+}
+
+TEST(StudyPdf, EveryExampleSaysItsNumbersOnVectorPages) {
+    if (!HavePoppler()) {
+        GTEST_SKIP() << "poppler-utils is not installed";
+    }
+    QTemporaryDir dir;
+    const StudyChoices defaults;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(NODEWISE_SOURCE_DIR) + "/examples")) {
+        if (entry.path().extension() != ".nwd") {
+            continue;
+        }
+        const std::string name = entry.path().filename().string();
+        RunExample(name, "20");
+        const QString pdf = dir.filePath(QString::fromStdString(name) + ".pdf");
+        StudyChoices choices;
+        choices.networkName = name;
+        ASSERT_TRUE(WriteStudyPdf(BuildStudy(choices), QString::fromStdString(name), pdf));
+
+        const QString text = Poppler(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        EXPECT_TRUE(text.contains(QString::fromStdString(name))) << name; // the running header
+        // the balance of the method run last, at the digits chosen
+        const PowerBalance balance = ComputePowerBalance(*LastRunMethod());
+        for (const NodeBalance& node : balance.nodes) {
+            for (double value : {node.E, node.dDegrees, node.P, node.Q}) {
+                const QString shown = QString::fromStdString(ShownNumber(defaults.style, value));
+                EXPECT_TRUE(text.contains(shown)) << name << ": " << shown.toStdString();
+            }
+        }
+        // the chart and the drawing are paths and text, not pictures
+        const QStringList images =
+            Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split('\n');
+        EXPECT_LE(images.size(), 3) << name << ": " << images.join('\n').toStdString();
+    }
+}
+
+TEST(StudyPdf, TheHistoryTakesPagesAndAStudyBeforeAnyRunSaysSo) {
+    if (!HavePoppler()) {
+        GTEST_SKIP() << "poppler-utils is not installed";
+    }
+    QTemporaryDir dir;
+    RunExample("stagg-5bus.nwd", "20");
+    StudyChoices choices;
+    const QString brief = dir.filePath(QStringLiteral("brief.pdf"));
+    const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+    ASSERT_TRUE(WriteStudyPdf(BuildStudy(choices), QString(), brief));
+    choices.history = true;
+    ASSERT_TRUE(WriteStudyPdf(BuildStudy(choices), QString(), whole));
+    EXPECT_GT(PageCount(whole), PageCount(brief) + 2);
+    EXPECT_TRUE(Poppler(QStringLiteral("pdftotext"), {whole, QStringLiteral("-")})
+                    .contains(QStringLiteral("Pagina 1 di")));
+
+    CellTexts cells;
+    ASSERT_TRUE(
+        ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/two-node.nwd", cells));
+    ASSERT_FALSE(Acquire("20", cells));
+    const QString none = dir.filePath(QStringLiteral("none.pdf"));
+    ASSERT_TRUE(WriteStudyPdf(BuildStudy(StudyChoices{}), QString(), none));
+    const QString text =
+        Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), none, QStringLiteral("-")});
+    EXPECT_TRUE(text.simplified().contains(QStringLiteral("Nessun metodo")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Bilancio di potenza")));
+}
+
+} // namespace
+} // namespace nodewise::testing
