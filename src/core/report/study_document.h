@@ -48,6 +48,9 @@ inline constexpr const char* StudyWithoutRunsText =
     "Nessun metodo \xC3\xA8 stato ancora eseguito: lo studio contiene soltanto la rete e il "
     "riepilogo dei dati nodali.";
 
+inline constexpr const char* StudySaveErrorCaption = "Errore";
+inline constexpr const char* StudySaveErrorText = "Errore salvataggio dello studio in .pdf";
+
 // The study of the network acquired last and of the methods run on it since.
 StudyDocument BuildStudy(const StudyChoices& choices);
 

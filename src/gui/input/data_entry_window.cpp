@@ -155,12 +155,32 @@ TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
     createTabOrder();
     nameControls();
     createGuidance();
+    createStudyItems();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(10, 21);
 }
 
 TfrmDataIn::~TfrmDataIn() = default;
+
+// The study of the network and its runs, printed or as a PDF, in the File menu before "Esci".
+void TfrmDataIn::createStudyItems() {
+    FilePrintItem = new QAction(QStringLiteral("S&tampa..."), this);
+    FilePrintItem->setObjectName(QStringLiteral("FilePrintItem"));
+    FilePrintItem->setStatusTip(
+        QStringLiteral("Stampa lo studio della rete e dei metodi eseguiti"));
+    FilePrintItem->setShortcut(QKeySequence::Print);
+    FileExportPdfItem = new QAction(QStringLiteral("Esporta &PDF..."), this);
+    FileExportPdfItem->setObjectName(QStringLiteral("FileExportPdfItem"));
+    FileExportPdfItem->setStatusTip(QStringLiteral("Salva lo studio della rete come file PDF"));
+    FileMenu->insertAction(FileExitItem, FilePrintItem);
+    FileMenu->insertAction(FileExitItem, FileExportPdfItem);
+    FileMenu->insertSeparator(FileExitItem);
+    connect(FilePrintItem, &QAction::triggered, this,
+            [] { nodewise::Guarded(nodewise::PrintStudy); });
+    connect(FileExportPdfItem, &QAction::triggered, this,
+            [] { nodewise::Guarded(nodewise::ExportStudyPdf); });
+}
 
 // Shortcut keys, the undo of whole-grid commands and the marks on cells not read whole.
 void TfrmDataIn::createGuidance() {

@@ -99,6 +99,7 @@ private:
     void nameControls();
     void setHighlighted(QLabel* label, bool on);
     void createGuidance();
+    void createStudyItems();
 
     // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
     QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
@@ -142,6 +143,8 @@ private:
     QAction* HelpAboutItem = nullptr;
     QAction* FileNewItem = nullptr;
     QAction* EditUndoItem = nullptr;
+    QAction* FilePrintItem = nullptr;
+    QAction* FileExportPdfItem = nullptr;
 
     std::unique_ptr<nodewise::CellMarks> marks_;
     nodewise::CellUndo* undo_ = nullptr;

@@ -74,6 +74,13 @@ void SetAnalysisNumberStyle(const NumberStyle& style);
 // the list (filled first if it is empty), the window placed wholly on the main window's screen.
 void ShowResultsAtEntry(Method method, int entry);
 
+// The study of the network acquired last and of its runs (File > "Stampa...", "Esporta
+// PDF..."): the choices are asked first, then the print preview opens / the PDF is saved where
+// the user says. The study names the network file last opened or saved and holds the line data
+// typed in "Dati di linea".
+void PrintStudy();
+void ExportStudyPdf();
+
 // Shows the summary window, not modally (end of a successful acquisition).
 void ShowSummaryWindow();
 
