@@ -1,7 +1,9 @@
 // The study as a PDF: what its text says, how many pages it takes, and that its figures are
 // drawn, not pictures.
+#include <QAction>
 #include <QDir>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -12,7 +14,10 @@
 #include "core/input/network_file.h"
 #include "core/results/methods.h"
 #include "core/results/number_style.h"
+#include "gui/input/data_entry_window.h"
 #include "gui/results/study_pages.h"
+#include "gui/shell/program_windows.h"
+#include "gui_network.h"
 #include "gui_test_support.h"
 
 namespace nodewise::testing {
@@ -117,6 +122,107 @@ TEST(StudyPdf, TheHistoryTakesPagesAndAStudyBeforeAnyRunSaysSo) {
         Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), none, QStringLiteral("-")});
     EXPECT_TRUE(text.simplified().contains(QStringLiteral("Nessun metodo")));
     EXPECT_FALSE(text.contains(QStringLiteral("Bilancio di potenza")));
+}
+
+class StudyCommands : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(); }
+    void TearDown() override { ResetProgramState(); }
+};
+
+TEST_F(StudyCommands, PrintAndExportAskTheChoicesAndMakeTheSamePages) {
+    frmDataIn->OpenNetworkFile(QStringLiteral(NODEWISE_SOURCE_DIR "/examples/saadat-3bus-pq.nwd"));
+    AcquireTyped();
+    Click(frmDataOk, "btnGauss");
+    Click(frmDataOk, "btnNewton");
+    ScriptedDialogs& dialogs = ScriptedFileDialogs();
+
+    // cancelled choices: nothing printed, no file asked for
+    Child<QAction>(frmDataIn, "FileExportPdfItem")->trigger();
+    EXPECT_EQ(dialogs.studyRuns, (std::vector<Method>{Method::Gauss, Method::Newton}));
+    EXPECT_TRUE(dialogs.requests.empty());
+
+    StudyChoices withHistory;
+    withHistory.method = Method::Gauss;
+    withHistory.history = true;
+    dialogs.studyChoices = {StudyChoices{}, withHistory};
+    Child<QAction>(frmDataIn, "FilePrintItem")->trigger();
+    const int pages = dialogs.previewPages;
+    EXPECT_GE(pages, 2);
+    Child<QAction>(frmDataIn, "FilePrintItem")->trigger();
+    EXPECT_GT(dialogs.previewPages, pages);
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("studio.pdf"));
+    dialogs.studyChoices = {StudyChoices{}};
+    dialogs.replies = {{pdf, 1}};
+    Child<QAction>(frmDataIn, "FileExportPdfItem")->trigger();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_TRUE(dialogs.requests[0].startPath.endsWith(QStringLiteral("saadat-3bus-pq.pdf")));
+    EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF-"));
+    EXPECT_TRUE(Recorder().messages.empty());
+    if (HavePoppler()) {
+        EXPECT_EQ(PageCount(pdf), pages);
+    }
+}
+
+TEST(StudyCommandLine, ExportStudyWritesThePdfWithTheStatusesOfReport) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("s.pdf"));
+    const QString example = QStringLiteral(NODEWISE_SOURCE_DIR "/examples/");
+    const QString rejected = dir.filePath(QStringLiteral("rejected.nwd"));
+    {
+        QFile file(rejected);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("1\n2\n"); // a value beyond the first node
+    }
+    struct Case {
+        QStringList arguments;
+        int status;
+        bool written;
+        QString standardError;
+    } cases[] = {
+        {{"--export-study", example + "stagg-5bus.nwd", "--output", pdf}, 0, true, {}},
+        {{"--export-study", example + "stagg-5bus-pd-qe.nwd", "--output", pdf, "--method", "stott",
+          "--iterations", "5", "--history"},
+         0,
+         true,
+         {}},
+        {{"--export-study", example + "nessuna.nwd", "--output", pdf},
+         1,
+         false,
+         "Impossibile portare a termine la lettura."},
+        {{"--export-study", rejected, "--output", pdf}, 2, false, "Attenzione:"},
+        {{"--export-study", example + "stagg-5bus.nwd", "--output", pdf, "--iterations", "0"},
+         2,
+         false,
+         "Numero di iterazioni"},
+        {{"--export-study", example + "stagg-5bus.nwd"}, 1, false, "--output"},
+        {{"--history"}, 1, false, "--export-study"},
+        {{"--export-study", example + "stagg-5bus.nwd", "--output", pdf, "--method", "x"},
+         1,
+         false,
+         "metodo sconosciuto"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(pdf);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // a study needs no display; anything else is the program with its windows
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        if (!c.arguments.contains(QStringLiteral("--export-study"))) {
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        }
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(NODEWISE_GUI_PATH), c.arguments);
+        const std::string name = c.arguments.join(' ').toStdString();
+        ASSERT_TRUE(program.waitForFinished(20000)) << name;
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        EXPECT_EQ(program.exitCode(), c.status) << name << ": " << err.toStdString();
+        EXPECT_EQ(QFile::exists(pdf), c.written) << name;
+        EXPECT_TRUE(err.contains(c.standardError)) << name << ": " << err.toStdString();
+    }
 }
 
 } // namespace
