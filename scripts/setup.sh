@@ -12,6 +12,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbench
           desktop-file-utils appstream shared-mime-info man-db dpkg-dev file
           # lintian on the Debian package
           lintian
+          # the study PDF read back by the tests (pdftotext, pdfinfo, pdfimages)
+          poppler-utils
           # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
           clang libclang-rt-14-dev)
 

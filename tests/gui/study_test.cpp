@@ -15,6 +15,7 @@
 #include "core/results/methods.h"
 #include "core/results/number_style.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/input/line_data_window.h"
 #include "gui/results/study_pages.h"
 #include "gui/shell/program_windows.h"
 #include "gui_network.h"
@@ -164,6 +165,52 @@ TEST_F(StudyCommands, PrintAndExportAskTheChoicesAndMakeTheSamePages) {
     if (HavePoppler()) {
         EXPECT_EQ(PageCount(pdf), pages);
     }
+}
+
+TEST_F(StudyCommands, ASavedNetworkOpensAgainWithItsLineDataAsTyped) {
+    QTemporaryDir dir;
+    const QString withLines = dir.filePath(QStringLiteral("linee.nwd"));
+    const QString without = dir.filePath(QStringLiteral("celle.nwd"));
+    ScriptedDialogs& dialogs = ScriptedFileDialogs();
+    frmDataIn->OpenNetworkFile(QStringLiteral(NODEWISE_SOURCE_DIR "/examples/two-node.nwd"));
+    dialogs.replies = {{without, 1}};
+    frmDataIn->spdbtnSaveClick();
+    EXPECT_EQ(ReadFile(without),
+              ReadFile(QStringLiteral(NODEWISE_SOURCE_DIR "/examples/two-node.nwd")));
+
+    // typed in ohm and microsiemens, with a decimal comma and a blank
+    const LineTable typed{{{"1", "2", "5,29", " 26,45", "120", ""}}, {{"2", "0", "-80"}}};
+    const LineUnits units{true, "230", "100"};
+    frmLineData->ShowTypedLineData(typed, units);
+    dialogs.replies = {{withLines, 1}};
+    frmDataIn->spdbtnSaveClick();
+    EXPECT_TRUE(ReadFile(withLines).startsWith(ReadFile(without)));
+
+    frmLineData->ShowTypedLineData({}, {});
+    frmDataIn->OpenNetworkFile(withLines);
+    EXPECT_EQ(frmLineData->Table().branches, typed.branches);
+    EXPECT_EQ(frmLineData->Table().shunts, typed.shunts);
+    EXPECT_TRUE(frmLineData->Units().physical);
+    EXPECT_EQ(frmLineData->Units().baseKV, "230");
+    EXPECT_EQ(frmLineData->Units().baseMVA, "100");
+
+    // a file without line data empties the tables, so they are never saved with another network
+    frmDataIn->OpenNetworkFile(without);
+    EXPECT_TRUE(frmLineData->Table().branches.empty());
+    EXPECT_TRUE(Recorder().messages.empty());
+
+    // a damaged section is told, and the cells load all the same
+    QByteArray damaged = ReadFile(withLines);
+    damaged.replace("ramo=1", "ramo=1\t9\t9");
+    QFile file(withLines);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+    frmDataIn->OpenNetworkFile(withLines);
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text.rfind("Riga 62 del file:", 0), 0u)
+        << Recorder().messages[0].text;
+    EXPECT_EQ(AdmittanceCell(frmDataIn, 0, 0)->text(), QStringLiteral("1-5j"));
 }
 
 TEST(StudyCommandLine, ExportStudyWritesThePdfWithTheStatusesOfReport) {

@@ -28,6 +28,7 @@
 #include "core/input/acquisition.h"
 #include "core/input/help_texts.h"
 #include "core/input/network_file.h"
+#include "core/interop/file_sections.h"
 #include "core/platform/user_port.h"
 #include "gui/input/cell_marks.h"
 #include "gui/input/cell_undo.h"
@@ -582,16 +583,22 @@ void TfrmDataIn::spbtnOpenClick() {
 void TfrmDataIn::OpenNetworkFile(const QString& file) {
     nodewise::RememberUsedFile(file);
     nodewise::Guarded([this, &file] {
-        CellTexts cells;
-        if (!nodewise::ReadNetworkFile(LocalPath(file), cells)) {
+        nodewise::NetworkFile contents;
+        if (!nodewise::ReadNetworkFile(LocalPath(file), contents)) {
             nodewise::Port().showMessage(nodewise::NetworkLoadErrorText,
                                          nodewise::NetworkFileErrorCaption,
                                          nodewise::MessageIcon::Stop);
             return;
         }
-        ReplaceCellsUndoably(cells);
+        ReplaceCellsUndoably(contents.cells);
+        nodewise::ShowFileSections(contents.sections);
         nodewise::RememberNetworkFile(file);
         nodewise::HideResultForms();
+        if (contents.sectionProblem) {
+            nodewise::Port().showMessage(nodewise::SectionProblemText(*contents.sectionProblem),
+                                         nodewise::NetworkFileErrorCaption,
+                                         nodewise::MessageIcon::Exclamation);
+        }
     });
 }
 
@@ -613,7 +620,8 @@ void TfrmDataIn::spdbtnSaveClick() {
     nodewise::RememberUsedFile(file);
     nodewise::Guarded([this, &file] {
         std::string reason;
-        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), &reason)) {
+        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), nodewise::LineDataSections(),
+                                        &reason)) {
             nodewise::Port().showDetailedMessage(nodewise::NetworkSaveErrorText,
                                                  nodewise::NetworkFileErrorCaption,
                                                  nodewise::MessageIcon::Stop, reason);

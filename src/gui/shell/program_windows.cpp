@@ -254,12 +254,7 @@ std::optional<StudyChoices> AskStudy() {
     choices.tolerance = ConvergenceTolerance();
     const QString file = LastNetworkFile();
     choices.networkName = QFileInfo(file).fileName().toStdString();
-    if (frmLineData != nullptr) {
-        FileSections sections{TypedLineData{frmLineData->Table(), frmLineData->Units()}};
-        if (!IsEmpty(sections)) {
-            choices.lineData = sections.lineData;
-        }
-    }
+    choices.lineData = LineDataSections().lineData;
     if (!Dialogs().askStudyChoices(frmDataIn, runs, choices)) {
         return std::nullopt;
     }
@@ -336,6 +331,28 @@ CellTexts GridCells() {
 void WriteGridAdmittance(const CellTexts& cells) {
     if (frmDataIn != nullptr) {
         frmDataIn->WriteAdmittanceCells(cells);
+    }
+}
+
+FileSections LineDataSections() {
+    FileSections sections;
+    if (frmLineData != nullptr) {
+        sections.lineData = TypedLineData{frmLineData->Table(), frmLineData->Units()};
+        if (IsEmpty(sections)) {
+            sections.lineData.reset();
+        }
+    }
+    return sections;
+}
+
+void ShowFileSections(const FileSections& sections) {
+    if (frmLineData == nullptr) {
+        return;
+    }
+    if (sections.lineData) {
+        frmLineData->ShowTypedLineData(sections.lineData->table, sections.lineData->units);
+    } else {
+        frmLineData->ShowTypedLineData({}, {});
     }
 }
 

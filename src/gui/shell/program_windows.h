@@ -100,6 +100,12 @@ CellTexts GridCells();
 // Writes the admittance part of `cells` into the data-entry window's upper triangle; its node
 // data cells stay as they are (TfrmDataIn::WriteAdmittanceCells).
 void WriteGridAdmittance(const CellTexts& cells);
+// What a network file keeps besides the cells: the line data typed in "Dati di linea" (none
+// when its tables hold nothing) / shown there again from a file (tables emptied when the file
+// has none).
+struct FileSections;
+FileSections LineDataSections();
+void ShowFileSections(const FileSections& sections);
 // A MATPOWER case was imported into the grid: the line data window shows its branches and
 // shunts.
 struct LineData;
