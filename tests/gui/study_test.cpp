@@ -133,10 +133,15 @@ protected:
 
 TEST_F(StudyCommands, PrintAndExportAskTheChoicesAndMakeTheSamePages) {
     frmDataIn->OpenNetworkFile(QStringLiteral(NODEWISE_SOURCE_DIR "/examples/saadat-3bus-pq.nwd"));
+    ScriptedDialogs& dialogs = ScriptedFileDialogs();
+    // before "Acquisisci dati" the study is of the cells as they stand
+    dialogs.studyChoices = {StudyChoices{}};
+    Child<QAction>(frmDataIn, "FilePrintItem")->trigger();
+    EXPECT_TRUE(NetworkAcquired());
+    EXPECT_EQ(dialogs.previewPages, 1);
     AcquireTyped();
     Click(frmDataOk, "btnGauss");
     Click(frmDataOk, "btnNewton");
-    ScriptedDialogs& dialogs = ScriptedFileDialogs();
 
     // cancelled choices: nothing printed, no file asked for
     Child<QAction>(frmDataIn, "FileExportPdfItem")->trigger();

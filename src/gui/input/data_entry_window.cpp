@@ -523,6 +523,10 @@ CellTexts TfrmDataIn::ReadCells() const {
     return cells;
 }
 
+std::string TfrmDataIn::IterationText() const {
+    return ToCellBytes(txtnumit->text());
+}
+
 void TfrmDataIn::WriteCells(const CellTexts& cells) {
     writingCells_ = true;
     for (int c = 0; c < MaxNodes; ++c) {

@@ -34,6 +34,9 @@ public:
     nodewise::CellTexts ReadCells() const;
     void WriteCells(const nodewise::CellTexts& cells);
 
+    // The text of the iteration box (UTF-8).
+    std::string IterationText() const;
+
     // Writes the admittance part of `cells` (all 28 cells of the upper triangle) and hides the
     // result windows, as any change of the cells does; the node data cells stay as they are.
     // The one way in of a matrix computed from line data; Ctrl+Z brings the cells back.

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "core/analysis/mismatch_trace.h"
+#include "core/input/acquisition.h"
 #include "core/interop/file_sections.h"
 #include "core/platform/user_port.h"
 #include "core/report/study_document.h"
@@ -242,6 +243,13 @@ namespace {
 
 // The choices proposed: the method run last, no history, no step; then what the user answers.
 std::optional<StudyChoices> AskStudy() {
+    // Nothing acquired yet: the study is of the cells as they stand.
+    if (!NetworkAcquired() && frmDataIn != nullptr) {
+        if (const std::optional<int> warning = Acquire(frmDataIn->IterationText(), GridCells())) {
+            ShowInputWarning(*warning);
+            return std::nullopt;
+        }
+    }
     std::vector<Method> runs;
     for (Method m : {Method::Gauss, Method::Newton, Method::Stott}) {
         if (HasRun(m)) {
