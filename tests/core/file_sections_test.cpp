@@ -58,7 +58,7 @@ void ExpectSameCells(const CellTexts& a, const CellTexts& b) {
 
 TEST(FileSectionsTest, TypedLineDataComesBackExactlyAndTheCellsReadAsBefore) {
     const CellTexts cells = TwoNodeCells();
-    const FileSections sections{TypedInOhm()};
+    const FileSections sections{TypedInOhm(), std::nullopt};
     const std::string contents = FormatNetworkFile(cells, sections);
     EXPECT_EQ(contents.substr(0, FormatNetworkFile(cells).size()), FormatNetworkFile(cells));
 
@@ -82,7 +82,8 @@ TEST(FileSectionsTest, TypedLineDataComesBackExactlyAndTheCellsReadAsBefore) {
     TypedLineData onlyBases;
     onlyBases.units = {true, "20", "10"};
     onlyBases.table.branches = {{"", "", "", "", "", ""}};
-    EXPECT_EQ(FormatNetworkFile(cells, FileSections{onlyBases}), FormatNetworkFile(cells));
+    EXPECT_EQ(FormatNetworkFile(cells, FileSections{onlyBases, CalculationOptions{}}),
+              FormatNetworkFile(cells));
 }
 
 TEST(FileSectionsTest, WhatFollowsTheCellsIsReadOnlyWhenItIsOurs) {
@@ -117,6 +118,12 @@ TEST(FileSectionsTest, ADamagedSectionIsToldWithItsLineAndTheCellsStillLoad) {
         {"twice", head + "[linee]\n", 60, "sezione [linee] ripetuta"},
         {"outside", "[Nodewise 1]\nramo=1\n", 58, "testo fuori da una sezione"},
         {"unclosed name", "[Nodewise 1]\n[linee\n", 58, "senza ]"},
+        {"acceleration 2", "[Nodewise 1]\n[opzioni]\naccelerazione=2\n", 59, "minore di 2"},
+        {"tolerance below 0", "[Nodewise 1]\n[opzioni]\ntolleranza=-1e-4\n", 59,
+         "positivo e finito"},
+        {"tolerance in words", "[Nodewise 1]\n[opzioni]\ntolleranza=poca\n", 59,
+         "tolleranza: non \xC3\xA8 un numero"},
+        {"decimal comma", "[Nodewise 1]\n[opzioni]\naccelerazione=1,6\n", 59, "non \xC3\xA8"},
     };
     for (const Case& c : cases) {
         const NetworkFile file = ParseNetworkFileWithSections(cells + c.rest);
@@ -128,6 +135,40 @@ TEST(FileSectionsTest, ADamagedSectionIsToldWithItsLineAndTheCellsStillLoad) {
             << c.name << ": " << file.sectionProblem->problem;
         EXPECT_EQ(SectionProblemText(*file.sectionProblem).rfind("Riga ", 0), 0u) << c.name;
     }
+}
+
+TEST(FileSectionsTest, OptionsTravelWithTheNetworkAndEachSectionIsReadOnItsOwn) {
+    const CellTexts cells = TwoNodeCells();
+    CalculationOptions options;
+    options.stopTolerance = 1e-4;
+    options.acceleration = 1.6;
+    const std::string contents = FormatNetworkFile(cells, FileSections{TypedInOhm(), options});
+    const NetworkFile file = ParseNetworkFileWithSections(contents);
+    EXPECT_FALSE(file.sectionProblem);
+    ASSERT_TRUE(file.sections.options);
+    EXPECT_EQ(file.sections.options->stopTolerance, 1e-4);
+    EXPECT_EQ(file.sections.options->acceleration, 1.6);
+    EXPECT_TRUE(file.sections.lineData);
+    ExpectSameCells(CellsOfFiftySixLines(contents), cells);
+    // every option off is no section at all
+    EXPECT_EQ(FormatNetworkFile(cells, FileSections{std::nullopt, CalculationOptions{}}),
+              FormatNetworkFile(cells));
+
+    // damaged options leave the line data read, and the other way round
+    std::string damaged = contents;
+    damaged.replace(damaged.find("accelerazione=1.6"), 17, "accelerazione=3");
+    const NetworkFile withoutOptions = ParseNetworkFileWithSections(damaged);
+    EXPECT_TRUE(withoutOptions.sections.lineData);
+    EXPECT_FALSE(withoutOptions.sections.options);
+    ASSERT_TRUE(withoutOptions.sectionProblem);
+    EXPECT_NE(SectionProblemText(*withoutOptions.sectionProblem)
+                  .find("Le opzioni di calcolo non sono state lette"),
+              std::string::npos);
+    damaged = contents;
+    damaged.replace(damaged.find("ramo=1"), 6, "ramo=1\t1");
+    const NetworkFile withoutLines = ParseNetworkFileWithSections(damaged);
+    EXPECT_FALSE(withoutLines.sections.lineData);
+    EXPECT_TRUE(withoutLines.sections.options);
 }
 
 } // namespace

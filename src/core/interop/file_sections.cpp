@@ -1,6 +1,7 @@
 #include "core/interop/file_sections.h"
 
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 #include "core/input/network_file.h"
@@ -12,6 +13,28 @@ namespace {
 
 constexpr std::string_view Header = "[Nodewise ";
 constexpr std::string_view LineSection = "[linee]";
+constexpr std::string_view OptionSection = "[opzioni]";
+
+constexpr const char* AllSectionsLost = "Le sezioni dopo le celle non sono state lette";
+constexpr const char* LineDataLost = "I dati di linea non sono stati letti";
+constexpr const char* OptionsLost = "Le opzioni di calcolo non sono state lette";
+
+// A number as the file holds it: the shortest text that reads back as the same double, with a
+// full stop.
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string("nan");
+}
+
+std::optional<double> ReadNumber(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 std::string Escaped(std::string_view text) {
     std::string out;
@@ -186,11 +209,60 @@ std::optional<SectionProblem> ReadLineSection(const std::vector<Line>& lines, Ty
     return std::nullopt;
 }
 
+// The lines of the [opzioni] section into `options`; the first problem, if any.
+std::optional<SectionProblem> ReadOptionSection(const std::vector<Line>& lines,
+                                                CalculationOptions& options) {
+    for (const Line& line : lines) {
+        if (line.text.empty()) {
+            continue;
+        }
+        const std::size_t equals = line.text.find('=');
+        if (equals == std::string_view::npos) {
+            return SectionProblem{line.number, "manca il segno = tra chiave e valore"};
+        }
+        const std::string_view key = line.text.substr(0, equals);
+        const std::optional<double> value = ReadNumber(line.text.substr(equals + 1));
+        if (key != "tolleranza" && key != "accelerazione") {
+            return SectionProblem{line.number,
+                                  "chiave sconosciuta «" + std::string(key.substr(0, 20)) + "»"};
+        }
+        if (!value) {
+            return SectionProblem{line.number, std::string(key) + ": non \xC3\xA8 un numero"};
+        }
+        CalculationOptions one;
+        if (key == "tolleranza") {
+            options.stopTolerance = one.stopTolerance = *value;
+        } else {
+            options.acceleration = one.acceleration = *value;
+        }
+        if (const std::optional<std::string> problem = OptionsProblem(one)) {
+            std::string text = *problem;
+            while (!text.empty() && (text.back() == '.' || text.back() == '\n')) {
+                text.pop_back();
+            }
+            return SectionProblem{line.number, text};
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+namespace {
+
+bool HasLineData(const FileSections& sections) {
+    return sections.lineData &&
+           (HasRows(sections.lineData->table.branches) || HasRows(sections.lineData->table.shunts));
+}
+
+bool HasOptions(const FileSections& sections) {
+    return sections.options && !AllOff(*sections.options);
+}
+
 } // namespace
 
 bool IsEmpty(const FileSections& sections) {
-    return !sections.lineData || (!HasRows(sections.lineData->table.branches) &&
-                                  !HasRows(sections.lineData->table.shunts));
+    return !HasLineData(sections) && !HasOptions(sections);
 }
 
 std::string FormatFileSections(const FileSections& sections) {
@@ -198,7 +270,18 @@ std::string FormatFileSections(const FileSections& sections) {
         return {};
     }
     std::string out = std::string(Header) + std::to_string(FileSectionsVersion) + "]\n";
-    if (sections.lineData) { // not empty: it has a row
+    if (HasOptions(sections)) {
+        const CalculationOptions& options = *sections.options;
+        out += OptionSection;
+        out += '\n';
+        if (options.stopTolerance) {
+            out += "tolleranza=" + NumberText(*options.stopTolerance) + "\n";
+        }
+        if (options.acceleration != PlainAcceleration) {
+            out += "accelerazione=" + NumberText(options.acceleration) + "\n";
+        }
+    }
+    if (HasLineData(sections)) {
         const TypedLineData& data = *sections.lineData;
         out += LineSection;
         out += '\n';
@@ -220,8 +303,8 @@ std::string FormatFileSections(const FileSections& sections) {
 }
 
 std::string SectionProblemText(const SectionProblem& problem) {
-    return "Riga " + std::to_string(problem.line) + " del file: " + problem.problem +
-           ".\nI dati di linea non sono stati letti; le celle della rete s\xC3\xAC.";
+    return "Riga " + std::to_string(problem.line) + " del file: " + problem.problem + ".\n" +
+           problem.lost + "; le celle della rete s\xC3\xAC.";
 }
 
 std::optional<SectionProblem> ParseFileSections(std::string_view rest, int firstLine,
@@ -238,12 +321,14 @@ std::optional<SectionProblem> ParseFileSections(std::string_view rest, int first
         line->text.substr(Header.size(), line->text.size() - Header.size());
     if (version != std::to_string(FileSectionsVersion) + "]") {
         return SectionProblem{line->number,
-                              "le sezioni sono di un formato che questa versione non legge"};
+                              "le sezioni sono di un formato che questa versione non legge",
+                              AllSectionsLost};
     }
 
     // The sections, each from its name to the next; lines of an unknown section are passed
     // over, so that a later program can add sections this one does not know.
     std::optional<std::vector<Line>> lineSection;
+    std::optional<std::vector<Line>> optionSection;
     std::vector<Line>* current = nullptr;
     bool inUnknown = false;
     for (++line; line != lines.end(); ++line) {
@@ -251,33 +336,53 @@ std::optional<SectionProblem> ParseFileSections(std::string_view rest, int first
         if (!text.empty() && text.front() == '[') {
             inUnknown = false;
             current = nullptr;
-            if (text == LineSection) {
-                if (lineSection) {
-                    return SectionProblem{line->number, "sezione [linee] ripetuta"};
+            std::optional<std::vector<Line>>* known = text == LineSection     ? &lineSection
+                                                      : text == OptionSection ? &optionSection
+                                                                              : nullptr;
+            if (known != nullptr) {
+                if (*known) {
+                    return SectionProblem{line->number,
+                                          "sezione " + std::string(text) + " ripetuta",
+                                          AllSectionsLost};
                 }
-                lineSection.emplace();
-                current = &*lineSection;
+                known->emplace();
+                current = &**known;
             } else if (text.back() == ']') {
                 inUnknown = true;
             } else {
-                return SectionProblem{line->number, "nome di sezione senza ]"};
+                return SectionProblem{line->number, "nome di sezione senza ]", AllSectionsLost};
             }
             continue;
         }
         if (current != nullptr) {
             current->push_back(*line);
         } else if (!text.empty() && !inUnknown) {
-            return SectionProblem{line->number, "testo fuori da una sezione"};
+            return SectionProblem{line->number, "testo fuori da una sezione", AllSectionsLost};
         }
     }
+    // Each section on its own: one that cannot be read leaves the others as they are read.
+    std::optional<SectionProblem> first;
     if (lineSection) {
         TypedLineData data;
-        if (const auto problem = ReadLineSection(*lineSection, data)) {
-            return problem;
+        if (auto problem = ReadLineSection(*lineSection, data)) {
+            problem->lost = LineDataLost;
+            first = problem;
+        } else {
+            sections.lineData = std::move(data);
         }
-        sections.lineData = std::move(data);
     }
-    return std::nullopt;
+    if (optionSection) {
+        CalculationOptions options;
+        if (auto problem = ReadOptionSection(*optionSection, options)) {
+            problem->lost = OptionsLost;
+            if (!first || problem->line < first->line) {
+                first = problem;
+            }
+        } else {
+            sections.options = options;
+        }
+    }
+    return first;
 }
 
 // Lines a file's sections may take: line data of hundreds of branches and more.

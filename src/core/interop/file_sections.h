@@ -9,6 +9,9 @@
 //     base_mva=100
 //     ramo=1<TAB>2<TAB>0,02<TAB>0,06<TAB>0,06<TAB>
 //     derivazione=3<TAB>0<TAB>0,05
+//     [opzioni]
+//     tolleranza=0.0001
+//     accelerazione=1.6
 //
 // The first line names the format and its version. Every other line is empty, a section's
 // name in brackets, or key=value within a section; a table row's cells are separated by tabs.
@@ -19,9 +22,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/input/network_file.h"
 #include "core/interop/line_data.h"
+#include "core/model/calculation_options.h"
 
 namespace nodewise {
 
@@ -34,11 +39,12 @@ struct TypedLineData {
 };
 
 struct FileSections {
-    std::optional<TypedLineData> lineData; // none: the network has no line data
+    std::optional<TypedLineData> lineData;     // none: the network has no line data
+    std::optional<CalculationOptions> options; // none, or all off: the plain calculation
 };
 
 // True when there is nothing to write after the 56 lines: no line data, or tables without a
-// row that holds anything (units and bases alone are not kept).
+// row that holds anything (units and bases alone are not kept), and every option off.
 bool IsEmpty(const FileSections& sections);
 
 // The lines after the 56 cell lines; empty when there is nothing to carry. Rows of the tables
@@ -48,11 +54,14 @@ std::string FormatFileSections(const FileSections& sections);
 // What is wrong with the sections of a file, and where: the line (1-based, counted in the
 // whole file) and the problem in Italian.
 struct SectionProblem {
+    SectionProblem(int atLine, std::string what, std::string notRead = {})
+        : line(atLine), problem(std::move(what)), lost(std::move(notRead)) {}
     int line = 0;
     std::string problem;
+    std::string lost; // what was not read: "I dati di linea non sono stati letti"
 };
 
-// "Riga 60 del file: ramo con 4 celle invece di 6. I dati di linea non sono stati letti; le celle
+// "Riga 60 del file: ramo: 4 celle invece di 6.\nI dati di linea non sono stati letti; le celle
 // della rete sì."
 std::string SectionProblemText(const SectionProblem& problem);
 
