@@ -16,6 +16,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbench
           clang-format
           # pdflatex for the test that compiles the LaTeX of the steps
           texlive-latex-base
+          # the study PDF read back by the tests (pdftotext, pdfinfo, pdfimages)
+          poppler-utils
           # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
           clang libclang-rt-14-dev)
 

@@ -26,6 +26,7 @@
 
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/interop/file_sections.h"
 #include "core/interop/matpower_export.h"
 #include "core/interop/matpower_import.h"
 #include "core/numeric/arithmetic_fault.h"
@@ -97,7 +98,38 @@ int Import(const Arguments& arguments) {
         Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
         return cli::ExitRejected;
     }
-    return Emit(arguments.output, FormatNetworkFile(cells));
+    // The case's own branches travel with the cells, so that the export gives them back rather
+    // than branches guessed from the matrix.
+    FileSections sections;
+    MatpowerCase matpowerCase;
+    LineData lines;
+    TypedLineData typed;
+    if (!ReadMatpowerCase(text, matpowerCase) && !CaseToLineData(matpowerCase, lines) &&
+        !FormatLineTable(lines, typed.table)) {
+        sections.lineData = typed;
+    }
+    return Emit(arguments.output, FormatNetworkFile(cells, sections));
+}
+
+// The line data the network file carries, when they still make the matrix acquired (to within
+// the rounding of the cell texts): the branches the export writes. Nothing otherwise, and a
+// line saying why when the file has line data that no longer match.
+std::optional<LineData> MatchingLineData(const std::string& path, const NodalNetwork& network) {
+    NetworkFile file;
+    if (!ReadNetworkFile(path, file) || !file.sections.lineData) {
+        return std::nullopt;
+    }
+    LineData lines;
+    NodalNetwork built;
+    if (!ReadLineTable(file.sections.lineData->table, file.sections.lineData->units, lines)) {
+        BuildAdmittanceMatrix(lines, built);
+        if (SameAdmittanceMatrix(built, network)) {
+            return lines;
+        }
+    }
+    std::cerr << "nodewise-cli: i dati di linea del file non danno la matrice delle celle: "
+                 "i rami sono ricavati dalla matrice\n";
+    return std::nullopt;
 }
 
 // The case of the acquired network, to the output.
@@ -114,8 +146,11 @@ int ExportAcquired(const Arguments& arguments) {
         CaseNameFromPath(arguments.output ? *arguments.output : arguments.input), "nodewise-cli",
         std::time(nullptr)};
     std::string contents;
+    const NodalNetwork network = NetworkFromWorkspace();
+    const std::optional<LineData> lines = MatchingLineData(arguments.input, network);
     if (const std::optional<std::string> refusal =
-            FormatMatpowerCase(NetworkFromWorkspace(), origin, contents)) {
+            lines ? FormatLineDataCase(network, *lines, origin, contents)
+                  : FormatMatpowerCase(network, origin, contents)) {
         Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
         return cli::ExitRejected;
     }

@@ -111,7 +111,7 @@ TEST(Layering, CommandLineUsesTheCoreOnly) {
 
 // Inside the core each folder names what it may use: the workspace, the arithmetic and the
 // platform services at the bottom; input and solvers beside each other but apart; results over
-// both; analysis and interchange formats on top.
+// both; analysis and interchange formats over them; the reports on top.
 TEST(Layering, CoreFoldersPointDownOnly) {
     const std::map<std::string, std::set<std::string>> allowed = {
         {"model", {"model"}},
@@ -122,6 +122,9 @@ TEST(Layering, CoreFoldersPointDownOnly) {
         {"results", {"results", "input", "solvers", "model", "numeric", "platform"}},
         {"analysis", {"analysis", "results", "input", "solvers", "model", "numeric", "platform"}},
         {"interop", {"interop", "input", "model", "numeric", "platform"}},
+        {"report",
+         {"report", "analysis", "interop", "results", "input", "solvers", "model", "numeric",
+          "platform"}},
     };
     for (const Include& include : IncludesUnder(SourceRoot / "core")) {
         if (include.resolved.rfind("core/", 0) != 0) {

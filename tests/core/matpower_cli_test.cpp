@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include "core/input/network_file.h"
+#include "core/interop/file_sections.h"
+#include "core/interop/matpower_case.h"
 #include "test_support.h"
 
 namespace nodewise {
@@ -69,7 +71,13 @@ TEST_F(MatpowerCliTest, ImportWritesTheNetworkFileToStandardOutputOrToTheOutput)
     EXPECT_EQ(toStdout.status, 0) << toStdout.err;
     EXPECT_EQ(toStdout.err, "");
     const CellTexts cells = ParseNetworkFile(toStdout.out);
-    EXPECT_EQ(toStdout.out, FormatNetworkFile(cells)); // 56 lines
+    // the 56 lines, then the case's branch
+    EXPECT_EQ(toStdout.out.substr(0, FormatNetworkFile(cells).size()), FormatNetworkFile(cells));
+    const NetworkFile file = ParseNetworkFileWithSections(toStdout.out);
+    ASSERT_TRUE(file.sections.lineData);
+    EXPECT_EQ(file.sections.lineData->table.branches,
+              (std::vector<std::vector<std::string>>{
+                  {"1", "2", "0.0384615384615384", "0.192307692307692", "0", "1"}}));
     EXPECT_EQ(cells.Data[2][1], "-0.5");
     EXPECT_EQ(cells.Data[3][1], "-0.2");
 
@@ -90,6 +98,61 @@ TEST_F(MatpowerCliTest, ImportWritesTheNetworkFileToStandardOutputOrToTheOutput)
     const Result reimported = Run("import '" + exported + "'");
     EXPECT_EQ(reimported.status, 0) << reimported.err;
     EXPECT_EQ(ParseNetworkFile(reimported.out).Data[2][1], "-0.5");
+}
+
+// The branch table of a case, bus numbers as the order of the buses: in service only, a tap of
+// 0 as 1.
+std::vector<std::vector<double>> BranchTable(const std::string& text) {
+    MatpowerCase matpowerCase;
+    EXPECT_FALSE(ReadMatpowerCase(text, matpowerCase));
+    std::vector<std::vector<double>> rows;
+    const auto order = [&](double bus) {
+        for (std::size_t k = 0; k < matpowerCase.bus.size(); ++k) {
+            if (matpowerCase.bus[k].values[matpower::BUS_I] == bus) {
+                return static_cast<double>(k + 1);
+            }
+        }
+        return 0.0;
+    };
+    for (const MatpowerRow& row : matpowerCase.branch) {
+        const auto& v = row.values;
+        if (v[matpower::BR_STATUS] != 0) {
+            rows.push_back({order(v[matpower::F_BUS]), order(v[matpower::T_BUS]), v[matpower::BR_R],
+                            v[matpower::BR_X], v[matpower::BR_B],
+                            v[matpower::TAP] == 0 ? 1.0 : v[matpower::TAP]});
+        }
+    }
+    return rows;
+}
+
+TEST_F(MatpowerCliTest, AnImportedCaseIsExportedWithItsOwnBranches) {
+    const fs::path corpus = fs::path(NODEWISE_SOURCE_DIR) / "fuzz/corpus/matpower_case";
+    int cases = 0;
+    for (const auto& entry : fs::directory_iterator(corpus)) {
+        const std::string network = (dir_ / "imported.nwd").string();
+        const Result imported =
+            Run("import '" + entry.path().string() + "' --output '" + network + "'");
+        if (imported.status != 0) {
+            continue; // a case the grid cannot hold
+        }
+        const Result exported = Run("export-matpower '" + network + "'");
+        ASSERT_EQ(exported.status, 0) << entry.path() << exported.err;
+        EXPECT_EQ(exported.err, "");
+        EXPECT_EQ(BranchTable(exported.out), BranchTable(Slurp(entry.path()))) << entry.path();
+        ++cases;
+
+        // line data that no longer make the cells' matrix are not used, and that is said
+        NetworkFile file;
+        ASSERT_TRUE(ReadNetworkFile(network, file));
+        file.cells.Admittance[1][0] = "-1+7j";
+        ASSERT_TRUE(WriteNetworkFile(network, file.cells, file.sections));
+        const Result edited = Run("export-matpower '" + network + "'");
+        EXPECT_EQ(edited.status, 0) << edited.err;
+        EXPECT_NE(edited.err.find("i dati di linea del file non danno la matrice"),
+                  std::string::npos);
+        EXPECT_NE(BranchTable(edited.out), BranchTable(Slurp(entry.path())));
+    }
+    EXPECT_GE(cases, 2);
 }
 
 TEST_F(MatpowerCliTest, RefusalsExitTwoWithOneLineAndLeaveTheOutputAlone) {

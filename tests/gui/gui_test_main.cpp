@@ -1,8 +1,10 @@
 // The one main() of the GUI tests: the whole program in one process, offscreen, with message
 // boxes recorded and file dialogs answered from a script.
+#include <QBuffer>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPdfWriter>
 #include <gtest/gtest.h>
 
 #include "gui/input/about_window.h"
@@ -46,6 +48,13 @@ ScriptedQuestions& ScriptedAcquisitionQuestions() {
     return scriptedQuestions;
 }
 
+void ScriptedDialogs::previewPrint(QWidget*, const std::function<int(QPagedPaintDevice&)>& paint) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    previewPages = paint(writer);
+}
+
 void ResetProgramState() {
     HideResultForms();
     if (frmAbout != nullptr) {
@@ -61,6 +70,9 @@ void ResetProgramState() {
     scriptedDialogs.saveQuestions = 0;
     scriptedQuestions.answers.clear();
     scriptedQuestions.asked.clear();
+    scriptedDialogs.studyChoices.clear();
+    scriptedDialogs.studyRuns.clear();
+    scriptedDialogs.previewPages = 0;
     ForgetUsedFiles();
     if (frmDataIn != nullptr) {
         for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {

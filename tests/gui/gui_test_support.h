@@ -107,6 +107,26 @@ public:
         return choice;
     }
 
+    // The study's choices: the scripted ones, or a cancel; the preview paints its pages into
+    // a PDF in memory, whose page count it keeps.
+    bool askStudyChoices(QWidget*, const std::vector<Method>& runs,
+                         StudyChoices& choices) override {
+        studyRuns = runs;
+        if (studyChoices.empty()) {
+            return false;
+        }
+        choices.method = studyChoices.front().method;
+        choices.history = studyChoices.front().history;
+        choices.stepIteration = studyChoices.front().stepIteration;
+        studyChoices.pop_front();
+        return true;
+    }
+    void previewPrint(QWidget*, const std::function<int(QPagedPaintDevice&)>& paint) override;
+
+    std::deque<StudyChoices> studyChoices;
+    std::vector<Method> studyRuns;
+    int previewPages = 0;
+
     std::deque<Reply> replies;
     std::vector<Request> requests;
     std::deque<bool> answers;

@@ -18,9 +18,9 @@ constexpr Method AllMethods[] = {Method::Gauss, Method::Newton, Method::Stott};
 // The chart colours of the three methods, the same in the window and in the report.
 constexpr const char* SeriesColours[] = {"#1f77b4", "#d62728", "#2ca02c"};
 
-// Text for an HTML page: markup characters escaped, and bytes that are not UTF-8 (a cell text
-// from an older file in a single-byte code page) replaced, so the page stays valid UTF-8.
-std::string Escape(std::string_view text) {
+} // namespace
+
+std::string HtmlEscape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -53,6 +53,8 @@ std::string Escape(std::string_view text) {
     }
     return out;
 }
+
+namespace {
 
 std::string ComplexText(Phasor value, const NumberStyle& style = {}, char decimalSeparator = '.') {
     const double im = value.imag();
@@ -116,7 +118,7 @@ void AppendNetworkAsRead(std::string& out, const NumberStyle& style) {
             const std::string& text = cells.Admittance[std::max(i, j)][std::min(i, j)];
             const Phasor y(YComplex[i][j].re, YComplex[i][j].im);
             std::string content =
-                "<span class=\"testo\">" + Escape(text) + "</span><br>" + ComplexText(y, style);
+                "<span class=\"testo\">" + HtmlEscape(text) + "</span><br>" + ComplexText(y, style);
             // Text that played no part in the value is marked as the "Matrice acquisita"
             // window marks it, and written out, since a page has no hints to hover over.
             const std::string unused = text.empty() ? std::string() : ReadAdmittance(text).unused;
@@ -124,8 +126,8 @@ void AppendNetworkAsRead(std::string& out, const NumberStyle& style) {
                 out += Cell(content);
                 continue;
             }
-            content +=
-                "<br><span class=\"testo\">non usato: &laquo;" + Escape(unused) + "&raquo;</span>";
+            content += "<br><span class=\"testo\">non usato: &laquo;" + HtmlEscape(unused) +
+                       "&raquo;</span>";
             out += Cell(content, UnusedAttribute().c_str());
             ++marked;
         }
@@ -142,7 +144,7 @@ void AppendNetworkAsRead(std::string& out, const NumberStyle& style) {
     for (int i = 0; i < n; ++i) {
         out += "<tr>" + Cell(std::to_string(i + 1)) + Cell(NodeTypeLabel(NodeTypes[i]));
         for (int c = 0; c < DataColumns; ++c) {
-            out += Cell(Escape(cells.Data[c][i]));
+            out += Cell(HtmlEscape(cells.Data[c][i]));
         }
         out += "</tr>\n";
     }

@@ -4,12 +4,17 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/analysis/power_balance.h"
 #include "core/results/number_style.h"
 
 namespace nodewise {
+
+// Text for an HTML page: markup characters escaped, and bytes that are not UTF-8 (a cell text
+// from an older file in a single-byte code page) replaced, so the page stays valid UTF-8.
+std::string HtmlEscape(std::string_view text);
 
 // Mismatches below this (an exact zero included) are drawn at it on the semilog chart.
 inline constexpr double ChartFloor = 1e-16;

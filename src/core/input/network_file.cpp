@@ -4,13 +4,6 @@
 
 namespace nodewise {
 
-namespace {
-
-// Far more than 56 cells could ever need; a larger file is not a network file.
-constexpr std::size_t MaxNetworkFileBytes = 64u * 1024u * 1024u;
-
-} // namespace
-
 std::string FormatNetworkFile(const CellTexts& cells) {
     std::string contents;
     for (int line = 0; line < CellCount; ++line) {
@@ -22,7 +15,7 @@ std::string FormatNetworkFile(const CellTexts& cells) {
     return contents;
 }
 
-CellTexts ParseNetworkFile(std::string_view contents) {
+CellTexts ParseNetworkFile(std::string_view contents, std::size_t& rest) {
     CellTexts cells;
     std::size_t pos = 0;
     for (int line = 0; line < CellCount && pos < contents.size(); ++line) {
@@ -37,7 +30,13 @@ CellTexts ParseNetworkFile(std::string_view contents) {
         CellInFileOrder(cells, line).assign(contents.substr(pos, end - pos));
         pos = next;
     }
+    rest = pos;
     return cells;
+}
+
+CellTexts ParseNetworkFile(std::string_view contents) {
+    std::size_t rest = 0;
+    return ParseNetworkFile(contents, rest);
 }
 
 bool WriteNetworkFile(const std::string& path, const CellTexts& cells, std::string* reason) {

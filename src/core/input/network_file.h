@@ -2,6 +2,7 @@
 // CellInFileOrder. No header, no interpretation: validation happens at acquisition.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ std::string FormatNetworkFile(const CellTexts& cells);
 // Cell texts from file contents: one whole line per cell, a carriage return before the newline
 // dropped, lines missing at the end giving empty cells, lines after the 56th ignored.
 CellTexts ParseNetworkFile(std::string_view contents);
+// The same, and where the 57th line starts (the size of `contents` when there is none).
+CellTexts ParseNetworkFile(std::string_view contents, std::size_t& rest);
+
+// Far more than 56 cells could ever need; a larger file is not a network file.
+inline constexpr std::size_t MaxNetworkFileBytes = 64u * 1024u * 1024u;
 
 // Writes the file as WriteFileAtomically does: through a temporary file that then replaces the
 // target, so that a save that cannot complete leaves an existing file exactly as it was (a

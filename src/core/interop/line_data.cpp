@@ -513,4 +513,21 @@ std::optional<std::string> NodeDataFromCells(const CellTexts& cells, NodalNetwor
     return std::nullopt;
 }
 
+bool SameAdmittanceMatrix(const NodalNetwork& a, const NodalNetwork& b) {
+    if (a.nodeCount != b.nodeCount) {
+        return false;
+    }
+    for (int i = 0; i < a.nodeCount; ++i) {
+        for (int k = 0; k < a.nodeCount; ++k) {
+            const Complex x = a.Y[i][k];
+            const Complex y = b.Y[i][k];
+            const double scale = std::max(1.0, std::hypot(x.re, x.im));
+            if (!(std::hypot(x.re - y.re, x.im - y.im) <= 1e-9 * scale)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace nodewise

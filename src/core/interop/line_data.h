@@ -128,4 +128,8 @@ std::optional<std::string> MatrixFromCells(const CellTexts& cells, NodalNetwork&
 // Refuses a node with other than two of them, naming it.
 std::optional<std::string> NodeDataFromCells(const CellTexts& cells, NodalNetwork& network);
 
+// True when two networks have the same node count and admittance matrices that differ nowhere by
+// more than the rounding of a cell text (1e-9 of the element's magnitude, or of 1 pu).
+bool SameAdmittanceMatrix(const NodalNetwork& a, const NodalNetwork& b);
+
 } // namespace nodewise

@@ -31,6 +31,7 @@
 #include "core/input/help_texts.h"
 #include "core/input/islands.h"
 #include "core/input/network_file.h"
+#include "core/interop/file_sections.h"
 #include "core/platform/user_port.h"
 #include "gui/input/cell_marks.h"
 #include "gui/input/cell_undo.h"
@@ -169,12 +170,32 @@ TfrmDataIn::TfrmDataIn(QWidget* parent) : QMainWindow(parent) {
     createTabOrder();
     nameControls();
     createGuidance();
+    createStudyItems();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(10, 21);
 }
 
 TfrmDataIn::~TfrmDataIn() = default;
+
+// The study of the network and its runs, printed or as a PDF, in the File menu before "Esci".
+void TfrmDataIn::createStudyItems() {
+    FilePrintItem = new QAction(QStringLiteral("S&tampa..."), this);
+    FilePrintItem->setObjectName(QStringLiteral("FilePrintItem"));
+    FilePrintItem->setStatusTip(
+        QStringLiteral("Stampa lo studio della rete e dei metodi eseguiti"));
+    FilePrintItem->setShortcut(QKeySequence::Print);
+    FileExportPdfItem = new QAction(QStringLiteral("Esporta &PDF..."), this);
+    FileExportPdfItem->setObjectName(QStringLiteral("FileExportPdfItem"));
+    FileExportPdfItem->setStatusTip(QStringLiteral("Salva lo studio della rete come file PDF"));
+    FileMenu->insertAction(FileExitItem, FilePrintItem);
+    FileMenu->insertAction(FileExitItem, FileExportPdfItem);
+    FileMenu->insertSeparator(FileExitItem);
+    connect(FilePrintItem, &QAction::triggered, this,
+            [] { nodewise::Guarded(nodewise::PrintStudy); });
+    connect(FileExportPdfItem, &QAction::triggered, this,
+            [] { nodewise::Guarded(nodewise::ExportStudyPdf); });
+}
 
 // Shortcut keys, the undo of whole-grid commands and the marks on cells not read whole.
 void TfrmDataIn::createGuidance() {
@@ -519,6 +540,10 @@ CellTexts TfrmDataIn::ReadCells() const {
     return cells;
 }
 
+std::string TfrmDataIn::IterationText() const {
+    return ToCellBytes(txtnumit->text());
+}
+
 void TfrmDataIn::WriteCells(const CellTexts& cells) {
     writingCells_ = true;
     for (int c = 0; c < MaxNodes; ++c) {
@@ -650,17 +675,23 @@ void TfrmDataIn::spbtnOpenClick() {
 void TfrmDataIn::OpenNetworkFile(const QString& file) {
     nodewise::RememberUsedFile(file);
     nodewise::Guarded([this, &file] {
-        CellTexts cells;
-        if (!nodewise::ReadNetworkFile(LocalPath(file), cells)) {
+        nodewise::NetworkFile contents;
+        if (!nodewise::ReadNetworkFile(LocalPath(file), contents)) {
             nodewise::Port().showMessage(nodewise::NetworkLoadErrorText,
                                          nodewise::NetworkFileErrorCaption,
                                          nodewise::MessageIcon::Stop);
             return;
         }
-        ReplaceCellsUndoably(cells);
+        ReplaceCellsUndoably(contents.cells);
+        nodewise::ShowFileSections(contents.sections);
         nodewise::RememberNetworkFile(file);
         SetNetworkFile(file);
         nodewise::HideResultForms();
+        if (contents.sectionProblem) {
+            nodewise::Port().showMessage(nodewise::SectionProblemText(*contents.sectionProblem),
+                                         nodewise::NetworkFileErrorCaption,
+                                         nodewise::MessageIcon::Exclamation);
+        }
     });
 }
 
@@ -687,7 +718,8 @@ bool TfrmDataIn::saveNetwork() {
     bool saved = false;
     nodewise::Guarded([this, &file, &saved] {
         std::string reason;
-        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), &reason)) {
+        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), nodewise::LineDataSections(),
+                                        &reason)) {
             nodewise::Port().showDetailedMessage(nodewise::NetworkSaveErrorText,
                                                  nodewise::NetworkFileErrorCaption,
                                                  nodewise::MessageIcon::Stop, reason);

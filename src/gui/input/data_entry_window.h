@@ -35,6 +35,9 @@ public:
     nodewise::CellTexts ReadCells() const;
     void WriteCells(const nodewise::CellTexts& cells);
 
+    // The text of the iteration box (UTF-8).
+    std::string IterationText() const;
+
     // Writes the admittance part of `cells` (all 28 cells of the upper triangle) and hides the
     // result windows, as any change of the cells does; the node data cells stay as they are.
     // The one way in of a matrix computed from line data; Ctrl+Z brings the cells back.
@@ -121,6 +124,7 @@ private:
     void updateModified();
     // The cell on that line of the network data file (0..55).
     QLineEdit* CellOnLine(int line) const;
+    void createStudyItems();
 
     // [column][row]; AdmittanceCells[c][r] is nullptr where c < r.
     QLineEdit* AdmittanceCells[nodewise::MaxNodes][nodewise::MaxNodes] = {};
@@ -164,6 +168,8 @@ private:
     QAction* HelpAboutItem = nullptr;
     QAction* FileNewItem = nullptr;
     QAction* EditUndoItem = nullptr;
+    QAction* FilePrintItem = nullptr;
+    QAction* FileExportPdfItem = nullptr;
 
     std::unique_ptr<nodewise::CellMarks> marks_;
     nodewise::CellUndo* undo_ = nullptr;

@@ -389,6 +389,21 @@ bool TfrmLineData::ShowLineData(const nodewise::LineData& data) {
     return true;
 }
 
+void TfrmLineData::ShowTypedLineData(const nodewise::LineTable& table,
+                                     const nodewise::LineUnits& units) {
+    filling_ = true;
+    chbPhysicalUnits->setChecked(units.physical);
+    txtBaseKV->setText(FromUtf8(units.baseKV));
+    txtBaseMVA->setText(FromUtf8(units.baseMVA));
+    Fill(tblBranches, table.branches);
+    Fill(tblShunts, table.shunts);
+    for (QTableWidget* t : {tblBranches, tblShunts}) {
+        t->resizeColumnsToContents();
+    }
+    filling_ = false;
+    CheckCells();
+}
+
 void TfrmLineData::addRow(QTableWidget* table) {
     filling_ = true;
     const int row = table->rowCount();

@@ -31,6 +31,10 @@ public:
     // message, when a value cannot be written in a cell.
     bool ShowLineData(const nodewise::LineData& data);
 
+    // Replaces the tables, the units and the bases with texts exactly as they were typed (a
+    // network file's line data); empty tables in per unit when there are none.
+    void ShowTypedLineData(const nodewise::LineTable& table, const nodewise::LineUnits& units);
+
 public slots:
     void btnComputeClick();
     void btnFromCellsClick();

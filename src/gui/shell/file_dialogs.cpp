@@ -1,5 +1,11 @@
 #include "gui/shell/file_dialogs.h"
 
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include "gui/shell/study_dialog.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -122,6 +128,22 @@ public:
             return SaveChoice::Save;
         }
         return box.clickedButton() == discard ? SaveChoice::Discard : SaveChoice::Cancel;
+    }
+
+    bool askStudyChoices(QWidget* parent, const std::vector<Method>& runs,
+                         StudyChoices& choices) override {
+        return AskStudyChoices(parent, runs, choices);
+    }
+
+    void previewPrint(QWidget* parent,
+                      const std::function<int(QPagedPaintDevice&)>& paint) override {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        QPrintPreviewDialog preview(&printer, parent);
+        preview.setWindowTitle(QStringLiteral("Anteprima di stampa"));
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                         [&paint](QPrinter* target) { static_cast<void>(paint(*target)); });
+        preview.exec();
     }
 };
 

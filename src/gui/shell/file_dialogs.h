@@ -3,7 +3,12 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <vector>
 
+#include "core/report/study_document.h"
+
+class QPagedPaintDevice;
 class QWidget;
 
 namespace nodewise {
@@ -33,6 +38,15 @@ struct FileDialogs {
     // Asks whether the changed network is to be saved first, with the buttons Salva, Non
     // salvare and Annulla (Annulla the default and the Escape key).
     virtual SaveChoice askSaveChanges(QWidget* parent) = 0;
+
+    // The choices of a study (study_dialog.h); false when the user cancels.
+    virtual bool askStudyChoices(QWidget* parent, const std::vector<Method>& runs,
+                                 StudyChoices& choices) = 0;
+
+    // The print preview of pages that `paint` draws on the printer it is given (returning their
+    // number); the user prints from there or closes it.
+    virtual void previewPrint(QWidget* parent,
+                              const std::function<int(QPagedPaintDevice&)>& paint) = 0;
 };
 
 // The dialogs in use: QFileDialog unless a test installed its own. Returns the previous one.

@@ -13,6 +13,7 @@
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
 #include "gui/shell/start_up.h"
+#include "gui/shell/study_command.h"
 #include "gui/style/icons.h"
 
 namespace {
@@ -57,6 +58,11 @@ int main(int argc, char** argv) {
         StartupNetworkFile(QCoreApplication::arguments()); // prints and ends the program
     }
 
+    // The study of --export-study needs no display: no window is shown.
+    if (AsksForStudy(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
     // No widget can exist before the application object, so it comes first; the results
     // windows, which have no owner and precede everything else, are created right after it.
     NodewiseApplication app(argc, argv);
@@ -67,7 +73,11 @@ int main(int argc, char** argv) {
     SetUpQtTexts();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.nodewise.Nodewise"));
     QApplication::setWindowIcon(NetworkIcon()); // every window's, the task bar's
-    const QString startFile = StartupNetworkFile(QApplication::arguments());
+    const StartupCommand command = ParseStartupCommand(QApplication::arguments());
+    if (command.exportStudy) {
+        return ExportStudyCommand(command);
+    }
+    const QString startFile = command.networkFile;
 
     try {
         CreateResultsWindows(); // Gauss-Seidel, Newton-Raphson, Stott-Alsac; hidden

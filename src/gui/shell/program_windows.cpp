@@ -5,12 +5,22 @@
 #include <QMenuBar>
 #include <QWidget>
 
+#include <QDir>
+#include <QFileInfo>
+#include <optional>
+
 #include "core/analysis/mismatch_trace.h"
+#include "core/input/acquisition.h"
+#include "core/interop/file_sections.h"
+#include "core/platform/user_port.h"
+#include "core/report/study_document.h"
 #include "gui/analysis/convergence_window.h"
 #include "gui/analysis/matrix_window.h"
 #include "gui/analysis/network_diagram_window.h"
 #include "gui/analysis/power_balance_window.h"
 #include "gui/analysis/step_window.h"
+#include "gui/results/study_pages.h"
+#include "gui/shell/file_dialogs.h"
 
 #include "gui/input/about_window.h"
 #include "gui/input/data_entry_window.h"
@@ -231,6 +241,80 @@ void ShowResultsAtEntry(Method method, int entry) {
     window->ShowEntry(entry);
 }
 
+namespace {
+
+// The choices proposed: the method run last, no history, no step; then what the user answers.
+std::optional<StudyChoices> AskStudy() {
+    // Nothing acquired yet: the study is of the cells as they stand.
+    if (!NetworkAcquired() && frmDataIn != nullptr) {
+        if (const std::optional<int> warning = Acquire(frmDataIn->IterationText(), GridCells())) {
+            ShowInputWarning(*warning);
+            return std::nullopt;
+        }
+    }
+    std::vector<Method> runs;
+    for (Method m : {Method::Gauss, Method::Newton, Method::Stott}) {
+        if (HasRun(m)) {
+            runs.push_back(m);
+        }
+    }
+    StudyChoices choices;
+    choices.method = LastRunMethod();
+    choices.style = AnalysisNumberStyle();
+    choices.tolerance = ConvergenceTolerance();
+    const QString file = LastNetworkFile();
+    choices.networkName = QFileInfo(file).fileName().toStdString();
+    choices.lineData = LineDataSections().lineData;
+    if (!Dialogs().askStudyChoices(frmDataIn, runs, choices)) {
+        return std::nullopt;
+    }
+    return choices;
+}
+
+QString StudySource() {
+    return QFileInfo(LastNetworkFile()).fileName();
+}
+
+} // namespace
+
+void PrintStudy() {
+    const std::optional<StudyChoices> choices = AskStudy();
+    if (!choices) {
+        return;
+    }
+    const StudyDocument document = BuildStudy(*choices);
+    const QString source = StudySource();
+    const QString date = StudyDate();
+    Dialogs().previewPrint(frmDataIn, [&](QPagedPaintDevice& device) {
+        return StudyPages(document, source, date).Paint(device);
+    });
+}
+
+void ExportStudyPdf() {
+    const std::optional<StudyChoices> choices = AskStudy();
+    if (!choices) {
+        return;
+    }
+    const QString network = LastNetworkFile();
+    const QString proposal = network.isEmpty()
+                                 ? LastUsedFolder()
+                                 : QDir(QFileInfo(network).absolutePath())
+                                       .filePath(QFileInfo(network).completeBaseName() + ".pdf");
+    int filterIndex = 1;
+    const QString file = Dialogs().getSaveFileName(
+        frmDataIn, QStringLiteral("Esporta lo studio in PDF"), QStringLiteral("PDF|*.pdf"),
+        QStringLiteral("pdf"), &filterIndex, proposal);
+    if (file.isEmpty()) {
+        return;
+    }
+    RememberUsedFile(file);
+    QString reason;
+    if (!WriteStudyPdf(BuildStudy(*choices), StudySource(), file, &reason)) {
+        Port().showDetailedMessage(StudySaveErrorText, StudySaveErrorCaption,
+                                   MessageIcon::Exclamation, reason.toStdString());
+    }
+}
+
 void ShowSummaryWindow() {
     if (frmDataOk == nullptr) {
         return;
@@ -257,6 +341,28 @@ CellTexts GridCells() {
 void WriteGridAdmittance(const CellTexts& cells) {
     if (frmDataIn != nullptr) {
         frmDataIn->WriteAdmittanceCells(cells);
+    }
+}
+
+FileSections LineDataSections() {
+    FileSections sections;
+    if (frmLineData != nullptr) {
+        sections.lineData = TypedLineData{frmLineData->Table(), frmLineData->Units()};
+        if (IsEmpty(sections)) {
+            sections.lineData.reset();
+        }
+    }
+    return sections;
+}
+
+void ShowFileSections(const FileSections& sections) {
+    if (frmLineData == nullptr) {
+        return;
+    }
+    if (sections.lineData) {
+        frmLineData->ShowTypedLineData(sections.lineData->table, sections.lineData->units);
+    } else {
+        frmLineData->ShowTypedLineData({}, {});
     }
 }
 

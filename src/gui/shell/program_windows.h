@@ -74,6 +74,13 @@ void SetAnalysisNumberStyle(const NumberStyle& style);
 // the list (filled first if it is empty), the window placed wholly on the main window's screen.
 void ShowResultsAtEntry(Method method, int entry);
 
+// The study of the network acquired last and of its runs (File > "Stampa...", "Esporta
+// PDF..."): the choices are asked first, then the print preview opens / the PDF is saved where
+// the user says. The study names the network file last opened or saved and holds the line data
+// typed in "Dati di linea".
+void PrintStudy();
+void ExportStudyPdf();
+
 // Shows the summary window, not modally (end of a successful acquisition).
 void ShowSummaryWindow();
 
@@ -93,6 +100,12 @@ CellTexts GridCells();
 // Writes the admittance part of `cells` into the data-entry window's upper triangle; its node
 // data cells stay as they are (TfrmDataIn::WriteAdmittanceCells).
 void WriteGridAdmittance(const CellTexts& cells);
+// What a network file keeps besides the cells: the line data typed in "Dati di linea" (none
+// when its tables hold nothing) / shown there again from a file (tables emptied when the file
+// has none).
+struct FileSections;
+FileSections LineDataSections();
+void ShowFileSections(const FileSections& sections);
 // A MATPOWER case was imported into the grid: the line data window shows its branches and
 // shunts.
 struct LineData;

@@ -1,0 +1,420 @@
+#include "core/interop/file_sections.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+#include "core/input/network_file.h"
+#include "core/platform/atomic_file.h"
+
+namespace nodewise {
+
+namespace {
+
+constexpr std::string_view Header = "[Nodewise ";
+constexpr std::string_view LineSection = "[linee]";
+constexpr std::string_view OptionSection = "[opzioni]";
+
+constexpr const char* AllSectionsLost = "Le sezioni dopo le celle non sono state lette";
+constexpr const char* LineDataLost = "I dati di linea non sono stati letti";
+constexpr const char* OptionsLost = "Le opzioni di calcolo non sono state lette";
+
+// A number as the file holds it: the shortest text that reads back as the same double, with a
+// full stop.
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string("nan");
+}
+
+std::optional<double> ReadNumber(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string Escaped(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// The text of an escaped value; nothing when a backslash starts no known sequence.
+std::optional<std::string> Unescaped(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out.push_back(text[i]);
+            continue;
+        }
+        if (++i == text.size()) {
+            return std::nullopt;
+        }
+        switch (text[i]) {
+        case '\\':
+            out.push_back('\\');
+            break;
+        case 't':
+            out.push_back('\t');
+            break;
+        case 'n':
+            out.push_back('\n');
+            break;
+        case 'r':
+            out.push_back('\r');
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+bool AllEmpty(const std::vector<std::string>& row) {
+    return std::all_of(row.begin(), row.end(), [](const std::string& s) { return s.empty(); });
+}
+
+void WriteRow(std::string& out, std::string_view key, const std::vector<std::string>& row,
+              std::size_t columns) {
+    out += key;
+    out += '=';
+    for (std::size_t c = 0; c < columns; ++c) {
+        if (c > 0) {
+            out += '\t';
+        }
+        if (c < row.size()) {
+            out += Escaped(row[c]);
+        }
+    }
+    out += '\n';
+}
+
+bool HasRows(const std::vector<std::vector<std::string>>& rows) {
+    return std::any_of(rows.begin(), rows.end(), [](const auto& row) { return !AllEmpty(row); });
+}
+
+// One line of the file without its line end.
+struct Line {
+    int number;
+    std::string_view text;
+};
+
+std::vector<Line> SplitLines(std::string_view rest, int firstLine) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    int number = firstLine;
+    while (pos < rest.size()) {
+        std::size_t end = rest.find('\n', pos);
+        const std::size_t next = end == std::string_view::npos ? rest.size() : end + 1;
+        if (end == std::string_view::npos) {
+            end = rest.size();
+        }
+        if (end > pos && rest[end - 1] == '\r') {
+            --end;
+        }
+        lines.push_back({number++, rest.substr(pos, end - pos)});
+        pos = next;
+    }
+    return lines;
+}
+
+// The cells of a table row, tab-separated and escaped; nothing when there are not `columns`.
+std::optional<std::vector<std::string>> ReadRow(std::string_view value, std::size_t columns,
+                                                std::string& problem) {
+    std::vector<std::string> row;
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t tab = value.find('\t', pos);
+        const std::string_view cell =
+            value.substr(pos, tab == std::string_view::npos ? std::string_view::npos : tab - pos);
+        const std::optional<std::string> text = Unescaped(cell);
+        if (!text) {
+            problem = "barra rovesciata non seguita da \\, t, n o r";
+            return std::nullopt;
+        }
+        row.push_back(*text);
+        if (tab == std::string_view::npos) {
+            break;
+        }
+        pos = tab + 1;
+    }
+    if (row.size() != columns) {
+        problem = std::to_string(row.size()) + (row.size() == 1 ? " cella" : " celle") +
+                  " invece di " + std::to_string(columns);
+        return std::nullopt;
+    }
+    return row;
+}
+
+// The lines of the [linee] section into `data`; the first problem, if any.
+std::optional<SectionProblem> ReadLineSection(const std::vector<Line>& lines, TypedLineData& data) {
+    bool unitsSeen = false;
+    for (const Line& line : lines) {
+        if (line.text.empty()) {
+            continue;
+        }
+        const std::size_t equals = line.text.find('=');
+        if (equals == std::string_view::npos) {
+            return SectionProblem{line.number, "manca il segno = tra chiave e valore"};
+        }
+        const std::string_view key = line.text.substr(0, equals);
+        const std::string_view value = line.text.substr(equals + 1);
+        std::string problem;
+        if (key == "ramo" || key == "derivazione") {
+            const bool branch = key == "ramo";
+            const auto row = ReadRow(value, branch ? BranchColumnCount : ShuntColumnCount, problem);
+            if (!row) {
+                return SectionProblem{line.number, std::string(key) + ": " + problem};
+            }
+            (branch ? data.table.branches : data.table.shunts).push_back(*row);
+        } else if (key == "unita") {
+            if (unitsSeen || (value != "pu" && value != "ohm")) {
+                return SectionProblem{line.number, "unita deve essere pu oppure ohm, una volta"};
+            }
+            unitsSeen = true;
+            data.units.physical = value == "ohm";
+        } else if (key == "base_kv" || key == "base_mva") {
+            const std::optional<std::string> text = Unescaped(value);
+            if (!text) {
+                return SectionProblem{line.number, std::string(key) +
+                                                       ": barra rovesciata non seguita da \\, t, "
+                                                       "n o r"};
+            }
+            (key == "base_kv" ? data.units.baseKV : data.units.baseMVA) = *text;
+        } else {
+            return SectionProblem{line.number,
+                                  "chiave sconosciuta «" + std::string(key.substr(0, 20)) + "»"};
+        }
+    }
+    return std::nullopt;
+}
+
+// The lines of the [opzioni] section into `options`; the first problem, if any.
+std::optional<SectionProblem> ReadOptionSection(const std::vector<Line>& lines,
+                                                CalculationOptions& options) {
+    for (const Line& line : lines) {
+        if (line.text.empty()) {
+            continue;
+        }
+        const std::size_t equals = line.text.find('=');
+        if (equals == std::string_view::npos) {
+            return SectionProblem{line.number, "manca il segno = tra chiave e valore"};
+        }
+        const std::string_view key = line.text.substr(0, equals);
+        const std::optional<double> value = ReadNumber(line.text.substr(equals + 1));
+        if (key != "tolleranza" && key != "accelerazione") {
+            return SectionProblem{line.number,
+                                  "chiave sconosciuta «" + std::string(key.substr(0, 20)) + "»"};
+        }
+        if (!value) {
+            return SectionProblem{line.number, std::string(key) + ": non \xC3\xA8 un numero"};
+        }
+        CalculationOptions one;
+        if (key == "tolleranza") {
+            options.stopTolerance = one.stopTolerance = *value;
+        } else {
+            options.acceleration = one.acceleration = *value;
+        }
+        if (const std::optional<std::string> problem = OptionsProblem(one)) {
+            std::string text = *problem;
+            while (!text.empty() && (text.back() == '.' || text.back() == '\n')) {
+                text.pop_back();
+            }
+            return SectionProblem{line.number, text};
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+namespace {
+
+bool HasLineData(const FileSections& sections) {
+    return sections.lineData &&
+           (HasRows(sections.lineData->table.branches) || HasRows(sections.lineData->table.shunts));
+}
+
+bool HasOptions(const FileSections& sections) {
+    return sections.options && !AllOff(*sections.options);
+}
+
+} // namespace
+
+bool IsEmpty(const FileSections& sections) {
+    return !HasLineData(sections) && !HasOptions(sections);
+}
+
+std::string FormatFileSections(const FileSections& sections) {
+    if (IsEmpty(sections)) {
+        return {};
+    }
+    std::string out = std::string(Header) + std::to_string(FileSectionsVersion) + "]\n";
+    if (HasOptions(sections)) {
+        const CalculationOptions& options = *sections.options;
+        out += OptionSection;
+        out += '\n';
+        if (options.stopTolerance) {
+            out += "tolleranza=" + NumberText(*options.stopTolerance) + "\n";
+        }
+        if (options.acceleration != PlainAcceleration) {
+            out += "accelerazione=" + NumberText(options.acceleration) + "\n";
+        }
+    }
+    if (HasLineData(sections)) {
+        const TypedLineData& data = *sections.lineData;
+        out += LineSection;
+        out += '\n';
+        out += data.units.physical ? "unita=ohm\n" : "unita=pu\n";
+        out += "base_kv=" + Escaped(data.units.baseKV) + "\n";
+        out += "base_mva=" + Escaped(data.units.baseMVA) + "\n";
+        for (const auto& row : data.table.branches) {
+            if (!AllEmpty(row)) {
+                WriteRow(out, "ramo", row, BranchColumnCount);
+            }
+        }
+        for (const auto& row : data.table.shunts) {
+            if (!AllEmpty(row)) {
+                WriteRow(out, "derivazione", row, ShuntColumnCount);
+            }
+        }
+    }
+    return out;
+}
+
+std::string SectionProblemText(const SectionProblem& problem) {
+    return "Riga " + std::to_string(problem.line) + " del file: " + problem.problem + ".\n" +
+           problem.lost + "; le celle della rete s\xC3\xAC.";
+}
+
+std::optional<SectionProblem> ParseFileSections(std::string_view rest, int firstLine,
+                                                FileSections& sections) {
+    sections = FileSections{};
+    const std::vector<Line> lines = SplitLines(rest, firstLine);
+    auto line =
+        std::find_if(lines.begin(), lines.end(), [](const Line& l) { return !l.text.empty(); });
+    // Nothing, or text of someone else's after the cells: not ours to read.
+    if (line == lines.end() || line->text.substr(0, Header.size()) != Header) {
+        return std::nullopt;
+    }
+    const std::string_view version =
+        line->text.substr(Header.size(), line->text.size() - Header.size());
+    if (version != std::to_string(FileSectionsVersion) + "]") {
+        return SectionProblem{line->number,
+                              "le sezioni sono di un formato che questa versione non legge",
+                              AllSectionsLost};
+    }
+
+    // The sections, each from its name to the next; lines of an unknown section are passed
+    // over, so that a later program can add sections this one does not know.
+    std::optional<std::vector<Line>> lineSection;
+    std::optional<std::vector<Line>> optionSection;
+    std::vector<Line>* current = nullptr;
+    bool inUnknown = false;
+    for (++line; line != lines.end(); ++line) {
+        const std::string_view text = line->text;
+        if (!text.empty() && text.front() == '[') {
+            inUnknown = false;
+            current = nullptr;
+            std::optional<std::vector<Line>>* known = text == LineSection     ? &lineSection
+                                                      : text == OptionSection ? &optionSection
+                                                                              : nullptr;
+            if (known != nullptr) {
+                if (*known) {
+                    return SectionProblem{line->number,
+                                          "sezione " + std::string(text) + " ripetuta",
+                                          AllSectionsLost};
+                }
+                known->emplace();
+                current = &**known;
+            } else if (text.back() == ']') {
+                inUnknown = true;
+            } else {
+                return SectionProblem{line->number, "nome di sezione senza ]", AllSectionsLost};
+            }
+            continue;
+        }
+        if (current != nullptr) {
+            current->push_back(*line);
+        } else if (!text.empty() && !inUnknown) {
+            return SectionProblem{line->number, "testo fuori da una sezione", AllSectionsLost};
+        }
+    }
+    // Each section on its own: one that cannot be read leaves the others as they are read.
+    std::optional<SectionProblem> first;
+    if (lineSection) {
+        TypedLineData data;
+        if (auto problem = ReadLineSection(*lineSection, data)) {
+            problem->lost = LineDataLost;
+            first = problem;
+        } else {
+            sections.lineData = std::move(data);
+        }
+    }
+    if (optionSection) {
+        CalculationOptions options;
+        if (auto problem = ReadOptionSection(*optionSection, options)) {
+            problem->lost = OptionsLost;
+            if (!first || problem->line < first->line) {
+                first = problem;
+            }
+        } else {
+            sections.options = options;
+        }
+    }
+    return first;
+}
+
+// Lines a file's sections may take: line data of hundreds of branches and more.
+constexpr std::size_t MaxNetworkFileLines = 100000;
+
+std::string FormatNetworkFile(const CellTexts& cells, const FileSections& sections) {
+    return FormatNetworkFile(cells) + FormatFileSections(sections);
+}
+
+NetworkFile ParseNetworkFileWithSections(std::string_view contents) {
+    NetworkFile file;
+    std::size_t rest = 0;
+    file.cells = ParseNetworkFile(contents, rest);
+    if (rest < contents.size()) {
+        file.sectionProblem =
+            ParseFileSections(contents.substr(rest), CellCount + 1, file.sections);
+    }
+    return file;
+}
+
+bool WriteNetworkFile(const std::string& path, const CellTexts& cells, const FileSections& sections,
+                      std::string* reason) {
+    return WriteFileAtomically(path, FormatNetworkFile(cells, sections), reason);
+}
+
+bool ReadNetworkFile(const std::string& path, NetworkFile& file, std::string* reason) {
+    std::string contents;
+    if (!ReadFileHead(path, contents, MaxNetworkFileLines, MaxNetworkFileBytes, reason)) {
+        return false;
+    }
+    file = ParseNetworkFileWithSections(contents);
+    return true;
+}
+
+} // namespace nodewise
