@@ -372,20 +372,7 @@ bool TfrmLineData::ShowLineData(const nodewise::LineData& data) {
         Warn(*refusal);
         return false;
     }
-    filling_ = true;
-    chbPhysicalUnits->setChecked(false);
-    Fill(tblBranches, table.branches);
-    Fill(tblShunts, table.shunts);
-    for (QTableWidget* t : {tblBranches, tblShunts}) {
-        // As wide as the numbers, but never narrower than a header nor so wide that one long
-        // number pushes the others out of sight.
-        t->resizeColumnsToContents();
-        for (int c = 0; c < t->columnCount(); ++c) {
-            t->setColumnWidth(c, std::clamp(t->columnWidth(c), MinColumnWidth, MaxColumnWidth));
-        }
-    }
-    filling_ = false;
-    CheckCells();
+    ShowTypedLineData(table, {}); // per unit
     return true;
 }
 
@@ -398,7 +385,12 @@ void TfrmLineData::ShowTypedLineData(const nodewise::LineTable& table,
     Fill(tblBranches, table.branches);
     Fill(tblShunts, table.shunts);
     for (QTableWidget* t : {tblBranches, tblShunts}) {
+        // As wide as the numbers, but never narrower than a header nor so wide that one long
+        // number pushes the others out of sight.
         t->resizeColumnsToContents();
+        for (int c = 0; c < t->columnCount(); ++c) {
+            t->setColumnWidth(c, std::clamp(t->columnWidth(c), MinColumnWidth, MaxColumnWidth));
+        }
     }
     filling_ = false;
     CheckCells();
