@@ -166,9 +166,15 @@ std::optional<std::vector<std::string>> ReadRow(std::string_view value, std::siz
     return row;
 }
 
-// The lines of the [linee] section into `data`; the first problem, if any.
-std::optional<SectionProblem> ReadLineSection(const std::vector<Line>& lines, TypedLineData& data) {
-    bool unitsSeen = false;
+SectionProblem UnknownKey(const Line& line, std::string_view key) {
+    return SectionProblem{line.number,
+                          "chiave sconosciuta «" + std::string(key.substr(0, 20)) + "»"};
+}
+
+// Calls `take(line, key, value)` for every key=value line of a section, empty lines passed
+// over; the first problem, of a line without = or of `take`.
+template <class Take>
+std::optional<SectionProblem> ForEachSetting(const std::vector<Line>& lines, const Take& take) {
     for (const Line& line : lines) {
         if (line.text.empty()) {
             continue;
@@ -177,73 +183,80 @@ std::optional<SectionProblem> ReadLineSection(const std::vector<Line>& lines, Ty
         if (equals == std::string_view::npos) {
             return SectionProblem{line.number, "manca il segno = tra chiave e valore"};
         }
-        const std::string_view key = line.text.substr(0, equals);
-        const std::string_view value = line.text.substr(equals + 1);
-        std::string problem;
-        if (key == "ramo" || key == "derivazione") {
-            const bool branch = key == "ramo";
-            const auto row = ReadRow(value, branch ? BranchColumnCount : ShuntColumnCount, problem);
-            if (!row) {
-                return SectionProblem{line.number, std::string(key) + ": " + problem};
-            }
-            (branch ? data.table.branches : data.table.shunts).push_back(*row);
-        } else if (key == "unita") {
-            if (unitsSeen || (value != "pu" && value != "ohm")) {
-                return SectionProblem{line.number, "unita deve essere pu oppure ohm, una volta"};
-            }
-            unitsSeen = true;
-            data.units.physical = value == "ohm";
-        } else if (key == "base_kv" || key == "base_mva") {
-            const std::optional<std::string> text = Unescaped(value);
-            if (!text) {
-                return SectionProblem{line.number, std::string(key) +
-                                                       ": barra rovesciata non seguita da \\, t, "
-                                                       "n o r"};
-            }
-            (key == "base_kv" ? data.units.baseKV : data.units.baseMVA) = *text;
-        } else {
-            return SectionProblem{line.number,
-                                  "chiave sconosciuta «" + std::string(key.substr(0, 20)) + "»"};
+        if (auto problem = take(line, line.text.substr(0, equals), line.text.substr(equals + 1))) {
+            return problem;
         }
     }
     return std::nullopt;
 }
 
+// The lines of the [linee] section into `data`; the first problem, if any.
+std::optional<SectionProblem> ReadLineSection(const std::vector<Line>& lines, TypedLineData& data) {
+    bool unitsSeen = false;
+    return ForEachSetting(
+        lines,
+        [&](const Line& line, std::string_view key,
+            std::string_view value) -> std::optional<SectionProblem> {
+            std::string problem;
+            if (key == "ramo" || key == "derivazione") {
+                const bool branch = key == "ramo";
+                const auto row =
+                    ReadRow(value, branch ? BranchColumnCount : ShuntColumnCount, problem);
+                if (!row) {
+                    return SectionProblem{line.number, std::string(key) + ": " + problem};
+                }
+                (branch ? data.table.branches : data.table.shunts).push_back(*row);
+            } else if (key == "unita") {
+                if (unitsSeen || (value != "pu" && value != "ohm")) {
+                    return SectionProblem{line.number,
+                                          "unita deve essere pu oppure ohm, una volta"};
+                }
+                unitsSeen = true;
+                data.units.physical = value == "ohm";
+            } else if (key == "base_kv" || key == "base_mva") {
+                const std::optional<std::string> text = Unescaped(value);
+                if (!text) {
+                    return SectionProblem{
+                        line.number, std::string(key) + ": barra rovesciata non seguita da \\, t, "
+                                                        "n o r"};
+                }
+                (key == "base_kv" ? data.units.baseKV : data.units.baseMVA) = *text;
+            } else {
+                return UnknownKey(line, key);
+            }
+            return std::nullopt;
+        });
+}
+
 // The lines of the [opzioni] section into `options`; the first problem, if any.
 std::optional<SectionProblem> ReadOptionSection(const std::vector<Line>& lines,
                                                 CalculationOptions& options) {
-    for (const Line& line : lines) {
-        if (line.text.empty()) {
-            continue;
-        }
-        const std::size_t equals = line.text.find('=');
-        if (equals == std::string_view::npos) {
-            return SectionProblem{line.number, "manca il segno = tra chiave e valore"};
-        }
-        const std::string_view key = line.text.substr(0, equals);
-        const std::optional<double> value = ReadNumber(line.text.substr(equals + 1));
-        if (key != "tolleranza" && key != "accelerazione") {
-            return SectionProblem{line.number,
-                                  "chiave sconosciuta «" + std::string(key.substr(0, 20)) + "»"};
-        }
-        if (!value) {
-            return SectionProblem{line.number, std::string(key) + ": non \xC3\xA8 un numero"};
-        }
-        CalculationOptions one;
-        if (key == "tolleranza") {
-            options.stopTolerance = one.stopTolerance = *value;
-        } else {
-            options.acceleration = one.acceleration = *value;
-        }
-        if (const std::optional<std::string> problem = OptionsProblem(one)) {
-            std::string text = *problem;
-            while (!text.empty() && (text.back() == '.' || text.back() == '\n')) {
-                text.pop_back();
+    return ForEachSetting(
+        lines,
+        [&](const Line& line, std::string_view key,
+            std::string_view text) -> std::optional<SectionProblem> {
+            const std::optional<double> value = ReadNumber(text);
+            if (key != "tolleranza" && key != "accelerazione") {
+                return UnknownKey(line, key);
             }
-            return SectionProblem{line.number, text};
-        }
-    }
-    return std::nullopt;
+            if (!value) {
+                return SectionProblem{line.number, std::string(key) + ": non \xC3\xA8 un numero"};
+            }
+            CalculationOptions one;
+            if (key == "tolleranza") {
+                options.stopTolerance = one.stopTolerance = *value;
+            } else {
+                options.acceleration = one.acceleration = *value;
+            }
+            if (const std::optional<std::string> problem = OptionsProblem(one)) {
+                std::string said = *problem;
+                while (!said.empty() && (said.back() == '.' || said.back() == '\n')) {
+                    said.pop_back();
+                }
+                return SectionProblem{line.number, said};
+            }
+            return std::nullopt;
+        });
 }
 
 } // namespace
