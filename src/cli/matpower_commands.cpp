@@ -84,34 +84,37 @@ int Import(const Arguments& arguments) {
     std::string text;
     if (!ReadFileHead(arguments.input, text, std::numeric_limits<std::size_t>::max(),
                       MaxCaseFileBytes)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        cli::ErrorPort().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption,
+                                     MessageIcon::Stop);
         return cli::ExitUsageOrFile;
     }
     CellTexts cells;
     if (const std::optional<std::string> refusal = ImportMatpowerCase(text, cells)) {
-        Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
+        cli::ErrorPort().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
         return cli::ExitRejected;
     }
     return Emit(arguments.output, FormatNetworkFile(cells));
 }
 
 // The case of the acquired network, to the output.
-int ExportAcquired(const Arguments& arguments);
+int ExportAcquired(const Arguments& arguments, const Network& network);
 
 int Export(const Arguments& arguments) {
     // The iteration count plays no part in the case; any valid one will do.
     return cli::OnAcquiredNetwork(arguments.input, "1",
-                                  [&arguments] { return ExportAcquired(arguments); });
+                                  [&arguments](const Network& network, const CellTexts&) {
+                                      return ExportAcquired(arguments, network);
+                                  });
 }
 
-int ExportAcquired(const Arguments& arguments) {
+int ExportAcquired(const Arguments& arguments, const Network& network) {
     const CaseOrigin origin{
         CaseNameFromPath(arguments.output ? *arguments.output : arguments.input), "nodewise-cli",
         std::time(nullptr)};
     std::string contents;
     if (const std::optional<std::string> refusal =
-            FormatMatpowerCase(NetworkFromWorkspace(), origin, contents)) {
-        Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
+            FormatMatpowerCase(NodalNetworkOf(network), origin, contents)) {
+        cli::ErrorPort().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
         return cli::ExitRejected;
     }
     return Emit(arguments.output, contents);

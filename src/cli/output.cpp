@@ -8,7 +8,6 @@
 
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
-#include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
 
@@ -82,22 +81,68 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
     return std::nullopt;
 }
 
+namespace {
+
+// Every message box of the desktop program becomes one line on standard error, caption first.
+class StandardErrorPort final : public UserPort {
+public:
+    void showMessage(std::string_view text, std::string_view caption, MessageIcon) override {
+        std::string line(caption);
+        line += (!caption.empty() && caption.back() == ':') ? " " : ": ";
+        std::string body;
+        for (char c : text) {
+            const char ch = (c == '\n' || c == '\r') ? ' ' : c;
+            if (ch == ' ' && (body.empty() || body.back() == ' ')) {
+                continue;
+            }
+            body.push_back(ch);
+        }
+        while (!body.empty() && body.back() == ' ') {
+            body.pop_back();
+        }
+        line += body;
+        std::cerr << line << '\n';
+    }
+    // The reason follows the message on a line of its own, in the manner of other tools:
+    // "nodewise-cli: PATH: No such file or directory".
+    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                             std::string_view detail) override {
+        showMessage(text, caption, icon);
+        if (!detail.empty()) {
+            std::cerr << "nodewise-cli: " << detail << '\n';
+        }
+    }
+    void setStatusPanel(int, std::string_view) override {}
+};
+
+} // namespace
+
+UserPort& ErrorPort() {
+    static StandardErrorPort port;
+    return port;
+}
+
+Run RunMethod(Method method, const Network& network) {
+    PortObserver observer(ErrorPort());
+    return Iterate(method, network, observer);
+}
+
 int OnAcquiredNetwork(const std::string& network, std::string_view iterations,
-                      const std::function<int()>& command) {
+                      const AcquiredCommand& command) {
     CellTexts cells;
     if (!ReadNetworkFile(network, cells)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        ErrorPort().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
         return ExitUsageOrFile;
     }
-    SolverMatrices matrices;
     try {
-        if (const std::optional<int> warning = Acquire(iterations, cells)) {
-            ShowInputWarning(*warning);
+        const Acquisition acquisition = Acquire(iterations, cells);
+        if (acquisition.warning) {
+            ShowInputWarning(ErrorPort(), *acquisition.warning);
             return ExitRejected;
         }
-        return command();
+        return command(acquisition.network, cells);
     } catch (const ArithmeticFault& fault) {
-        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
+        ErrorPort().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
         return ExitArithmeticFault;
     }
 }
@@ -107,7 +152,7 @@ int WriteOutput(const std::optional<std::string>& output, std::string_view conte
     if (output) {
         std::string reason;
         if (!WriteFileAtomically(*output, contents, &reason)) {
-            Port().showDetailedMessage(error.text, error.caption, error.icon, reason);
+            ErrorPort().showDetailedMessage(error.text, error.caption, error.icon, reason);
             return ExitUsageOrFile;
         }
         return ExitDone;

@@ -147,18 +147,21 @@ int RunStepCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseStepOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, std::to_string(*options.iteration), [&options] {
-        if (!AnnounceMethod(*options.method)) {
-            return static_cast<int>(ExitRefused);
-        }
-        const IterationStep step = ComputeStep(*options.method, *options.iteration);
-        if (step.fault) {
-            throw ArithmeticFault(*step.fault); // told as any fault of a run
-        }
-        const std::string contents = StepJson(step).dump(2) + "\n";
-        return WriteOutput(options.output, contents,
-                           {StepWriteErrorText, StepWriteErrorCaption, MessageIcon::Exclamation});
-    });
+    return OnAcquiredNetwork(
+        options.network, std::to_string(*options.iteration),
+        [&options](const Network& network, const CellTexts&) {
+            if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
+                return static_cast<int>(ExitRefused);
+            }
+            const IterationStep step = ComputeStep(network, *options.method, *options.iteration);
+            if (step.fault) {
+                throw ArithmeticFault(*step.fault); // told as any fault of a run
+            }
+            const std::string contents = StepJson(step).dump(2) + "\n";
+            return WriteOutput(
+                options.output, contents,
+                {StepWriteErrorText, StepWriteErrorCaption, MessageIcon::Exclamation});
+        });
 }
 
 } // namespace nodewise::cli

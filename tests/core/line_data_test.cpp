@@ -54,7 +54,7 @@ TEST_P(TextbookLineDataTest, GivesTheMatrixOfTheFileAndThePublishedSolution) {
     ASSERT_NO_FATAL_FAILURE(Load(cells, "10"));
     // "Dalle celle" on the cells written: a branch per line, and a shunt only where line charging
     // puts one, never what the rounding of a row's texts leaves over.
-    const LineData shown = LineDataFromMatrix(NetworkFromWorkspace());
+    const LineData shown = LineDataFromMatrix(NodalNetworkOf(Workbench::net));
     EXPECT_EQ(shown.branches.size(), net.branches.size()) << net.file;
     bool charged = false;
     for (const std::vector<std::string>& row : net.branches) {

@@ -16,6 +16,7 @@
 #include "../core/textbook_lines.h"
 #include "core/input/entry_syntax.h"
 #include "gui/input/line_data_window.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -160,8 +161,10 @@ TEST_F(LineDataWindowTest, TextbookNetworksTypedByLinesGiveTheFilesMatrixAndTheP
         Click(frmDataOk, "btnNewton");
         for (const testing::PublishedVoltage& p : testing::PublishedVoltages) {
             if (std::string(p.file) == net.file) {
-                EXPECT_NEAR(EHistoryNewton[p.node][10], p.E, p.Etol) << "node " << p.node + 1;
-                EXPECT_NEAR(dHistoryNewton[p.node][10], p.d, p.dtol) << "node " << p.node + 1;
+                EXPECT_NEAR(RunOf(Method::Newton)->EHistory[p.node][10], p.E, p.Etol)
+                    << "node " << p.node + 1;
+                EXPECT_NEAR(RunOf(Method::Newton)->dHistory[p.node][10], p.d, p.dtol)
+                    << "node " << p.node + 1;
             }
         }
     }

@@ -11,6 +11,7 @@
 #include "core/input/acquisition.h"
 #include "gui/input/about_window.h"
 #include "gui/results/results_window.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -137,7 +138,7 @@ TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
     TypePdNetwork("3");
     AcquireTyped();
     ASSERT_TRUE(frmDataOk->isVisible());
-    ASSERT_FALSE(MethodConditionHolds());
+    ASSERT_FALSE(AcquiredNetwork().MethodConditionHolds());
 
     Click(frmDataOk, "btnStott"); // warns and refuses
     ASSERT_EQ(Recorder().messages.size(), 1u);

@@ -28,14 +28,15 @@
 #include "core/input/acquisition.h"
 #include "core/input/help_texts.h"
 #include "core/input/network_file.h"
-#include "core/platform/user_port.h"
 #include "gui/input/cell_marks.h"
 #include "gui/input/cell_undo.h"
 #include "gui/input/matpower_items.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/shell/help_document.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/fonts.h"
 #include "gui/style/icons.h"
 
@@ -539,10 +540,11 @@ void TfrmDataIn::BtnAcquireClick() {
     nodewise::Guarded([this] {
         nodewise::HideResultForms();
         const CellTexts cells = ReadCells();
-        const std::optional<int> warning = nodewise::Acquire(ToCellBytes(txtnumit->text()), cells);
+        const std::optional<int> warning =
+            nodewise::ProgramRuns().Acquire(ToCellBytes(txtnumit->text()), cells);
         marks_->Acquired(cells, warning == nodewise::WarningNodeType);
         if (warning) {
-            nodewise::ShowInputWarning(*warning);
+            nodewise::ShowInputWarning(nodewise::Port(), *warning);
         } else {
             nodewise::ShowSummaryWindow();
         }

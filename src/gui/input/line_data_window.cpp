@@ -24,10 +24,11 @@
 #include "core/interop/matpower_export.h"
 #include "core/interop/matpower_import.h"
 #include "core/platform/atomic_file.h"
-#include "core/platform/user_port.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 using nodewise::BranchColumnCount;
 using nodewise::ShuntColumnCount;
@@ -473,13 +474,13 @@ void TfrmLineData::btnFromCellsClick() {
         const nodewise::CellTexts grid = nodewise::GridCells();
         if (!nodewise::NetworkAcquired() || !SameMatrix(grid, nodewise::AcquiredCells())) {
             nodewise::HideResultForms();
-            if (const std::optional<int> warning = nodewise::Acquire("1", grid)) {
-                nodewise::ShowInputWarning(*warning);
+            if (const std::optional<int> warning = nodewise::ProgramRuns().Acquire("1", grid)) {
+                nodewise::ShowInputWarning(nodewise::Port(), *warning);
                 return;
             }
         }
         const nodewise::LineData data =
-            nodewise::LineDataFromMatrix(nodewise::NetworkFromWorkspace());
+            nodewise::LineDataFromMatrix(nodewise::NodalNetworkOf(nodewise::AcquiredNetwork()));
         nodewise::LineTable table;
         if (const std::optional<std::string> refusal = nodewise::FormatLineTable(data, table)) {
             Warn(*refusal);

@@ -22,6 +22,7 @@
 #include "gui/shell/help_document.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
+#include "gui/shell/run_store.h"
 #include "gui/shell/window_placement.h"
 
 namespace nodewise {
@@ -71,6 +72,7 @@ void CloseWindow(QWidget* window) {
 } // namespace
 
 void CreateResultsWindows() {
+    CreateRunStore();
     GaussResultsWindow = Secondary(new TfrmDataOut);
     NewtonResultsWindow = Secondary(new TfrmDataOut);
     StottResultsWindow = Secondary(new TfrmDataOut);
@@ -87,6 +89,17 @@ void CreateMainWindows() {
     InstallHelpKey(QCoreApplication::instance());
     frmLineData = Secondary(new TfrmLineData);
     frmNetworkDiagram = Secondary(new TfrmNetworkDiagram);
+
+    // The analysis windows follow the runs, in this order.
+    RunStore* store = &ProgramRuns();
+    QObject::connect(store, &RunStore::runsChanged, frmConvergence,
+                     [](Method) { frmConvergence->RunEnded(); });
+    QObject::connect(store, &RunStore::runsChanged, frmPowerBalance,
+                     [](Method method) { frmPowerBalance->RunEnded(method); });
+    QObject::connect(store, &RunStore::runsChanged, frmStep,
+                     [](Method method) { frmStep->RunEnded(method); });
+    QObject::connect(store, &RunStore::runsChanged, frmNetworkDiagram,
+                     [](Method method) { frmNetworkDiagram->RunEnded(method); });
 }
 
 void CreateProgramWindows() {
@@ -121,6 +134,7 @@ void DestroyProgramWindows() {
     NewtonResultsWindow = nullptr;
     delete GaussResultsWindow;
     GaussResultsWindow = nullptr;
+    DestroyRunStore();
 }
 
 void HideResultForms() {
@@ -179,21 +193,6 @@ void ShowNetworkDiagramWindow() {
     Present(frmNetworkDiagram);
 }
 
-void NotifyRunsChanged(Method method) {
-    if (frmConvergence != nullptr) {
-        frmConvergence->RunEnded();
-    }
-    if (frmPowerBalance != nullptr) {
-        frmPowerBalance->RunEnded(method);
-    }
-    if (frmStep != nullptr) {
-        frmStep->RunEnded(method);
-    }
-    if (frmNetworkDiagram != nullptr) {
-        frmNetworkDiagram->RunEnded(method);
-    }
-}
-
 double ConvergenceTolerance() {
     return tolerance;
 }
@@ -217,11 +216,12 @@ void ShowResultsAtEntry(Method method, int entry) {
     TfrmDataOut* window = method == Method::Gauss    ? GaussResultsWindow
                           : method == Method::Newton ? NewtonResultsWindow
                                                      : StottResultsWindow;
-    if (window == nullptr || !HasRun(method)) {
+    const Run* run = RunOf(method);
+    if (window == nullptr || run == nullptr) {
         return;
     }
     if (window->ListRowCount() == 0) {
-        window->FillList(LastHistoryEntry(), ActiveNodeCount());
+        window->FillList(run->IterationCount, run->NodeCount);
     }
     window->show(); // where the run placed it
     window->raise();
