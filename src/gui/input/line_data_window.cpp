@@ -39,6 +39,7 @@ const QString CaseFileFilter = QStringLiteral("caso MATPOWER|*.m");
 const QColor BadCellBackground(0xff, 0xc8, 0xc8);
 constexpr int MinColumnWidth = 90;
 constexpr int MaxColumnWidth = 180;
+constexpr int ShuntColumnWidth = 150;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -190,7 +191,7 @@ TfrmLineData::TfrmLineData(QWidget* parent) : QWidget(parent, Qt::Window) {
         tblBranches->setColumnWidth(c, std::max(tblBranches->columnWidth(c), MinColumnWidth));
     }
     for (int c = 0; c < ShuntColumnCount; ++c) {
-        tblShunts->setColumnWidth(c, 150);
+        tblShunts->setColumnWidth(c, ShuntColumnWidth);
     }
     addRow(tblBranches);
     addRow(tblShunts);
@@ -363,7 +364,8 @@ bool TfrmLineData::ShowLineData(const nodewise::LineData& data) {
         // number pushes the others out of sight.
         t->resizeColumnsToContents();
         for (int c = 0; c < t->columnCount(); ++c) {
-            t->setColumnWidth(c, std::clamp(t->columnWidth(c), MinColumnWidth, MaxColumnWidth));
+            const int least = t == tblShunts ? ShuntColumnWidth : MinColumnWidth;
+            t->setColumnWidth(c, std::clamp(t->columnWidth(c), least, MaxColumnWidth));
         }
     }
     filling_ = false;
