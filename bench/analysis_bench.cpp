@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "core/analysis/mismatch_trace.h"
 #include "core/analysis/power_balance.h"
@@ -12,7 +13,20 @@ namespace {
 
 // A ring of seven nodes with line charging, node 1 Ed, the others PQ; a made-up history of
 // 999 iterations in degrees, as a run leaves it.
-void FillSevenNodes() {
+struct SevenNodes {
+    Network network;
+    Run run;
+};
+
+void FillSevenNodes(SevenNodes& seven) {
+    Network& net = seven.network;
+    auto [NodeCount, IterationCount, YComplex, NodeTypes, PData, QData] = std::tie(
+        net.NodeCount, net.IterationCount, net.YComplex, net.NodeTypes, net.PData, net.QData);
+    History& EHistoryNewton = seven.run.EHistory;
+    History& dHistoryNewton = seven.run.dHistory;
+    seven.run.method = Method::Newton;
+    seven.run.NodeCount = MaxNodes;
+    seven.run.IterationCount = MaxIterations - 1;
     NodeCount = MaxNodes;
     IterationCount = MaxIterations - 1;
     for (int i = 0; i < MaxNodes; ++i) {
@@ -46,10 +60,11 @@ void FillSevenNodes() {
 }
 
 void TraceAndBalance999Iterations(benchmark::State& state) {
-    FillSevenNodes();
+    static SevenNodes seven;
+    FillSevenNodes(seven);
     for (auto _ : state) {
-        const std::vector<MismatchEntry> trace = MismatchTrace(Method::Newton);
-        const PowerBalance balance = ComputePowerBalance(Method::Newton);
+        const std::vector<MismatchEntry> trace = MismatchTrace(seven.network, seven.run);
+        const PowerBalance balance = ComputePowerBalance(seven.network, seven.run);
         benchmark::DoNotOptimize(trace.data());
         benchmark::DoNotOptimize(balance.losses);
     }

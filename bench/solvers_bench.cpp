@@ -7,7 +7,7 @@
 
 #include "core/analysis/iteration_step.h"
 #include "core/input/acquisition.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/solvers/gauss_seidel.h"
 #include "core/solvers/matrix_inversion.h"
 #include "core/solvers/newton_raphson.h"
@@ -18,7 +18,7 @@ namespace nodewise {
 namespace {
 
 // Reference node 1, generator node 4 (PE), loads elsewhere; a ring with two chords.
-void AcquireSevenNodes(const char* iterations) {
+Network AcquireSevenNodes(const char* iterations) {
     struct Line {
         int a, b;
         double g, b_;
@@ -57,84 +57,66 @@ void AcquireSevenNodes(const char* iterations) {
             cells.Data[3][i] = "-0,15";
         }
     }
-    if (Acquire(iterations, cells).has_value()) {
+    const Acquisition acquisition = Acquire(iterations, cells);
+    if (acquisition.warning) {
         std::fprintf(stderr, "the seven-node network was not accepted\n");
     }
+    return acquisition.network;
 }
 
-void GaussOneIteration(benchmark::State& state) {
-    SolverMatrices matrices;
-    AcquireSevenNodes("1");
-    GaussIterate();
-    IterGauss = 0;
+// A whole run of one iteration: the run's storage, the starting point, the iteration and the
+// phases in degrees.
+template <Run (*Iterate)(const Network&, int, SolverObserver&)>
+void OneIterationRun(benchmark::State& state) {
+    const Network network = AcquireSevenNodes("1");
+    SolverObserver observer;
     for (auto _ : state) {
-        for (int i = 0; i < NodeCount; ++i) {
-            GaussRules[NodeTypes[i]](i);
-        }
-        benchmark::DoNotOptimize(EHistoryGauss[6][1]);
+        const Run run = Iterate(network, 1, observer);
+        benchmark::DoNotOptimize(run.EHistory[6][1]);
     }
 }
-BENCHMARK(GaussOneIteration);
-
-void NewtonOneIteration(benchmark::State& state) {
-    SolverMatrices matrices;
-    AcquireSevenNodes("1");
-    NewtonIterate();
-    IterNewton = 0;
-    for (auto _ : state) {
-        NewtonMismatch();
-        NewtonJacobian();
-        NewtonInvert();
-        NewtonCorrection();
-        benchmark::DoNotOptimize(CorrectionNewton[0]);
-    }
-}
-BENCHMARK(NewtonOneIteration);
-
-// Building and inverting B' and B'' plus one iteration.
-void StottOneIterationRun(benchmark::State& state) {
-    SolverMatrices matrices;
-    AcquireSevenNodes("1");
-    for (auto _ : state) {
-        StottIterate();
-        benchmark::DoNotOptimize(EHistoryStott[6][1]);
-    }
-}
-BENCHMARK(StottOneIterationRun);
+BENCHMARK(OneIterationRun<GaussIterate>)->Name("GaussOneIterationRun");
+BENCHMARK(OneIterationRun<NewtonIterate>)->Name("NewtonOneIterationRun");
+BENCHMARK(OneIterationRun<StottIterate>)->Name("StottOneIterationRun");
 
 // A strictly diagonally dominant matrix of the largest order.
 void InvMatrOrder14(benchmark::State& state) {
-    SolverMatrices matrices;
+    double A[MaxOrder][MaxOrder], B[MaxOrder][MaxOrder];
+    double* Arows[MaxOrder];
+    double* Brows[MaxOrder];
     for (int i = 0; i < MaxOrder; ++i) {
+        Arows[i] = A[i];
+        Brows[i] = B[i];
         for (int j = 0; j < MaxOrder; ++j) {
-            Jacobian[i][j] = i == j ? 40.0 : std::sin(1.0 + i * MaxOrder + j);
+            A[i][j] = i == j ? 40.0 : std::sin(1.0 + i * MaxOrder + j);
         }
     }
     for (auto _ : state) {
-        InvMatr(Jacobian, JacobianInverse, MaxOrder);
-        benchmark::DoNotOptimize(JacobianInverse[0][0]);
+        benchmark::DoNotOptimize(InvMatr(Arows, Brows, MaxOrder));
+        benchmark::DoNotOptimize(B[0][0]);
     }
 }
 BENCHMARK(InvMatrOrder14);
 
-template <void (*Iterate)()> void WholeRun(benchmark::State& state) {
-    SolverMatrices matrices;
-    AcquireSevenNodes("999");
+template <Run (*Iterate)(const Network&, int, SolverObserver&)>
+void WholeRun(benchmark::State& state) {
+    const Network network = AcquireSevenNodes("999");
+    SolverObserver observer;
     for (auto _ : state) {
-        Iterate();
+        const Run run = Iterate(network, network.LastHistoryEntry(), observer);
+        benchmark::DoNotOptimize(run.EHistory[6][999]);
     }
 }
 BENCHMARK(WholeRun<GaussIterate>)->Name("Gauss999Iterations")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeRun<NewtonIterate>)->Name("Newton999Iterations")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeRun<StottIterate>)->Name("Stott999Iterations")->Unit(benchmark::kMillisecond);
 
-// The step of the last iteration the iteration box allows: the method run up to it, its
-// matrices and vectors read, the workspace put back.
+// The step of the last iteration the iteration box allows: the method run up to it, recording
+// its matrices and vectors there.
 template <Method M> void StepOfIteration999(benchmark::State& state) {
-    SolverMatrices matrices;
-    AcquireSevenNodes("999");
+    const Network network = AcquireSevenNodes("999");
     for (auto _ : state) {
-        const IterationStep step = ComputeStep(M, LastStepIteration);
+        const IterationStep step = ComputeStep(network, M, LastStepIteration);
         benchmark::DoNotOptimize(step.EAfter.data());
     }
 }

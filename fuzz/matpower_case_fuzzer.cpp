@@ -25,15 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
+    Network network;
     try {
-        if (Acquire("1", cells)) {
+        Acquisition acquisition = Acquire("1", cells);
+        if (acquisition.warning) {
             std::abort(); // an imported network is always a complete one
         }
+        network = acquisition.network;
     } catch (const ArithmeticFault&) {
         std::abort();
     }
     std::string contents;
-    if (!FormatMatpowerCase(NetworkFromWorkspace(), {"fuzz", "fuzz", 0}, contents)) {
+    if (!FormatMatpowerCase(NodalNetworkOf(network), {"fuzz", "fuzz", 0}, contents)) {
         CellTexts again;
         (void)ImportMatpowerCase(contents, again);
     }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,7 @@
 #include "core/analysis/power_balance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/results/methods.h"
 #include "core/results/results_export.h"
@@ -54,13 +55,12 @@ void CheckFileRoundTrip(const CellTexts& cells) {
 
 // Both exports of the method's history: the number of lines follows from the counts, and every
 // number is finite (a fault would have stopped the run).
-void CheckExports(const MethodInfo& method) {
-    const std::size_t entries = static_cast<std::size_t>(LastHistoryEntry()) + 1;
-    const std::size_t nodes = static_cast<std::size_t>(ActiveNodeCount());
+void CheckExports(const Network& network, const Run& run) {
+    const std::size_t entries = static_cast<std::size_t>(network.LastHistoryEntry()) + 1;
+    const std::size_t nodes = static_cast<std::size_t>(network.ActiveNodeCount());
     for (ExportFormat format : {ExportFormat::Csv, ExportFormat::Html}) {
-        const std::string text =
-            FormatResults(format, method.caption, *method.EHistory, *method.dHistory,
-                          LastHistoryEntry(), ActiveNodeCount());
+        const std::string text = FormatResults(format, Info(run.method).caption, run.EHistory,
+                                               run.dHistory, run.IterationCount, run.NodeCount);
         const std::size_t frame = format == ExportFormat::Csv ? 3 : 7;
         Require(Lines(text) == frame + entries * (nodes + 1), "export line count");
         Require(text.find("nan") == std::string::npos && text.find("inf") == std::string::npos,
@@ -78,32 +78,32 @@ std::size_t Count(const std::string& text, std::string_view what) {
 
 // The step of the last iteration ends where the run ended: its state after is the history's
 // last entry, bit for bit (phases in degrees, as the run leaves them).
-void CheckLastStep(Method method, const MethodInfo& info) {
-    const int k = LastHistoryEntry();
+void CheckLastStep(const Network& network, const Run& run) {
+    const int k = network.LastHistoryEntry();
     if (k < 1) {
         return;
     }
-    const IterationStep step = ComputeStep(method, k);
+    const IterationStep step = ComputeStep(network, run.method, k);
     Require(!step.fault, "a run that ended has a step for its last iteration");
-    Require(step.EAfter.size() == static_cast<std::size_t>(ActiveNodeCount()),
+    Require(step.EAfter.size() == static_cast<std::size_t>(network.ActiveNodeCount()),
             "the step has a state per node");
-    for (int i = 0; i < ActiveNodeCount(); ++i) {
-        Require(step.EAfter[i] == (*info.EHistory)[i][k], "the step's E after is the history's");
-        Require(step.dAfter[i] == (*info.dHistory)[i][k], "the step's d after is the history's");
+    for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+        Require(step.EAfter[i] == run.EHistory[i][k], "the step's E after is the history's");
+        Require(step.dAfter[i] == run.dHistory[i][k], "the step's d after is the history's");
     }
 }
 
 // The drawing of the last iterate has one group per node.
-void CheckDiagram(Method method, const MethodInfo& info) {
-    const int last = LastHistoryEntry();
+void CheckDiagram(const Network& network, const Run& run) {
+    const int last = network.LastHistoryEntry();
     try {
-        const PowerBalance balance =
-            ComputePowerBalance(*info.EHistory, *info.dHistory, last, ActiveNodeCount());
+        const PowerBalance balance = ComputePowerBalance(network, run);
         const NetworkDiagram diagram =
-            BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork()), ".",
-                                DiagramCaption(method, last, last));
+            BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork(network)), ".",
+                                DiagramCaption(run.method, last, last));
         const std::string svg = NetworkDiagramSvg(diagram);
-        Require(Count(svg, "<g class=\"node\"") == static_cast<std::size_t>(ActiveNodeCount()),
+        Require(Count(svg, "<g class=\"node\"") ==
+                    static_cast<std::size_t>(network.ActiveNodeCount()),
                 "one node group per node");
     } catch (const ArithmeticFault&) {
         // the balance of an iterate can overflow, as in `diagram`
@@ -111,11 +111,6 @@ void CheckDiagram(Method method, const MethodInfo& info) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static SolverMatrices matrices; // for the whole run, as in nodewise-cli
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -126,30 +121,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const CellTexts cells = ParseNetworkFile(file);
     CheckFileRoundTrip(cells);
+    Network network;
     try {
-        if (Acquire(iterations, cells)) {
+        Acquisition acquisition = Acquire(iterations, cells);
+        if (acquisition.warning) {
             return 0; // a warning, as the program shows it
         }
+        network = acquisition.network;
     } catch (const ArithmeticFault&) {
         return 0;
     }
-    Require(NodeCount >= 0 && NodeCount <= MaxNodes, "an accepted network has at most 7 nodes");
-    Require(IterationCount >= 0 && IterationCount < MaxIterations,
+    Require(network.NodeCount >= 0 && network.NodeCount <= MaxNodes,
+            "an accepted network has at most 7 nodes");
+    Require(network.IterationCount >= 0 && network.IterationCount < MaxIterations,
             "an accepted iteration count fits the histories");
 
+    SolverObserver observer;
     for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
-        if (DecideMethod(method) == MethodDecision::Refuse) {
+        if (DecideMethod(network, method) == MethodDecision::Refuse) {
             continue; // warning 8
         }
-        const MethodInfo& info = Info(method);
+        std::optional<Run> run;
         try {
-            Iterate(method);
+            run.emplace(Iterate(method, network, observer));
         } catch (const ArithmeticFault&) {
             continue;
         }
-        CheckExports(info);
-        CheckLastStep(method, info);
-        CheckDiagram(method, info);
+        CheckExports(network, *run);
+        CheckLastStep(network, *run);
+        CheckDiagram(network, *run);
     }
     return 0;
 }

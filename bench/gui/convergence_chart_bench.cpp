@@ -3,9 +3,10 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "gui/analysis/convergence_window.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 namespace {
 
@@ -14,26 +15,30 @@ using namespace nodewise;
 // Two nodes joined by 1 - j5, and three made-up histories of 999 iterations that approach
 // the solution at different speeds, as three finished runs leave them.
 void FillThreeRuns() {
-    NodeCount = 2;
-    IterationCount = MaxIterations - 1;
-    YComplex[0][0] = YComplex[1][1] = {1.0, -5.0};
-    YComplex[0][1] = YComplex[1][0] = {-1.0, 5.0};
-    NodeTypes[0] = Ed;
-    NodeTypes[1] = PQ;
-    PData[1] = -0.5;
-    QData[1] = -0.2;
-    HistoryRows* E[] = {&EHistoryGauss, &EHistoryNewton, &EHistoryStott};
-    HistoryRows* d[] = {&dHistoryGauss, &dHistoryNewton, &dHistoryStott};
+    Network network;
+    network.NodeCount = 2;
+    network.IterationCount = MaxIterations - 1;
+    network.YComplex[0][0] = network.YComplex[1][1] = {1.0, -5.0};
+    network.YComplex[0][1] = network.YComplex[1][0] = {-1.0, 5.0};
+    network.NodeTypes[0] = Ed;
+    network.NodeTypes[1] = PQ;
+    network.PData[1] = -0.5;
+    network.QData[1] = -0.2;
+    ProgramRuns().Adopt(network, CellTexts());
     const double rate[] = {0.99, 0.5, 0.8};
     for (int m = 0; m < 3; ++m) {
+        Run run;
+        run.method = AllMethods[m];
+        run.NodeCount = 2;
+        run.IterationCount = MaxIterations - 1;
         for (int k = 0; k < MaxIterations; ++k) {
             const double away = std::pow(rate[m], k);
-            (*E[m])[0][k] = 1.0;
-            (*d[m])[0][k] = 0.0;
-            (*E[m])[1][k] = 0.933714 + 0.066286 * away;
-            (*d[m])[1][k] = -5.4364 * (1.0 - away);
+            run.EHistory[0][k] = 1.0;
+            run.dHistory[0][k] = 0.0;
+            run.EHistory[1][k] = 0.933714 + 0.066286 * away;
+            run.dHistory[1][k] = -5.4364 * (1.0 - away);
         }
-        RunEnded[m] = true;
+        ProgramRuns().Store(run);
     }
 }
 

@@ -5,9 +5,10 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "gui/analysis/network_diagram_window.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 namespace {
 
@@ -15,8 +16,16 @@ using namespace nodewise;
 
 // Seven nodes, every pair joined, with a made-up Gauss-Seidel history of 999 iterations.
 void FillCompleteNetwork() {
-    NodeCount = MaxNodes;
-    IterationCount = MaxIterations - 1;
+    Network network;
+    Run run;
+    auto& YComplex = network.YComplex;
+    auto& NodeTypes = network.NodeTypes;
+    History& EHistoryGauss = run.EHistory;
+    History& dHistoryGauss = run.dHistory;
+    network.NodeCount = MaxNodes;
+    network.IterationCount = MaxIterations - 1;
+    run.NodeCount = MaxNodes;
+    run.IterationCount = MaxIterations - 1;
     for (int i = 0; i < MaxNodes; ++i) {
         double re = 0.0;
         double im = 0.03;
@@ -34,7 +43,8 @@ void FillCompleteNetwork() {
             dHistoryGauss[i][k] = i == 0 ? 0.0 : -1.5 * i * (1.0 - 1.0 / (1.0 + k));
         }
     }
-    RunEnded[0] = true;
+    ProgramRuns().Adopt(network, CellTexts());
+    ProgramRuns().Store(run);
 }
 
 void BM_DiagramLayoutAndDraw7(benchmark::State& state) {

@@ -5,13 +5,14 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "gui/input/data_entry_window.h"
 #include "gui/results/results_window.h"
 #include "gui/results/run_drivers.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 namespace {
 
@@ -19,14 +20,20 @@ using namespace nodewise;
 
 // A made-up history of 999 iterations on 7 nodes, every value with 15 significant digits.
 void FillGaussHistory() {
-    NodeCount = MaxNodes;
-    IterationCount = MaxIterations - 1;
+    Network network;
+    network.NodeCount = MaxNodes;
+    network.IterationCount = MaxIterations - 1;
+    ProgramRuns().Adopt(network, CellTexts());
+    Run run;
+    run.NodeCount = MaxNodes;
+    run.IterationCount = MaxIterations - 1;
     for (int j = 0; j < MaxNodes; ++j) {
         for (int i = 0; i < MaxIterations; ++i) {
-            EHistoryGauss[j][i] = 1.0 - 0.01 * j - 0.05 / (1.0 + i) + std::sin(i * 0.37) * 1e-7;
-            dHistoryGauss[j][i] = -3.0 * j + std::cos(i * 0.11) * 1e-5;
+            run.EHistory[j][i] = 1.0 - 0.01 * j - 0.05 / (1.0 + i) + std::sin(i * 0.37) * 1e-7;
+            run.dHistory[j][i] = -3.0 * j + std::cos(i * 0.11) * 1e-5;
         }
     }
+    ProgramRuns().Store(run);
 }
 
 // From the end of the iteration to the window painted on screen with its list filled.
@@ -85,7 +92,6 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     NodewiseApplication app(argc, argv);
-    SolverMatrices matrices;
     CreateProgramWindows();
     frmDataIn->show();
     frmDataOk->show();

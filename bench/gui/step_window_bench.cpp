@@ -8,6 +8,7 @@
 #include "core/results/methods.h"
 #include "gui/analysis/step_window.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void AcquireSevenLoads() {
         cells.Admittance[i + 1][i] = "-2+10j";
     }
     cells.Admittance[MaxNodes - 1][0] = "-2+10j";
-    if (Acquire("10", cells).has_value()) {
+    if (ProgramRuns().Acquire("10", cells).has_value()) {
         std::fprintf(stderr, "the seven-load network was not accepted\n");
     }
 }
@@ -34,7 +35,8 @@ void AcquireSevenLoads() {
 // From a new iteration chosen to the window laid out and painted with its tables.
 void BM_StepWindow14x14(benchmark::State& state) {
     AcquireSevenLoads();
-    Iterate(Method::Newton);
+    SolverObserver observer;
+    ProgramRuns().Store(Iterate(Method::Newton, AcquiredNetwork(), observer));
     ShowStepWindow();
     QApplication::processEvents();
     auto* spin = frmStep->findChild<QSpinBox*>(QStringLiteral("spnIteration"));

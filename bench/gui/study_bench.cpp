@@ -52,16 +52,20 @@ void BM_StudySevenNodesThreeMethods(benchmark::State& state) {
     for (auto _ : state) {
         CellTexts cells;
         ReadNetworkFile(network, cells);
-        if (Acquire("20", cells)) {
+        const Acquisition acquisition = Acquire("20", cells);
+        if (acquisition.warning) {
             state.SkipWithError("the network was refused");
             break;
         }
-        for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
-            Iterate(method);
+        SolverObserver quiet;
+        RunSet runs;
+        for (Method method : AllMethods) {
+            runs.Store(Iterate(method, acquisition.network, quiet));
         }
         StudyChoices choices;
         choices.networkName = "rete.nwd";
-        WriteStudyPdf(BuildStudy(choices), QStringLiteral("rete.nwd"), pdf);
+        WriteStudyPdf(BuildStudy(acquisition.network, cells, runs, choices),
+                      QStringLiteral("rete.nwd"), pdf);
     }
     QFile::remove(pdf);
     QFile::remove(QString::fromStdString(network));

@@ -69,23 +69,22 @@ std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
     return std::nullopt;
 }
 
-int WriteDiagram(const DiagramOptions& options, const char* usage) {
-    const int last = LastHistoryEntry();
+int WriteDiagram(const DiagramOptions& options, const char* usage, const Network& network) {
+    const int last = network.LastHistoryEntry();
     const int entry = options.iteration.value_or(last);
     if (entry > last) {
         return UsageError("iteration " + std::to_string(entry) + " is past the last one (" +
                               std::to_string(last) + ")",
                           usage);
     }
-    if (!AnnounceMethod(*options.method)) {
+    if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
         return ExitRefused;
     }
-    Iterate(*options.method);
-    const MethodInfo& info = Info(*options.method);
-    const PowerBalance balance =
-        ComputePowerBalance(*info.EHistory, *info.dHistory, entry, ActiveNodeCount());
+    const Run run = RunMethod(*options.method, network);
+    const PowerBalance balance = ComputePowerBalance(network, run.EHistory.rows(),
+                                                     run.dHistory.rows(), entry, run.NodeCount);
     const NetworkDiagram diagram =
-        BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork()), ".",
+        BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork(network)), ".",
                             DiagramCaption(*options.method, entry, last));
     return WriteOutput(options.output, NetworkDiagramSvg(diagram),
                        {DiagramWriteErrorText, DiagramWriteErrorCaption, MessageIcon::Exclamation});
@@ -99,7 +98,9 @@ int RunDiagramCommand(int argc, char** argv, const char* usage) {
         return *status;
     }
     return OnAcquiredNetwork(options.network, options.iterations, options.strict,
-                             [&options, usage] { return WriteDiagram(options, usage); });
+                             [&options, usage](const Network& network, const CellTexts&) {
+                                 return WriteDiagram(options, usage, network);
+                             });
 }
 
 } // namespace nodewise::cli

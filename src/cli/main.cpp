@@ -16,8 +16,8 @@
 #include "cli/step_command.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/model/network.h"
 #include "core/model/version.h"
-#include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
 #include "core/platform/user_port.h"
@@ -53,38 +53,6 @@ const char* const HelpNotes =
     "Exit status: 0 done; 1 usage or file error; 2 acquisition rejected; 3 arithmetic fault;\n"
     "4 method refused; 5 done, but a matrix inversion failed (\"Impossibile invertire la\n"
     "Matrice.\" on standard error; for step, \"failed\" in its JSON).\n";
-
-// Every message box of the desktop program becomes one line on standard error, caption first.
-class StandardErrorPort final : public UserPort {
-public:
-    void showMessage(std::string_view text, std::string_view caption, MessageIcon) override {
-        std::string line(caption);
-        line += (!caption.empty() && caption.back() == ':') ? " " : ": ";
-        std::string body;
-        for (char c : text) {
-            const char ch = (c == '\n' || c == '\r') ? ' ' : c;
-            if (ch == ' ' && (body.empty() || body.back() == ' ')) {
-                continue;
-            }
-            body.push_back(ch);
-        }
-        while (!body.empty() && body.back() == ' ') {
-            body.pop_back();
-        }
-        line += body;
-        std::cerr << line << '\n';
-    }
-    // The reason follows the message on a line of its own, in the manner of other tools:
-    // "nodewise-cli: PATH: No such file or directory".
-    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                             std::string_view detail) override {
-        showMessage(text, caption, icon);
-        if (!detail.empty()) {
-            std::cerr << "nodewise-cli: " << detail << '\n';
-        }
-    }
-    void setStatusPanel(int, std::string_view) override {}
-};
 
 struct Options {
     std::string command;
@@ -185,38 +153,40 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-void PrintSummary() {
-    const int n = ActiveNodeCount();
+void PrintSummary(const Network& network) {
+    const int n = network.ActiveNodeCount();
     for (int i = 0; i < n; ++i) {
-        const SummaryRow row = SummaryRowOf(i, ".");
+        const SummaryRow row = SummaryRowOf(network, i, ".");
         for (int c = 0; c < SummaryColumnCount; ++c) {
             std::cout << row[c] << (c + 1 < SummaryColumnCount ? '\t' : '\n');
         }
     }
 }
 
-int Solve(const Options& options) {
+int Solve(const Options& options, const Network& network) {
     const MethodInfo& info = Info(*options.method);
-    if (!AnnounceMethod(*options.method)) {
+    if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
         return ExitRefused;
     }
-    Iterate(*options.method);
+    const Run run = RunMethod(*options.method, network);
     const std::string contents =
-        FormatResults(options.format, info.caption, *info.EHistory, *info.dHistory,
-                      LastHistoryEntry(), ActiveNodeCount());
+        FormatResults(options.format, info.caption, run.EHistory.rows(), run.dHistory.rows(),
+                      run.IterationCount, run.NodeCount);
     return WriteOutput(
         options.output, contents,
         {ExportErrorText(options.format), ExportErrorCaption, MessageIcon::Exclamation});
 }
 
-int Run(const Options& options) {
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict, [&options] {
-        if (options.command == "summary") {
-            PrintSummary();
-            return static_cast<int>(std::cout.flush() ? ExitDone : ExitUsageOrFile);
-        }
-        return Solve(options);
-    });
+int RunCommand(const Options& options) {
+    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
+                             [&options](const Network& network, const CellTexts&) {
+                                 if (options.command == "summary") {
+                                     PrintSummary(network);
+                                     return static_cast<int>(std::cout.flush() ? ExitDone
+                                                                               : ExitUsageOrFile);
+                                 }
+                                 return Solve(options, network);
+                             });
 }
 
 } // namespace
@@ -225,8 +195,6 @@ int main(int argc, char** argv) {
     // A file-size limit makes a save fail with EFBIG, reported as any failed save, instead of
     // killing the program half-way.
     std::signal(SIGXFSZ, SIG_IGN);
-    StandardErrorPort port;
-    SetUserPort(&port);
     if (const std::optional<int> status = RunMatpowerCommand(argc, argv)) {
         return *status;
     }
@@ -244,7 +212,7 @@ int main(int argc, char** argv) {
         return *status;
     }
     try {
-        return Run(options);
+        return RunCommand(options);
     } catch (const std::exception& error) {
         std::cerr << "nodewise-cli: " << error.what() << '\n';
         return ExitUsageOrFile;

@@ -90,12 +90,13 @@ int Import(const Arguments& arguments) {
     std::string text;
     if (!ReadFileHead(arguments.input, text, std::numeric_limits<std::size_t>::max(),
                       MaxCaseFileBytes)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        cli::ErrorPort().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption,
+                                     MessageIcon::Stop);
         return cli::ExitUsageOrFile;
     }
     CellTexts cells;
     if (const std::optional<std::string> refusal = ImportMatpowerCase(text, cells)) {
-        Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
+        cli::ErrorPort().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
         return cli::ExitRejected;
     }
     // The case's own branches travel with the cells, so that the export gives them back rather
@@ -133,25 +134,27 @@ std::optional<LineData> MatchingLineData(const std::string& path, const NodalNet
 }
 
 // The case of the acquired network, to the output.
-int ExportAcquired(const Arguments& arguments);
+int ExportAcquired(const Arguments& arguments, const Network& network);
 
 int Export(const Arguments& arguments) {
     // The iteration count plays no part in the case; any valid one will do.
     return cli::OnAcquiredNetwork(arguments.input, "1", arguments.strict,
-                                  [&arguments] { return ExportAcquired(arguments); });
+                                  [&arguments](const Network& network, const CellTexts&) {
+                                      return ExportAcquired(arguments, network);
+                                  });
 }
 
-int ExportAcquired(const Arguments& arguments) {
+int ExportAcquired(const Arguments& arguments, const Network& network) {
     const CaseOrigin origin{
         CaseNameFromPath(arguments.output ? *arguments.output : arguments.input), "nodewise-cli",
         std::time(nullptr)};
     std::string contents;
-    const NodalNetwork network = NetworkFromWorkspace();
-    const std::optional<LineData> lines = MatchingLineData(arguments.input, network);
+    const NodalNetwork nodal = NodalNetworkOf(network);
+    const std::optional<LineData> lines = MatchingLineData(arguments.input, nodal);
     if (const std::optional<std::string> refusal =
-            lines ? FormatLineDataCase(network, *lines, origin, contents)
-                  : FormatMatpowerCase(network, origin, contents)) {
-        Port().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
+            lines ? FormatLineDataCase(nodal, *lines, origin, contents)
+                  : FormatMatpowerCase(nodal, origin, contents)) {
+        cli::ErrorPort().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
         return cli::ExitRejected;
     }
     return Emit(arguments.output, contents);

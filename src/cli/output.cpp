@@ -10,48 +10,11 @@
 #include "core/input/acquisition.h"
 #include "core/input/islands.h"
 #include "core/input/network_file.h"
-#include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
-#include "core/solvers/matrix_inversion.h"
+#include "core/platform/standard_error_port.h"
 
 namespace nodewise::cli {
-
-namespace {
-
-// Passes every message on to the port in use and counts the failed inversions among them, for
-// as long as it lives.
-class InversionFailureCount final : public UserPort {
-public:
-    InversionFailureCount() : next_(SetUserPort(this)) {}
-    ~InversionFailureCount() override { SetUserPort(next_); }
-    InversionFailureCount(const InversionFailureCount&) = delete;
-    InversionFailureCount& operator=(const InversionFailureCount&) = delete;
-
-    void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
-        count(text);
-        next().showMessage(text, caption, icon);
-    }
-    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                             std::string_view detail) override {
-        count(text);
-        next().showDetailedMessage(text, caption, icon, detail);
-    }
-    void setStatusPanel(int panel, std::string_view text) override {
-        next().setStatusPanel(panel, text);
-    }
-    int failures() const { return failures_; }
-
-private:
-    // The zero-order message is not counted: there was no matrix to invert.
-    void count(std::string_view text) { failures_ += text == InversionFailedText ? 1 : 0; }
-    UserPort& next() { return *next_; }
-
-    UserPort* next_;
-    int failures_ = 0;
-};
-
-} // namespace
 
 std::optional<Method> MethodNamed(std::string_view name) {
     if (name == "gauss") {
@@ -125,11 +88,41 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
     return std::nullopt;
 }
 
+UserPort& ErrorPort() {
+    static StandardErrorPort port("nodewise-cli");
+    return port;
+}
+
+namespace {
+
+// The failed inversions of the runs of one command ("Impossibile invertire la Matrice."); the
+// zero-order message is none, there being no matrix to invert.
+int& FailedInversions() {
+    static int count = 0;
+    return count;
+}
+
+class CommandObserver final : public PortObserver {
+public:
+    CommandObserver() : PortObserver(ErrorPort()) {}
+    void InversionFailed(Inversion outcome) override {
+        FailedInversions() += outcome == Inversion::Failed ? 1 : 0;
+        PortObserver::InversionFailed(outcome);
+    }
+};
+
+} // namespace
+
+Run RunMethod(Method method, const Network& network) {
+    CommandObserver observer;
+    return Iterate(method, network, observer);
+}
+
 int OnAcquiredNetwork(const std::string& network, std::string_view iterations, bool strict,
-                      const std::function<int()>& command) {
+                      const AcquiredCommand& command) {
     CellTexts cells;
     if (!ReadNetworkFile(network, cells)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        ErrorPort().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
         return ExitUsageOrFile;
     }
     const std::vector<UnreadCell> unread = UnreadCells(cells, '.');
@@ -139,24 +132,24 @@ int OnAcquiredNetwork(const std::string& network, std::string_view iterations, b
     if (strict && !unread.empty()) {
         return ExitRejected;
     }
-    SolverMatrices matrices;
     try {
-        if (const std::optional<int> warning = Acquire(iterations, cells)) {
-            ShowInputWarning(*warning);
+        const Acquisition acquisition = Acquire(iterations, cells);
+        if (acquisition.warning) {
+            ShowInputWarning(ErrorPort(), *acquisition.warning);
             return ExitRejected;
         }
-        if (const std::optional<CutOffNodes> cutOff = FindCutOffNodes()) {
-            Port().showMessage(CutOffMessage(*cutOff), InputWarningCaption,
-                               MessageIcon::Exclamation);
+        if (const std::optional<CutOffNodes> cutOff = FindCutOffNodes(acquisition.network)) {
+            ErrorPort().showMessage(CutOffMessage(*cutOff), InputWarningCaption,
+                                    MessageIcon::Exclamation);
             if (strict) {
                 return ExitRejected;
             }
         }
-        const InversionFailureCount inversions;
-        const int status = command();
-        return status == ExitDone && inversions.failures() > 0 ? ExitInversionFailed : status;
+        FailedInversions() = 0;
+        const int status = command(acquisition.network, cells);
+        return status == ExitDone && FailedInversions() > 0 ? ExitInversionFailed : status;
     } catch (const ArithmeticFault& fault) {
-        Port().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
+        ErrorPort().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
         return ExitArithmeticFault;
     }
 }
@@ -166,7 +159,7 @@ int WriteOutput(const std::optional<std::string>& output, std::string_view conte
     if (output) {
         std::string reason;
         if (!WriteFileAtomically(*output, contents, &reason)) {
-            Port().showDetailedMessage(error.text, error.caption, error.icon, reason);
+            ErrorPort().showDetailedMessage(error.text, error.caption, error.icon, reason);
             return ExitUsageOrFile;
         }
         return ExitDone;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/input/cell_texts.h"
+#include "core/model/network.h"
 #include "core/platform/user_port.h"
 #include "core/results/methods.h"
 
@@ -49,6 +51,13 @@ std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage
 std::optional<int> TakeMethod(const std::string& value, const char* usage,
                               std::optional<Method>& method);
 
+// The port every message of nodewise-cli goes to: one line on standard error per message box
+// of the desktop program, caption first.
+UserPort& ErrorPort();
+
+// Runs a method on the network, its progress and failed inversions told on ErrorPort.
+[[nodiscard]] Run RunMethod(Method method, const Network& network);
+
 // Reads the network file and acquires it with the iteration text, as "Apri" then "Acquisisci
 // dati" do, then runs `command` on the acquired network and returns its status. A file that
 // cannot be read: its message, ExitUsageOrFile; an acquisition warning: ExitRejected; an
@@ -57,8 +66,9 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
 // after it, the nodes cut off from the slack node. `strict` refuses either with ExitRejected.
 // A command that ends with ExitDone after a failed matrix inversion ends with
 // ExitInversionFailed.
+using AcquiredCommand = std::function<int(const Network& network, const CellTexts& cells)>;
 int OnAcquiredNetwork(const std::string& network, std::string_view iterations, bool strict,
-                      const std::function<int()>& command);
+                      const AcquiredCommand& command);
 
 // How a failed save is told: the desktop program's message box for that kind of file.
 struct SaveError {

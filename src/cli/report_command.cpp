@@ -48,8 +48,8 @@ std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
             } else if (option == "--tolerance") {
                 const std::optional<double> tolerance = ReadTolerance(value);
                 if (!tolerance) {
-                    Port().showMessage(ToleranceRuleText, ToleranceRuleCaption,
-                                       MessageIcon::Exclamation);
+                    ErrorPort().showMessage(ToleranceRuleText, ToleranceRuleCaption,
+                                            MessageIcon::Exclamation);
                     return ExitUsageOrFile;
                 }
                 options.tolerance = *tolerance;
@@ -73,14 +73,14 @@ Json Optional(const std::optional<double>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
-Json ReportJson(Method method, double tolerance) {
-    const std::vector<MismatchEntry> trace = MismatchTrace(method);
+Json ReportJson(const Network& network, const Run& run, double tolerance) {
+    const std::vector<MismatchEntry> trace = MismatchTrace(network, run);
     const std::optional<int> convergedAt = ConvergedAt(trace, tolerance);
-    const PowerBalance balance = ComputePowerBalance(method);
+    const PowerBalance balance = ComputePowerBalance(network, run);
 
     Json report;
-    report["method"] = Info(method).name;
-    report["iterations"] = LastHistoryEntry();
+    report["method"] = Info(run.method).name;
+    report["iterations"] = network.LastHistoryEntry();
     report["tolerance"] = tolerance;
     report["converged_at"] = convergedAt ? Json(*convergedAt) : Json(nullptr);
     Json entries = Json::array();
@@ -126,8 +126,8 @@ Json ReportJson(Method method, double tolerance) {
     return report;
 }
 
-int WriteReport(const ReportOptions& options) {
-    const std::string contents = ReportJson(*options.method, options.tolerance).dump(2) + "\n";
+int WriteReport(const ReportOptions& options, const Network& network, const Run& run) {
+    const std::string contents = ReportJson(network, run, options.tolerance).dump(2) + "\n";
     return WriteOutput(options.output, contents,
                        {ReportWriteErrorText, ReportWriteErrorCaption, MessageIcon::Exclamation});
 }
@@ -139,13 +139,14 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseReportOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict, [&options] {
-        if (!AnnounceMethod(*options.method)) {
-            return static_cast<int>(ExitRefused);
-        }
-        Iterate(*options.method);
-        return WriteReport(options);
-    });
+    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
+                             [&options](const Network& network, const CellTexts&) {
+                                 if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
+                                     return static_cast<int>(ExitRefused);
+                                 }
+                                 const Run run = RunMethod(*options.method, network);
+                                 return WriteReport(options, network, run);
+                             });
 }
 
 } // namespace nodewise::cli

@@ -150,25 +150,26 @@ int RunStepCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseStepOptions(argc, argv, usage, options)) {
         return *status;
     }
-    const std::string iterations = std::to_string(*options.iteration);
-    return OnAcquiredNetwork(options.network, iterations, options.strict, [&options] {
-        if (!AnnounceMethod(*options.method)) {
-            return static_cast<int>(ExitRefused);
-        }
-        const IterationStep step = ComputeStep(*options.method, *options.iteration);
-        if (step.fault) {
-            throw ArithmeticFault(*step.fault); // told as any fault of a run
-        }
-        const std::string contents = StepJson(step).dump(2) + "\n";
-        const int status =
-            WriteOutput(options.output, contents,
-                        {StepWriteErrorText, StepWriteErrorCaption, MessageIcon::Exclamation});
-        // The step's inversions are told in its JSON, not on standard error.
-        const bool failed = step.jacobianInversion == Inversion::Failed ||
-                            step.bPrimeInversion == Inversion::Failed ||
-                            step.bSecondInversion == Inversion::Failed;
-        return status == ExitDone && failed ? static_cast<int>(ExitInversionFailed) : status;
-    });
+    return OnAcquiredNetwork(
+        options.network, std::to_string(*options.iteration), options.strict,
+        [&options](const Network& network, const CellTexts&) {
+            if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
+                return static_cast<int>(ExitRefused);
+            }
+            const IterationStep step = ComputeStep(network, *options.method, *options.iteration);
+            if (step.fault) {
+                throw ArithmeticFault(*step.fault); // told as any fault of a run
+            }
+            const std::string contents = StepJson(step).dump(2) + "\n";
+            const int status =
+                WriteOutput(options.output, contents,
+                            {StepWriteErrorText, StepWriteErrorCaption, MessageIcon::Exclamation});
+            // The step's inversions are told in its JSON, not on standard error.
+            const bool failed = step.jacobianInversion == Inversion::Failed ||
+                                step.bPrimeInversion == Inversion::Failed ||
+                                step.bSecondInversion == Inversion::Failed;
+            return status == ExitDone && failed ? static_cast<int>(ExitInversionFailed) : status;
+        });
 }
 
 } // namespace nodewise::cli

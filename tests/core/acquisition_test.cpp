@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/input/acquisition.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/numeric/arithmetic_fault.h"
+#include "solver_fixture.h"
 #include "test_support.h"
 
 namespace nodewise {
@@ -16,25 +17,27 @@ using testing::TwoNodeNetwork;
 struct IterationCase {
     const char* text;
     std::optional<int> warning;
-    int storedCount; // IterationCount afterwards, when the text reaches the store
+    int storedCount; // IterationCount afterwards: 0 when the text does not reach it
 };
 
-class IterationCountTest : public ::testing::TestWithParam<IterationCase> {};
+class IterationCountTest : public ::testing::TestWithParam<IterationCase>,
+                           public testing::Workbench {};
+
+class AcquisitionTest : public ::testing::Test, public testing::Workbench {};
 
 TEST_P(IterationCountTest, ChecksTheIterationBoxFirst) {
     const IterationCase& c = GetParam();
-    IterationCount = 12345;
     EXPECT_EQ(Acquire(c.text, TwoNodeNetwork()), c.warning) << "«" << c.text << "»";
     EXPECT_EQ(IterationCount, c.storedCount) << "«" << c.text << "»";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, IterationCountTest,
-    ::testing::Values(IterationCase{"", WarningNoIterations, 12345},
-                      IterationCase{"abc", WarningInvalidIterations, 12345},
-                      IterationCase{"0", WarningInvalidIterations, 12345},
-                      IterationCase{"-0", WarningInvalidIterations, 12345},
-                      IterationCase{"+-5", WarningInvalidIterations, 12345},
+    ::testing::Values(IterationCase{"", WarningNoIterations, 0},
+                      IterationCase{"abc", WarningInvalidIterations, 0},
+                      IterationCase{"0", WarningInvalidIterations, 0},
+                      IterationCase{"-0", WarningInvalidIterations, 0},
+                      IterationCase{"+-5", WarningInvalidIterations, 0},
                       IterationCase{"-5", WarningNegativeIterations, -5},
                       IterationCase{"999", std::nullopt, 999},
                       IterationCase{"2,5", std::nullopt, 2}, IterationCase{"1x", std::nullopt, 1},
@@ -44,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IterationCase{"99999999999999", WarningTooManyIterations, INT_MAX},
                       IterationCase{"-99999999999999", WarningNegativeIterations, INT_MIN}));
 
-TEST(AcquisitionTest, TwoNodeNetworkIsClassifiedAndListed) {
+TEST_F(AcquisitionTest, TwoNodeNetworkIsClassifiedAndListed) {
     ASSERT_EQ(Acquire("20", TwoNodeNetwork()), std::nullopt);
     EXPECT_EQ(IterationCount, 20);
     EXPECT_EQ(NodeCount, 2);
@@ -72,7 +75,7 @@ TEST(AcquisitionTest, TwoNodeNetworkIsClassifiedAndListed) {
     EXPECT_TRUE(MethodConditionHolds());
 }
 
-TEST(AcquisitionTest, AllSixNodeTypesFillTheListsBlockByBlock) {
+TEST_F(AcquisitionTest, AllSixNodeTypesFillTheListsBlockByBlock) {
     CellTexts cells;
     const char* given[6][4] = {
         {"1,02", "0", "", ""},    // Ed
@@ -115,7 +118,7 @@ TEST(AcquisitionTest, AllSixNodeTypesFillTheListsBlockByBlock) {
     EXPECT_EQ(dData[3], -2 * 0.017453292519943295);
 }
 
-TEST(AcquisitionTest, PdWithoutQeIsAcceptedButNotSquare) {
+TEST_F(AcquisitionTest, PdWithoutQeIsAcceptedButNotSquare) {
     CellTexts cells = TwoNodeNetwork();
     cells.Data[2][1] = "-0,5";
     cells.Data[3][1] = "";
@@ -133,7 +136,7 @@ TEST(AcquisitionTest, PdWithoutQeIsAcceptedButNotSquare) {
     EXPECT_TRUE(MethodConditionHolds());
 }
 
-TEST(AcquisitionTest, NodeCountStopsAtTheFirstEmptyDiagonalCell) {
+TEST_F(AcquisitionTest, NodeCountStopsAtTheFirstEmptyDiagonalCell) {
     CellTexts cells;
     cells.Admittance[0][0] = "1";
     cells.Admittance[1][1] = "1";
@@ -147,13 +150,13 @@ TEST(AcquisitionTest, NodeCountStopsAtTheFirstEmptyDiagonalCell) {
     EXPECT_EQ(Acquire("20", cells), WarningMatrixBeyondNodes);
 }
 
-TEST(AcquisitionTest, DataBeyondTheNodeCountIsRejected) {
+TEST_F(AcquisitionTest, DataBeyondTheNodeCountIsRejected) {
     CellTexts cells = TwoNodeNetwork();
     cells.Data[3][6] = "0";
     EXPECT_EQ(Acquire("20", cells), WarningDataBeyondNodes);
 }
 
-TEST(AcquisitionTest, EveryNodeNeedsExactlyTwoQuantities) {
+TEST_F(AcquisitionTest, EveryNodeNeedsExactlyTwoQuantities) {
     CellTexts cells = TwoNodeNetwork();
     cells.Data[0][1] = "1"; // three given
     EXPECT_EQ(Acquire("20", cells), WarningNodeType);
@@ -171,20 +174,20 @@ TEST(AcquisitionTest, EveryNodeNeedsExactlyTwoQuantities) {
     EXPECT_EQ(Acquire("20", cells), std::nullopt);
 }
 
-TEST(AcquisitionTest, EmptyGridIsANetworkWithoutNodes) {
+TEST_F(AcquisitionTest, EmptyGridIsANetworkWithoutNodes) {
     EXPECT_EQ(Acquire("20", CellTexts{}), std::nullopt);
     EXPECT_EQ(NodeCount, 0);
     EXPECT_EQ(UnknownCount, 0);
 }
 
-TEST(AcquisitionTest, PhasesAreStoredInRadians) {
+TEST_F(AcquisitionTest, PhasesAreStoredInRadians) {
     CellTexts cells = TwoNodeNetwork();
     cells.Data[1][0] = "30";
     ASSERT_EQ(Acquire("20", cells), std::nullopt);
     EXPECT_EQ(dData[0], 0.5235987755982988);
 }
 
-TEST(AcquisitionTest, HugeNumbersAreAnArithmeticFaultNotACrash) {
+TEST_F(AcquisitionTest, HugeNumbersAreAnArithmeticFaultNotACrash) {
     CellTexts cells = TwoNodeNetwork();
     cells.Admittance[1][0] = std::string(400, '9');
     try {
@@ -197,7 +200,7 @@ TEST(AcquisitionTest, HugeNumbersAreAnArithmeticFaultNotACrash) {
     EXPECT_EQ(Acquire("20", TwoNodeNetwork()), std::nullopt);
 }
 
-TEST(AcquisitionTest, MalformedAndBinaryTextsNeverFault) {
+TEST_F(AcquisitionTest, MalformedAndBinaryTextsNeverFault) {
     CellTexts cells = TwoNodeNetwork();
     const std::string binary("\x01\xff\x00j\x80-,.j", 10);
     cells.Admittance[0][0] = binary;
@@ -209,8 +212,8 @@ TEST(AcquisitionTest, MalformedAndBinaryTextsNeverFault) {
 
 TEST(InputWarningTest, TextsAndCaptionReachThePort) {
     MessageRecorder recorder;
-    ShowInputWarning(WarningTooManyIterations);
-    ShowInputWarning(WarningMethodNotApplicable);
+    ShowInputWarning(recorder, WarningTooManyIterations);
+    ShowInputWarning(recorder, WarningMethodNotApplicable);
     ASSERT_EQ(recorder.messages.size(), 2u);
     EXPECT_EQ(recorder.messages[0].text,
               "La memoria \xC3\xA8 allocata\nper un numero massimo\ndi iterazioni pari a 1000\n");

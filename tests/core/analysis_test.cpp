@@ -19,7 +19,7 @@ namespace {
 
 using testing::MessageRecorder;
 
-class AnalysisTest : public ::testing::Test {
+class AnalysisTest : public ::testing::Test, public testing::Workbench {
 protected:
     void Acquired(const CellTexts& cells, const char* iterations) {
         ASSERT_FALSE(Acquire(iterations, cells).has_value());
@@ -27,9 +27,6 @@ protected:
     void AcquiredExample(const char* file, const char* iterations) {
         Acquired(testing::ExampleNetwork(file), iterations);
     }
-
-    MessageRecorder recorder_;
-    SolverMatrices matrices_;
 };
 
 // H. Saadat, Power System Analysis, McGraw-Hill, Example 6.10: line flows and losses of the
@@ -80,8 +77,8 @@ TEST_F(AnalysisTest, AgreesWithAnIndependentComputationInPolarForm) {
     for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
         Iterate(method);
         const PowerBalance balance = ComputePowerBalance(method);
-        const HistoryRows& E = *Info(method).EHistory;
-        const HistoryRows& d = *Info(method).dHistory;
+        const HistoryRows& E = RunOf(method).EHistory;
+        const HistoryRows& d = RunOf(method).dHistory;
         const int n = NodeCount;
         const int K = IterationCount;
         double th[MaxNodes][MaxNodes];

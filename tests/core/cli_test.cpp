@@ -11,6 +11,7 @@
 #include "core/analysis/tolerance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "solver_fixture.h"
 #include "test_support.h"
 
 namespace nodewise {
@@ -302,11 +303,11 @@ TEST_F(CliTest, ReportWritesTheDocumentedJson) {
     EXPECT_EQ(json["shunts"].dump(), "[]");
 
     // The same run here: every number reads back to the same double.
-    SolverMatrices matrices;
-    ASSERT_FALSE(Acquire("6", testing::TwoNodeNetwork()).has_value());
-    Iterate(Method::Newton);
-    const PowerBalance balance = ComputePowerBalance(Method::Newton);
-    const std::vector<MismatchEntry> trace = MismatchTrace(Method::Newton);
+    testing::Workbench bench;
+    ASSERT_FALSE(bench.Acquire("6", testing::TwoNodeNetwork()).has_value());
+    bench.Iterate(Method::Newton);
+    const PowerBalance balance = bench.ComputePowerBalance(Method::Newton);
+    const std::vector<MismatchEntry> trace = bench.MismatchTrace(Method::Newton);
     for (std::size_t k = 0; k < trace.size(); ++k) {
         EXPECT_EQ(json["trace"][k]["mismatch"].get<double>(), trace[k].mismatch) << k;
     }

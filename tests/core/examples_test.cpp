@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/input/acquisition.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/solvers/gauss_seidel.h"
 #include "core/solvers/newton_raphson.h"
 #include "core/solvers/stott_alsac.h"

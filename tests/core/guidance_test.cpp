@@ -110,7 +110,7 @@ TEST(CellNotesTest, NodesWithoutTwoQuantitiesAreThoseOfWarningTwo) {
     cells.Data[2][0] = "0,1"; // node 1: E, d and P
     cells.Data[3][1] = "pu";  // node 2: P only, the Q text has no digit
     EXPECT_EQ(NodesWithoutTwoQuantities(cells), (std::vector<int>{0, 1}));
-    EXPECT_EQ(Acquire("5", cells), std::optional<int>(WarningNodeType));
+    EXPECT_EQ(Acquire("5", cells).warning, std::optional<int>(WarningNodeType));
     EXPECT_EQ(NodeQuantityNote(cells, 0), "il nodo 1 ha 3 dati su 4: ne servono esattamente 2");
     EXPECT_EQ(NodeQuantityNote(cells, 1), "il nodo 2 ha 1 dato su 4: ne servono esattamente 2");
     // data beyond the nodes belong to warning 1, not to a node

@@ -39,8 +39,9 @@ TEST(IslandsTest, NodesWithoutAPathToAnEdNodeAreCutOff) {
         {Network({{1, 2}, {3, 4}}, "EPEP"), ""}, // each group has its Ed node
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(Acquire("5", c.cells), std::nullopt) << c.message;
-        const std::optional<CutOffNodes> found = FindCutOffNodes();
+        const Acquisition acquisition = Acquire("5", c.cells);
+        ASSERT_EQ(acquisition.warning, std::nullopt) << c.message;
+        const std::optional<CutOffNodes> found = FindCutOffNodes(acquisition.network);
         EXPECT_EQ(found ? CutOffMessage(*found) : "", c.message);
     }
 }

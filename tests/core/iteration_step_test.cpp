@@ -27,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 using testing::SameBits;
+using testing::SameHistories;
 
 struct CliResult {
     int status;
@@ -68,8 +69,9 @@ void ExpectSameVector(const Json& actual, const double* expected, int count, con
     }
 }
 
-void ExpectSameMatrix(const Json& actual, double** expected, int rows, int columns,
-                      const char* what) {
+template <int Order>
+void ExpectSameMatrix(const Json& actual, const double (&expected)[Order][Order], int rows,
+                      int columns, const char* what) {
     ASSERT_TRUE(actual.is_array()) << what;
     ASSERT_EQ(static_cast<int>(actual.size()), rows) << what;
     for (int r = 0; r < rows; ++r) {
@@ -88,8 +90,17 @@ std::vector<std::string> Labels(char first, char second, int split, const int* n
 class StepOfExample : public testing::SolverTest,
                       public ::testing::WithParamInterface<const char*> {};
 
-// The command's JSON against what the solver itself holds after running k iterations, read
-// here straight from the workspace (Gauss-Seidel's C and R through the solver's record hook).
+// Asks a run for the record of iteration k.
+class Recording final : public SolverObserver {
+public:
+    explicit Recording(int k) : k_(k) {}
+    int RecordedIteration() const override { return k_; }
+
+private:
+    int k_;
+};
+
+// The command's JSON against what the solver itself records in a run of k iterations.
 TEST_P(StepOfExample, TheCommandWritesTheSolversOwnValues) {
     const std::string name = GetParam();
     for (const Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
@@ -98,22 +109,23 @@ TEST_P(StepOfExample, TheCommandWritesTheSolversOwnValues) {
             const CliResult cli = RunCli(ExamplePath(name) + " --method " + Info(method).name +
                                          " --iteration " + std::to_string(k));
             Load(testing::ExampleNetwork(name), std::to_string(k).c_str());
-            if (DecideMethod(method) == MethodDecision::Refuse) {
+            if (DecideMethod(net, method) == MethodDecision::Refuse) {
                 EXPECT_EQ(cli.status, 4);
                 continue;
             }
             ASSERT_EQ(cli.status, 0) << cli.err;
             const Json json = Json::parse(cli.out);
-            GaussNodeRecord records[MaxNodes] = {};
-            GaussRecords = method == Method::Gauss ? records : nullptr;
-            Info(method).iterate();
-            GaussRecords = nullptr;
+            Recording recording(k);
+            const nodewise::Run run = Info(method).iterate(net, k, recording);
+            ASSERT_TRUE(run.record.has_value());
+            const IterationRecord& r = *run.record;
+            const GaussNodeRecord* records = r.GaussNodes;
 
             EXPECT_EQ(json["method"], Info(method).name);
             EXPECT_EQ(json["iteration"], k);
             const int N = NodeCount;
-            const HistoryRows& E = *Info(method).EHistory;
-            const HistoryRows& d = *Info(method).dHistory;
+            const History& E = run.EHistory;
+            const History& d = run.dHistory;
             for (int i = 0; i < N; ++i) {
                 EXPECT_TRUE(SameBits(json["before"]["E"][i].get<double>(), E[i][k - 1]));
                 EXPECT_TRUE(SameBits(json["before"]["d"][i].get<double>(), d[i][k - 1]));
@@ -126,10 +138,10 @@ TEST_P(StepOfExample, TheCommandWritesTheSolversOwnValues) {
                           Labels('P', 'Q', PEquationCount, EquationNodes, n));
                 EXPECT_EQ(json["unknowns"].get<std::vector<std::string>>(),
                           Labels('E', 'd', EUnknownCount, UnknownNodes, n));
-                ExpectSameVector(json["mismatch"], MismatchNewton, n, "mismatch");
-                ExpectSameMatrix(json["jacobian"], Jacobian, n, n, "jacobian");
-                ExpectSameMatrix(json["jacobian_inverse"], JacobianInverse, n, n, "inverse");
-                ExpectSameVector(json["correction"], CorrectionNewton, n, "correction");
+                ExpectSameVector(json["mismatch"], r.MismatchNewton, n, "mismatch");
+                ExpectSameMatrix(json["jacobian"], r.Jacobian, n, n, "jacobian");
+                ExpectSameMatrix(json["jacobian_inverse"], r.JacobianInverse, n, n, "inverse");
+                ExpectSameVector(json["correction"], r.CorrectionNewton, n, "correction");
                 EXPECT_EQ(json["inversion"], "done");
             } else if (method == Method::Stott) {
                 const int nP = PEquationCount, nQ = QEquationCount;
@@ -138,12 +150,13 @@ TEST_P(StepOfExample, TheCommandWritesTheSolversOwnValues) {
                           Labels('P', 'Q', nP, EquationNodes, nP + nQ));
                 EXPECT_EQ(json["unknowns"].get<std::vector<std::string>>(),
                           Labels('E', 'd', nE, UnknownNodes, nE + nd));
-                ExpectSameMatrix(json["b_prime"], BPrime, nP, nd, "b_prime");
-                ExpectSameMatrix(json["b_prime_inverse"], BPrimeInverse, nd, nP, "b_prime_inv");
-                ExpectSameMatrix(json["b_second"], BSecond, nQ, nE, "b_second");
-                ExpectSameMatrix(json["b_second_inverse"], BSecondInverse, nE, nQ, "b_second_inv");
-                ExpectSameVector(json["mismatch"], MismatchStott, nP + nQ, "mismatch");
-                ExpectSameVector(json["correction"], CorrectionStott, nE + nd, "correction");
+                ExpectSameMatrix(json["b_prime"], r.BPrime, nP, nd, "b_prime");
+                ExpectSameMatrix(json["b_prime_inverse"], r.BPrimeInverse, nd, nP, "b_prime_inv");
+                ExpectSameMatrix(json["b_second"], r.BSecond, nQ, nE, "b_second");
+                ExpectSameMatrix(json["b_second_inverse"], r.BSecondInverse, nE, nQ,
+                                 "b_second_inv");
+                ExpectSameVector(json["mismatch"], r.MismatchStott, nP + nQ, "mismatch");
+                ExpectSameVector(json["correction"], r.CorrectionStott, nE + nd, "correction");
             } else {
                 ASSERT_EQ(static_cast<int>(json["nodes"].size()), N);
                 for (int i = 0; i < N; ++i) {
@@ -171,7 +184,7 @@ TEST_P(StepOfExample, TheCommandWritesTheSolversOwnValues) {
                         const bool q = t == PE || t == Pd;
                         EXPECT_EQ(node["computed"]["quantity"], q ? "Q" : "P");
                         EXPECT_TRUE(SameBits(node["computed"]["value"].get<double>(),
-                                             q ? QData[i] : PData[i]));
+                                             q ? run.QData[i] : run.PData[i]));
                     }
                 }
             }
@@ -194,46 +207,27 @@ INSTANTIATE_TEST_SUITE_P(Examples, StepOfExample,
 
 class Step : public testing::SolverTest {};
 
-// After full runs of every method, a step of each leaves histories, injections, matrices and
-// counters as they were, and says nothing through the port.
-TEST_F(Step, LeavesTheWorkspaceAsItWas) {
+// After full runs of every method, a step of each leaves the runs as they were and says nothing
+// through the port.
+TEST_F(Step, LeavesTheRunsAsTheyWere) {
     Load(testing::ExampleNetwork("stagg-5bus-pd-qe.nwd"), "20");
     for (const Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
         Iterate(method);
     }
     const auto messages = recorder.messages.size();
     const int panelUpdates = recorder.panelUpdates[1];
-    auto saved = std::make_unique<HistoryRows[]>(6);
-    const HistoryRows* rows[6] = {&EHistoryGauss,  &dHistoryGauss, &EHistoryNewton,
-                                  &dHistoryNewton, &EHistoryStott, &dHistoryStott};
-    for (int h = 0; h < 6; ++h) {
-        std::memcpy(saved[h], *rows[h], sizeof(HistoryRows));
-    }
-    double P[MaxNodes], Q[MaxNodes], J[MaxOrder][MaxOrder], mismatch[MaxOrder];
-    std::memcpy(P, PData, sizeof P);
-    std::memcpy(Q, QData, sizeof Q);
-    for (int r = 0; r < MaxOrder; ++r) {
-        std::memcpy(J[r], Jacobian[r], sizeof J[r]);
-    }
-    std::memcpy(mismatch, MismatchStott, sizeof mismatch);
-
+    const nodewise::Run saved[] = {gauss, newton, stott};
     for (const Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
         const IterationStep step = ComputeStep(method, 3);
         EXPECT_FALSE(step.fault);
         EXPECT_EQ(step.EAfter.size(), 5u);
     }
-    for (int h = 0; h < 6; ++h) {
-        EXPECT_EQ(std::memcmp(saved[h], *rows[h], sizeof(HistoryRows)), 0) << h;
+    for (const Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
+        const nodewise::Run& before = saved[static_cast<int>(method)];
+        EXPECT_TRUE(SameHistories(before.EHistory, EHistoryOf(method), MaxNodes, 20));
+        EXPECT_TRUE(SameHistories(before.dHistory, dHistoryOf(method), MaxNodes, 20));
+        EXPECT_EQ(std::memcmp(before.QData, RunOf(method).QData, sizeof before.QData), 0);
     }
-    EXPECT_EQ(std::memcmp(P, PData, sizeof P), 0);
-    EXPECT_EQ(std::memcmp(Q, QData, sizeof Q), 0);
-    for (int r = 0; r < MaxOrder; ++r) {
-        EXPECT_EQ(std::memcmp(J[r], Jacobian[r], sizeof J[r]), 0);
-    }
-    EXPECT_EQ(std::memcmp(mismatch, MismatchStott, sizeof mismatch), 0);
-    EXPECT_EQ(IterationCount, 20);
-    EXPECT_EQ(IterNewton, 20);
-    EXPECT_EQ(GaussRecords, nullptr);
     EXPECT_EQ(recorder.messages.size(), messages);
     EXPECT_EQ(recorder.panelUpdates[1], panelUpdates);
 }
@@ -323,8 +317,6 @@ TEST_F(Step, NoStepAfterAnArithmeticFault) {
     ASSERT_TRUE(step.fault);
     EXPECT_EQ(*step.fault, "division by zero");
     EXPECT_TRUE(step.nodes.empty());
-    EXPECT_EQ(GaussRecords, nullptr);
-    EXPECT_EQ(IterationCount, 3);
 }
 
 TEST(StepIteration, WholeNumbersFromOneTo999) {

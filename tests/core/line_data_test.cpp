@@ -56,7 +56,7 @@ TEST_P(TextbookLineDataTest, GivesTheMatrixOfTheFileAndThePublishedSolution) {
     ASSERT_NO_FATAL_FAILURE(Load(cells, "10"));
     // "Dalle celle" on the cells written: a branch per line, and a shunt only where line charging
     // puts one, never what the rounding of a row's texts leaves over.
-    const LineData shown = LineDataFromMatrix(NetworkFromWorkspace());
+    const LineData shown = LineDataFromMatrix(NodalNetworkOf(Workbench::net));
     EXPECT_EQ(shown.branches.size(), net.branches.size()) << net.file;
     bool charged = false;
     for (const std::vector<std::string>& row : net.branches) {
@@ -98,9 +98,9 @@ TEST_P(TextbookLineDataTest, CellsGiveShuntsOnlyWhereLinesAreCharged) {
     ASSERT_NO_FATAL_FAILURE(Load(cells, "10"));
     NewtonIterate();
     const PowerBalance balance = ComputePowerBalance(Method::Newton);
-    const LineData exported = LineDataFromMatrix(NetworkFromWorkspace());
-    const NetworkDiagram diagram =
-        BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork()), ".", "Newton-Raphson");
+    const LineData exported = LineDataFromMatrix(NodalNetworkOf(this->net));
+    const NetworkDiagram diagram = BuildNetworkDiagram(
+        balance, LayoutCentres(LayOutAcquiredNetwork(this->net)), ".", "Newton-Raphson");
     std::vector<int> charged;
     for (int i = 0; i < network.nodeCount; ++i) {
         if (charging[i] != 0.0) {

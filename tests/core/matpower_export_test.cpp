@@ -10,8 +10,9 @@
 #include "core/input/network_file.h"
 #include "core/interop/matpower_export.h"
 #include "core/interop/matpower_import.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/solvers/newton_raphson.h"
+#include "solver_fixture.h"
 #include "test_support.h"
 
 namespace nodewise {
@@ -28,13 +29,14 @@ struct Solved {
 // Acquires the cells, keeps the acquired network and its Newton-Raphson solution.
 Solved AcquireAndSolve(const CellTexts& cells) {
     Solved solved{};
-    const std::optional<int> warning = Acquire("12", cells);
+    testing::Workbench bench;
+    const std::optional<int> warning = bench.Acquire("12", cells);
     EXPECT_FALSE(warning.has_value()) << "warning " << *warning;
-    solved.network = NetworkFromWorkspace();
-    NewtonIterate();
-    for (int i = 0; i < NodeCount; ++i) {
-        solved.E[i] = EHistoryNewton[i][12];
-        solved.dDegree[i] = dHistoryNewton[i][12];
+    solved.network = NodalNetworkOf(bench.net);
+    bench.NewtonIterate();
+    for (int i = 0; i < bench.NodeCount; ++i) {
+        solved.E[i] = bench.EHistoryNewton[i][12];
+        solved.dDegree[i] = bench.dHistoryNewton[i][12];
     }
     return solved;
 }
@@ -46,7 +48,6 @@ double Modulus(Complex y) {
 // importing an exported case gives the network's matrix back to 1e-12 relative, and the same
 // Newton-Raphson solution.
 TEST(MatpowerExportTest, EveryExampleNetworkOfEdPeAndPqNodesComesBack) {
-    SolverMatrices matrices;
     testing::MessageRecorder recorder;
     int roundTrips = 0;
     for (const auto& entry : fs::directory_iterator(fs::path(NODEWISE_SOURCE_DIR) / "examples")) {

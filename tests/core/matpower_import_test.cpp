@@ -10,8 +10,9 @@
 #include "core/input/entry_syntax.h"
 #include "core/interop/entry_texts.h"
 #include "core/interop/matpower_import.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/solvers/newton_raphson.h"
+#include "solver_fixture.h"
 #include "test_support.h"
 
 namespace nodewise {
@@ -23,27 +24,27 @@ struct Voltage {
 };
 
 // Imports the case, acquires the cells and runs ten Newton-Raphson iterations.
-void ImportAndSolve(const std::string& text, const std::vector<int>& types) {
+void ImportAndSolve(testing::Workbench& bench, const std::string& text,
+                    const std::vector<int>& types) {
     CellTexts cells;
     const std::optional<std::string> refusal = ImportMatpowerCase(text, cells);
     ASSERT_FALSE(refusal.has_value()) << *refusal;
-    testing::MessageRecorder recorder;
-    const std::optional<int> warning = Acquire("10", cells);
+    const std::optional<int> warning = bench.Acquire("10", cells);
     ASSERT_FALSE(warning.has_value()) << "warning " << *warning;
-    ASSERT_EQ(NodeCount, static_cast<int>(types.size()));
-    for (int i = 0; i < NodeCount; ++i) {
-        EXPECT_EQ(NodeTypes[i], types[static_cast<std::size_t>(i)]) << "node " << i + 1;
+    ASSERT_EQ(bench.NodeCount, static_cast<int>(types.size()));
+    for (int i = 0; i < bench.NodeCount; ++i) {
+        EXPECT_EQ(bench.NodeTypes[i], types[static_cast<std::size_t>(i)]) << "node " << i + 1;
     }
-    SolverMatrices matrices;
-    NewtonIterate();
-    EXPECT_TRUE(recorder.messages.empty());
+    bench.NewtonIterate();
+    EXPECT_TRUE(bench.recorder.messages.empty());
 }
 
-void ExpectVoltages(const std::vector<Voltage>& published, double tolE, double tolDegree) {
-    for (int i = 0; i < NodeCount; ++i) {
+void ExpectVoltages(const testing::Workbench& bench, const std::vector<Voltage>& published,
+                    double tolE, double tolDegree) {
+    for (int i = 0; i < bench.NodeCount; ++i) {
         const Voltage& v = published[static_cast<std::size_t>(i)];
-        EXPECT_NEAR(EHistoryNewton[i][10], v.E, tolE) << "node " << i + 1;
-        EXPECT_NEAR(dHistoryNewton[i][10], v.dDegree, tolDegree) << "node " << i + 1;
+        EXPECT_NEAR(bench.EHistoryNewton[i][10], v.E, tolE) << "node " << i + 1;
+        EXPECT_NEAR(bench.dHistoryNewton[i][10], v.dDegree, tolDegree) << "node " << i + 1;
     }
 }
 
@@ -91,8 +92,10 @@ mpc.branch = [
 )";
 
 TEST(MatpowerImportTest, GraingerStevensonFourBusReachesThePublishedVoltages) {
-    ImportAndSolve(GraingerStevenson, {Ed, PQ, PQ, PE});
-    ExpectVoltages({{1.0, 0.0}, {0.982, -0.976}, {0.969, -1.872}, {1.020, 1.523}}, 5e-4, 5e-4);
+    testing::Workbench bench;
+    ImportAndSolve(bench, GraingerStevenson, {Ed, PQ, PQ, PE});
+    ExpectVoltages(bench, {{1.0, 0.0}, {0.982, -0.976}, {0.969, -1.872}, {1.020, 1.523}}, 5e-4,
+                   5e-4);
 }
 
 // J. D. Glover, M. S. Sarma, T. J. Overbye, Power System Analysis and Design, 4th ed., Thomson
@@ -128,9 +131,11 @@ mpc.branch = [
 )";
 
 TEST(MatpowerImportTest, GloverSarmaOverbyeFiveBusWithTapsReachesThePublishedVoltages) {
-    ImportAndSolve(GloverSarmaOverbyeWithTaps, {Ed, PQ, PE, PQ, PQ});
+    testing::Workbench bench;
+    ImportAndSolve(bench, GloverSarmaOverbyeWithTaps, {Ed, PQ, PE, PQ, PQ});
     // Within a unit of the book's last digit: it prints bus 2 at -22.407 for -22.4064.
     ExpectVoltages(
+        bench,
         {{0.975, 0.0}, {0.834, -22.407}, {1.07625, -0.597}, {1.019, -2.834}, {0.974, -4.548}}, 1e-3,
         1e-3);
 }

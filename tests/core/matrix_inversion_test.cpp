@@ -1,5 +1,7 @@
 #include "core/solvers/matrix_inversion.h"
 
+#include "core/solvers/solver_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,7 @@
 #include <initializer_list>
 #include <limits>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "test_support.h"
 
@@ -58,10 +60,12 @@ bool SameContents(const Matrix& a, const Matrix& b) {
 
 class InvMatrTest : public ::testing::Test {
 protected:
-    // Inverts, then checks that A is unchanged and that no fault flag leaks out.
+    // Inverts, tells the outcome on the recorder as a solver does, then checks that A is
+    // unchanged and that no fault flag leaks out.
     void Invert(Matrix& A, int order) {
         const Matrix before = A;
-        InvMatr(A.rows, B.rows, order);
+        outcome = InvMatr(A.rows, B.rows, order);
+        TellInversion(observer, outcome);
         EXPECT_TRUE(SameContents(A, before)) << "the input matrix was modified";
         EXPECT_EQ(PendingArithmeticFault(), nullptr);
     }
@@ -94,6 +98,8 @@ protected:
 
     Matrix B{Marker};
     MessageRecorder recorder;
+    PortObserver observer{recorder};
+    Inversion outcome = Inversion::Done;
 };
 
 TEST_F(InvMatrTest, OrdersZeroAndOne) {

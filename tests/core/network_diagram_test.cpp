@@ -436,12 +436,11 @@ TEST(NetworkDiagramTest, ColoursTheNodesByTheirDistanceFromOnePerUnit) {
 // The window's drawing: the same groups with the locale's separator in every number, and the
 // layout follows the centres it is given (a node dragged elsewhere).
 TEST(NetworkDiagramTest, UsesTheSeparatorGivenAndTheCentresGiven) {
-    testing::MessageRecorder recorder;
-    SolverMatrices matrices;
-    ASSERT_FALSE(Acquire("5", testing::ExampleNetwork("stagg-5bus.nwd")).has_value());
-    Iterate(Method::Newton);
-    const PowerBalance balance = ComputePowerBalance(Method::Newton);
-    std::vector<DiagramPoint> centres = LayoutCentres(LayOutAcquiredNetwork());
+    testing::Workbench bench;
+    ASSERT_FALSE(bench.Acquire("5", testing::ExampleNetwork("stagg-5bus.nwd")).has_value());
+    bench.Iterate(Method::Newton);
+    const PowerBalance balance = bench.ComputePowerBalance(Method::Newton);
+    std::vector<DiagramPoint> centres = LayoutCentres(LayOutAcquiredNetwork(bench.net));
     ASSERT_EQ(centres.size(), 5u);
     centres[2] = {900.0, -400.0};
     const NetworkDiagram diagram = BuildNetworkDiagram(balance, centres, ",", "prova");

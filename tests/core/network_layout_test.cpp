@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/analysis/network_layout.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "drawing_checks.h"
 
 namespace nodewise {

@@ -19,91 +19,83 @@ using testing::TwoNodeNetwork;
 
 using NewtonRaphson = testing::SolverTest;
 
-// P_i + jQ_i = V_i conj(sum over m of Y_im V_m), from the iteration-0 entries of the history.
-std::complex<double> Injection(int i) {
+// P_i + jQ_i = V_i conj(sum over m of Y_im V_m), from entry 0 of the two rows (phases in
+// radians).
+std::complex<double> Injection(const Network& net, const History& E, const History& d, int i) {
     std::complex<double> current = 0.0;
-    for (int m = 0; m < NodeCount; ++m) {
-        current += std::complex<double>(YComplex[i][m].re, YComplex[i][m].im) *
-                   std::polar(EHistoryNewton[m][0], dHistoryNewton[m][0]);
+    for (int m = 0; m < net.NodeCount; ++m) {
+        current += std::complex<double>(net.YComplex[i][m].re, net.YComplex[i][m].im) *
+                   std::polar(E[m][0], d[m][0]);
     }
-    return std::polar(EHistoryNewton[i][0], dHistoryNewton[i][0]) * std::conj(current);
+    return std::polar(E[i][0], d[i][0]) * std::conj(current);
 }
 
-// The cos/sin table the mismatches and the Jacobian share is kept between calls only while the
-// phases and admittance angles are the same: a network acquired with other angles, met at the
-// same phases, gets its own values, the same as a run that never saw the first network.
-TEST_F(NewtonRaphson, ANewNetworkAtTheSamePhasesGetsItsOwnAngles) {
-    CellTexts other = TwoNodeNetwork();
-    other.Admittance[0][0] = "2-4j";
-    other.Admittance[1][0] = "-2+4j";
-    other.Admittance[1][1] = "2-3,9j";
-    Load(other, "3");
-    NewtonIterate();
-    auto fresh = std::make_unique<HistoryRows[]>(2);
-    std::memcpy(fresh[0], EHistoryNewton, sizeof(HistoryRows));
-    std::memcpy(fresh[1], dHistoryNewton, sizeof(HistoryRows));
+// Asks a run for the record of iteration k.
+class Recording final : public SolverObserver {
+public:
+    explicit Recording(int k) : k_(k) {}
+    int RecordedIteration() const override { return k_; }
 
-    Load(TwoNodeNetwork(), "3"); // flat start: phases 0, as the other network's first iteration
-    IterNewton = 0;
-    NewtonMismatch();
-    NewtonJacobian();
-    Load(other, "3");
-    NewtonIterate();
-    EXPECT_TRUE(SameHistories(EHistoryNewton, fresh[0], 2, 3));
-    EXPECT_TRUE(SameHistories(dHistoryNewton, fresh[1], 2, 3));
-}
+private:
+    int k_;
+};
 
 TEST_F(NewtonRaphson, JacobianElementsAreThePartialDerivativesOfTheInjections) {
     Load(ExampleNetwork("glover-sarma-5bus.nwd"), "1");
-    IterNewton = 0;
     const double Es[] = {1.0, 0.83, 1.05, 1.02, 0.97};
     const double ds[] = {0.0, -0.39, -0.01, -0.05, -0.08};
+    History E, d;
     for (int i = 0; i < NodeCount; ++i) {
-        EHistoryNewton[i][0] = Es[i];
-        dHistoryNewton[i][0] = ds[i];
+        E[i][0] = Es[i];
+        d[i][0] = ds[i];
     }
     const double h = 1e-6;
     for (int j = 0; j < NodeCount; ++j) {
-        for (double* x : {&EHistoryNewton[j][0], &dHistoryNewton[j][0]}) {
+        for (double* x : {&E[j][0], &d[j][0]}) {
             const double saved = *x;
             *x = saved + h;
             std::complex<double> up[5], down[5];
             for (int i = 0; i < NodeCount; ++i) {
-                up[i] = Injection(i);
+                up[i] = Injection(net, E, d, i);
             }
             *x = saved - h;
             for (int i = 0; i < NodeCount; ++i) {
-                down[i] = Injection(i);
+                down[i] = Injection(net, E, d, i);
             }
             *x = saved;
-            const bool magnitude = x == &EHistoryNewton[j][0];
+            const bool magnitude = x == &E[j][0];
             for (int i = 0; i < NodeCount; ++i) {
                 const std::complex<double> slope = (up[i] - down[i]) / (2 * h);
-                EXPECT_NEAR(magnitude ? dPdE(i, j) : dPdd(i, j), slope.real(), 1e-6)
+                const NewtonPartials partials = NewtonPartialsAt(net, E, d, 0, i, j);
+                EXPECT_NEAR(magnitude ? partials.dPdE : partials.dPdd, slope.real(), 1e-6)
                     << "P" << i + 1 << (magnitude ? " E" : " d") << j + 1;
-                EXPECT_NEAR(magnitude ? dQdE(i, j) : dQdd(i, j), slope.imag(), 1e-6)
+                EXPECT_NEAR(magnitude ? partials.dQdE : partials.dQdd, slope.imag(), 1e-6)
                     << "Q" << i + 1 << (magnitude ? " E" : " d") << j + 1;
             }
         }
     }
 }
 
+// The Jacobian of the first iteration, as the run records it, holds the element routines'
+// values at the starting point bit for bit.
 TEST_F(NewtonRaphson, JacobianHoldsExactlyTheElementRoutinesValues) {
     Load(ExampleNetwork("stagg-5bus-pd-qe.nwd"), "1");
-    IterNewton = 0;
+    History E, d;
     for (int i = 0; i < NodeCount; ++i) {
-        EHistoryNewton[i][0] = 1.0 - 0.01 * i;
-        dHistoryNewton[i][0] = -0.02 * i;
+        E[i][0] = EData[i];
+        d[i][0] = dData[i];
     }
-    NewtonJacobian();
+    Recording recording(1);
+    const nodewise::Run run = nodewise::NewtonIterate(net, 1, recording);
+    ASSERT_TRUE(run.record.has_value());
     for (int r = 0; r < UnknownCount; ++r) {
         const int i = EquationNodes[r];
         for (int c = 0; c < UnknownCount; ++c) {
             const int j = UnknownNodes[c];
-            const double expected = r < PEquationCount
-                                        ? (c < EUnknownCount ? dPdE(i, j) : dPdd(i, j))
-                                        : (c < EUnknownCount ? dQdE(i, j) : dQdd(i, j));
-            EXPECT_TRUE(testing::SameBits(Jacobian[r][c], expected)) << r << "," << c;
+            const NewtonPartials p = NewtonPartialsAt(net, E, d, 0, i, j);
+            const double expected = r < PEquationCount ? (c < EUnknownCount ? p.dPdE : p.dPdd)
+                                                       : (c < EUnknownCount ? p.dQdE : p.dQdd);
+            EXPECT_TRUE(testing::SameBits(run.record->Jacobian[r][c], expected)) << r << "," << c;
         }
     }
 }
@@ -124,7 +116,6 @@ TEST_F(NewtonRaphson, SingularJacobianIsReportedInEveryIteration) {
         EXPECT_EQ(EHistoryNewton[1][t], 1.0);
         EXPECT_EQ(dHistoryNewton[1][t], 0.0);
     }
-    EXPECT_EQ(IterNewton, 4);
 }
 
 TEST_F(NewtonRaphson, OnlyGivenVoltagesIsAZeroOrderInEveryIteration) {
@@ -145,11 +136,9 @@ TEST_F(NewtonRaphson, ReadsOnlyTheGivenInjections) {
     // Gauss-Seidel fills in the Q of the PE node; Newton-Raphson must not notice
     Load(ExampleNetwork("saadat-3bus-pv.nwd"), "6");
     NewtonIterate();
-    static HistoryRows E, d;
-    std::copy(&EHistoryNewton[0][0], &EHistoryNewton[0][0] + MaxNodes * MaxIterations, &E[0][0]);
-    std::copy(&dHistoryNewton[0][0], &dHistoryNewton[0][0] + MaxNodes * MaxIterations, &d[0][0]);
+    const History E = newton.EHistory, d = newton.dHistory;
     GaussIterate();
-    ASSERT_NE(QData[2], 0.0);
+    ASSERT_NE(gauss.QData[2], 0.0);
     NewtonIterate();
     EXPECT_TRUE(SameHistories(E, EHistoryNewton, 3, 6));
     EXPECT_TRUE(SameHistories(d, dHistoryNewton, 3, 6));
@@ -160,11 +149,9 @@ TEST_F(NewtonRaphson, ATermNoElementUsesCannotStopTheRun) {
     // there is invalid to take the cosine of, yet no element ever does
     Load(ExampleNetwork("saadat-3bus-pv.nwd"), "5");
     NewtonIterate();
-    static HistoryRows E, d;
-    std::copy(&EHistoryNewton[0][0], &EHistoryNewton[0][0] + MaxNodes * MaxIterations, &E[0][0]);
-    std::copy(&dHistoryNewton[0][0], &dHistoryNewton[0][0] + MaxNodes * MaxIterations, &d[0][0]);
+    const History E = newton.EHistory, d = newton.dHistory;
     YAng[0][1] = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(testing::FaultOf(NewtonIterate), "");
+    EXPECT_EQ(FaultOf(Method::Newton), "");
     EXPECT_TRUE(SameHistories(E, EHistoryNewton, 3, 5));
     EXPECT_TRUE(SameHistories(d, dHistoryNewton, 3, 5));
 }

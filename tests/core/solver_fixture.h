@@ -1,5 +1,5 @@
 // Helpers shared by the solver tests: a network acquired from cell texts or an example file,
-// the solver matrices, and a recorder in place of the user port.
+// the latest run of each method on it, and a recorder as the user port.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,12 +8,20 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "core/analysis/analysis_report.h"
+#include "core/analysis/iteration_step.h"
+#include "core/analysis/mismatch_trace.h"
+#include "core/analysis/power_balance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/model/network.h"
+#include "core/model/run.h"
 #include "core/model/units.h"
-#include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
+#include "core/results/methods.h"
 #include "test_support.h"
 
 namespace nodewise::testing {
@@ -35,17 +43,6 @@ inline bool SameHistories(const HistoryRows& a, const HistoryRows& b, int nodes,
         }
     }
     return true;
-}
-
-// Runs a solver and returns the description of the arithmetic fault that ended it ("" if none).
-inline std::string FaultOf(void (*iterate)()) {
-    try {
-        iterate();
-    } catch (const ArithmeticFault& fault) {
-        ClearArithmeticFlags();
-        return fault.what();
-    }
-    return "";
 }
 
 struct PublishedVoltage {
@@ -100,16 +97,121 @@ inline CellTexts ExampleNetwork(const std::string& name) {
     return cells;
 }
 
-class SolverTest : public ::testing::Test {
-protected:
+// A network and the latest run of each method on it, under the names the quantities have in
+// the program (NodeCount, EData, EHistoryNewton, ...), so that a test reads as the formulas do.
+// The runs' progress and inversion messages reach `recorder`.
+class Workbench {
+public:
+    Workbench() = default;
+    Workbench(const Workbench&) = delete;
+    Workbench& operator=(const Workbench&) = delete;
+
+    // Acquires the cells into `net`, forgetting the runs; the acquisition's warning, if any.
+    std::optional<int> Acquire(std::string_view iterations, const CellTexts& cells) {
+        runs.Clear();
+        acquired = false;
+        this->cells = cells;
+        Acquisition acquisition = nodewise::Acquire(iterations, cells);
+        net = acquisition.network;
+        acquired = !acquisition.warning;
+        return acquisition.warning;
+    }
+
     // Acquires the network as the data-entry window would; the test fails on a warning.
     void Load(const CellTexts& cells, const char* iterations) {
         const std::optional<int> warning = Acquire(iterations, cells);
         ASSERT_FALSE(warning.has_value()) << "warning " << *warning;
     }
 
-    SolverMatrices matrices;
+    // Runs the method on `net` for its iteration count; the run replaces the method's last one.
+    // An arithmetic fault propagates and leaves the last run as it was.
+    void Iterate(Method method) {
+        runs.Forget(method);
+        const Run run = nodewise::Iterate(method, net, observer);
+        RunOf(method) = run; // a copy, into the storage the names are bound to
+        runs.Store(run);
+    }
+    void GaussIterate() { Iterate(Method::Gauss); }
+    void NewtonIterate() { Iterate(Method::Newton); }
+    void StottIterate() { Iterate(Method::Stott); }
+
+    // Runs the method and returns the description of the arithmetic fault that ended it ("" if
+    // none).
+    std::string FaultOf(Method method) {
+        try {
+            Iterate(method);
+        } catch (const ArithmeticFault& fault) {
+            ClearArithmeticFlags();
+            return fault.what();
+        }
+        return "";
+    }
+
+    Run& RunOf(Method method) {
+        return method == Method::Gauss ? gauss : method == Method::Newton ? newton : stott;
+    }
+    const History& EHistoryOf(Method method) { return RunOf(method).EHistory; }
+    const History& dHistoryOf(Method method) { return RunOf(method).dHistory; }
+
+    // The analyses of the runs held, as the windows ask for them.
+    bool HasRun(Method method) const { return runs.Has(method); }
+    bool NetworkAcquired() const { return acquired; }
+    std::vector<MethodTrace> RunTraces() const { return nodewise::RunTraces(net, runs); }
+    std::vector<MismatchEntry> MismatchTrace(Method method) {
+        return nodewise::MismatchTrace(net, RunOf(method));
+    }
+    PowerBalance ComputePowerBalance(Method method) {
+        return nodewise::ComputePowerBalance(net, RunOf(method));
+    }
+    std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance,
+                                     const NumberStyle& style = {}) const {
+        return nodewise::FormatAnalysisReport(format, net, cells, runs, method, tolerance, style);
+    }
+    std::optional<NotConverged> LastIterateNotConverged(Method method, double tolerance) {
+        return nodewise::LastIterateNotConverged(net, RunOf(method), tolerance);
+    }
+    IterationStep ComputeStep(Method method, int iteration) const {
+        return nodewise::ComputeStep(net, method, iteration);
+    }
+
+    int ActiveNodeCount() const { return net.ActiveNodeCount(); }
+    int LastHistoryEntry() const { return net.LastHistoryEntry(); }
+    bool MethodConditionHolds() const { return net.MethodConditionHolds(); }
+
+    Network net;
+    CellTexts cells;
+    bool acquired = false;
+    RunSet runs;
+    Run gauss, newton, stott;
     MessageRecorder recorder;
+    PortObserver observer{recorder};
+
+    // The names, bound to the members above (a run is copied into the same storage).
+    int& NodeCount = net.NodeCount;
+    int& IterationCount = net.IterationCount;
+    int& PEquationCount = net.PEquationCount;
+    int& QEquationCount = net.QEquationCount;
+    int& EUnknownCount = net.EUnknownCount;
+    int& dUnknownCount = net.dUnknownCount;
+    int& UnknownCount = net.UnknownCount;
+    Complex (&YComplex)[MaxNodes][MaxNodes] = net.YComplex;
+    double (&YMag)[MaxNodes][MaxNodes] = net.YMag;
+    double (&YAng)[MaxNodes][MaxNodes] = net.YAng;
+    double (&EData)[MaxNodes] = net.EData;
+    double (&dData)[MaxNodes] = net.dData;
+    double (&PData)[MaxNodes] = net.PData;
+    double (&QData)[MaxNodes] = net.QData;
+    int (&NodeTypes)[MaxNodes] = net.NodeTypes;
+    int (&EquationNodes)[MaxOrder] = net.EquationNodes;
+    int (&UnknownNodes)[MaxOrder] = net.UnknownNodes;
+    HistoryRows& EHistoryGauss = gauss.EHistory.rows();
+    HistoryRows& dHistoryGauss = gauss.dHistory.rows();
+    HistoryRows& EHistoryNewton = newton.EHistory.rows();
+    HistoryRows& dHistoryNewton = newton.dHistory.rows();
+    HistoryRows& EHistoryStott = stott.EHistory.rows();
+    HistoryRows& dHistoryStott = stott.dHistory.rows();
 };
+
+class SolverTest : public ::testing::Test, public Workbench {};
 
 } // namespace nodewise::testing

@@ -66,7 +66,7 @@ TEST_F(StepLatexDocument, EveryStepCompilesInAnArticleWithAmsmath) {
     for (const auto& [name, cells] : networks) {
         ASSERT_NO_FATAL_FAILURE(Load(cells, "2"));
         for (const Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
-            if (DecideMethod(method) == MethodDecision::Refuse) {
+            if (DecideMethod(net, method) == MethodDecision::Refuse) {
                 continue;
             }
             const IterationStep step = ComputeStep(method, 2);

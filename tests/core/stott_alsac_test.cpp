@@ -15,8 +15,13 @@ using StottAlsac = testing::SolverTest;
 TEST_F(StottAlsac, BuildsTheTwoMatricesFromTheSusceptancesOfTheirRowsAndColumns) {
     // Pd node 2 (P row, E column) and QE node 3 (Q row, d column), PQ nodes 4 and 5
     Load(ExampleNetwork("stagg-5bus-pd-qe.nwd"), "2");
-    StottIterate();
-    EXPECT_TRUE(recorder.messages.empty());
+    class Recording final : public SolverObserver {
+        int RecordedIteration() const override { return 1; }
+    } recording;
+    const nodewise::Run run = nodewise::StottIterate(net, 2, recording);
+    ASSERT_TRUE(run.record.has_value());
+    const auto& BPrime = run.record->BPrime;
+    const auto& BSecond = run.record->BSecond;
     EXPECT_EQ(BPrime[0][0], YComplex[1][2].im);  // P of node 2, d of node 3
     EXPECT_EQ(BPrime[2][2], YComplex[4][4].im);  // P of node 5, d of node 5
     EXPECT_EQ(BSecond[0][0], YComplex[2][1].im); // Q of node 3, E of node 2

@@ -16,13 +16,12 @@ struct Message {
     std::string detail; // empty for a message shown without one
 };
 
-// Installs itself as the user port for its lifetime and records what reaches it; the status
-// texts also go on to `statusTarget` when one is given (the GUI tests pass the summary window's).
+// A user port that records what reaches it; the status texts also go on to `statusTarget` when
+// one is given (the GUI tests pass the summary window's).
 class MessageRecorder final : public UserPort {
 public:
-    explicit MessageRecorder(UserPort* statusTarget = nullptr)
-        : previous_(SetUserPort(this)), statusTarget_(statusTarget) {}
-    ~MessageRecorder() override { SetUserPort(previous_); }
+    explicit MessageRecorder(UserPort* statusTarget = nullptr) : statusTarget_(statusTarget) {}
+    ~MessageRecorder() override = default;
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
@@ -48,7 +47,6 @@ public:
     int panelUpdates[2] = {0, 0};
 
 private:
-    UserPort* previous_;
     UserPort* statusTarget_;
 };
 

@@ -36,8 +36,10 @@
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/help_document.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -197,8 +199,8 @@ TEST_F(DataEntryWindowTest, AcquisitionWarnsOrOpensTheSummary) {
     Click(w, "BtnAcquire");
     EXPECT_TRUE(Recorder().messages.empty());
     EXPECT_TRUE(frmDataOk->isVisible());
-    EXPECT_EQ(NodeCount, 2);
-    EXPECT_EQ(IterationCount, 5);
+    EXPECT_EQ(AcquiredNetwork().NodeCount, 2);
+    EXPECT_EQ(AcquiredNetwork().IterationCount, 5);
 
     // A second press first hides the summary; a rejected acquisition leaves it hidden.
     DataCell(w, 0, 1)->setText(QStringLiteral("1"));
@@ -231,7 +233,7 @@ TEST_F(DataEntryWindowTest, UnreadCellTextIsAskedAboutFirst) {
     Click(w, "BtnAcquire");
     EXPECT_TRUE(Recorder().messages.empty());
     EXPECT_TRUE(frmDataOk->isVisible());
-    EXPECT_EQ(PData[1], -0.5);
+    EXPECT_EQ(AcquiredNetwork().PData[1], -0.5);
 }
 
 // Nodes no admittance joins to the slack node are asked about once the checks have passed.

@@ -12,6 +12,7 @@
 #include "gui/input/line_data_window.h"
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
 #include "gui_test_support.h"
@@ -104,14 +105,13 @@ int main(int argc, char** argv) {
     nodewise::NodewiseApplication app(argc, argv);
     nodewise::testing::startLocale = QLocale();
 
-    nodewise::AllocNewtonMatrices(2 * nodewise::MaxNodes);
-    nodewise::AllocStottMatrices(nodewise::MaxNodes);
     nodewise::CreateProgramWindows();
     nodewise::ConnectStatusPanels(nodewise::testing::statusPort);
     int result = 0;
     {
         nodewise::testing::MessageRecorder recorder(&nodewise::testing::statusPort);
         nodewise::testing::recorder = &recorder;
+        nodewise::UserPort* previousPort = nodewise::SetUserPort(&recorder);
         nodewise::FileDialogs* previousDialogs =
             nodewise::SetFileDialogs(&nodewise::testing::ScriptedFileDialogs());
         nodewise::AcquisitionQuestions* previousQuestions =
@@ -123,9 +123,8 @@ int main(int argc, char** argv) {
         nodewise::SetFileDialogs(previousDialogs);
         nodewise::SetAcquisitionQuestions(previousQuestions);
         nodewise::testing::recorder = nullptr;
-    } // the recorder uninstalls itself before the windows go
+        nodewise::SetUserPort(previousPort);
+    } // the recorder is uninstalled before the windows go
     nodewise::DestroyProgramWindows();
-    nodewise::FreeStottMatrices(nodewise::MaxNodes);
-    nodewise::FreeNewtonMatrices(2 * nodewise::MaxNodes);
     return result;
 }

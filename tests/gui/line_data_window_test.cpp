@@ -16,6 +16,7 @@
 #include "../core/textbook_lines.h"
 #include "core/input/entry_syntax.h"
 #include "gui/input/line_data_window.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -160,8 +161,10 @@ TEST_F(LineDataWindowTest, TextbookNetworksTypedByLinesGiveTheFilesMatrixAndTheP
         Click(frmDataOk, "btnNewton");
         for (const testing::PublishedVoltage& p : testing::PublishedVoltages) {
             if (std::string(p.file) == net.file) {
-                EXPECT_NEAR(EHistoryNewton[p.node][10], p.E, p.Etol) << "node " << p.node + 1;
-                EXPECT_NEAR(dHistoryNewton[p.node][10], p.d, p.dtol) << "node " << p.node + 1;
+                EXPECT_NEAR(RunOf(Method::Newton)->EHistory[p.node][10], p.E, p.Etol)
+                    << "node " << p.node + 1;
+                EXPECT_NEAR(RunOf(Method::Newton)->dHistory[p.node][10], p.d, p.dtol)
+                    << "node " << p.node + 1;
             }
         }
     }
@@ -268,7 +271,7 @@ TEST_F(LineDataWindowTest, FromTheCellsGivesOneBranchPerPairAndTheRestAsShunts) 
     testing::TypeTwoNodeNetwork("20");
     testing::AcquireTyped();
     Click(frmDataOk, "btnNewton");
-    ASSERT_TRUE(RunEnded[static_cast<int>(Method::Newton)]);
+    ASSERT_TRUE(HasRun(Method::Newton));
     // Typed after the acquisition and the run: the cells are read as they are now, and the
     // count, the run and the windows showing it stay.
     testing::TypeY(0, 0, "1-4,5j");
@@ -276,8 +279,8 @@ TEST_F(LineDataWindowTest, FromTheCellsGivesOneBranchPerPairAndTheRestAsShunts) 
     Click(frmLineData, "btnFromCells");
     ASSERT_TRUE(Recorder().messages.empty());
     EXPECT_EQ(Child<QLineEdit>(frmDataIn, "txtnumit")->text(), QStringLiteral("7"));
-    EXPECT_EQ(IterationCount, 20);
-    EXPECT_TRUE(RunEnded[static_cast<int>(Method::Newton)]);
+    EXPECT_EQ(AcquiredNetwork().IterationCount, 20);
+    EXPECT_TRUE(HasRun(Method::Newton));
     EXPECT_TRUE(frmDataOk->isVisible());
     ASSERT_EQ(Branches()->rowCount(), 1);
     EXPECT_EQ(Text(Branches(), 0, 0), "1");

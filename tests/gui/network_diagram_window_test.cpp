@@ -18,6 +18,7 @@
 #include "core/analysis/network_diagram_svg.h"
 #include "gui/analysis/diagram_view.h"
 #include "gui/analysis/network_diagram_window.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -168,7 +169,8 @@ TEST_F(NetworkDiagramWindowTest, SavesTheDrawingAsSvgOrPng) {
     const NetworkDiagram& shown = frmNetworkDiagram->Diagram();
     const std::vector<DiagramPoint> centres = {shown.nodes[0].centre, shown.nodes[1].centre};
     const std::string expected = NetworkDiagramSvg(
-        BuildNetworkDiagram(ComputePowerBalance(Method::Newton), centres, ".", shown.caption.text));
+        BuildNetworkDiagram(ComputePowerBalance(AcquiredNetwork(), *RunOf(Method::Newton)), centres,
+                            ".", shown.caption.text));
     EXPECT_EQ(svgBytes.toStdString(), expected);
     EXPECT_TRUE(svgBytes.contains("E = 0.9337"));
     QSvgRenderer renderer(svgBytes);

@@ -17,6 +17,7 @@
 
 #include "core/analysis/step_export.h"
 #include "gui/analysis/step_window.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
@@ -168,7 +169,7 @@ TEST_F(StepWindowTest, StottShowsTheConstantMatricesInTheOrderOfTheIteration) {
     EXPECT_EQ(Find<QTableWidget>("b_second_inverse")->item(0, 0)->text(),
               QStringLiteral("-0") + point + QStringLiteral("2"));
     auto* state = Find<QTableWidget>("state");
-    EXPECT_EQ(state->item(1, 2)->text(), ListNumber(EHistoryStott[1][2], point));
+    EXPECT_EQ(state->item(1, 2)->text(), ListNumber(RunOf(Method::Stott)->EHistory[1][2], point));
     Screenshot("stott");
 }
 

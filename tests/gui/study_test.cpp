@@ -18,6 +18,7 @@
 #include "gui/input/line_data_window.h"
 #include "gui/results/study_pages.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -50,14 +51,28 @@ int PageCount(const QString& pdf) {
     return 0;
 }
 
-// Acquires an example and runs every method it admits, as a student would before printing.
-void RunExample(const std::string& name, const char* iterations) {
+// A network with the runs made on it.
+struct Studied {
+    Network network;
     CellTexts cells;
-    ASSERT_TRUE(ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/" + name, cells));
-    ASSERT_FALSE(Acquire(iterations, cells));
-    for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
-        if (DecideMethod(method) == MethodDecision::Run) {
-            Iterate(method);
+    RunSet runs;
+    StudyDocument Study(const StudyChoices& choices) const {
+        return BuildStudy(network, cells, runs, choices);
+    }
+};
+
+// Acquires an example and runs every method it admits, as a student would before printing.
+void RunExample(const std::string& name, const char* iterations, Studied& studied) {
+    studied = Studied{};
+    ASSERT_TRUE(
+        ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/" + name, studied.cells));
+    const Acquisition acquisition = Acquire(iterations, studied.cells);
+    ASSERT_FALSE(acquisition.warning);
+    studied.network = acquisition.network;
+    SolverObserver quiet;
+    for (Method method : AllMethods) {
+        if (DecideMethod(studied.network, method) == MethodDecision::Run) {
+            studied.runs.Store(Iterate(method, studied.network, quiet));
         }
     }
 }
@@ -74,16 +89,18 @@ TEST(StudyPdf, EveryExampleSaysItsNumbersOnVectorPages) {
             continue;
         }
         const std::string name = entry.path().filename().string();
-        RunExample(name, "20");
+        Studied studied;
+        RunExample(name, "20", studied);
         const QString pdf = dir.filePath(QString::fromStdString(name) + ".pdf");
         StudyChoices choices;
         choices.networkName = name;
-        ASSERT_TRUE(WriteStudyPdf(BuildStudy(choices), QString::fromStdString(name), pdf));
+        ASSERT_TRUE(WriteStudyPdf(studied.Study(choices), QString::fromStdString(name), pdf));
 
         const QString text = Poppler(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         EXPECT_TRUE(text.contains(QString::fromStdString(name))) << name; // the running header
         // the balance of the method run last, at the digits chosen
-        const PowerBalance balance = ComputePowerBalance(*LastRunMethod());
+        const PowerBalance balance =
+            ComputePowerBalance(studied.network, *studied.runs.Of(*studied.runs.Last()));
         for (const NodeBalance& node : balance.nodes) {
             for (double value : {node.E, node.dDegrees, node.P, node.Q}) {
                 const QString shown = QString::fromStdString(ShownNumber(defaults.style, value));
@@ -102,23 +119,26 @@ TEST(StudyPdf, TheHistoryTakesPagesAndAStudyBeforeAnyRunSaysSo) {
         GTEST_SKIP() << "poppler-utils is not installed";
     }
     QTemporaryDir dir;
-    RunExample("stagg-5bus.nwd", "20");
+    Studied studied;
+    RunExample("stagg-5bus.nwd", "20", studied);
     StudyChoices choices;
     const QString brief = dir.filePath(QStringLiteral("brief.pdf"));
     const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
-    ASSERT_TRUE(WriteStudyPdf(BuildStudy(choices), QString(), brief));
+    ASSERT_TRUE(WriteStudyPdf(studied.Study(choices), QString(), brief));
     choices.history = true;
-    ASSERT_TRUE(WriteStudyPdf(BuildStudy(choices), QString(), whole));
+    ASSERT_TRUE(WriteStudyPdf(studied.Study(choices), QString(), whole));
     EXPECT_GT(PageCount(whole), PageCount(brief) + 2);
     EXPECT_TRUE(Poppler(QStringLiteral("pdftotext"), {whole, QStringLiteral("-")})
                     .contains(QStringLiteral("Pagina 1 di")));
 
-    CellTexts cells;
+    Studied unrun;
     ASSERT_TRUE(
-        ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/two-node.nwd", cells));
-    ASSERT_FALSE(Acquire("20", cells));
+        ReadNetworkFile(std::string(NODEWISE_SOURCE_DIR) + "/examples/two-node.nwd", unrun.cells));
+    const Acquisition acquisition = Acquire("20", unrun.cells);
+    ASSERT_FALSE(acquisition.warning);
+    unrun.network = acquisition.network;
     const QString none = dir.filePath(QStringLiteral("none.pdf"));
-    ASSERT_TRUE(WriteStudyPdf(BuildStudy(StudyChoices{}), QString(), none));
+    ASSERT_TRUE(WriteStudyPdf(unrun.Study(StudyChoices{}), QString(), none));
     const QString text =
         Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), none, QStringLiteral("-")});
     EXPECT_TRUE(text.simplified().contains(QStringLiteral("Nessun metodo")));

@@ -14,7 +14,9 @@
 #include "core/solvers/matrix_inversion.h"
 #include "gui/input/about_window.h"
 #include "gui/results/results_window.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/qt_user_port.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -141,7 +143,7 @@ TEST_F(ShellTest, MethodConditionDecidesWarningsPerButton) {
     TypePdNetwork("3");
     AcquireTyped();
     ASSERT_TRUE(frmDataOk->isVisible());
-    ASSERT_FALSE(MethodConditionHolds());
+    ASSERT_FALSE(AcquiredNetwork().MethodConditionHolds());
 
     Click(frmDataOk, "btnStott"); // warns and refuses
     ASSERT_EQ(Recorder().messages.size(), 1u);

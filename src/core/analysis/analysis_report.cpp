@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
@@ -12,8 +13,6 @@
 namespace nodewise {
 
 namespace {
-
-constexpr Method AllMethods[] = {Method::Gauss, Method::Newton, Method::Stott};
 
 // The chart colours of the three methods, the same in the window and in the report.
 constexpr const char* SeriesColours[] = {"#1f77b4", "#d62728", "#2ca02c"};
@@ -102,9 +101,10 @@ std::string UnusedAttribute() {
     return std::string(" style=\"background:") + UnusedTextBackground + "\"";
 }
 
-void AppendNetworkAsRead(std::string& out, const NumberStyle& style) {
-    const int n = ActiveNodeCount();
-    const CellTexts& cells = AcquiredCells();
+void AppendNetworkAsRead(std::string& out, const Network& network, const CellTexts& cells,
+                         const NumberStyle& style) {
+    const auto& [YComplex, NodeTypes] = std::tie(network.YComplex, network.NodeTypes);
+    const int n = network.ActiveNodeCount();
     out += "<h2>Rete acquisita</h2>\n<p>Matrice delle ammettenze nodali (testo delle celle e "
            "valore letto, pu):</p>\n<table>\n<tr><th></th>";
     for (int j = 0; j < n; ++j) {
@@ -151,7 +151,8 @@ void AppendNetworkAsRead(std::string& out, const NumberStyle& style) {
     out += "</table>\n";
 }
 
-std::string HtmlReport(Method method, double tolerance, const NumberStyle& style) {
+std::string HtmlReport(const Network& network, const CellTexts& cells, const RunSet& runSet,
+                       Method method, double tolerance, const NumberStyle& style) {
     auto Number = [&style](double value) { return ShownNumber(style, value); };
     auto Power = [&style](double value) { return ShownNumber(style, ShownPower(style, value)); };
     auto P = [&style](const char* title) {
@@ -160,8 +161,8 @@ std::string HtmlReport(Method method, double tolerance, const NumberStyle& style
     auto Q = [&style](const char* title) {
         return PowerHeading(title, ReactivePowerUnit(style), style);
     };
-    const PowerBalance balance = ComputePowerBalance(method);
-    const std::vector<MethodTrace> runs = RunTraces();
+    const PowerBalance balance = ComputePowerBalance(network, *runSet.Of(method));
+    const std::vector<MethodTrace> runs = RunTraces(network, runSet);
     const std::string title = std::string("Bilancio di potenza - ") + MethodTitle(method);
 
     std::string out = "<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -171,14 +172,14 @@ std::string HtmlReport(Method method, double tolerance, const NumberStyle& style
            "td.dato{background:#e8eef8;font-style:italic}\n.testo{font-family:monospace;color:"
            "#555}\n</style>\n</head>\n<body>\n";
     out += "<h1>" + title + "</h1>\n";
-    out += "<p>Iterazioni: " + std::to_string(LastHistoryEntry()) +
+    out += "<p>Iterazioni: " + std::to_string(network.LastHistoryEntry()) +
            (style.megawatts ? ". Valori all'ultima iterazione: tensioni e ammettenze in per "
                               "unit&agrave;, potenze in MW e Mvar su una base di " +
                                   FormatGeneral(style.basePower) + " MVA"
                             : std::string(". Valori all'ultima iterazione, in per unit&agrave;")) +
            "; in corsivo su fondo azzurro i valori dati, gli altri sono calcolati dallo "
            "stato.</p>\n";
-    AppendNetworkAsRead(out, style);
+    AppendNetworkAsRead(out, network, cells, style);
 
     out +=
         "<h2>Nodi</h2>\n<table>\n" + HeaderRow({"Nodo", "Tipo", "E", "d (gradi)", P("P"), Q("Q")});
@@ -222,8 +223,9 @@ std::string HtmlReport(Method method, double tolerance, const NumberStyle& style
     return out;
 }
 
-std::string CsvReport(Method method, double tolerance, const NumberStyle& style) {
-    const PowerBalance balance = ComputePowerBalance(method);
+std::string CsvReport(const Network& network, const RunSet& runSet, Method method, double tolerance,
+                      const NumberStyle& style) {
+    const PowerBalance balance = ComputePowerBalance(network, *runSet.Of(method));
     auto num = [&style](double value) { return ShownNumber(style, value, ','); };
     auto power = [&style](double value) {
         return ShownNumber(style, ShownPower(style, value), ',');
@@ -235,7 +237,7 @@ std::string CsvReport(Method method, double tolerance, const NumberStyle& style)
         return PowerHeading(title, ReactivePowerUnit(style), style);
     };
     std::string out = std::string("Bilancio di potenza;") + MethodTitle(method) + "\n";
-    out += "Iterazioni;" + std::to_string(LastHistoryEntry()) + "\n";
+    out += "Iterazioni;" + std::to_string(network.LastHistoryEntry()) + "\n";
     if (style.megawatts) {
         out += "Potenza di base (MVA);" + FormatGeneral(style.basePower, ',') + "\n";
     }
@@ -264,7 +266,7 @@ std::string CsvReport(Method method, double tolerance, const NumberStyle& style)
     out += "\nConvergenza\nTolleranza;" + num(tolerance) + "\n";
     out += CsvRow({"Metodo", "Iterazioni", "Converge a",
                    PowerHeading("Scarto finale", PowerUnits(style), style)});
-    for (const MethodTrace& run : RunTraces()) {
+    for (const MethodTrace& run : RunTraces(network, runSet)) {
         const ConvergenceSummary summary = Summarize(run, tolerance);
         out += std::string(MethodTitle(run.method)) + ";" + std::to_string(summary.iterations) +
                ";" + ConvergedText(summary) + ";" + power(summary.finalMismatch) + "\n";
@@ -305,11 +307,11 @@ ChartDecades ChartDecadesFor(double highest) {
     return {bottom, top, step};
 }
 
-std::vector<MethodTrace> RunTraces() {
+std::vector<MethodTrace> RunTraces(const Network& network, const RunSet& runSet) {
     std::vector<MethodTrace> runs;
     for (Method method : AllMethods) {
-        if (HasRun(method)) {
-            runs.push_back({method, MismatchTrace(method)});
+        if (const Run* run = runSet.Of(method)) {
+            runs.push_back({method, MismatchTrace(network, *run)});
         }
     }
     return runs;
@@ -403,14 +405,19 @@ std::string ConvergenceChartSvg(const std::vector<MethodTrace>& runs, double tol
     return svg;
 }
 
-std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance,
-                                 const NumberStyle& style) {
-    return format == ReportFormat::Html ? HtmlReport(method, tolerance, style)
-                                        : CsvReport(method, tolerance, style);
+std::string FormatAnalysisReport(ReportFormat format, const Network& network,
+                                 const CellTexts& cells, const RunSet& runs, Method method,
+                                 double tolerance, const NumberStyle& style) {
+    if (!runs.Has(method)) {
+        return {};
+    }
+    return format == ReportFormat::Html ? HtmlReport(network, cells, runs, method, tolerance, style)
+                                        : CsvReport(network, runs, method, tolerance, style);
 }
 
-std::optional<NotConverged> LastIterateNotConverged(Method method, double tolerance) {
-    const std::vector<MismatchEntry> trace = MismatchTrace(method);
+std::optional<NotConverged> LastIterateNotConverged(const Network& network, const Run& run,
+                                                    double tolerance) {
+    const std::vector<MismatchEntry> trace = MismatchTrace(network, run);
     if (trace.empty()) {
         return std::nullopt;
     }

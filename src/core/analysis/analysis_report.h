@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/analysis/power_balance.h"
+#include "core/input/cell_texts.h"
+#include "core/results/methods.h"
 #include "core/results/number_style.h"
 
 namespace nodewise {
@@ -35,9 +37,8 @@ struct MethodTrace {
     std::vector<MismatchEntry> trace; // entries 0..K
 };
 
-// The traces of the methods that have run since the last acquisition, in the order
-// Gauss-Seidel, Newton-Raphson, Stott-Alsac.
-std::vector<MethodTrace> RunTraces();
+// The traces of the runs held, in the order Gauss-Seidel, Newton-Raphson, Stott-Alsac.
+std::vector<MethodTrace> RunTraces(const Network& network, const RunSet& runs);
 
 // One line of the convergence table.
 struct ConvergenceSummary {
@@ -63,13 +64,15 @@ inline constexpr const char* ReportErrorCaption = "Errore";
 inline constexpr const char* ReportHtmlErrorText = "Errore salvataggio del report in .html";
 inline constexpr const char* ReportCsvErrorText = "Errore salvataggio del report in .csv";
 
-// The report of `method`'s run on the acquired network: the network as read, the node,
+// The report of `method`'s run on the network: the network as read (from `cells`), the node,
 // branch, shunt and total tables at the last iterate, and the convergence of every method run
 // since the acquisition. HTML numbers have a full stop; CSV numbers a decimal comma, with
 // semicolons between the fields. The style chooses the significant digits and the unit of the
 // powers (a heading then names it); the default style writes what the report always wrote.
-std::string FormatAnalysisReport(ReportFormat format, Method method, double tolerance,
-                                 const NumberStyle& style = {});
+// Empty when `runs` holds no run of `method`.
+std::string FormatAnalysisReport(ReportFormat format, const Network& network,
+                                 const CellTexts& cells, const RunSet& runs, Method method,
+                                 double tolerance, const NumberStyle& style = {});
 
 // The last iterate of a method's run when its mismatch is beyond the tolerance (or not a
 // number): the iteration, the largest mismatch (pu) and its node, the tolerance.
@@ -79,7 +82,8 @@ struct NotConverged {
     int node = -1;
     double tolerance = 0.0;
 };
-std::optional<NotConverged> LastIterateNotConverged(Method method, double tolerance);
+std::optional<NotConverged> LastIterateNotConverged(const Network& network, const Run& run,
+                                                    double tolerance);
 
 // "Attenzione: Gauss-Seidel non è arrivato a convergenza: all'iterazione 3 lo scarto massimo di
 // potenza è 0,0123 pu (nodo 2), oltre la tolleranza di 1E-8 pu. I valori mostrati non sono una

@@ -1,7 +1,6 @@
 // One iteration seen from inside: the matrices and vectors a method holds at the end of its
-// iteration k, read from the solver itself after it has run k iterations of the acquired
-// network. The workspace is left exactly as it was (histories, injections, solver matrices,
-// counters), and nothing reaches the user port while the solver runs.
+// iteration k, as the solver itself records them in a run of k iterations of the network.
+// Nothing of the run is shown while it runs.
 #pragma once
 
 #include <optional>
@@ -26,10 +25,6 @@ std::string LabelText(const StepLabel& label);
 
 using StepMatrix = std::vector<std::vector<double>>; // rows
 
-// How InvMatr ended: inverted, the order-zero message, or "Impossibile invertire la Matrice."
-// (the inverse then as InvMatr left it).
-enum class Inversion { Done, ZeroOrder, Failed };
-
 // One node of a Gauss-Seidel iteration, in update order.
 struct GaussNodeStep {
     int node = 0;
@@ -49,6 +44,13 @@ struct IterationStep {
     // The state at history entries k-1 and k, per node; phases in degrees.
     std::vector<double> EBefore, dBefore, EAfter, dAfter;
     std::vector<int> nodeTypes;
+
+    // What the formulas of the step read from the network: the polar admittances and the given
+    // powers.
+    double YMag[MaxNodes][MaxNodes] = {};
+    double YAng[MaxNodes][MaxNodes] = {};
+    double PData[MaxNodes] = {};
+    double QData[MaxNodes] = {};
 
     // Newton-Raphson and Stott-Alsac: rows P then Q, unknowns E then d.
     std::vector<StepLabel> equations;
@@ -71,10 +73,10 @@ struct IterationStep {
     std::vector<GaussNodeStep> nodes;
 };
 
-// The step of iteration `iteration` (1..999) of `method` on the acquired network. A run that
-// meets an arithmetic fault before the end of that iteration gives a step with `fault` set and
-// nothing else. The solver matrices must be allocated.
-IterationStep ComputeStep(Method method, int iteration);
+// The step of iteration `iteration` (1..999) of `method` on the network. A run that meets an
+// arithmetic fault before the end of that iteration gives a step with `fault` set and nothing
+// else.
+[[nodiscard]] IterationStep ComputeStep(const Network& network, Method method, int iteration);
 
 // The iteration text of `step --iteration`: a decimal 1..999, nothing else.
 std::optional<int> ParseStepIteration(const std::string& text);

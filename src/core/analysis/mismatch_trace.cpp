@@ -1,6 +1,7 @@
 #include "core/analysis/mismatch_trace.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "core/model/units.h"
 
@@ -8,8 +9,8 @@ namespace nodewise {
 
 namespace {
 
-Phasor Admittance(int i, int j) {
-    return {YComplex[i][j].re, YComplex[i][j].im};
+Phasor Admittance(const Network& network, int i, int j) {
+    return {network.YComplex[i][j].re, network.YComplex[i][j].im};
 }
 
 int Clamp(int value, int low, int high) {
@@ -34,22 +35,24 @@ NodePhasors EntryVoltages(const HistoryRows& E, const HistoryRows& dDegrees, int
     return V;
 }
 
-NodePhasors NodeInjections(const NodePhasors& V, int nodes) {
+NodePhasors NodeInjections(const Network& network, const NodePhasors& V, int nodes) {
     NodePhasors S{};
     const int n = Clamp(nodes, 0, MaxNodes);
     for (int i = 0; i < n; ++i) {
         Phasor current = 0.0;
         for (int j = 0; j < n; ++j) {
-            current += Admittance(i, j) * V[j];
+            current += Admittance(network, i, j) * V[j];
         }
         S[i] = V[i] * std::conj(current);
     }
     return S;
 }
 
-MismatchEntry Mismatch(const NodePhasors& V, int nodes) {
+MismatchEntry Mismatch(const Network& network, const NodePhasors& V, int nodes) {
+    const auto& [NodeTypes, PData, QData] =
+        std::tie(network.NodeTypes, network.PData, network.QData);
     const int n = Clamp(nodes, 0, MaxNodes);
-    const NodePhasors S = NodeInjections(V, n);
+    const NodePhasors S = NodeInjections(network, V, n);
     MismatchEntry entry;
     int nodeP = -1;
     int nodeQ = -1;
@@ -83,20 +86,20 @@ MismatchEntry Mismatch(const NodePhasors& V, int nodes) {
     return entry;
 }
 
-std::vector<MismatchEntry> MismatchTrace(const HistoryRows& E, const HistoryRows& dDegrees,
-                                         int lastEntry, int nodes) {
+std::vector<MismatchEntry> MismatchTrace(const Network& network, const HistoryRows& E,
+                                         const HistoryRows& dDegrees, int lastEntry, int nodes) {
     const int last = Clamp(lastEntry, -1, MaxIterations - 1);
     std::vector<MismatchEntry> trace;
     trace.reserve(static_cast<std::size_t>(last + 1));
     for (int k = 0; k <= last; ++k) {
-        trace.push_back(Mismatch(EntryVoltages(E, dDegrees, k, nodes), nodes));
+        trace.push_back(Mismatch(network, EntryVoltages(E, dDegrees, k, nodes), nodes));
     }
     return trace;
 }
 
-std::vector<MismatchEntry> MismatchTrace(Method method) {
-    const MethodInfo& info = Info(method);
-    return MismatchTrace(*info.EHistory, *info.dHistory, LastHistoryEntry(), ActiveNodeCount());
+std::vector<MismatchEntry> MismatchTrace(const Network& network, const Run& run) {
+    return MismatchTrace(network, run.EHistory.rows(), run.dHistory.rows(), run.IterationCount,
+                         run.NodeCount);
 }
 
 std::optional<int> ConvergedAt(const std::vector<MismatchEntry>& trace, double tolerance) {

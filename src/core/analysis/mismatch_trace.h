@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/model/workspace.h"
-#include "core/results/methods.h"
+#include "core/model/network.h"
+#include "core/model/run.h"
 
 namespace nodewise {
 
@@ -21,8 +21,8 @@ using NodePhasors = std::array<Phasor, MaxNodes>;
 // run), for nodes 0..nodes-1.
 NodePhasors EntryVoltages(const HistoryRows& E, const HistoryRows& dDegrees, int entry, int nodes);
 
-// S_i = V_i conj(sum over j = 0..nodes-1 of Y_ij V_j), with the acquired YComplex.
-NodePhasors NodeInjections(const NodePhasors& V, int nodes);
+// S_i = V_i conj(sum over j = 0..nodes-1 of Y_ij V_j), with the network's YComplex.
+NodePhasors NodeInjections(const Network& network, const NodePhasors& V, int nodes);
 
 struct MismatchEntry {
     std::optional<double> maxDP; // max |P given - Re S_i| over PQ, PE, Pd nodes; none without
@@ -31,15 +31,15 @@ struct MismatchEntry {
     int node = -1;               // 0-based node where it occurs; -1 when there is none
 };
 
-// The mismatch of one state against the given PData/QData of the acquired network.
-MismatchEntry Mismatch(const NodePhasors& V, int nodes);
+// The mismatch of one state against the given PData/QData of the network.
+MismatchEntry Mismatch(const Network& network, const NodePhasors& V, int nodes);
 
 // The mismatch of entries 0..lastEntry of a history (phases in degrees).
-std::vector<MismatchEntry> MismatchTrace(const HistoryRows& E, const HistoryRows& dDegrees,
-                                         int lastEntry, int nodes);
+std::vector<MismatchEntry> MismatchTrace(const Network& network, const HistoryRows& E,
+                                         const HistoryRows& dDegrees, int lastEntry, int nodes);
 
-// The trace of a method's history in the workspace: entries 0..IterationCount, acquired nodes.
-std::vector<MismatchEntry> MismatchTrace(Method method);
+// The trace of a run: entries 0..IterationCount of its nodes.
+std::vector<MismatchEntry> MismatchTrace(const Network& network, const Run& run);
 
 // The first entry whose mismatch is within the tolerance; none when no entry is.
 std::optional<int> ConvergedAt(const std::vector<MismatchEntry>& trace, double tolerance);

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <limits>
 
+#include <tuple>
+
+#include "core/results/methods.h"
 #include "core/results/number_format.h"
 
 namespace nodewise {
@@ -210,8 +213,9 @@ std::vector<DiagramPoint> LayoutCentres(const NetworkLayout& layout) {
     return centres;
 }
 
-NetworkLayout LayOutAcquiredNetwork() {
-    const int n = ActiveNodeCount();
+NetworkLayout LayOutAcquiredNetwork(const Network& network) {
+    const auto& [YComplex, NodeTypes] = std::tie(network.YComplex, network.NodeTypes);
+    const int n = network.ActiveNodeCount();
     std::vector<NodePair> branches;
     for (int i = 0; i < n; ++i) {
         for (int j = i + 1; j < n; ++j) {

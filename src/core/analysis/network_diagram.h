@@ -98,9 +98,9 @@ inline constexpr double DiagramNodeRadius = 24.0;
 // The centres of the nodes placed by a layout.
 std::vector<DiagramPoint> LayoutCentres(const NetworkLayout& layout);
 
-// The layout of the acquired network (its branches are the pairs with Y_ij != 0, which every
-// iterate shares), the reference node at the top left.
-NetworkLayout LayOutAcquiredNetwork();
+// The layout of a network (its branches are the pairs with Y_ij != 0, which every iterate
+// shares), the reference node at the top left.
+NetworkLayout LayOutAcquiredNetwork(const Network& network);
 
 // `value` with `decimals` decimals and the given separator; never "-0.000". Magnitudes of a
 // billion or more, infinities and NaN in the general format.

@@ -9,7 +9,7 @@
 #include <limits>
 #include <optional>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 namespace nodewise {
 

@@ -41,11 +41,11 @@ struct PowerBalance {
     Phasor losses;                    // sum of the node injections
 };
 
-// The balance of entry `entry` of a history (phases in degrees) on the acquired network.
-PowerBalance ComputePowerBalance(const HistoryRows& E, const HistoryRows& dDegrees, int entry,
-                                 int nodes);
+// The balance of entry `entry` of a history (phases in degrees) on the network.
+PowerBalance ComputePowerBalance(const Network& network, const HistoryRows& E,
+                                 const HistoryRows& dDegrees, int entry, int nodes);
 
-// The balance at the last entry of a method's history in the workspace.
-PowerBalance ComputePowerBalance(Method method);
+// The balance at the last entry of a run.
+PowerBalance ComputePowerBalance(const Network& network, const Run& run);
 
 } // namespace nodewise

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/model/network.h"
 #include "core/model/units.h"
-#include "core/model/workspace.h"
 #include "core/results/number_format.h"
 
 namespace nodewise {
@@ -110,10 +110,11 @@ std::string SumTerms(const IterationStep& step, int i, const char* trig,
         if (!out.empty()) {
             out += " + ";
         }
-        out += Short(YMag[i][m], decimalPoint) + " · " + Factor(step.EBefore[m], decimalPoint) +
-               " · " + trig + "(" + Degrees(step.dBefore[i], decimalPoint) + " − " +
+        out += Short(step.YMag[i][m], decimalPoint) + " · " +
+               Factor(step.EBefore[m], decimalPoint) + " · " + trig + "(" +
+               Degrees(step.dBefore[i], decimalPoint) + " − " +
                Degrees(step.dBefore[m], decimalPoint) + " − " +
-               Degrees(YAng[i][m] * RadiansToDegrees, decimalPoint) + ")";
+               Degrees(step.YAng[i][m] * RadiansToDegrees, decimalPoint) + ")";
     }
     return out.empty() ? "0" : out;
 }
@@ -262,30 +263,30 @@ std::string JacobianElementFormula(const IterationStep& step, int r, int c,
         const std::string numbers = std::string(trig) + "(" +
                                     Degrees(step.dBefore[i], decimalPoint) + " − " +
                                     Degrees(step.dBefore[j], decimalPoint) + " − " +
-                                    Degrees(YAng[i][j] * RadiansToDegrees, decimalPoint) + ")";
+                                    Degrees(step.YAng[i][j] * RadiansToDegrees, decimalPoint) + ")";
         const std::string sign = (!pRow && !eColumn) ? "−" : "";
         if (eColumn) {
             text += sign + "E" + I + "·|Y" + I + J + "|·" + angle + " = " + sign + f(Ei) + " · " +
-                    n(YMag[i][j]) + " · " + numbers;
+                    n(step.YMag[i][j]) + " · " + numbers;
         } else {
             text += sign + "E" + I + "·E" + J + "·|Y" + I + J + "|·" + angle + " = " + sign +
-                    f(Ei) + " · " + f(Ej) + " · " + n(YMag[i][j]) + " · " + numbers;
+                    f(Ei) + " · " + f(Ej) + " · " + n(step.YMag[i][j]) + " · " + numbers;
         }
         return text + value;
     }
     const std::string sum = std::string("Σm≠") + I + " |Y" + I + "m|·Em·";
-    const std::string theta = Degrees(YAng[i][i] * RadiansToDegrees, decimalPoint);
+    const std::string theta = Degrees(step.YAng[i][i] * RadiansToDegrees, decimalPoint);
     if (pRow && eColumn) {
         text += sum + "cos(d" + I + " − dm − θ" + I + "m) + 2·|Y" + I + I + "|·E" + I + "·cos θ" +
-                I + I + " = " + SumTerms(step, i, "cos", decimalPoint) + " + 2 · " + n(YMag[i][i]) +
-                " · " + f(Ei) + " · cos(" + theta + ")";
+                I + I + " = " + SumTerms(step, i, "cos", decimalPoint) + " + 2 · " +
+                n(step.YMag[i][i]) + " · " + f(Ei) + " · cos(" + theta + ")";
     } else if (pRow) {
         text += "−E" + I + "·" + sum + "sin(d" + I + " − dm − θ" + I + "m) = −" + f(Ei) + " · (" +
                 SumTerms(step, i, "sin", decimalPoint) + ")";
     } else if (eColumn) {
         text += sum + "sin(d" + I + " − dm − θ" + I + "m) − 2·|Y" + I + I + "|·E" + I + "·sin θ" +
-                I + I + " = " + SumTerms(step, i, "sin", decimalPoint) + " − 2 · " + n(YMag[i][i]) +
-                " · " + f(Ei) + " · sin(" + theta + ")";
+                I + I + " = " + SumTerms(step, i, "sin", decimalPoint) + " − 2 · " +
+                n(step.YMag[i][i]) + " · " + f(Ei) + " · sin(" + theta + ")";
     } else {
         text += "E" + I + "·" + sum + "cos(d" + I + " − dm − θ" + I + "m) = " + f(Ei) + " · (" +
                 SumTerms(step, i, "cos", decimalPoint) + ")";
@@ -307,8 +308,8 @@ std::string GaussNodeFormula(const IterationStep& step, int index, std::string_v
         return "Nodo " + I + " (" + type + "): E" + I + " e d" + I + " restano quelli dati.";
     }
     std::string text = "Nodo " + I + " (" + type + ")\n";
-    double P = PData[i];
-    double Q = QData[i];
+    double P = step.PData[i];
+    double Q = step.QData[i];
     if (node.computedQuantity != 0) {
         const char* trig = node.computedQuantity == 'Q' ? "sin" : "cos";
         text += std::string("1. ") + node.computedQuantity + I + " = E" + I + "·Σj |Y" + I +
@@ -316,7 +317,7 @@ std::string GaussNodeFormula(const IterationStep& step, int index, std::string_v
                 "j), con i valori più recenti dei nodi = " + full(node.computedValue) + "\n";
         (node.computedQuantity == 'Q' ? Q : P) = node.computedValue;
     }
-    const double A = step.dBefore[i] - YAng[i][i] * RadiansToDegrees;
+    const double A = step.dBefore[i] - step.YAng[i][i] * RadiansToDegrees;
     const std::string step2 = node.computedQuantity != 0 ? "2. " : "1. ";
     text += step2 + "A = d" + I + " − θ" + I + I + " = " + Degrees(A, decimalPoint) + "; P" + I +
             " = " + n(P) + ", Q" + I + " = " + n(Q) + ", E" + I + " = " + n(step.EBefore[i]) + "\n";
@@ -330,7 +331,7 @@ std::string GaussNodeFormula(const IterationStep& step, int index, std::string_v
     } else {
         text += step3 + "E" + I + " = |C + jR| / |Y" + I + I + "| = √(" +
                 Factor(node.C, decimalPoint) + "² + " + Factor(node.R, decimalPoint) + "²) / " +
-                n(YMag[i][i]) + " = " + full(step.EAfter[i]);
+                n(step.YMag[i][i]) + " = " + full(step.EAfter[i]);
     }
     if (dGiven(node.type)) {
         text += "; d" + I + " resta " + Degrees(step.dAfter[i], decimalPoint) + " (dato)";

@@ -2,9 +2,7 @@
 
 #include "core/input/entry_syntax.h"
 #include "core/model/units.h"
-#include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
-#include "core/platform/user_port.h"
 
 namespace nodewise {
 
@@ -13,7 +11,7 @@ namespace {
 enum DataColumn { ColumnE = 0, ColumnD = 1, ColumnP = 2, ColumnQ = 3 };
 
 // Step 1: the iteration count. Returns the warning, if any.
-std::optional<int> AcquireIterationCount(std::string_view text) {
+std::optional<int> AcquireIterationCount(std::string_view text, int& IterationCount) {
     if (text.empty()) {
         return WarningNoIterations;
     }
@@ -84,20 +82,9 @@ const char* InputWarningText(int index) {
     return index >= 0 && index < InputWarningCount ? texts[index] : "";
 }
 
-void ShowInputWarning(int index) {
-    Port().showMessage(InputWarningText(index), InputWarningCaption, MessageIcon::Exclamation);
+void ShowInputWarning(UserPort& port, int index) {
+    port.showMessage(InputWarningText(index), InputWarningCaption, MessageIcon::Exclamation);
 }
-
-namespace {
-
-bool networkAcquired = false;
-
-CellTexts& LastCells() {
-    static CellTexts cells;
-    return cells;
-}
-
-} // namespace
 
 int ClassifyNode(const bool given[DataColumns]) {
     if (given[ColumnE] && given[ColumnD]) {
@@ -118,28 +105,16 @@ int ClassifyNode(const bool given[DataColumns]) {
     return Qd;
 }
 
-bool NetworkAcquired() {
-    return networkAcquired;
-}
-
-const CellTexts& AcquiredCells() {
-    return LastCells();
-}
-
-void AbandonAcquisition() {
-    networkAcquired = false;
-    for (bool& ended : RunEnded) {
-        ended = false;
-    }
-}
-
 namespace {
-std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells);
+std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells,
+                                Network& network);
 } // namespace
 
-std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cells) {
+Acquisition Acquire(std::string_view iterationText, const CellTexts& cells) {
     try {
-        return AcquireCells(iterationText, cells);
+        Acquisition acquisition;
+        acquisition.warning = AcquireCells(iterationText, cells, acquisition.network);
+        return acquisition;
     } catch (ArithmeticFault& fault) {
         fault.activity = "durante l'acquisizione dei dati";
         throw;
@@ -148,11 +123,12 @@ std::optional<int> Acquire(std::string_view iterationText, const CellTexts& cell
 
 namespace {
 
-std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells) {
-    // Whatever comes of it, the histories no longer belong to the network in the workspace.
-    AbandonAcquisition();
-    LastCells() = cells;
-    if (const std::optional<int> warning = AcquireIterationCount(iterationText)) {
+std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells,
+                                Network& network) {
+    auto& [NodeCount, IterationCount, PEquationCount, QEquationCount, EUnknownCount, dUnknownCount,
+           UnknownCount, YComplex, YMag, YAng, EData, dData, PData, QData, NodeTypes, EquationNodes,
+           UnknownNodes] = network;
+    if (const std::optional<int> warning = AcquireIterationCount(iterationText, IterationCount)) {
         return warning;
     }
 
@@ -242,14 +218,9 @@ std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts&
     }
     QEquationCount = UnknownCount - PEquationCount;
     dUnknownCount = UnknownCount - EUnknownCount;
-    networkAcquired = true;
     return std::nullopt;
 }
 
 } // namespace
-
-bool MethodConditionHolds() {
-    return PEquationCount == dUnknownCount && QEquationCount == EUnknownCount;
-}
 
 } // namespace nodewise

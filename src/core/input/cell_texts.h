@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 namespace nodewise {
 

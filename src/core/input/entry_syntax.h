@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 namespace nodewise {
 

@@ -1,13 +1,12 @@
 #include "core/input/islands.h"
 
-#include "core/input/acquisition.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 namespace nodewise {
 
-std::optional<CutOffNodes> FindCutOffNodes() {
-    const int n = ActiveNodeCount();
-    if (!NetworkAcquired() || n < 2) {
+std::optional<CutOffNodes> FindCutOffNodes(const Network& network) {
+    const int n = network.ActiveNodeCount();
+    if (n < 2) {
         return std::nullopt;
     }
     // Label each group of joined nodes by its first node, spreading from it.
@@ -26,7 +25,8 @@ std::optional<CutOffNodes> FindCutOffNodes() {
         while (count > 0) {
             const int i = pending[--count];
             for (int k = 0; k < n; ++k) {
-                const bool joined = YComplex[i][k].re != 0.0 || YComplex[i][k].im != 0.0;
+                const bool joined =
+                    network.YComplex[i][k].re != 0.0 || network.YComplex[i][k].im != 0.0;
                 if (k != i && joined && group[k] < 0) {
                     group[k] = start;
                     pending[count++] = k;
@@ -37,7 +37,7 @@ std::optional<CutOffNodes> FindCutOffNodes() {
     std::optional<int> slack;
     bool grounded[MaxNodes] = {}; // by group: it holds an Ed node
     for (int i = 0; i < n; ++i) {
-        if (NodeTypes[i] == Ed) {
+        if (network.NodeTypes[i] == Ed) {
             grounded[group[i]] = true;
             if (!slack) {
                 slack = i;

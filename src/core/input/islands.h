@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/model/network.h"
+
 namespace nodewise {
 
 struct CutOffNodes {
@@ -14,10 +16,10 @@ struct CutOffNodes {
     int slack;              // the first Ed node, 0-based
 };
 
-// Read from the network in the workspace after a successful acquisition: the nodes of every
-// group joined by non-zero off-diagonal admittances that holds no Ed node. Nothing when there
-// are none, when no network is acquired, when it has fewer than two nodes or no Ed node.
-std::optional<CutOffNodes> FindCutOffNodes();
+// The nodes of every group of an acquired network joined by non-zero off-diagonal admittances
+// that holds no Ed node. Nothing when there are none, when the network has fewer than two nodes
+// or no Ed node.
+std::optional<CutOffNodes> FindCutOffNodes(const Network& network);
 
 // "I nodi 4, 5 non sono collegati al nodo di saldo 1." (one node: "Il nodo 4 non è collegato
 // al nodo di saldo 1."), numbered from 1.

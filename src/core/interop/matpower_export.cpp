@@ -75,20 +75,20 @@ std::optional<std::string> CheckExportable(const NodalNetwork& network) {
 
 } // namespace
 
-NodalNetwork NetworkFromWorkspace() {
+NodalNetwork NodalNetworkOf(const Network& acquired) {
     NodalNetwork network;
-    network.nodeCount = ActiveNodeCount();
+    network.nodeCount = acquired.ActiveNodeCount();
     for (int i = 0; i < network.nodeCount; ++i) {
         for (int k = 0; k < network.nodeCount; ++k) {
-            network.Y[i][k] = YComplex[i][k];
+            network.Y[i][k] = acquired.YComplex[i][k];
         }
-        network.types[i] = NodeTypes[i];
-        // The given quantities only: a run leaves computed injections in the others.
-        const int type = NodeTypes[i];
-        network.E[i] = EGiven(type) ? EData[i] : 0.0;
-        network.dDegrees[i] = dGiven(type) ? dData[i] * RadiansToDegrees : 0.0;
-        network.P[i] = PGiven(type) ? PData[i] : 0.0;
-        network.Q[i] = QGiven(type) ? QData[i] : 0.0;
+        network.types[i] = acquired.NodeTypes[i];
+        // The given quantities only: the others hold the flat start.
+        const int type = acquired.NodeTypes[i];
+        network.E[i] = EGiven(type) ? acquired.EData[i] : 0.0;
+        network.dDegrees[i] = dGiven(type) ? acquired.dData[i] * RadiansToDegrees : 0.0;
+        network.P[i] = PGiven(type) ? acquired.PData[i] : 0.0;
+        network.Q[i] = QGiven(type) ? acquired.QData[i] : 0.0;
     }
     return network;
 }

@@ -11,8 +11,8 @@
 
 namespace nodewise {
 
-// The network the last acquisition left in the workspace, phases in degrees.
-NodalNetwork NetworkFromWorkspace();
+// The nodal description of an acquired network, phases in degrees.
+NodalNetwork NodalNetworkOf(const Network& acquired);
 
 // What the header comment says about the file.
 struct CaseOrigin {

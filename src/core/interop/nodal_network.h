@@ -2,7 +2,7 @@
 // its type and the two quantities given for it. The form both interchange directions meet in.
 #pragma once
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 namespace nodewise {
 

@@ -4,7 +4,7 @@
 // drawing, the report, the MATPOWER export and "Dalle celle" all decide with these functions.
 #pragma once
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 namespace nodewise {
 

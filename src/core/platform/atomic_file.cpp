@@ -179,8 +179,8 @@ int KeepAttributes(int fd, const struct stat* existing) {
 // A file name beside `target` that is free at the moment: target.tmp-XXXXXX.
 std::string TemporaryName(const std::string& target) {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static std::mt19937_64 generator{std::random_device{}() ^
-                                     static_cast<std::uint64_t>(std::time(nullptr))};
+    std::mt19937_64 generator{std::random_device{}() ^
+                              static_cast<std::uint64_t>(std::time(nullptr))};
     std::string name = target + ".tmp-";
     for (int i = 0; i < 6; ++i) {
         name.push_back(letters[generator() % (sizeof letters - 1)]);

@@ -1,10 +1,13 @@
 // The only way the core reaches a person: message boxes and the summary window's status bar.
-// The desktop program installs a port backed by QMessageBox and the status bar, the batch
-// front end one that writes to standard error, the tests a recorder.
+// The desktop program passes a port backed by QMessageBox and the status bar, the batch front
+// end one that writes to standard error, the tests a recorder. The core holds no port of its
+// own: whatever may show something takes the port to show it on.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "core/model/run.h"
 
 namespace nodewise {
 
@@ -46,8 +49,23 @@ private:
     UserPort* port_;
 };
 
-// Installs the port (nullptr restores the silent default) and returns the previous one.
-UserPort* SetUserPort(UserPort* port);
-UserPort& Port();
+// A port that shows nothing.
+struct SilentPort final : UserPort {
+    void showMessage(std::string_view, std::string_view, MessageIcon) override {}
+    void setStatusPanel(int, std::string_view) override {}
+};
+
+// A run told on a port: the iteration in panel 1, a failed inversion as its message box.
+class PortObserver : public SolverObserver {
+public:
+    explicit PortObserver(UserPort& port) : port_(port) {}
+    void Progress(int iteration) override { port_.setStatusPanel(1, std::to_string(iteration)); }
+    void InversionFailed(Inversion outcome) override {
+        port_.showMessage(InversionMessage(outcome), InversionErrorCaption, MessageIcon::Stop);
+    }
+
+private:
+    UserPort& port_;
+};
 
 } // namespace nodewise

@@ -18,8 +18,6 @@ namespace nodewise {
 
 namespace {
 
-constexpr Method AllMethods[] = {Method::Gauss, Method::Newton, Method::Stott};
-
 // A table as the page lays it out: a thin ruled grid.
 constexpr const char* TableStart = "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
 
@@ -51,7 +49,9 @@ std::string Quantities(int type, bool given) {
 
 class StudyWriter {
 public:
-    explicit StudyWriter(const StudyChoices& choices) : choices_(choices) {}
+    StudyWriter(const Network& network, const CellTexts& cells, const RunSet& runs,
+                const StudyChoices& choices)
+        : network_(network), cells_(cells), runs_(runs), choices_(choices) {}
 
     StudyDocument Build() {
         document_.title = "Studio di load flow";
@@ -60,20 +60,21 @@ public:
         }
         html_ += "<h1>" + document_.title + "</h1>\n";
         html_ += "<p>" + Conventions() + "</p>\n";
-        Network();
+        TypedNetwork();
         Summary();
-        const std::optional<Method> method = choices_.method ? choices_.method : LastRunMethod();
+        const std::optional<Method> method = choices_.method ? choices_.method : runs_.Last();
         bool anyRun = false;
         for (Method m : AllMethods) {
-            anyRun = anyRun || HasRun(m);
+            anyRun = anyRun || runs_.Has(m);
         }
         if (!anyRun) {
             html_ += "<p><b>" + std::string(StudyWithoutRunsText) + "</b></p>\n";
         } else {
             Runs();
-            if (method && HasRun(*method)) {
-                Balance(*method);
-                Drawing(*method);
+            if (method && runs_.Has(*method)) {
+                const Run& run = *runs_.Of(*method);
+                Balance(run);
+                Drawing(run);
                 if (choices_.stepIteration) {
                     Step(*method, *choices_.stepIteration);
                 }
@@ -99,7 +100,7 @@ private:
     }
 
     std::string Conventions() const {
-        std::string text = "Iterazioni richieste: " + std::to_string(LastHistoryEntry()) +
+        std::string text = "Iterazioni richieste: " + std::to_string(network_.LastHistoryEntry()) +
                            ". Numeri con " + std::to_string(choices_.style.digits) +
                            " cifre significative; tensioni in per unit&agrave;, fasi in gradi";
         text += choices_.style.megawatts ? ", potenze in MW e Mvar su una base di " +
@@ -108,9 +109,9 @@ private:
         return text + ". Tolleranza di convergenza: " + Number(choices_.tolerance) + " pu.";
     }
 
-    void Network() {
-        const int n = ActiveNodeCount();
-        const CellTexts& cells = AcquiredCells();
+    void TypedNetwork() {
+        const int n = network_.ActiveNodeCount();
+        const CellTexts& cells = cells_;
         html_ += "<h2>1. La rete</h2>\n<h3>Matrice delle ammettenze nodali, come digitata</h3>\n";
         html_ += TableStart;
         std::vector<std::string> heading{""};
@@ -153,7 +154,7 @@ private:
         html_ += "</table>\n";
         LineData();
         html_ += "<h3>Opzioni di calcolo</h3>\n<p>Nessuna: ogni metodo esegue esattamente le " +
-                 std::to_string(LastHistoryEntry()) + " iterazioni richieste.</p>\n";
+                 std::to_string(network_.LastHistoryEntry()) + " iterazioni richieste.</p>\n";
     }
 
     void LineData() {
@@ -201,55 +202,54 @@ private:
     }
 
     void Summary() {
-        const int n = ActiveNodeCount();
+        const int n = network_.ActiveNodeCount();
         html_ += "<h2>2. Riepilogo dei dati nodali</h2>\n" + std::string(TableStart) +
                  Row({"Nodo", "Tipo", "Dati", "Incognite", "E (pu)", "d (gradi)",
                       PowerTitle("P", false), PowerTitle("Q", true)},
                      true);
         for (int i = 0; i < n; ++i) {
-            const int type = NodeTypes[i];
+            const int type = network_.NodeTypes[i];
             // the given values as acquired; an unknown has no value before a run
             const auto given = [&](bool isGiven, const std::string& text) {
                 return isGiven ? text : std::string("&mdash;");
             };
             html_ += Row({std::to_string(i + 1), NodeTypeLabel(type), Quantities(type, true),
-                          Quantities(type, false), given(EGiven(type), Number(EData[i])),
-                          given(dGiven(type), Number(dData[i] * RadiansToDegrees)),
+                          Quantities(type, false), given(EGiven(type), Number(network_.EData[i])),
+                          given(dGiven(type), Number(network_.dData[i] * RadiansToDegrees)),
                           given(PGiven(type), Power(AcquiredGiven(i, 2))),
                           given(QGiven(type), Power(AcquiredGiven(i, 3)))});
         }
         html_ += "</table>\n";
     }
 
-    // P (column 2) or Q (3) as typed: the workspace's PData/QData also hold what Gauss-Seidel
-    // computed where they are unknown.
-    static double AcquiredGiven(int node, int column) {
-        const std::string& text = AcquiredCells().Data[column][node];
+    // P (column 2) or Q (3) as typed.
+    double AcquiredGiven(int node, int column) const {
+        const std::string& text = cells_.Data[column][node];
         return DecimalConversion(FilterNumber(text));
     }
 
     void Runs() {
         html_ += "<h2>3. I metodi eseguiti</h2>\n";
-        const std::vector<MethodTrace> traces = RunTraces();
-        for (const MethodTrace& run : traces) {
-            const ConvergenceSummary summary = Summarize(run, choices_.tolerance);
-            const MethodInfo& info = Info(run.method);
-            html_ += "<h3>" + std::string(MethodTitle(run.method)) + "</h3>\n<p>";
+        const std::vector<MethodTrace> traces = RunTraces(network_, runs_);
+        for (const MethodTrace& trace : traces) {
+            const ConvergenceSummary summary = Summarize(trace, choices_.tolerance);
+            const Run& run = *runs_.Of(trace.method);
+            html_ += "<h3>" + std::string(MethodTitle(trace.method)) + "</h3>\n<p>";
             html_ += summary.convergedAt
                          ? "Converge all'iterazione " + std::to_string(*summary.convergedAt)
                          : "Non converge in " + std::to_string(summary.iterations) + " iterazioni";
             html_ += ": scarto massimo di potenza all'ultima iterazione " +
                      Power(summary.finalMismatch) + " " + PowerUnits(choices_.style) + ".</p>\n";
-            const int last = LastHistoryEntry();
+            const int last = run.IterationCount;
             html_ += "<p>Stato finale (iterazione " + std::to_string(last) + "):</p>\n" +
                      TableStart + Row({"Nodo", "E (pu)", "d (gradi)"}, true);
-            for (int i = 0; i < ActiveNodeCount(); ++i) {
-                html_ += Row({std::to_string(i + 1), Number((*info.EHistory)[i][last]),
-                              Number((*info.dHistory)[i][last])});
+            for (int i = 0; i < run.NodeCount; ++i) {
+                html_ += Row({std::to_string(i + 1), Number(run.EHistory[i][last]),
+                              Number(run.dHistory[i][last])});
             }
             html_ += "</table>\n";
             if (choices_.history) {
-                History(info);
+                History(run);
             }
         }
         const double width = 480.0;
@@ -261,23 +261,24 @@ private:
                  Figure("convergenza", width, height);
     }
 
-    void History(const MethodInfo& info) {
+    void History(const Run& run) {
         html_ += "<p>Tutte le iterazioni:</p>\n" + std::string(TableStart) +
                  Row({"Iterazione", "Nodo", "E (pu)", "d (gradi)"}, true);
-        for (int k = 0; k <= LastHistoryEntry(); ++k) {
-            for (int i = 0; i < ActiveNodeCount(); ++i) {
-                html_ += Row({std::to_string(k), std::to_string(i + 1),
-                              Number((*info.EHistory)[i][k]), Number((*info.dHistory)[i][k])});
+        for (int k = 0; k <= run.IterationCount; ++k) {
+            for (int i = 0; i < run.NodeCount; ++i) {
+                html_ += Row({std::to_string(k), std::to_string(i + 1), Number(run.EHistory[i][k]),
+                              Number(run.dHistory[i][k])});
             }
         }
         html_ += "</table>\n";
     }
 
-    void Balance(Method method) {
-        const PowerBalance balance = ComputePowerBalance(method);
+    void Balance(const Run& run) {
+        const Method method = run.method;
+        const PowerBalance balance = ComputePowerBalance(network_, run);
         html_ +=
             "<h2>4. Bilancio di potenza &mdash; " + std::string(MethodTitle(method)) + "</h2>\n";
-        if (const auto state = LastIterateNotConverged(method, choices_.tolerance)) {
+        if (const auto state = LastIterateNotConverged(network_, run, choices_.tolerance)) {
             html_ += "<p><b>" + HtmlEscape(NotConvergedText(method, *state, choices_.style, '.')) +
                      "</b></p>\n";
         }
@@ -320,13 +321,12 @@ private:
                  "</table>\n";
     }
 
-    void Drawing(Method method) {
-        const MethodInfo& info = Info(method);
-        const int last = LastHistoryEntry();
-        const PowerBalance balance =
-            ComputePowerBalance(*info.EHistory, *info.dHistory, last, ActiveNodeCount());
+    void Drawing(const Run& run) {
+        const Method method = run.method;
+        const int last = run.IterationCount;
+        const PowerBalance balance = ComputePowerBalance(network_, run);
         const NetworkDiagram diagram =
-            BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork()), ".",
+            BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork(network_)), ".",
                                 DiagramCaption(method, last, last));
         // the drawing at the width of the text, its proportions kept
         const double width = 480.0;
@@ -339,7 +339,7 @@ private:
 
     void Step(Method method, int iteration) {
         const IterationStep step =
-            ComputeStep(method, std::clamp(iteration, 1, LastHistoryEntry()));
+            ComputeStep(network_, method, std::clamp(iteration, 1, network_.LastHistoryEntry()));
         html_ += "<h2>6. Passo per passo &mdash; " + std::string(MethodTitle(method)) +
                  ", iterazione " + std::to_string(step.iteration) + "</h2>\n";
         if (step.fault) {
@@ -378,6 +378,9 @@ private:
                "\" height=\"" + std::to_string(static_cast<int>(std::lround(height))) + "\"></p>\n";
     }
 
+    const Network& network_;
+    const CellTexts& cells_;
+    const RunSet& runs_;
     const StudyChoices& choices_;
     StudyDocument document_;
     std::string html_;
@@ -385,8 +388,9 @@ private:
 
 } // namespace
 
-StudyDocument BuildStudy(const StudyChoices& choices) {
-    return StudyWriter(choices).Build();
+StudyDocument BuildStudy(const Network& network, const CellTexts& cells, const RunSet& runs,
+                         const StudyChoices& choices) {
+    return StudyWriter(network, cells, runs, choices).Build();
 }
 
 } // namespace nodewise

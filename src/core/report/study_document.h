@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "core/analysis/mismatch_trace.h"
+#include "core/input/cell_texts.h"
 #include "core/interop/file_sections.h"
+#include "core/model/network.h"
+#include "core/model/run.h"
 #include "core/results/methods.h"
 #include "core/results/number_style.h"
 
@@ -51,7 +54,8 @@ inline constexpr const char* StudyWithoutRunsText =
 inline constexpr const char* StudySaveErrorCaption = "Errore";
 inline constexpr const char* StudySaveErrorText = "Errore salvataggio dello studio in .pdf";
 
-// The study of the network acquired last and of the methods run on it since.
-StudyDocument BuildStudy(const StudyChoices& choices);
+// The study of a network, the cells it was acquired from and the methods run on it.
+StudyDocument BuildStudy(const Network& network, const CellTexts& cells, const RunSet& runs,
+                         const StudyChoices& choices);
 
 } // namespace nodewise

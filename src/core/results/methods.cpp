@@ -11,47 +11,25 @@ namespace nodewise {
 const MethodInfo& Info(Method method) {
     static const MethodInfo infos[] = {
         {"gauss", "Algoritmo Gauss in corso...", "Calcolo Gauss terminato.",
-         "Calcolo Gauss terminato. Preparazione della ListView...",
          "Risultati calcolo Gauss pronti", "Risultati calcolo Gauss", "Calcolo Gauss interrotto.",
-         7, &EHistoryGauss, &dHistoryGauss, &GaussIterate},
+         &GaussIterate},
         {"newton", "Algoritmo di Newton in corso...", "Calcolo Newton terminato.",
-         "Calcolo Newton terminato. Preparazione della ListView...",
          "Risultati calcolo Newton pronti", "Risultati calcolo Newton",
-         "Calcolo Newton interrotto.", 335, &EHistoryNewton, &dHistoryNewton, &NewtonIterate},
+         "Calcolo Newton interrotto.", &NewtonIterate},
         {"stott", "Algoritmo di Stott in corso...", "Calcolo Stott terminato.",
-         "Calcolo Stott terminato. Preparazione della ListView...",
          "Risultati calcolo Stott pronti", "Risultati calcolo Stott", "Calcolo Stott interrotto.",
-         663, &EHistoryStott, &dHistoryStott, &StottIterate},
+         &StottIterate},
     };
     return infos[static_cast<int>(method)];
 }
 
-namespace {
-std::optional<Method> lastRun;
-} // namespace
-
-void Iterate(Method method) {
-    const int index = static_cast<int>(method);
-    RunEnded[index] = false;
+Run Iterate(Method method, const Network& network, SolverObserver& observer) {
     try {
-        Info(method).iterate();
+        return Info(method).iterate(network, network.LastHistoryEntry(), observer);
     } catch (ArithmeticFault& fault) {
         fault.method = MethodTitle(method);
         throw;
     }
-    RunEnded[index] = true;
-    lastRun = method;
-}
-
-std::optional<Method> LastRunMethod() {
-    if (lastRun && HasRun(*lastRun)) {
-        return lastRun;
-    }
-    return std::nullopt;
-}
-
-bool HasRun(Method method) {
-    return RunEnded[static_cast<int>(method)];
 }
 
 const char* MethodTitle(Method method) {
@@ -59,17 +37,17 @@ const char* MethodTitle(Method method) {
     return titles[static_cast<int>(method)];
 }
 
-MethodDecision DecideMethod(Method method) {
-    if (method == Method::Gauss || MethodConditionHolds()) {
+MethodDecision DecideMethod(const Network& network, Method method) {
+    if (method == Method::Gauss || network.MethodConditionHolds()) {
         return MethodDecision::Run;
     }
     return method == Method::Newton ? MethodDecision::WarnThenRun : MethodDecision::Refuse;
 }
 
-bool AnnounceMethod(Method method) {
-    const MethodDecision decision = DecideMethod(method);
+bool AnnounceMethod(UserPort& port, const Network& network, Method method) {
+    const MethodDecision decision = DecideMethod(network, method);
     if (decision != MethodDecision::Run) {
-        ShowInputWarning(WarningMethodNotApplicable);
+        ShowInputWarning(port, WarningMethodNotApplicable);
     }
     return decision != MethodDecision::Refuse;
 }

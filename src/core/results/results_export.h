@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/platform/atomic_file.h" // WriteFileAtomically, used to write an export
 
 namespace nodewise {

@@ -1,8 +1,10 @@
 // Gauss-Seidel in polar form. Iteration k updates nodes i = 0..N-1 in ascending order, each by
 // the rule of its type: nodes 0..i-1 are seen at entry k+1, node i and nodes i+1..N-1 at entry
-// k; a P or Q that is not given is computed first (into PData/QData), then |Y_ii| V_i = C + jR.
-// The frame (start, progress, degrees) is solver_frame.h.
+// k; a P or Q that is not given is computed first (into the run's PData/QData), then
+// |Y_ii| V_i = C + jR. The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/gauss_seidel.h"
+
+#include <cstring>
 
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
@@ -17,220 +19,246 @@ int NewestEntry(int i, int j, int k) {
     return j < i ? k + 1 : k;
 }
 
-// E_i^k times the sum over every node j of |Y_ij| E_j sin(d_i - d_j - th_ij) (Sin) or of the
-// same with Cos, with the newest values; the term j = i included.
-template <class T, T (*Trig)(T)> T Injection(int i) {
-    const int n = ActiveNodeCount();
-    const int k = IterGauss;
-    const T Ei = EHistoryGauss[i][k];
-    const T di = dHistoryGauss[i][k];
-    T s = 0.0;
-    for (int j = 0; j < n; ++j) {
-        const int t = NewestEntry(i, j, k);
-        const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-        const T trig = Trig(di - dHistoryGauss[j][t] - YAng[i][j]);
-        s = s + yE * trig;
-    }
-    return Ei * s;
-}
-
 // |Y_ii| times the new complex voltage of node i, C + jR.
 template <class T> struct Voltage {
     T C;
     T R;
 };
 
-template <class T> Voltage<T> ScaledVoltage(int i) {
-    const int n = ActiveNodeCount();
-    const int k = IterGauss;
-    const T Ei = EHistoryGauss[i][k];
-    const T A = T(dHistoryGauss[i][k]) - YAng[i][i];
-    const T P = PData[i];
-    const T Q = QData[i];
+class GaussSeidel {
+public:
+    GaussSeidel(const Network& network, Run& run)
+        : network_(network), YMag(network.YMag), YAng(network.YAng), PData(run.PData),
+          QData(run.QData), EHistoryGauss(run.EHistory), dHistoryGauss(run.dHistory) {}
 
-    // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
-    T Sc = 0.0;
-    for (int j = 0; j < n; ++j) {
-        if (j != i) {
-            const int t = NewestEntry(i, j, k);
-            const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-            const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-            Sc = Sc + yE * trig;
+    void Prepare() {}
+
+    // Iteration k: nodes 0..N-1 in ascending order, each by the rule of its type, every node
+    // seeing entry k+1 of the nodes before it and entry k of itself and the nodes after it.
+    void Iterate(int k) {
+        IterGauss = k;
+        const int N = network_.ActiveNodeCount();
+        for (int i = 0; i < N; ++i) {
+            const int type = network_.NodeTypes[i];
+            try {
+                switch (type >= Ed && type <= Qd ? type : Ed) {
+                case PQ:
+                    UpdatePQ(i);
+                    break;
+                case PE:
+                    UpdatePE(i);
+                    break;
+                case Pd:
+                    UpdatePd(i);
+                    break;
+                case QE:
+                    UpdateQE(i);
+                    break;
+                case Qd:
+                    UpdateQd(i);
+                    break;
+                default:
+                    UpdateEd(i);
+                    break;
+                }
+            } catch (ArithmeticFault& fault) {
+                fault.node = i;
+                throw;
+            }
         }
     }
-    // cos A and sin A once for C and R: computing them again could raise nothing new
-    const T cosA = Cos(A);
-    const T PcosA = P * cosA;
-    const T sinA = Sin(A);
-    const T QsinA = Q * sinA;
-    const T C = (PcosA + QsinA) / Ei - Sc;
 
-    T Ss = 0.0;
-    for (int j = 0; j < n; ++j) {
-        if (j != i) {
+    // Where the rules write what they compute, or null.
+    GaussNodeRecord* records = nullptr;
+
+private:
+    // E_i^k times the sum over every node j of |Y_ij| E_j sin(d_i - d_j - th_ij) (Sin) or of
+    // the same with Cos, with the newest values; the term j = i included.
+    template <class T, T (*Trig)(T)> T Injection(int i) const {
+        const int n = network_.ActiveNodeCount();
+        const int k = IterGauss;
+        const T Ei = EHistoryGauss[i][k];
+        const T di = dHistoryGauss[i][k];
+        T s = 0.0;
+        for (int j = 0; j < n; ++j) {
             const int t = NewestEntry(i, j, k);
             const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-            const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-            Ss = Ss + yE * trig;
+            const T trig = Trig(di - dHistoryGauss[j][t] - YAng[i][j]);
+            s = s + yE * trig;
+        }
+        return Ei * s;
+    }
+
+    template <class T> Voltage<T> ScaledVoltage(int i) const {
+        const int n = network_.ActiveNodeCount();
+        const int k = IterGauss;
+        const T Ei = EHistoryGauss[i][k];
+        const T A = T(dHistoryGauss[i][k]) - YAng[i][i];
+        const T P = PData[i];
+        const T Q = QData[i];
+
+        // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
+        T Sc = 0.0;
+        for (int j = 0; j < n; ++j) {
+            if (j != i) {
+                const int t = NewestEntry(i, j, k);
+                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+                const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+                Sc = Sc + yE * trig;
+            }
+        }
+        // cos A and sin A once for C and R: computing them again could raise nothing new
+        const T cosA = Cos(A);
+        const T PcosA = P * cosA;
+        const T sinA = Sin(A);
+        const T QsinA = Q * sinA;
+        const T C = (PcosA + QsinA) / Ei - Sc;
+
+        T Ss = 0.0;
+        for (int j = 0; j < n; ++j) {
+            if (j != i) {
+                const int t = NewestEntry(i, j, k);
+                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+                const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+                Ss = Ss + yE * trig;
+            }
+        }
+        const T PsinA = P * sinA;
+        const T QcosA = Q * cosA;
+        const T R = (PsinA - QcosA) / Ei - Ss;
+
+        return {C, R};
+    }
+
+    void StoreComputedQ(int i) {
+        QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
+        if (records != nullptr) {
+            records[i].hasInjection = true;
+            records[i].injection = QData[i];
         }
     }
-    const T PsinA = P * sinA;
-    const T QcosA = Q * cosA;
-    const T R = (PsinA - QcosA) / Ei - Ss;
-
-    return {C, R};
-}
-
-// With Record, the rules also write what they compute into GaussRecords; the rules of an
-// ordinary run (Record false) carry no trace of it.
-template <bool Record> void StoreComputedQ(int i) {
-    QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
-    if constexpr (Record) {
-        GaussRecords[i].hasInjection = true;
-        GaussRecords[i].injection = QData[i];
+    void StoreComputedP(int i) {
+        PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
+        if (records != nullptr) {
+            records[i].hasInjection = true;
+            records[i].injection = PData[i];
+        }
     }
-}
-template <bool Record> void StoreComputedP(int i) {
-    PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
-    if constexpr (Record) {
-        GaussRecords[i].hasInjection = true;
-        GaussRecords[i].injection = PData[i];
+
+    // C + jR of node i, once it is known that computing it raised no fault: a fault there
+    // stops the rule before either entry is written.
+    Voltage<double> NewVoltage(int i) {
+        const Voltage<double> v = Evaluate([&](auto x) { return ScaledVoltage<decltype(x)>(i); });
+        if (records != nullptr) {
+            records[i].hasVoltage = true;
+            records[i].C = v.C;
+            records[i].R = v.R;
+        }
+        return v;
     }
-}
 
-// C + jR of node i, once it is known that computing it raised no fault: a fault there stops
-// the rule before either entry is written.
-template <bool Record> Voltage<double> NewVoltage(int i) {
-    const Voltage<double> v = Evaluate([&](auto x) { return ScaledVoltage<decltype(x)>(i); });
-    if constexpr (Record) {
-        GaussRecords[i].hasVoltage = true;
-        GaussRecords[i].C = v.C;
-        GaussRecords[i].R = v.R;
+    // Entry k+1 of node i: the magnitude and phase of C + jR, or the present value kept.
+    void StoreNewMagnitude(int i, Voltage<double> v) {
+        const int k = IterGauss;
+        EHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+            using T = decltype(x);
+            return PolarModulus(T(v.C), T(v.R)) / YMag[i][i];
+        });
     }
-    return v;
-}
+    void StoreNewPhase(int i, Voltage<double> v) {
+        const int k = IterGauss;
+        dHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+            using T = decltype(x);
+            return PolarAngle(T(v.C), T(v.R));
+        });
+    }
+    void KeepMagnitude(int i) {
+        const int k = IterGauss;
+        EHistoryGauss[i][k + 1] = Checked(EHistoryGauss[i][k]);
+    }
+    void KeepPhase(int i) {
+        const int k = IterGauss;
+        dHistoryGauss[i][k + 1] = Checked(dHistoryGauss[i][k]);
+    }
 
-// Entry k+1 of node i: the magnitude and phase of C + jR, or the present value kept.
-void StoreNewMagnitude(int i, Voltage<double> v) {
-    const int k = IterGauss;
-    EHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
-        using T = decltype(x);
-        return PolarModulus(T(v.C), T(v.R)) / YMag[i][i];
-    });
-}
-void StoreNewPhase(int i, Voltage<double> v) {
-    const int k = IterGauss;
-    dHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
-        using T = decltype(x);
-        return PolarAngle(T(v.C), T(v.R));
-    });
-}
-void KeepMagnitude(int i) {
-    const int k = IterGauss;
-    EHistoryGauss[i][k + 1] = Checked(EHistoryGauss[i][k]);
-}
-void KeepPhase(int i) {
-    const int k = IterGauss;
-    dHistoryGauss[i][k + 1] = Checked(dHistoryGauss[i][k]);
-}
+    // The six rules.
+    void UpdateEd(int i) {
+        KeepMagnitude(i);
+        KeepPhase(i);
+    }
+    void UpdatePQ(int i) {
+        const Voltage<double> v = NewVoltage(i);
+        StoreNewMagnitude(i, v);
+        StoreNewPhase(i, v);
+    }
+    void UpdatePE(int i) {
+        StoreComputedQ(i);
+        const Voltage<double> v = NewVoltage(i);
+        KeepMagnitude(i);
+        StoreNewPhase(i, v);
+    }
+    void UpdatePd(int i) {
+        StoreComputedQ(i);
+        const Voltage<double> v = NewVoltage(i);
+        StoreNewMagnitude(i, v);
+        KeepPhase(i);
+    }
+    void UpdateQE(int i) {
+        StoreComputedP(i);
+        const Voltage<double> v = NewVoltage(i);
+        KeepMagnitude(i);
+        StoreNewPhase(i, v);
+    }
+    void UpdateQd(int i) {
+        StoreComputedP(i);
+        const Voltage<double> v = NewVoltage(i);
+        StoreNewMagnitude(i, v);
+        KeepPhase(i);
+    }
 
-// The six rules.
-template <bool Record> void UpdateEd(int i) {
-    KeepMagnitude(i);
-    KeepPhase(i);
-}
-
-template <bool Record> void UpdatePQ(int i) {
-    const Voltage<double> v = NewVoltage<Record>(i);
-    StoreNewMagnitude(i, v);
-    StoreNewPhase(i, v);
-}
-
-template <bool Record> void UpdatePE(int i) {
-    StoreComputedQ<Record>(i);
-    const Voltage<double> v = NewVoltage<Record>(i);
-    KeepMagnitude(i);
-    StoreNewPhase(i, v);
-}
-
-template <bool Record> void UpdatePd(int i) {
-    StoreComputedQ<Record>(i);
-    const Voltage<double> v = NewVoltage<Record>(i);
-    StoreNewMagnitude(i, v);
-    KeepPhase(i);
-}
-
-template <bool Record> void UpdateQE(int i) {
-    StoreComputedP<Record>(i);
-    const Voltage<double> v = NewVoltage<Record>(i);
-    KeepMagnitude(i);
-    StoreNewPhase(i, v);
-}
-
-template <bool Record> void UpdateQd(int i) {
-    StoreComputedP<Record>(i);
-    const Voltage<double> v = NewVoltage<Record>(i);
-    StoreNewMagnitude(i, v);
-    KeepPhase(i);
-}
-
-const GaussRule RecordingRules[6] = {UpdateEd<true>, UpdatePQ<true>, UpdatePE<true>,
-                                     UpdatePd<true>, UpdateQE<true>, UpdateQd<true>};
+    const Network& network_;
+    const double (&YMag)[MaxNodes][MaxNodes];
+    const double (&YAng)[MaxNodes][MaxNodes];
+    double (&PData)[MaxNodes];
+    double (&QData)[MaxNodes];
+    History& EHistoryGauss;
+    History& dHistoryGauss;
+    int IterGauss = 0;
+};
 
 } // namespace
 
-GaussNodeRecord* GaussRecords = nullptr;
-
-Complex GaussScaledVoltage(int i) {
-    const Voltage<double> v = ScaledVoltage<double>(i);
-    return Complex{v.C, v.R};
-}
-
-void GaussUpdateEd(int i) {
-    UpdateEd<false>(i);
-}
-void GaussUpdatePQ(int i) {
-    UpdatePQ<false>(i);
-}
-void GaussUpdatePE(int i) {
-    UpdatePE<false>(i);
-}
-void GaussUpdatePd(int i) {
-    UpdatePd<false>(i);
-}
-void GaussUpdateQE(int i) {
-    UpdateQE<false>(i);
-}
-void GaussUpdateQd(int i) {
-    UpdateQd<false>(i);
-}
-
-const GaussRule GaussRules[6] = {GaussUpdateEd, GaussUpdatePQ, GaussUpdatePE,
-                                 GaussUpdatePd, GaussUpdateQE, GaussUpdateQd};
-
-namespace {
-
-// Iteration k: nodes 0..N-1 in ascending order, each by the rule of its type, every node seeing
-// entry k+1 of the nodes before it and entry k of itself and the nodes after it.
-// The rules record what they compute while GaussRecords is set.
-void GaussIteration(int) {
-    const int N = ActiveNodeCount();
-    const GaussRule* const rules = GaussRecords != nullptr ? RecordingRules : GaussRules;
-    for (int i = 0; i < N; ++i) {
-        const int type = NodeTypes[i];
-        try {
-            rules[type >= Ed && type <= Qd ? type : Ed](i);
-        } catch (ArithmeticFault& fault) {
-            fault.node = i;
-            throw;
-        }
+Run GaussIterate(const Network& network, int iterations, SolverObserver& observer) {
+    Run run;
+    run.method = Method::Gauss;
+    std::memcpy(run.PData, network.PData, sizeof run.PData);
+    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    GaussSeidel solver(network, run);
+    const int recorded = observer.RecordedIteration();
+    GaussNodeRecord records[MaxNodes] = {};
+    // The record of iteration k is what the rules wrote in iterations 1..k; the last write wins.
+    if (recorded > 0) {
+        solver.records = records;
     }
-}
-
-} // namespace
-
-void GaussIterate() {
-    RunSolver({EHistoryGauss, dHistoryGauss, IterGauss, false, nullptr, GaussIteration});
+    struct Steps {
+        GaussSeidel& solver;
+        int recorded;
+        void Prepare() { solver.Prepare(); }
+        void Iterate(int k) {
+            if (k == recorded) {
+                solver.records = nullptr;
+            }
+            solver.Iterate(k);
+        }
+    } steps{solver, recorded};
+    RunSolver(network, run, iterations, false, observer, steps);
+    if (recorded > 0 && recorded <= run.IterationCount) {
+        IterationRecord record;
+        record.iteration = recorded;
+        std::memcpy(record.GaussNodes, records, sizeof records);
+        run.record = record;
+    }
+    return run;
 }
 
 } // namespace nodewise

@@ -2,16 +2,11 @@
 
 #include <cmath>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/numeric/arithmetic_fault.h"
-#include "core/platform/user_port.h"
 
 namespace nodewise {
 namespace {
-
-void ReportFailure() {
-    Port().showMessage(InversionFailedText, InversionErrorCaption, MessageIcon::Stop);
-}
 
 // Row order, decided once on the magnitudes of the input's columns: for every column i the row
 // in place i is exchanged with any later row of strictly larger magnitude. False when a NaN is
@@ -146,14 +141,13 @@ bool InvertFast(double** A, double** B, int n) {
 
 } // namespace
 
-bool InvMatr(double** A, double** B, int order) {
+Inversion InvMatr(double** A, double** B, int order) {
     const int n = order;
-    bool inverted = false;
+    Inversion outcome = Inversion::Failed;
     if (n == 0) {
-        Port().showMessage(InversionZeroOrderText, InversionErrorCaption, MessageIcon::Stop);
+        outcome = Inversion::ZeroOrder;
     } else if (n < 0 || n > MaxOrder) {
         // No work storage for such an order: nothing is computed and B is left as it was.
-        ReportFailure();
     } else {
         ClearArithmeticFlags();
         try {
@@ -166,14 +160,13 @@ bool InvMatr(double** A, double** B, int order) {
                     throw ArithmeticFault(InvalidOperationFault);
                 }
             }
-            inverted = true;
+            outcome = Inversion::Done;
         } catch (const ArithmeticFault&) {
-            ReportFailure();
         }
     }
-    // A handled failure, or whatever the port raised, does not reach the caller.
+    // A handled failure does not reach the caller.
     ClearArithmeticFlags();
-    return inverted;
+    return outcome;
 }
 
 } // namespace nodewise

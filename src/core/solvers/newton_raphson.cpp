@@ -8,7 +8,6 @@
 #include <cstring>
 #include <type_traits>
 
-#include "core/model/workspace.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
 #include "core/solvers/matrix_inversion.h"
@@ -21,198 +20,17 @@ int Clamp(int value, int low, int high) {
     return value < low ? low : (value > high ? high : value);
 }
 
-// Order of the system, and the block boundaries within it.
-int SystemOrder() {
-    return Clamp(UnknownCount, 0, MaxOrder);
-}
-int PRows() {
-    return Clamp(PEquationCount, 0, SystemOrder());
-}
-int EColumns() {
-    return Clamp(EUnknownCount, 0, SystemOrder());
-}
-
-double E(int i) {
-    return EHistoryNewton[i][IterNewton];
-}
-double d(int i) {
-    return dHistoryNewton[i][IterNewton];
-}
-
-// a_im = d_i - d_m - th_im
-template <class T> T Angle(int i, int m) {
-    return T(d(i)) - d(m) - YAng[i][m];
-}
+enum class Trig { Cos, Sin };
 
 // cos a_im and sin a_im of every pair of nodes at the present entry, computed once for the
 // mismatches and the Jacobian, which would otherwise compute each of them many times over.
 // Filled only when computing them raised nothing, so that a fault is still met, and named, in
-// the element that computes it. The phases and angles it was computed from are kept with it:
-// the same inputs, bit for bit, give the same table without computing it again.
+// the element that computes it.
 struct AngleTable {
-    bool valid = false;  // in use by the formulas
-    bool filled = false; // cosA and sinA hold the values of N, d and YAng below
-    int N = 0;
-    double d[MaxNodes];
-    double YAng[MaxNodes][MaxNodes];
+    bool valid = false;
     double cosA[MaxNodes][MaxNodes];
     double sinA[MaxNodes][MaxNodes];
 };
-AngleTable angles;
-
-bool TableInputsUnchanged(int N) {
-    if (!angles.filled || angles.N != N) {
-        return false;
-    }
-    for (int i = 0; i < N; ++i) {
-        const double di = d(i);
-        if (std::memcmp(&angles.d[i], &di, sizeof di) != 0 ||
-            std::memcmp(angles.YAng[i], YAng[i], sizeof(double) * N) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Makes the table valid for as long as it lives, unless a table is already in use.
-class AngleScope {
-public:
-    AngleScope() : owner_(!angles.valid) {
-        if (!owner_ || PendingArithmeticFault() != nullptr) {
-            return;
-        }
-        const int N = ActiveNodeCount();
-        if (!TableInputsUnchanged(N)) {
-            angles.filled = false;
-            for (int i = 0; i < N; ++i) {
-                for (int m = 0; m < N; ++m) {
-                    const double a = Angle<double>(i, m);
-                    angles.cosA[i][m] = Cos(a);
-                    angles.sinA[i][m] = Sin(a);
-                }
-            }
-            Settle(angles);
-            if (PendingArithmeticFault() != nullptr) {
-                ClearArithmeticFlags();
-                return;
-            }
-            angles.N = N;
-            for (int i = 0; i < N; ++i) {
-                angles.d[i] = d(i);
-                std::memcpy(angles.YAng[i], YAng[i], sizeof(double) * N);
-            }
-            angles.filled = true;
-        }
-        angles.valid = true;
-    }
-    ~AngleScope() {
-        if (owner_) {
-            angles.valid = false;
-        }
-    }
-    AngleScope(const AngleScope&) = delete;
-    AngleScope& operator=(const AngleScope&) = delete;
-
-private:
-    bool owner_;
-};
-
-enum class Trig { Cos, Sin };
-
-// cos a_im or sin a_im: from the table on double while it is valid, the same value bit for bit.
-template <class T, Trig f> T OfAngle(int i, int m) {
-    if constexpr (std::is_same_v<T, double>) {
-        if (angles.valid) {
-            return f == Trig::Cos ? angles.cosA[i][m] : angles.sinA[i][m];
-        }
-    }
-    const T a = Angle<T>(i, m);
-    return f == Trig::Cos ? Cos(a) : Sin(a);
-}
-
-// Sum over every node m (ascending) of y_im E_m cos(a_im), or with sin; with or without m = i.
-template <class T, Trig f> T PowerSum(int i, bool includeOwn) {
-    const int N = ActiveNodeCount();
-    T s = 0.0;
-    for (int m = 0; m < N; ++m) {
-        if (includeOwn || m != i) {
-            const T yE = T(YMag[i][m]) * E(m);
-            const T trig = OfAngle<T, f>(i, m);
-            s = s + yE * trig;
-        }
-    }
-    return s;
-}
-
-// The Jacobian elements: i the node of the equation, j the node of the unknown.
-template <class T> T PartialPE(int i, int j) {
-    const T Ei = E(i);
-    if (j != i) {
-        const T f = Ei * YMag[i][j];
-        return f * OfAngle<T, Trig::Cos>(i, j);
-    }
-    const T others = PowerSum<T, Trig::Cos>(i, false);
-    const T own = T(2.0) * YMag[i][i] * Ei;
-    return others + own * Cos(T(YAng[i][i]));
-}
-
-template <class T> T PartialPd(int i, int j) {
-    const T Ei = E(i);
-    if (j != i) {
-        const T f = Ei * E(j) * YMag[i][j];
-        return f * OfAngle<T, Trig::Sin>(i, j);
-    }
-    return -Ei * PowerSum<T, Trig::Sin>(i, false);
-}
-
-template <class T> T PartialQE(int i, int j) {
-    const T Ei = E(i);
-    if (j != i) {
-        const T f = Ei * YMag[i][j];
-        return f * OfAngle<T, Trig::Sin>(i, j);
-    }
-    const T others = PowerSum<T, Trig::Sin>(i, false);
-    const T own = T(2.0) * YMag[i][i] * Ei;
-    return others - own * Sin(T(YAng[i][i]));
-}
-
-template <class T> T PartialQd(int i, int j) {
-    const T Ei = E(i);
-    if (j != i) {
-        const T f = -Ei * E(j) * YMag[i][j];
-        return f * OfAngle<T, Trig::Cos>(i, j);
-    }
-    return Ei * PowerSum<T, Trig::Cos>(i, false);
-}
-
-// Given minus calculated, row r: P rows 0..nP-1, then Q rows nP..n-1.
-template <class T> T MismatchRow(int r) {
-    const int i = EquationNodes[r];
-    if (r < PRows()) {
-        return T(PData[i]) - E(i) * PowerSum<T, Trig::Cos>(i, true);
-    }
-    return T(QData[i]) - E(i) * PowerSum<T, Trig::Sin>(i, true);
-}
-
-// Row r: P equations, then Q equations; column c: E unknowns 0..nE-1, then d unknowns nE..n-1.
-template <class T> T JacobianElement(int r, int c) {
-    const int i = EquationNodes[r];
-    const int j = UnknownNodes[c];
-    if (r < PRows()) {
-        return c < EColumns() ? PartialPE<T>(i, j) : PartialPd<T>(i, j);
-    }
-    return c < EColumns() ? PartialQE<T>(i, j) : PartialQd<T>(i, j);
-}
-
-// Row r of the inverse times the mismatches, c = 0..n-1.
-template <class T> T CorrectionRow(int r) {
-    const int n = SystemOrder();
-    T s = 0.0;
-    for (int c = 0; c < n; ++c) {
-        s = s + T(JacobianInverse[r][c]) * MismatchNewton[c];
-    }
-    return s;
-}
 
 // Writes formula(x, q) into store(q, value) for q = 0..count-1, each value once it is known
 // that computing it raised no fault. All of them are first computed on double with the flags
@@ -244,86 +62,273 @@ void StoreAll(int count, const Formula& formula, const Store& store, const NodeO
     }
 }
 
-} // namespace
+// The work state of one run: the entry being iterated from, the angle table, the system and
+// its solution.
+class NewtonRaphson {
+public:
+    NewtonRaphson(const Network& network, const HistoryRows& E, const HistoryRows& d)
+        : network_(network), YMag(network.YMag), YAng(network.YAng), PData(network.PData),
+          QData(network.QData), EquationNodes(network.EquationNodes),
+          UnknownNodes(network.UnknownNodes), EHistoryNewton(E), dHistoryNewton(d) {
+        for (int r = 0; r < MaxOrder; ++r) {
+            JacobianRows[r] = Jacobian[r];
+            InverseRows[r] = JacobianInverse[r];
+        }
+    }
 
-double dPdE(int i, int j) {
-    return PartialPE<double>(i, j);
-}
-double dPdd(int i, int j) {
-    return PartialPd<double>(i, j);
-}
-double dQdE(int i, int j) {
-    return PartialQE<double>(i, j);
-}
-double dQdd(int i, int j) {
-    return PartialQd<double>(i, j);
-}
+    // Order of the system, and the block boundaries within it.
+    int SystemOrder() const { return Clamp(network_.UnknownCount, 0, MaxOrder); }
+    int PRows() const { return Clamp(network_.PEquationCount, 0, SystemOrder()); }
+    int EColumns() const { return Clamp(network_.EUnknownCount, 0, SystemOrder()); }
 
-// mismatches, rows 0..n-1
-void NewtonMismatch() {
-    const AngleScope angleTable;
-    StoreAll(
-        SystemOrder(), [](auto x, int r) { return MismatchRow<decltype(x)>(r); },
-        [](int r, double v) { MismatchNewton[r] = v; }, [](int r) { return EquationNodes[r]; });
-}
+    // Fills the angle table at the present entry, unless computing it raises a fault.
+    void FillAngles() {
+        angles_.valid = false;
+        if (PendingArithmeticFault() != nullptr) {
+            return;
+        }
+        const int N = network_.ActiveNodeCount();
+        for (int i = 0; i < N; ++i) {
+            for (int m = 0; m < N; ++m) {
+                const double a = Angle<double>(i, m);
+                angles_.cosA[i][m] = Cos(a);
+                angles_.sinA[i][m] = Sin(a);
+            }
+        }
+        Settle(angles_);
+        if (PendingArithmeticFault() != nullptr) {
+            ClearArithmeticFlags();
+            return;
+        }
+        angles_.valid = true;
+    }
+    void DropAngles() { angles_.valid = false; }
 
-// Jacobian, rows and columns 0..n-1
-void NewtonJacobian() {
-    const AngleScope angleTable;
-    // element q is row q / n, column q % n: rows in order, each from column 0
-    const int n = SystemOrder();
-    StoreAll(
-        n * n, [n](auto x, int q) { return JacobianElement<decltype(x)>(q / n, q % n); },
-        [n](int q, double v) { Jacobian[q / n][q % n] = v; },
-        [n](int q) { return EquationNodes[q / n]; });
-}
+    // mismatches, rows 0..n-1
+    void Mismatch() {
+        StoreAll(
+            SystemOrder(), [this](auto x, int r) { return MismatchRow<decltype(x)>(r); },
+            [this](int r, double v) { MismatchNewton[r] = v; },
+            [this](int r) { return EquationNodes[r]; });
+    }
 
-bool NewtonJacobianInverted = false;
+    // Jacobian, rows and columns 0..n-1
+    void JacobianMatrix() {
+        // element q is row q / n, column q % n: rows in order, each from column 0
+        const int n = SystemOrder();
+        StoreAll(
+            n * n, [this, n](auto x, int q) { return JacobianElement<decltype(x)>(q / n, q % n); },
+            [this, n](int q, double v) { Jacobian[q / n][q % n] = v; },
+            [this, n](int q) { return EquationNodes[q / n]; });
+    }
 
-void NewtonInvert() {
-    NewtonJacobianInverted = InvMatr(Jacobian, JacobianInverse, SystemOrder());
-}
+    Inversion Invert() { return InvMatr(JacobianRows, InverseRows, SystemOrder()); }
 
-// corrections, columns 0..n-1: the inverse times the mismatches
-void NewtonCorrection() {
-    StoreAll(
-        SystemOrder(), [](auto x, int r) { return CorrectionRow<decltype(x)>(r); },
-        [](int r, double v) { CorrectionNewton[r] = v; }, [](int c) { return UnknownNodes[c]; });
-}
+    // corrections, columns 0..n-1: the inverse times the mismatches
+    void Correction() {
+        StoreAll(
+            SystemOrder(), [this](auto x, int r) { return CorrectionRow<decltype(x)>(r); },
+            [this](int r, double v) { CorrectionNewton[r] = v; },
+            [this](int c) { return UnknownNodes[c]; });
+    }
 
-namespace {
+    template <class T> T PartialPE(int i, int j) const {
+        const T Ei = E(i);
+        if (j != i) {
+            const T f = Ei * YMag[i][j];
+            return f * OfAngle<T, Trig::Cos>(i, j);
+        }
+        const T others = PowerSum<T, Trig::Cos>(i, false);
+        const T own = T(2.0) * YMag[i][i] * Ei;
+        return others + own * Cos(T(YAng[i][i]));
+    }
+
+    template <class T> T PartialPd(int i, int j) const {
+        const T Ei = E(i);
+        if (j != i) {
+            const T f = Ei * E(j) * YMag[i][j];
+            return f * OfAngle<T, Trig::Sin>(i, j);
+        }
+        return -Ei * PowerSum<T, Trig::Sin>(i, false);
+    }
+
+    template <class T> T PartialQE(int i, int j) const {
+        const T Ei = E(i);
+        if (j != i) {
+            const T f = Ei * YMag[i][j];
+            return f * OfAngle<T, Trig::Sin>(i, j);
+        }
+        const T others = PowerSum<T, Trig::Sin>(i, false);
+        const T own = T(2.0) * YMag[i][i] * Ei;
+        return others - own * Sin(T(YAng[i][i]));
+    }
+
+    template <class T> T PartialQd(int i, int j) const {
+        const T Ei = E(i);
+        if (j != i) {
+            const T f = -Ei * E(j) * YMag[i][j];
+            return f * OfAngle<T, Trig::Cos>(i, j);
+        }
+        return Ei * PowerSum<T, Trig::Cos>(i, false);
+    }
+
+    int IterNewton = 0;
+    double MismatchNewton[MaxOrder] = {};
+    double CorrectionNewton[MaxOrder] = {};
+    // Rows are cleared: nothing should ever read an indeterminate value, not even after a
+    // failed inversion of order 1, which leaves its single entry as it was.
+    double Jacobian[MaxOrder][MaxOrder] = {};
+    double JacobianInverse[MaxOrder][MaxOrder] = {};
+
+private:
+    double E(int i) const { return EHistoryNewton[i][IterNewton]; }
+    double d(int i) const { return dHistoryNewton[i][IterNewton]; }
+
+    // a_im = d_i - d_m - th_im
+    template <class T> T Angle(int i, int m) const { return T(d(i)) - d(m) - YAng[i][m]; }
+
+    // cos a_im or sin a_im: from the table on double while it is valid, the same value bit for
+    // bit.
+    template <class T, Trig f> T OfAngle(int i, int m) const {
+        if constexpr (std::is_same_v<T, double>) {
+            if (angles_.valid) {
+                return f == Trig::Cos ? angles_.cosA[i][m] : angles_.sinA[i][m];
+            }
+        }
+        const T a = Angle<T>(i, m);
+        return f == Trig::Cos ? Cos(a) : Sin(a);
+    }
+
+    // Sum over every node m (ascending) of y_im E_m cos(a_im), or with sin; with or without
+    // m = i.
+    template <class T, Trig f> T PowerSum(int i, bool includeOwn) const {
+        const int N = network_.ActiveNodeCount();
+        T s = 0.0;
+        for (int m = 0; m < N; ++m) {
+            if (includeOwn || m != i) {
+                const T yE = T(YMag[i][m]) * E(m);
+                const T trig = OfAngle<T, f>(i, m);
+                s = s + yE * trig;
+            }
+        }
+        return s;
+    }
+
+    // Given minus calculated, row r: P rows 0..nP-1, then Q rows nP..n-1.
+    template <class T> T MismatchRow(int r) const {
+        const int i = EquationNodes[r];
+        if (r < PRows()) {
+            return T(PData[i]) - E(i) * PowerSum<T, Trig::Cos>(i, true);
+        }
+        return T(QData[i]) - E(i) * PowerSum<T, Trig::Sin>(i, true);
+    }
+
+    // Row r: P equations, then Q equations; column c: E unknowns 0..nE-1, then d unknowns
+    // nE..n-1.
+    template <class T> T JacobianElement(int r, int c) const {
+        const int i = EquationNodes[r];
+        const int j = UnknownNodes[c];
+        if (r < PRows()) {
+            return c < EColumns() ? PartialPE<T>(i, j) : PartialPd<T>(i, j);
+        }
+        return c < EColumns() ? PartialQE<T>(i, j) : PartialQd<T>(i, j);
+    }
+
+    // Row r of the inverse times the mismatches, c = 0..n-1.
+    template <class T> T CorrectionRow(int r) const {
+        const int n = SystemOrder();
+        T s = 0.0;
+        for (int c = 0; c < n; ++c) {
+            s = s + T(JacobianInverse[r][c]) * MismatchNewton[c];
+        }
+        return s;
+    }
+
+    const Network& network_;
+    const double (&YMag)[MaxNodes][MaxNodes];
+    const double (&YAng)[MaxNodes][MaxNodes];
+    const double (&PData)[MaxNodes];
+    const double (&QData)[MaxNodes];
+    const int (&EquationNodes)[MaxOrder];
+    const int (&UnknownNodes)[MaxOrder];
+    const HistoryRows& EHistoryNewton;
+    const HistoryRows& dHistoryNewton;
+    AngleTable angles_;
+    double* JacobianRows[MaxOrder];
+    double* InverseRows[MaxOrder];
+};
 
 // Iteration k: solve J dx = mismatch at entry k, then entry k+1 = entry k + dx.
-void NewtonIteration(int k) {
-    const int n = SystemOrder();
-    const int nE = EColumns();
+struct NewtonSteps {
+    const Network& network;
+    Run& run;
+    SolverObserver& observer;
+    NewtonRaphson& solver;
+    int recorded;
 
-    {
-        const AngleScope angleTable; // one table for both
-        NewtonMismatch();
-        NewtonJacobian();
-    }
-    NewtonInvert();
-    NewtonCorrection();
+    void Prepare() {}
 
-    // E of unknowns 0..nE-1
-    for (int c = 0; c < nE; ++c) {
-        const int j = UnknownNodes[c];
-        EHistoryNewton[j][k + 1] =
-            AtNode(j, [&] { return Checked(EHistoryNewton[j][k] + CorrectionNewton[c]); });
+    void Iterate(int k) {
+        auto& EHistoryNewton = run.EHistory;
+        auto& dHistoryNewton = run.dHistory;
+        const int n = solver.SystemOrder();
+        const int nE = solver.EColumns();
+
+        solver.IterNewton = k;
+        solver.FillAngles(); // one table for both
+        solver.Mismatch();
+        solver.JacobianMatrix();
+        solver.DropAngles();
+        run.JacobianInversion = solver.Invert();
+        TellInversion(observer, run.JacobianInversion);
+        solver.Correction();
+
+        // E of unknowns 0..nE-1
+        for (int c = 0; c < nE; ++c) {
+            const int j = network.UnknownNodes[c];
+            EHistoryNewton[j][k + 1] = AtNode(
+                j, [&] { return Checked(EHistoryNewton[j][k] + solver.CorrectionNewton[c]); });
+        }
+        // d of unknowns nE..n-1, radians
+        for (int c = nE; c < n; ++c) {
+            const int j = network.UnknownNodes[c];
+            dHistoryNewton[j][k + 1] = AtNode(
+                j, [&] { return Checked(dHistoryNewton[j][k] + solver.CorrectionNewton[c]); });
+        }
+        if (k + 1 == recorded) {
+            IterationRecord record;
+            record.iteration = recorded;
+            std::memcpy(record.MismatchNewton, solver.MismatchNewton, sizeof record.MismatchNewton);
+            std::memcpy(record.CorrectionNewton, solver.CorrectionNewton,
+                        sizeof record.CorrectionNewton);
+            std::memcpy(record.Jacobian, solver.Jacobian, sizeof record.Jacobian);
+            std::memcpy(record.JacobianInverse, solver.JacobianInverse,
+                        sizeof record.JacobianInverse);
+            record.JacobianInversion = run.JacobianInversion;
+            run.record = record;
+        }
     }
-    // d of unknowns nE..n-1, radians
-    for (int c = nE; c < n; ++c) {
-        const int j = UnknownNodes[c];
-        dHistoryNewton[j][k + 1] =
-            AtNode(j, [&] { return Checked(dHistoryNewton[j][k] + CorrectionNewton[c]); });
-    }
-}
+};
 
 } // namespace
 
-void NewtonIterate() {
-    RunSolver({EHistoryNewton, dHistoryNewton, IterNewton, true, nullptr, NewtonIteration});
+Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer) {
+    Run run;
+    run.method = Method::Newton;
+    std::memcpy(run.PData, network.PData, sizeof run.PData);
+    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    NewtonRaphson solver(network, run.EHistory.rows(), run.dHistory.rows());
+    NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};
+    RunSolver(network, run, iterations, true, observer, steps);
+    return run;
+}
+
+NewtonPartials NewtonPartialsAt(const Network& network, const HistoryRows& E,
+                                const HistoryRows& dRadians, int entry, int i, int j) {
+    NewtonRaphson solver(network, E, dRadians);
+    solver.IterNewton = Clamp(entry, 0, MaxIterations - 1);
+    return {solver.PartialPE<double>(i, j), solver.PartialPd<double>(i, j),
+            solver.PartialQE<double>(i, j), solver.PartialQd<double>(i, j)};
 }
 
 } // namespace nodewise

@@ -2,24 +2,22 @@
 // equations and the unknown E and d.
 #pragma once
 
+#include "core/model/network.h"
+#include "core/model/run.h"
+
 namespace nodewise {
 
-// Runs IterationCount iterations from EData/dData, filling EHistoryNewton/dHistoryNewton
-// (phases in degrees once the run is over). Throws ArithmeticFault as GaussIterate does;
-// inversion failures are reported by InvMatr and do not stop the run.
-void NewtonIterate();
+// Runs `iterations` iterations of the network from its EData/dData and returns the run
+// (phases in degrees). Throws ArithmeticFault as GaussIterate does; an inversion that fails is
+// told to the observer and does not stop the run.
+[[nodiscard]] Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer);
 
-// Whether InvMatr inverted the Jacobian of the latest iteration (false after its message).
-extern bool NewtonJacobianInverted;
-
-void NewtonMismatch();
-void NewtonJacobian();
-void NewtonInvert();
-void NewtonCorrection();
-
-double dPdE(int i, int j);
-double dPdd(int i, int j);
-double dQdE(int i, int j);
-double dQdd(int i, int j);
+// The Jacobian elements at entry `entry` of a history whose phases are in radians: i the node
+// of the equation, j the node of the unknown.
+struct NewtonPartials {
+    double dPdE, dPdd, dQdE, dQdd;
+};
+[[nodiscard]] NewtonPartials NewtonPartialsAt(const Network& network, const HistoryRows& E,
+                                              const HistoryRows& dRadians, int entry, int i, int j);
 
 } // namespace nodewise

@@ -3,28 +3,83 @@
 // only what happens inside one iteration (and, for Stott-Alsac, what is done once before).
 #pragma once
 
-#include "core/model/workspace.h"
+#include <string>
+
+#include "core/model/network.h"
+#include "core/model/run.h"
+#include "core/model/units.h"
+#include "core/numeric/arithmetic_fault.h"
 
 namespace nodewise {
 
-struct SolverSteps {
-    HistoryRows& E;
-    HistoryRows& d;
-    int& iteration;         // the method's counter: IterGauss, IterNewton or IterStott
-    bool startEveryEntry;   // starting point in entries 0..K rather than in entry 0 only
-    void (*prepare)();      // once, after the starting point; may be null
-    void (*iterate)(int k); // iteration k: entries k+1 from entries k
-};
+// The bounds a run keeps to, whatever the caller asks: N = the network's ActiveNodeCount,
+// K = `iterations` within 0..MaxIterations-1.
+inline int RunIterations(int iterations) {
+    return iterations < 0 ? 0 : (iterations >= MaxIterations ? MaxIterations - 1 : iterations);
+}
 
-// With N nodes and K iterations (the bounds of ActiveNodeCount and LastHistoryEntry):
-//   1. E[i][t] = EData[i], d[i][t] = dData[i] (radians), i = 0..N-1, t = 0 (or 0..K);
-//   2. prepare();
-//   3. for k = 0..K-1: k+1 in panel 1 of the summary window, counter = k, iterate(k);
-//      the counter ends at K;
+// With N nodes and K iterations:
+//   1. E[i][t] = EData[i], d[i][t] = dData[i] (radians), i = 0..N-1, t = 0 (or 0..K with
+//      `startEveryEntry`);
+//   2. steps.Prepare();
+//   3. for k = 0..K-1: observer.Progress(k+1), then steps.Iterate(k);
 //   4. d[i][t] in degrees, i = 0..N-1, t = 0..K.
-// The arithmetic flags are cleared at the start and after every report (the user port may raise
-// them). An ArithmeticFault leaves at once, carrying the iteration k+1 it happened in: the
-// entries written so far stay, in radians.
-void RunSolver(const SolverSteps& steps);
+// The arithmetic flags are cleared at the start and after every report (the observer may raise
+// them). An ArithmeticFault leaves at once, carrying the iteration k+1 it happened in.
+template <class Steps>
+void RunSolver(const Network& network, Run& run, int iterations, bool startEveryEntry,
+               SolverObserver& observer, Steps& steps) {
+    ClearArithmeticFlags();
+    const int N = network.ActiveNodeCount();
+    const int K = RunIterations(iterations);
+    run.NodeCount = N;
+    run.IterationCount = K;
+    History& E = run.EHistory;
+    History& d = run.dHistory;
+
+    // starting point, phases in radians
+    const int lastStart = startEveryEntry ? K : 0;
+    for (int i = 0; i < N; ++i) {
+        const double E0 = Checked(network.EData[i]);
+        const double d0 = Checked(network.dData[i]);
+        for (int t = 0; t <= lastStart; ++t) {
+            E[i][t] = E0;
+            d[i][t] = d0;
+        }
+    }
+    steps.Prepare();
+
+    for (int k = 0; k < K; ++k) {
+        CheckArithmetic();
+        observer.Progress(k + 1);
+        ClearArithmeticFlags();
+        try {
+            steps.Iterate(k);
+        } catch (ArithmeticFault& fault) {
+            fault.iteration = k + 1; // as the status bar counts
+            throw;
+        }
+    }
+
+    // phases to degrees, entries 0..K
+    try {
+        for (int i = 0; i < N; ++i) {
+            for (int t = 0; t <= K; ++t) {
+                d[i][t] = Checked(d[i][t] * RadiansToDegrees);
+            }
+        }
+    } catch (ArithmeticFault& fault) {
+        fault.iteration = K; // after the last iteration, turning its phases into degrees
+        throw;
+    }
+}
+
+// Tells the observer of an inversion that did not succeed; the flags it raises are forgotten.
+inline void TellInversion(SolverObserver& observer, Inversion outcome) {
+    if (outcome != Inversion::Done) {
+        observer.InversionFailed(outcome);
+        ClearArithmeticFlags();
+    }
+}
 
 } // namespace nodewise

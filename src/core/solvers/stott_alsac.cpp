@@ -5,7 +5,8 @@
 // k: the Q-E half, then the P-d half with the new E. The frame is solver_frame.h.
 #include "core/solvers/stott_alsac.h"
 
-#include "core/model/workspace.h"
+#include <cstring>
+
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
 #include "core/solvers/matrix_inversion.h"
@@ -17,22 +18,6 @@ namespace {
 // A count as a bound that stays inside the order-MaxNodes matrices.
 int BlockSize(int count) {
     return count < 0 ? 0 : (count > MaxNodes ? MaxNodes : count);
-}
-
-// Mismatch of node m, computed minus given, divided by its magnitude: the sum over every node j
-// of |Y_mj| E_j trig(d_m - d_j - th_mj) less given / E_m, with the magnitudes of entry e and
-// the phases of entry k.
-template <class T, T (*Trig)(T)> T Mismatch(int m, double given, int e, int k) {
-    const int N = ActiveNodeCount();
-    const auto& E = EHistoryStott;
-    const auto& d = dHistoryStott;
-    T s = 0.0;
-    for (int j = 0; j < N; ++j) {
-        const T yE = T(YMag[m][j]) * E[j][e];
-        const T trig = Trig(T(d[m][k]) - d[j][k] - YAng[m][j]);
-        s = s + yE * trig;
-    }
-    return s - T(given) / E[m][e];
 }
 
 // The sum over q = 0..count-1 of row[q] * v[q].
@@ -48,90 +33,177 @@ template <class T> T RowTimes(const double* row, const double* v, int count) {
 struct Blocks {
     int nP, nQ, nE, nd;
 };
-Blocks Sizes() {
-    return {BlockSize(PEquationCount), BlockSize(QEquationCount), BlockSize(EUnknownCount),
-            BlockSize(dUnknownCount)};
-}
 
-// Once per run: B' (P rows x d unknowns) and B'' (Q rows x E unknowns) hold the susceptances
-// as they are; both inverted.
-void StottMatrices() {
-    const auto [nP, nQ, nE, nd] = Sizes();
-    for (int r = 0; r < nP; ++r) {
-        for (int c = 0; c < nd; ++c) {
-            BPrime[r][c] = Checked(YComplex[EquationNodes[r]][UnknownNodes[nE + c]].im);
+class StottAlsac {
+public:
+    StottAlsac(const Network& network, Run& run, SolverObserver& observer)
+        : network_(network), run_(run), observer_(observer), YMag(network.YMag), YAng(network.YAng),
+          YComplex(network.YComplex), PData(network.PData), QData(network.QData),
+          EquationNodes(network.EquationNodes), UnknownNodes(network.UnknownNodes),
+          EHistoryStott(run.EHistory), dHistoryStott(run.dHistory) {
+        for (int r = 0; r < MaxNodes; ++r) {
+            rows_[0][r] = BPrime[r];
+            rows_[1][r] = BSecond[r];
+            rows_[2][r] = BPrimeInverse[r];
+            rows_[3][r] = BSecondInverse[r];
         }
     }
-    for (int r = 0; r < nQ; ++r) {
+
+    Blocks Sizes() const {
+        return {BlockSize(network_.PEquationCount), BlockSize(network_.QEquationCount),
+                BlockSize(network_.EUnknownCount), BlockSize(network_.dUnknownCount)};
+    }
+
+    // Once per run: B' (P rows x d unknowns) and B'' (Q rows x E unknowns) hold the
+    // susceptances as they are; both inverted.
+    void Prepare() {
+        const auto [nP, nQ, nE, nd] = Sizes();
+        for (int r = 0; r < nP; ++r) {
+            for (int c = 0; c < nd; ++c) {
+                BPrime[r][c] = Checked(YComplex[EquationNodes[r]][UnknownNodes[nE + c]].im);
+            }
+        }
+        for (int r = 0; r < nQ; ++r) {
+            for (int c = 0; c < nE; ++c) {
+                BSecond[r][c] = Checked(YComplex[EquationNodes[nP + r]][UnknownNodes[c]].im);
+            }
+        }
+        run_.BPrimeInversion = InvMatr(rows_[0], rows_[2], nP);
+        TellInversion(observer_, run_.BPrimeInversion);
+        run_.BSecondInversion = InvMatr(rows_[1], rows_[3], nQ);
+        TellInversion(observer_, run_.BSecondInversion);
+    }
+
+    // Iteration k: the Q-E half, then the P-d half with the new magnitudes and the old phases.
+    void Iterate(int k) {
+        // Plain variables, not a structured binding: the lambdas below capture them.
+        const Blocks blocks = Sizes();
+        const int nP = blocks.nP, nQ = blocks.nQ, nE = blocks.nE, nd = blocks.nd;
+        auto& E = EHistoryStott;
+        auto& d = dHistoryStott;
+
+        // mismatches, Q rows nP..nP+nQ-1: (Q computed - Q given) / E_m
+        for (int r = nP; r < nP + nQ; ++r) {
+            const int m = EquationNodes[r];
+            MismatchStott[r] = AtNode(m, [&] {
+                return Evaluate(
+                    [&](auto x) { return Mismatch<decltype(x), Sin>(m, QData[m], k, k); });
+            });
+        }
+        // corrections, E unknowns 0..nE-1: B''^-1 times the Q mismatches
         for (int c = 0; c < nE; ++c) {
-            BSecond[r][c] = Checked(YComplex[EquationNodes[nP + r]][UnknownNodes[c]].im);
+            CorrectionStott[c] = AtNode(UnknownNodes[c], [&] {
+                return Evaluate([&](auto x) {
+                    return RowTimes<decltype(x)>(BSecondInverse[c], MismatchStott + nP, nQ);
+                });
+            });
+        }
+        // E of unknowns 0..nE-1
+        for (int c = 0; c < nE; ++c) {
+            const int i = UnknownNodes[c];
+            E[i][k + 1] = AtNode(i, [&] { return Checked(E[i][k] + CorrectionStott[c]); });
+        }
+
+        // mismatches, P rows 0..nP-1, with E of entry k+1: (P computed - P given) / E_m
+        for (int r = 0; r < nP; ++r) {
+            const int m = EquationNodes[r];
+            MismatchStott[r] = AtNode(m, [&] {
+                return Evaluate(
+                    [&](auto x) { return Mismatch<decltype(x), Cos>(m, PData[m], k + 1, k); });
+            });
+        }
+        // corrections, d unknowns nE..nE+nd-1: B'^-1 times the P mismatches, over the new E
+        for (int c = 0; c < nd; ++c) {
+            const int i = UnknownNodes[nE + c];
+            CorrectionStott[nE + c] = AtNode(i, [&] {
+                return Evaluate([&](auto x) {
+                    using T = decltype(x);
+                    return RowTimes<T>(BPrimeInverse[c], MismatchStott, nP) / E[i][k + 1];
+                });
+            });
+        }
+        // d of unknowns nE..nE+nd-1
+        for (int p = nE; p < nE + nd; ++p) {
+            const int i = UnknownNodes[p];
+            d[i][k + 1] = AtNode(i, [&] { return Checked(d[i][k] + CorrectionStott[p]); });
         }
     }
-    BPrimeInverted = InvMatr(BPrime, BPrimeInverse, nP);
-    BSecondInverted = InvMatr(BSecond, BSecondInverse, nQ);
-}
 
-// Iteration k: the Q-E half, then the P-d half with the new magnitudes and the old phases.
-void StottIteration(int k) {
-    // Plain variables, not a structured binding: the lambdas below capture them.
-    const Blocks blocks = Sizes();
-    const int nP = blocks.nP, nQ = blocks.nQ, nE = blocks.nE, nd = blocks.nd;
-    auto& E = EHistoryStott;
-    auto& d = dHistoryStott;
+    double MismatchStott[MaxOrder] = {};
+    double CorrectionStott[MaxOrder] = {};
+    double BPrime[MaxNodes][MaxNodes] = {};
+    double BSecond[MaxNodes][MaxNodes] = {};
+    double BPrimeInverse[MaxNodes][MaxNodes] = {};
+    double BSecondInverse[MaxNodes][MaxNodes] = {};
 
-    // mismatches, Q rows nP..nP+nQ-1: (Q computed - Q given) / E_m
-    for (int r = nP; r < nP + nQ; ++r) {
-        const int m = EquationNodes[r];
-        MismatchStott[r] = AtNode(m, [&] {
-            return Evaluate([&](auto x) { return Mismatch<decltype(x), Sin>(m, QData[m], k, k); });
-        });
-    }
-    // corrections, E unknowns 0..nE-1: B''^-1 times the Q mismatches
-    for (int c = 0; c < nE; ++c) {
-        CorrectionStott[c] = AtNode(UnknownNodes[c], [&] {
-            return Evaluate([&](auto x) {
-                return RowTimes<decltype(x)>(BSecondInverse[c], MismatchStott + nP, nQ);
-            });
-        });
-    }
-    // E of unknowns 0..nE-1
-    for (int c = 0; c < nE; ++c) {
-        const int i = UnknownNodes[c];
-        E[i][k + 1] = AtNode(i, [&] { return Checked(E[i][k] + CorrectionStott[c]); });
+private:
+    // Mismatch of node m, computed minus given, divided by its magnitude: the sum over every
+    // node j of |Y_mj| E_j trig(d_m - d_j - th_mj) less given / E_m, with the magnitudes of
+    // entry e and the phases of entry k.
+    template <class T, T (*Trig)(T)> T Mismatch(int m, double given, int e, int k) const {
+        const int N = network_.ActiveNodeCount();
+        const auto& E = EHistoryStott;
+        const auto& d = dHistoryStott;
+        T s = 0.0;
+        for (int j = 0; j < N; ++j) {
+            const T yE = T(YMag[m][j]) * E[j][e];
+            const T trig = Trig(T(d[m][k]) - d[j][k] - YAng[m][j]);
+            s = s + yE * trig;
+        }
+        return s - T(given) / E[m][e];
     }
 
-    // mismatches, P rows 0..nP-1, with E of entry k+1: (P computed - P given) / E_m
-    for (int r = 0; r < nP; ++r) {
-        const int m = EquationNodes[r];
-        MismatchStott[r] = AtNode(m, [&] {
-            return Evaluate(
-                [&](auto x) { return Mismatch<decltype(x), Cos>(m, PData[m], k + 1, k); });
-        });
+    const Network& network_;
+    Run& run_;
+    SolverObserver& observer_;
+    const double (&YMag)[MaxNodes][MaxNodes];
+    const double (&YAng)[MaxNodes][MaxNodes];
+    const Complex (&YComplex)[MaxNodes][MaxNodes];
+    const double (&PData)[MaxNodes];
+    const double (&QData)[MaxNodes];
+    const int (&EquationNodes)[MaxOrder];
+    const int (&UnknownNodes)[MaxOrder];
+    History& EHistoryStott;
+    History& dHistoryStott;
+    double* rows_[4][MaxNodes];
+};
+
+struct StottSteps {
+    Run& run;
+    StottAlsac& solver;
+    int recorded;
+
+    void Prepare() { solver.Prepare(); }
+    void Iterate(int k) {
+        solver.Iterate(k);
+        if (k + 1 == recorded) {
+            IterationRecord record;
+            record.iteration = recorded;
+            std::memcpy(record.MismatchStott, solver.MismatchStott, sizeof record.MismatchStott);
+            std::memcpy(record.CorrectionStott, solver.CorrectionStott,
+                        sizeof record.CorrectionStott);
+            std::memcpy(record.BPrime, solver.BPrime, sizeof record.BPrime);
+            std::memcpy(record.BSecond, solver.BSecond, sizeof record.BSecond);
+            std::memcpy(record.BPrimeInverse, solver.BPrimeInverse, sizeof record.BPrimeInverse);
+            std::memcpy(record.BSecondInverse, solver.BSecondInverse, sizeof record.BSecondInverse);
+            record.BPrimeInversion = run.BPrimeInversion;
+            record.BSecondInversion = run.BSecondInversion;
+            run.record = record;
+        }
     }
-    // corrections, d unknowns nE..nE+nd-1: B'^-1 times the P mismatches, over the new E
-    for (int c = 0; c < nd; ++c) {
-        const int i = UnknownNodes[nE + c];
-        CorrectionStott[nE + c] = AtNode(i, [&] {
-            return Evaluate([&](auto x) {
-                using T = decltype(x);
-                return RowTimes<T>(BPrimeInverse[c], MismatchStott, nP) / E[i][k + 1];
-            });
-        });
-    }
-    // d of unknowns nE..nE+nd-1
-    for (int p = nE; p < nE + nd; ++p) {
-        const int i = UnknownNodes[p];
-        d[i][k + 1] = AtNode(i, [&] { return Checked(d[i][k] + CorrectionStott[p]); });
-    }
-}
+};
 
 } // namespace
 
-bool BPrimeInverted = false;
-bool BSecondInverted = false;
-
-void StottIterate() {
-    RunSolver({EHistoryStott, dHistoryStott, IterStott, true, StottMatrices, StottIteration});
+Run StottIterate(const Network& network, int iterations, SolverObserver& observer) {
+    Run run;
+    run.method = Method::Stott;
+    std::memcpy(run.PData, network.PData, sizeof run.PData);
+    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    StottAlsac solver(network, run, observer);
+    StottSteps steps{run, solver, observer.RecordedIteration()};
+    RunSolver(network, run, iterations, true, observer, steps);
+    return run;
 }
 
 } // namespace nodewise

@@ -2,15 +2,14 @@
 // once per run; each iteration a Q-E half followed by a P-d half.
 #pragma once
 
+#include "core/model/network.h"
+#include "core/model/run.h"
+
 namespace nodewise {
 
-// Runs IterationCount iterations from EData/dData, filling EHistoryStott/dHistoryStott
-// (phases in degrees once the run is over). Callers ask DecideMethod (core/results/methods.h)
-// first. Throws ArithmeticFault as GaussIterate does.
-void StottIterate();
-
-// Whether InvMatr inverted B' and B'' in the latest run (false after its message).
-extern bool BPrimeInverted;
-extern bool BSecondInverted;
+// Runs `iterations` iterations of the network from its EData/dData and returns the run
+// (phases in degrees), with how the inversions of B' and B'' ended. Callers ask DecideMethod
+// (core/results/methods.h) first. Throws ArithmeticFault as GaussIterate does.
+[[nodiscard]] Run StottIterate(const Network& network, int iterations, SolverObserver& observer);
 
 } // namespace nodewise

@@ -20,11 +20,12 @@
 
 #include "core/analysis/analysis_report.h"
 #include "core/analysis/tolerance.h"
-#include "core/platform/user_port.h"
 #include "core/results/number_format.h"
 #include "core/results/number_style.h"
 #include "gui/shell/error_guard.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
 
 namespace {
@@ -170,7 +171,8 @@ void TfrmConvergence::txtToleranceEditingFinished() {
 }
 
 void TfrmConvergence::Refresh() {
-    const std::vector<nodewise::MethodTrace> runs = nodewise::RunTraces();
+    const std::vector<nodewise::MethodTrace> runs =
+        nodewise::RunTraces(nodewise::AcquiredNetwork(), nodewise::ProgramRuns().runs());
     const double tolerance = nodewise::ConvergenceTolerance();
     if (!txtTolerance_->hasFocus()) {
         txtTolerance_->setText(Number(tolerance));

@@ -11,6 +11,7 @@
 #include "core/analysis/analysis_report.h"
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
 
 namespace {
@@ -56,7 +57,7 @@ void TfrmMatrix::showEvent(QShowEvent* event) {
 }
 
 void TfrmMatrix::Refresh() {
-    const int n = nodewise::NetworkAcquired() ? nodewise::ActiveNodeCount() : 0;
+    const int n = nodewise::NetworkAcquired() ? nodewise::AcquiredNetwork().ActiveNodeCount() : 0;
     table_->clear();
     table_->setRowCount(n);
     table_->setColumnCount(n);
@@ -77,7 +78,7 @@ void TfrmMatrix::Refresh() {
         for (int j = 0; j < n; ++j) {
             // Only the upper triangle is typed; the matrix is symmetric.
             const std::string& text = cells.Admittance[std::max(i, j)][std::min(i, j)];
-            const nodewise::Complex y = nodewise::YComplex[i][j];
+            const nodewise::Complex y = nodewise::AcquiredNetwork().YComplex[i][j];
             auto* item = new QTableWidgetItem(ComplexText(y.re, y.im));
             item->setTextAlignment(Qt::AlignCenter);
             QString hint = QStringLiteral("Testo della cella: «%1»").arg(CellText(text));

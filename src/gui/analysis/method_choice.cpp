@@ -1,4 +1,5 @@
 #include "gui/analysis/method_choice.h"
+#include "gui/shell/run_store.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>

@@ -19,13 +19,14 @@
 #include "core/analysis/network_diagram_svg.h"
 #include "core/analysis/power_balance.h"
 #include "core/platform/atomic_file.h"
-#include "core/platform/user_port.h"
 #include "core/results/results_export.h"
 #include "gui/analysis/diagram_scene.h"
 #include "gui/analysis/diagram_view.h"
 #include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_port.h"
+#include "gui/shell/run_store.h"
 
 namespace {
 
@@ -157,10 +158,11 @@ void TfrmNetworkDiagram::Refresh() {
     nodewise::RefillMethodChoice(cboMethod_, previous);
     {
         const QSignalBlocker blocker(sldIteration_);
-        sldIteration_->setRange(0, nodewise::LastHistoryEntry());
-        sldIteration_->setValue(nodewise::LastHistoryEntry());
+        sldIteration_->setRange(0, nodewise::AcquiredNetwork().LastHistoryEntry());
+        sldIteration_->setValue(nodewise::AcquiredNetwork().LastHistoryEntry());
     }
-    layoutCentres_ = nodewise::LayoutCentres(nodewise::LayOutAcquiredNetwork());
+    layoutCentres_ =
+        nodewise::LayoutCentres(nodewise::LayOutAcquiredNetwork(nodewise::AcquiredNetwork()));
     centres_ = layoutCentres_;
     Redraw();
     view_->FitDrawing();
@@ -193,13 +195,17 @@ void TfrmNetworkDiagram::NodeDragged(int node, nodewise::DiagramPoint centre) {
 nodewise::NetworkDiagram
 TfrmNetworkDiagram::BuildDiagram(const std::string& decimalSeparator) const {
     const auto method = static_cast<Method>(cboMethod_->currentData().toInt());
-    const nodewise::MethodInfo& info = nodewise::Info(method);
+    const nodewise::Run* run = nodewise::RunOf(method);
+    if (run == nullptr) {
+        return {};
+    }
     const int entry = sldIteration_->value();
-    const nodewise::PowerBalance balance = nodewise::ComputePowerBalance(
-        *info.EHistory, *info.dHistory, entry, nodewise::ActiveNodeCount());
+    const nodewise::PowerBalance balance =
+        nodewise::ComputePowerBalance(nodewise::AcquiredNetwork(), run->EHistory.rows(),
+                                      run->dHistory.rows(), entry, run->NodeCount);
     return nodewise::BuildNetworkDiagram(
         balance, centres_, decimalSeparator,
-        nodewise::DiagramCaption(method, entry, nodewise::LastHistoryEntry()));
+        nodewise::DiagramCaption(method, entry, nodewise::AcquiredNetwork().LastHistoryEntry()));
 }
 
 void TfrmNetworkDiagram::Redraw() {

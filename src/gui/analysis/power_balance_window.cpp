@@ -16,14 +16,15 @@
 
 #include "core/analysis/analysis_report.h"
 #include "core/platform/atomic_file.h"
-#include "core/platform/user_port.h"
 #include "core/results/number_format.h"
 #include "core/results/number_style.h"
 #include "core/results/results_export.h"
 #include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
 
 namespace {
@@ -297,10 +298,15 @@ void TfrmPowerBalance::fillTables() {
         return;
     }
     const auto method = static_cast<Method>(cboMethod_->currentData().toInt());
-    const nodewise::PowerBalance balance = nodewise::ComputePowerBalance(method);
+    const nodewise::Run* run = nodewise::RunOf(method);
+    if (run == nullptr) {
+        return;
+    }
+    const nodewise::Network& network = nodewise::AcquiredNetwork();
+    const nodewise::PowerBalance balance = nodewise::ComputePowerBalance(network, *run);
     const double tolerance = nodewise::ConvergenceTolerance();
     if (const std::optional<nodewise::NotConverged> state =
-            nodewise::LastIterateNotConverged(method, tolerance)) {
+            nodewise::LastIterateNotConverged(network, *run, tolerance)) {
         const QString point = QLocale().decimalPoint();
         lblNotConverged_->setText(QString::fromStdString(
             nodewise::NotConvergedText(method, *state, nodewise::AnalysisNumberStyle(),
@@ -316,15 +322,13 @@ void TfrmPowerBalance::fillTables() {
         nodeTable_->setItem(row, 1,
                             TextItem(QString::fromLatin1(nodewise::NodeTypeLabel(node.type))));
         nodeTable_->setItem(row, 2,
-                            ValueItem(node.E, nodewise::EGiven(node.type), nodewise::EData[i]));
+                            ValueItem(node.E, nodewise::EGiven(node.type), network.EData[i]));
         nodeTable_->setItem(row, 3,
                             ValueItem(node.dDegrees, nodewise::dGiven(node.type), node.dDegrees));
         nodeTable_->setItem(
-            row, 4,
-            ValueItem(Power(node.P), nodewise::PGiven(node.type), Power(nodewise::PData[i])));
+            row, 4, ValueItem(Power(node.P), nodewise::PGiven(node.type), Power(network.PData[i])));
         nodeTable_->setItem(
-            row, 5,
-            ValueItem(Power(node.Q), nodewise::QGiven(node.type), Power(nodewise::QData[i])));
+            row, 5, ValueItem(Power(node.Q), nodewise::QGiven(node.type), Power(network.QData[i])));
         ++row;
     }
     branchTable_->setRowCount(static_cast<int>(balance.branches.size()));
@@ -382,7 +386,8 @@ void TfrmPowerBalance::btnSaveReportClick() {
         }
         const ReportFormat format = filterIndex == 1 ? ReportFormat::Html : ReportFormat::Csv;
         const std::string contents =
-            FormatAnalysisReport(format, method, ConvergenceTolerance(), AnalysisNumberStyle());
+            FormatAnalysisReport(format, AcquiredNetwork(), AcquiredCells(), ProgramRuns().runs(),
+                                 method, ConvergenceTolerance(), AnalysisNumberStyle());
         std::string reason;
         if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
             Port().showDetailedMessage(format == ReportFormat::Html ? ReportHtmlErrorText

@@ -22,11 +22,12 @@
 
 #include "core/analysis/step_export.h"
 #include "core/platform/atomic_file.h"
-#include "core/platform/user_port.h"
 #include "core/results/results_export.h"
 #include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_port.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
 
 namespace {
@@ -198,7 +199,7 @@ void TfrmStep::Refresh() {
     nodewise::RefillMethodChoice(cboMethod_, previous);
     {
         // every method run since the acquisition ran its iteration count
-        const int last = std::max(1, nodewise::LastHistoryEntry());
+        const int last = std::max(1, nodewise::AcquiredNetwork().LastHistoryEntry());
         const QSignalBlocker spinBlocker(spnIteration_);
         const QSignalBlocker sliderBlocker(sldIteration_);
         spnIteration_->setRange(1, last);
@@ -259,7 +260,7 @@ void TfrmStep::fillPanels() {
         return;
     }
     const auto method = static_cast<Method>(cboMethod_->currentData().toInt());
-    step_ = ComputeStep(method, spnIteration_->value());
+    step_ = ComputeStep(AcquiredNetwork(), method, spnIteration_->value());
     if (step_.fault) {
         lblNote_->setText(QStringLiteral("Nessun passo: il calcolo si interrompe prima della fine "
                                          "dell'iterazione %1 (%2).")

@@ -40,7 +40,9 @@
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
 #include "gui/shell/help_document.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/fonts.h"
 #include "gui/style/icons.h"
 
@@ -626,21 +628,23 @@ void TfrmDataIn::BtnAcquireClick() {
         if (!unread.empty() &&
             !nodewise::Questions().acquireAnyway(
                 this, QString::fromStdString(nodewise::UnreadCellsMessage(unread)))) {
-            nodewise::AbandonAcquisition();
+            nodewise::ProgramRuns().Abandon();
             marks_->Acquired(cells, false);
             CellOnLine(unread.front().line)->setFocus();
             return;
         }
-        const std::optional<int> warning = nodewise::Acquire(ToCellBytes(txtnumit->text()), cells);
+        const std::optional<int> warning =
+            nodewise::ProgramRuns().Acquire(ToCellBytes(txtnumit->text()), cells);
         marks_->Acquired(cells, warning == nodewise::WarningNodeType);
         if (warning) {
-            nodewise::ShowInputWarning(*warning);
+            nodewise::ShowInputWarning(nodewise::Port(), *warning);
             return;
         }
-        if (const std::optional<nodewise::CutOffNodes> cutOff = nodewise::FindCutOffNodes()) {
+        if (const std::optional<nodewise::CutOffNodes> cutOff =
+                nodewise::FindCutOffNodes(nodewise::AcquiredNetwork())) {
             if (!nodewise::Questions().acquireAnyway(
                     this, QString::fromStdString(nodewise::CutOffMessage(*cutOff)))) {
-                nodewise::AbandonAcquisition();
+                nodewise::ProgramRuns().Abandon();
                 return;
             }
         }

@@ -24,10 +24,11 @@
 #include "core/interop/matpower_export.h"
 #include "core/interop/matpower_import.h"
 #include "core/platform/atomic_file.h"
-#include "core/platform/user_port.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 using nodewise::BranchColumnCount;
 using nodewise::ShuntColumnCount;

@@ -17,10 +17,11 @@
 #include "core/interop/matpower_export.h"
 #include "core/interop/matpower_import.h"
 #include "core/platform/atomic_file.h"
-#include "core/platform/user_port.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 namespace nodewise {
 
@@ -93,8 +94,8 @@ void ExportCase(QWidget* window, const GridAccess& grid) {
         // none), which replaces what the other windows showed.
         if (!NetworkAcquired()) {
             HideResultForms();
-            if (const std::optional<int> warning = Acquire("1", grid.read())) {
-                ShowInputWarning(*warning);
+            if (const std::optional<int> warning = ProgramRuns().Acquire("1", grid.read())) {
+                ShowInputWarning(Port(), *warning);
                 return;
             }
         }
@@ -102,7 +103,7 @@ void ExportCase(QWidget* window, const GridAccess& grid) {
         const CaseOrigin origin{CaseNameFromPath(path), "Nodewise", std::time(nullptr)};
         std::string contents;
         if (const std::optional<std::string> refusal =
-                FormatMatpowerCase(NetworkFromWorkspace(), origin, contents)) {
+                FormatMatpowerCase(NodalNetworkOf(AcquiredNetwork()), origin, contents)) {
             Refuse(*refusal);
             return;
         }

@@ -9,10 +9,11 @@
 #include <algorithm>
 #include <string>
 
-#include "core/platform/user_port.h"
 #include "core/results/results_export.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"
+#include "gui/shell/program_port.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/fonts.h"
 #include "gui/style/list_numbers.h"
 
@@ -228,9 +229,9 @@ void TfrmDataOut::cmdSalvaClick() {
                                MessageIcon::Exclamation);
             return;
         }
-        const std::string contents =
-            FormatResults(format, windowTitle().toUtf8().toStdString(), EResults, dResults,
-                          LastHistoryEntry(), ActiveNodeCount());
+        const std::string contents = FormatResults(
+            format, windowTitle().toUtf8().toStdString(), EResults, dResults,
+            AcquiredNetwork().LastHistoryEntry(), AcquiredNetwork().ActiveNodeCount());
         std::string reason;
         if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
             Port().showDetailedMessage(ExportErrorText(format), ExportErrorCaption,

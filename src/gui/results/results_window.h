@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 class QPushButton;
 class QTreeView;

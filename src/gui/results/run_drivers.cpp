@@ -3,11 +3,27 @@
 #include <QString>
 #include <string>
 
-#include "core/platform/user_port.h"
 #include "gui/results/results_window.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 
 namespace nodewise {
+
+namespace {
+
+// Where each results window opens: top 332, lefts in the order of the methods.
+constexpr int ResultsWindowTop = 332;
+constexpr int ResultsWindowLeft[MethodCount] = {7, 335, 663};
+
+// Panel 0 while a method's list is filled.
+const char* const FillingText[MethodCount] = {
+    "Calcolo Gauss terminato. Preparazione della ListView...",
+    "Calcolo Newton terminato. Preparazione della ListView...",
+    "Calcolo Stott terminato. Preparazione della ListView...",
+};
+
+} // namespace
 
 TfrmDataOut* ResultsWindowOf(Method method) {
     switch (method) {
@@ -42,16 +58,20 @@ std::string WithNote(std::string text, const std::string& note) {
 
 void RunMethod(Method method, bool fillList) {
     const MethodInfo& info = Info(method);
+    RunStore& store = ProgramRuns();
     Port().setStatusPanel(0, info.runningText);
     CalculationScope calculation;
+    store.Forget(method); // a run in progress, or one that faults, is no run to analyse
     try {
-        Iterate(method); // an arithmetic fault leaves here: nothing below happens
+        PortObserver observer(Port());
+        store.Store(Iterate(method, store.network(), observer));
     } catch (...) {
         const std::string note = calculation.End();
-        // the run is over, not in progress
+        // an arithmetic fault leaves here: nothing below happens; the run is over, not in
+        // progress
         Port().setStatusPanel(0,
                               note.empty() ? info.stoppedText : WithNote(info.stoppedText, note));
-        NotifyRunsChanged(method); // the faulted history is no run to analyse
+        store.Announce(method);
         throw;
     }
     const std::string note = calculation.End();
@@ -60,7 +80,7 @@ void RunMethod(Method method, bool fillList) {
     if (!note.empty() && ResultsWindowOf(method) != nullptr) {
         Port().setStatusPanel(0, WithNote(info.readyText, note));
     }
-    NotifyRunsChanged(method);
+    store.Announce(method);
 }
 
 void RunGauss(bool fillList) {
@@ -76,15 +96,16 @@ void RunStott(bool fillList) {
 void PublishResults(Method method, bool fillList) {
     const MethodInfo& info = Info(method);
     TfrmDataOut* window = ResultsWindowOf(method);
-    if (window == nullptr) {
+    const Run* run = RunOf(method);
+    if (window == nullptr || run == nullptr) {
         return;
     }
-    const int lastEntry = LastHistoryEntry();
-    const int nodes = ActiveNodeCount();
+    const int lastEntry = run->IterationCount;
+    const int nodes = run->NodeCount;
 
     ResetResults(window);
-    const HistoryRows& E = *info.EHistory;
-    const HistoryRows& d = *info.dHistory;
+    const History& E = run->EHistory;
+    const History& d = run->dHistory;
     for (int i = 0; i <= lastEntry; ++i) {
         for (int j = 0; j < nodes; ++j) {
             window->EResults[j][i] = E[j][i];
@@ -93,7 +114,7 @@ void PublishResults(Method method, bool fillList) {
     }
 
     if (fillList) {
-        Port().setStatusPanel(0, info.fillingText);
+        Port().setStatusPanel(0, FillingText[static_cast<int>(method)]);
         // The list reads the copies on demand, so filling it is one step and the countdown of
         // the entries is over as soon as it starts.
         window->FillList(lastEntry, nodes);
@@ -102,7 +123,8 @@ void PublishResults(Method method, bool fillList) {
 
     Port().setStatusPanel(0, info.readyText);
     window->setWindowTitle(QString::fromUtf8(info.caption));
-    window->move(info.windowLeft, ResultsWindowTop); // the frame's top-left corner, on screen
+    // the frame's top-left corner, on screen
+    window->move(ResultsWindowLeft[static_cast<int>(method)], ResultsWindowTop);
     window->show();
     window->raise();
     window->activateWindow();

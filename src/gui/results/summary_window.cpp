@@ -10,12 +10,14 @@
 #include <QStatusBar>
 #include <QTreeWidget>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/results/methods.h"
 #include "core/results/summary_rows.h"
 #include "gui/results/run_drivers.h"
 #include "gui/shell/error_guard.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/fonts.h"
 
 namespace {
@@ -145,8 +147,8 @@ void TfrmDataOk::ViewData() {
     SetStatusPanel(0, QStringLiteral("Verificare i dati acquisiti"));
     const std::string decimalPoint = QLocale().decimalPoint().toStdString();
     QList<QTreeWidgetItem*> rows;
-    for (int i = 0; i < ActiveNodeCount(); ++i) {
-        const SummaryRow texts = SummaryRowOf(i, decimalPoint);
+    for (int i = 0; i < AcquiredNetwork().ActiveNodeCount(); ++i) {
+        const SummaryRow texts = SummaryRowOf(AcquiredNetwork(), i, decimalPoint);
         auto* row = new QTreeWidgetItem;
         for (int c = 0; c < SummaryColumnCount; ++c) {
             row->setText(c, QString::fromStdString(texts[c]));
@@ -172,7 +174,8 @@ void TfrmDataOk::btnGaussClick() {
 
 void TfrmDataOk::btnNewtonClick() {
     nodewise::Guarded([this] {
-        if (nodewise::AnnounceMethod(nodewise::Method::Newton)) {
+        if (nodewise::AnnounceMethod(nodewise::Port(), nodewise::AcquiredNetwork(),
+                                     nodewise::Method::Newton)) {
             nodewise::RunNewton(chbViewResult->isChecked());
         }
     });
@@ -180,7 +183,8 @@ void TfrmDataOk::btnNewtonClick() {
 
 void TfrmDataOk::btnStottClick() {
     nodewise::Guarded([this] {
-        if (nodewise::AnnounceMethod(nodewise::Method::Stott)) {
+        if (nodewise::AnnounceMethod(nodewise::Port(), nodewise::AcquiredNetwork(),
+                                     nodewise::Method::Stott)) {
             nodewise::RunStott(chbViewResult->isChecked());
         }
     });

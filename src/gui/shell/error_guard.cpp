@@ -1,7 +1,7 @@
 #include "gui/shell/error_guard.h"
 
-#include "core/platform/user_port.h"
 #include "core/results/fault_report.h"
+#include "gui/shell/program_port.h"
 
 namespace nodewise {
 

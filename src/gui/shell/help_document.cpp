@@ -10,9 +10,9 @@
 #include <QObject>
 #include <QVariant>
 
-#include "core/platform/user_port.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/installed_files.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
 
 namespace nodewise {

@@ -5,11 +5,11 @@
 #include <csignal>
 #include <exception>
 
+#include "core/model/network.h"
 #include "core/model/version.h"
-#include "core/model/workspace.h"
-#include "core/platform/user_port.h"
 #include "gui/input/data_entry_window.h"
 #include "gui/shell/error_guard.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
 #include "gui/shell/start_up.h"
@@ -82,10 +82,6 @@ int main(int argc, char** argv) {
     try {
         CreateResultsWindows(); // Gauss-Seidel, Newton-Raphson, Stott-Alsac; hidden
 
-        // The solver matrices at their largest size, once, whatever network comes later.
-        AllocNewtonMatrices(2 * MaxNodes);
-        AllocStottMatrices(MaxNodes);
-
         // The application's name only: a display name would be appended by the toolkit to
         // every window caption ("Riepilogo dati nodali - Nodewise").
         QApplication::setApplicationName(QStringLiteral("Nodewise"));
@@ -101,9 +97,6 @@ int main(int argc, char** argv) {
                                [startFile] { frmDataIn->OpenNetworkFile(startFile); });
         }
         QApplication::exec(); // ends when the main window closes
-
-        FreeNewtonMatrices(2 * MaxNodes);
-        FreeStottMatrices(MaxNodes);
     } catch (const std::exception& fault) {
         // A failure while starting up (the loop itself reports its own faults and goes on).
         port.showMessage(fault.what(), FaultCaption, MessageIcon::Stop);

@@ -30,8 +30,10 @@
 #include "gui/results/summary_window.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/help_document.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
 #include "gui/shell/qt_user_port.h"
+#include "gui/shell/run_store.h"
 #include "gui/shell/window_placement.h"
 
 namespace nodewise {
@@ -81,6 +83,7 @@ void CloseWindow(QWidget* window) {
 } // namespace
 
 void CreateResultsWindows() {
+    CreateRunStore();
     GaussResultsWindow = Secondary(new TfrmDataOut);
     NewtonResultsWindow = Secondary(new TfrmDataOut);
     StottResultsWindow = Secondary(new TfrmDataOut);
@@ -99,6 +102,17 @@ void CreateMainWindows() {
     QObject::connect(frmLineData, &TfrmLineData::LineDataEdited, frmDataIn,
                      &TfrmDataIn::LineDataEdited);
     frmNetworkDiagram = Secondary(new TfrmNetworkDiagram);
+
+    // The analysis windows follow the runs, in this order.
+    RunStore* store = &ProgramRuns();
+    QObject::connect(store, &RunStore::runsChanged, frmConvergence,
+                     [](Method) { frmConvergence->RunEnded(); });
+    QObject::connect(store, &RunStore::runsChanged, frmPowerBalance,
+                     [](Method method) { frmPowerBalance->RunEnded(method); });
+    QObject::connect(store, &RunStore::runsChanged, frmStep,
+                     [](Method method) { frmStep->RunEnded(method); });
+    QObject::connect(store, &RunStore::runsChanged, frmNetworkDiagram,
+                     [](Method method) { frmNetworkDiagram->RunEnded(method); });
 }
 
 void CreateProgramWindows() {
@@ -133,6 +147,7 @@ void DestroyProgramWindows() {
     NewtonResultsWindow = nullptr;
     delete GaussResultsWindow;
     GaussResultsWindow = nullptr;
+    DestroyRunStore();
 }
 
 void HideResultForms() {
@@ -191,21 +206,6 @@ void ShowNetworkDiagramWindow() {
     Present(frmNetworkDiagram);
 }
 
-void NotifyRunsChanged(Method method) {
-    if (frmConvergence != nullptr) {
-        frmConvergence->RunEnded();
-    }
-    if (frmPowerBalance != nullptr) {
-        frmPowerBalance->RunEnded(method);
-    }
-    if (frmStep != nullptr) {
-        frmStep->RunEnded(method);
-    }
-    if (frmNetworkDiagram != nullptr) {
-        frmNetworkDiagram->RunEnded(method);
-    }
-}
-
 double ConvergenceTolerance() {
     return tolerance;
 }
@@ -229,11 +229,12 @@ void ShowResultsAtEntry(Method method, int entry) {
     TfrmDataOut* window = method == Method::Gauss    ? GaussResultsWindow
                           : method == Method::Newton ? NewtonResultsWindow
                                                      : StottResultsWindow;
-    if (window == nullptr || !HasRun(method)) {
+    const Run* run = RunOf(method);
+    if (window == nullptr || run == nullptr) {
         return;
     }
     if (window->ListRowCount() == 0) {
-        window->FillList(LastHistoryEntry(), ActiveNodeCount());
+        window->FillList(run->IterationCount, run->NodeCount);
     }
     window->show(); // where the run placed it
     window->raise();
@@ -247,8 +248,9 @@ namespace {
 std::optional<StudyChoices> AskStudy() {
     // Nothing acquired yet: the study is of the cells as they stand.
     if (!NetworkAcquired() && frmDataIn != nullptr) {
-        if (const std::optional<int> warning = Acquire(frmDataIn->IterationText(), GridCells())) {
-            ShowInputWarning(*warning);
+        if (const std::optional<int> warning =
+                ProgramRuns().Acquire(frmDataIn->IterationText(), GridCells())) {
+            ShowInputWarning(Port(), *warning);
             return std::nullopt;
         }
     }
@@ -282,7 +284,8 @@ void PrintStudy() {
     if (!choices) {
         return;
     }
-    const StudyDocument document = BuildStudy(*choices);
+    const StudyDocument document =
+        BuildStudy(AcquiredNetwork(), AcquiredCells(), ProgramRuns().runs(), *choices);
     const QString source = StudySource();
     const QString date = StudyDate();
     Dialogs().previewPrint(frmDataIn, [&](QPagedPaintDevice& device) {
@@ -309,7 +312,9 @@ void ExportStudyPdf() {
     }
     RememberUsedFile(file);
     QString reason;
-    if (!WriteStudyPdf(BuildStudy(*choices), StudySource(), file, &reason)) {
+    if (!WriteStudyPdf(
+            BuildStudy(AcquiredNetwork(), AcquiredCells(), ProgramRuns().runs(), *choices),
+            StudySource(), file, &reason)) {
         Port().showDetailedMessage(StudySaveErrorText, StudySaveErrorCaption,
                                    MessageIcon::Exclamation, reason.toStdString());
     }

@@ -56,10 +56,6 @@ void ShowMatrixWindow();
 void ShowStepWindow();
 void ShowNetworkDiagramWindow();
 
-// Called by the run drivers once a method's results are published, or when its run has ended
-// in a fault (the method then no longer counts as run): the analysis windows follow.
-void NotifyRunsChanged(Method method);
-
 // The tolerance the convergence is judged by, per unit: set in the convergence window, used
 // by every analysis window and report.
 double ConvergenceTolerance();
@@ -116,8 +112,8 @@ void ShowImportedLineData(const LineData& data);
 void CreateProgramWindows();
 void DestroyProgramWindows();
 
-// The two halves of CreateProgramWindows, for main(), which allocates the solver matrices and
-// names the application between them: the three results windows / frmDataIn, frmDataOk, frmAbout.
+// The two halves of CreateProgramWindows, for main(), which names the application between them:
+// the run store and the three results windows / frmDataIn, frmDataOk, frmAbout.
 void CreateResultsWindows();
 void CreateMainWindows();
 

@@ -9,59 +9,29 @@
 
 #include "core/input/acquisition.h"
 #include "core/interop/file_sections.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 #include "core/numeric/arithmetic_fault.h"
+#include "core/platform/standard_error_port.h"
 #include "core/platform/user_port.h"
 #include "core/report/study_document.h"
 #include "core/results/fault_report.h"
 #include "core/results/methods.h"
-#include "core/solvers/matrix_inversion.h"
 #include "gui/results/study_pages.h"
 
 namespace nodewise {
 
 namespace {
 
-// A message box becomes a line on standard error: caption, then the text on one line.
-class StandardErrorLines final : public UserPort {
+// The failed inversions of the study's runs ("Impossibile invertire la Matrice."); the
+// zero-order message is none, there being no matrix to invert.
+class StudyObserver final : public PortObserver {
 public:
-    void showMessage(std::string_view text, std::string_view caption, MessageIcon) override {
-        std::string line(caption);
-        line += !caption.empty() && caption.back() == ':' ? " " : ": ";
-        for (char c : text) {
-            const char ch = c == '\n' || c == '\r' ? ' ' : c;
-            if (ch != ' ' || (!line.empty() && line.back() != ' ')) {
-                line.push_back(ch);
-            }
-        }
-        while (!line.empty() && line.back() == ' ') {
-            line.pop_back();
-        }
-        std::fprintf(stderr, "%s\n", line.c_str());
-        failedInversions += text == InversionFailedText ? 1 : 0;
+    explicit StudyObserver(UserPort& port) : PortObserver(port) {}
+    void InversionFailed(Inversion outcome) override {
+        failedInversions += outcome == Inversion::Failed ? 1 : 0;
+        PortObserver::InversionFailed(outcome);
     }
     int failedInversions = 0;
-    void showDetailedMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                             std::string_view detail) override {
-        showMessage(text, caption, icon);
-        if (!detail.empty()) {
-            std::fprintf(stderr, "nodewise: %.*s\n", static_cast<int>(detail.size()),
-                         detail.data());
-        }
-    }
-    void setStatusPanel(int, std::string_view) override {}
-};
-
-// Puts the previous port back at the end of the command.
-class PortScope {
-public:
-    explicit PortScope(UserPort* port) : previous_(SetUserPort(port)) {}
-    ~PortScope() { SetUserPort(previous_); }
-    PortScope(const PortScope&) = delete;
-    PortScope& operator=(const PortScope&) = delete;
-
-private:
-    UserPort* previous_;
 };
 
 std::string Local(const QString& path) {
@@ -69,20 +39,23 @@ std::string Local(const QString& path) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-int Study(const StartupCommand& command) {
+int Study(const StartupCommand& command, UserPort& port, StudyObserver& observer) {
     NetworkFile file;
     if (!ReadNetworkFile(Local(command.networkFile), file)) {
-        Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
+        port.showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
         return 1;
     }
     if (file.sectionProblem) {
-        Port().showMessage(SectionProblemText(*file.sectionProblem), NetworkFileErrorCaption,
-                           MessageIcon::Exclamation);
+        port.showMessage(SectionProblemText(*file.sectionProblem), NetworkFileErrorCaption,
+                         MessageIcon::Exclamation);
     }
-    if (const std::optional<int> warning = Acquire(command.iterations.toStdString(), file.cells)) {
-        ShowInputWarning(*warning);
+    const Acquisition acquisition = Acquire(command.iterations.toStdString(), file.cells);
+    if (acquisition.warning) {
+        ShowInputWarning(port, *acquisition.warning);
         return 2;
     }
+    const Network& network = acquisition.network;
+    RunSet runs;
     std::vector<Method> methods;
     if (command.method.isEmpty()) {
         methods = {Method::Gauss, Method::Newton, Method::Stott};
@@ -92,13 +65,13 @@ int Study(const StartupCommand& command) {
                                                                : Method::Stott};
     }
     for (Method method : methods) {
-        if (!AnnounceMethod(method)) {
+        if (!AnnounceMethod(port, network, method)) {
             if (!command.method.isEmpty()) {
                 return 4;
             }
             continue; // the other methods make the study
         }
-        Iterate(method);
+        runs.Store(Iterate(method, network, observer));
     }
 
     StudyChoices choices;
@@ -111,10 +84,10 @@ int Study(const StartupCommand& command) {
         choices.lineData = file.sections.lineData;
     }
     QString reason;
-    if (!WriteStudyPdf(BuildStudy(choices), QFileInfo(command.networkFile).fileName(),
-                       command.output, &reason)) {
-        Port().showDetailedMessage(StudySaveErrorText, StudySaveErrorCaption,
-                                   MessageIcon::Exclamation, reason.toStdString());
+    if (!WriteStudyPdf(BuildStudy(network, file.cells, runs, choices),
+                       QFileInfo(command.networkFile).fileName(), command.output, &reason)) {
+        port.showDetailedMessage(StudySaveErrorText, StudySaveErrorCaption,
+                                 MessageIcon::Exclamation, reason.toStdString());
         return 1;
     }
     return 0;
@@ -123,13 +96,12 @@ int Study(const StartupCommand& command) {
 } // namespace
 
 int ExportStudyCommand(const StartupCommand& command) {
-    StandardErrorLines port;
-    const PortScope scope(&port);
-    const SolverMatrices matrices;
+    StandardErrorPort port("nodewise");
+    StudyObserver observer(port);
     try {
-        const int status = Study(command);
+        const int status = Study(command, port, observer);
         // the study is written, but a matrix could not be inverted
-        return status == 0 && port.failedInversions > 0 ? 5 : status;
+        return status == 0 && observer.failedInversions > 0 ? 5 : status;
     } catch (const ArithmeticFault& fault) {
         std::fprintf(stderr, "%s\n", ArithmeticFaultReport(fault).c_str());
         return 3;

@@ -10,7 +10,8 @@
 #include <QSpinBox>
 
 #include "core/input/acquisition.h"
-#include "core/model/workspace.h"
+#include "core/model/network.h"
+#include "gui/shell/run_store.h"
 
 namespace nodewise {
 
@@ -43,7 +44,7 @@ bool AskStudyChoices(QWidget* parent, const std::vector<Method>& runs, StudyChoi
     step->setEnabled(!runs.empty());
     auto* iteration = new QSpinBox(&dialog);
     iteration->setObjectName(QStringLiteral("spnStudyStep"));
-    iteration->setRange(1, std::max(1, LastHistoryEntry()));
+    iteration->setRange(1, std::max(1, AcquiredNetwork().LastHistoryEntry()));
     iteration->setValue(choices.stepIteration.value_or(1));
     iteration->setEnabled(step->isChecked());
     QObject::connect(step, &QCheckBox::toggled, iteration, &QSpinBox::setEnabled);

@@ -1,12 +1,7 @@
-#include "core/platform/user_port.h"
+#include "gui/shell/program_port.h"
 
 namespace nodewise {
 namespace {
-
-struct SilentPort final : UserPort {
-    void showMessage(std::string_view, std::string_view, MessageIcon) override {}
-    void setStatusPanel(int, std::string_view) override {}
-};
 
 SilentPort silentPort;
 UserPort* currentPort = &silentPort;

@@ -1,0 +1,37 @@
+#include "core/model/network.h"
+
+namespace nodewise {
+
+const char* NodeTypeLabel(int type) {
+    static const char* const labels[] = {"Ed", "PQ", "PE", "Pd", "QE", "Qd"};
+    return type >= 0 && type < 6 ? labels[type] : "?";
+}
+
+int Network::ActiveNodeCount() const {
+    return NodeCount < 0 ? 0 : (NodeCount > MaxNodes ? MaxNodes : NodeCount);
+}
+
+int Network::LastHistoryEntry() const {
+    return IterationCount < 0
+               ? 0
+               : (IterationCount >= MaxIterations ? MaxIterations - 1 : IterationCount);
+}
+
+bool Network::MethodConditionHolds() const {
+    return PEquationCount == dUnknownCount && QEquationCount == EUnknownCount;
+}
+
+bool EGiven(int type) {
+    return type == Ed || type == PE || type == QE;
+}
+bool dGiven(int type) {
+    return type == Ed || type == Pd || type == Qd;
+}
+bool PGiven(int type) {
+    return type == PQ || type == PE || type == Pd;
+}
+bool QGiven(int type) {
+    return type == PQ || type == QE || type == Qd;
+}
+
+} // namespace nodewise
