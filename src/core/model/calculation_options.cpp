@@ -9,7 +9,17 @@ bool IsValidTolerance(double value) {
 }
 
 bool AllOff(const CalculationOptions& options) {
-    return !options.stopTolerance && options.acceleration == PlainAcceleration;
+    return !options.stopTolerance && options.acceleration == PlainAcceleration &&
+           !HasReactiveLimits(options);
+}
+
+bool HasReactiveLimits(const CalculationOptions& options) {
+    for (const ReactiveLimits& limits : options.reactiveLimits) {
+        if (limits.qmin || limits.qmax) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool IsValidAcceleration(double alpha) {
