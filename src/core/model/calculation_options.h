@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/model/workspace.h"
+#include "core/model/network.h"
 
 namespace nodewise {
 
