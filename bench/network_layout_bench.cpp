@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "core/analysis/network_diagram.h"
-#include "core/analysis/network_diagram_svg.h"
-#include "core/analysis/network_layout.h"
+#include "core/drawing/network_diagram.h"
+#include "core/drawing/network_diagram_svg.h"
+#include "core/drawing/network_layout.h"
 
 namespace nodewise {
 namespace {

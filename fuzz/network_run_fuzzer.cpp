@@ -14,9 +14,9 @@
 #include <string_view>
 
 #include "core/analysis/iteration_step.h"
-#include "core/analysis/network_diagram.h"
-#include "core/analysis/network_diagram_svg.h"
 #include "core/analysis/power_balance.h"
+#include "core/drawing/network_diagram.h"
+#include "core/drawing/network_diagram_svg.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/network.h"

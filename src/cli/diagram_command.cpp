@@ -6,9 +6,9 @@
 #include <string>
 
 #include "cli/output.h"
-#include "core/analysis/network_diagram.h"
-#include "core/analysis/network_diagram_svg.h"
 #include "core/analysis/power_balance.h"
+#include "core/drawing/network_diagram.h"
+#include "core/drawing/network_diagram_svg.h"
 #include "core/platform/user_port.h"
 
 namespace nodewise::cli {

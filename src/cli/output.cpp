@@ -6,8 +6,8 @@
 #include <cstring>
 #include <iostream>
 
-#include "core/analysis/cell_notes.h"
 #include "core/input/acquisition.h"
+#include "core/input/cell_notes.h"
 #include "core/input/islands.h"
 #include "core/input/network_file.h"
 #include "core/numeric/arithmetic_fault.h"

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "core/analysis/analysis_report.h"
 #include "core/analysis/mismatch_trace.h"
 #include "core/analysis/power_balance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
 #include "core/model/units.h"
+#include "core/report/analysis_report.h"
 #include "solver_fixture.h"
 #include "test_support.h"
 

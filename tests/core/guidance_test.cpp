@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "core/analysis/analysis_report.h"
-#include "core/analysis/cell_notes.h"
 #include "core/input/acquisition.h"
+#include "core/input/cell_notes.h"
+#include "core/report/analysis_report.h"
 #include "core/results/fault_report.h"
-#include "core/results/number_format.h"
 #include "core/results/number_style.h"
+#include "core/text/number_format.h"
 #include "solver_fixture.h"
 #include "test_support.h"
 

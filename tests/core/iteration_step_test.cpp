@@ -12,9 +12,9 @@
 #include <nlohmann/json.hpp>
 
 #include "core/analysis/iteration_step.h"
-#include "core/analysis/step_export.h"
 #include "core/model/units.h"
 #include "core/numeric/trapping_double.h"
+#include "core/report/step_export.h"
 #include "core/results/methods.h"
 #include "core/solvers/gauss_seidel.h"
 #include "core/solvers/newton_raphson.h"

@@ -109,22 +109,28 @@ TEST(Layering, CommandLineUsesTheCoreOnly) {
     }
 }
 
-// Inside the core each folder names what it may use: the workspace, the arithmetic and the
-// platform services at the bottom; input and solvers beside each other but apart; results over
-// both; analysis and interchange formats over them; the reports on top.
+// Inside the core each folder names what it may use: the network and run values, the arithmetic,
+// the text formats and the platform services at the bottom; input and solvers beside each other
+// but apart; results over both; the analyses of a run over them, the drawing over the analyses;
+// interchange formats beside them; the reports on top.
 TEST(Layering, CoreFoldersPointDownOnly) {
     const std::map<std::string, std::set<std::string>> allowed = {
         {"model", {"model"}},
         {"numeric", {"numeric", "model"}},
+        {"text", {"text", "numeric", "model"}},
         {"platform", {"platform", "model"}},
-        {"input", {"input", "model", "numeric", "platform"}},
+        {"input", {"input", "model", "numeric", "text", "platform"}},
         {"solvers", {"solvers", "model", "numeric", "platform"}},
-        {"results", {"results", "input", "solvers", "model", "numeric", "platform"}},
-        {"analysis", {"analysis", "results", "input", "solvers", "model", "numeric", "platform"}},
-        {"interop", {"interop", "input", "model", "numeric", "platform"}},
-        {"report",
-         {"report", "analysis", "interop", "results", "input", "solvers", "model", "numeric",
+        {"results", {"results", "input", "solvers", "model", "numeric", "text", "platform"}},
+        {"analysis",
+         {"analysis", "results", "input", "solvers", "model", "numeric", "text", "platform"}},
+        {"drawing",
+         {"drawing", "analysis", "results", "input", "solvers", "model", "numeric", "text",
           "platform"}},
+        {"interop", {"interop", "input", "model", "numeric", "text", "platform"}},
+        {"report",
+         {"report", "drawing", "analysis", "interop", "results", "input", "solvers", "model",
+          "numeric", "text", "platform"}},
     };
     for (const Include& include : IncludesUnder(SourceRoot / "core")) {
         if (include.resolved.rfind("core/", 0) != 0) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/analysis/network_diagram.h"
 #include "core/analysis/power_balance.h"
+#include "core/drawing/network_diagram.h"
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "core/interop/line_data.h"

@@ -17,9 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/analysis/network_diagram.h"
-#include "core/analysis/network_diagram_svg.h"
 #include "core/analysis/power_balance.h"
+#include "core/drawing/network_diagram.h"
+#include "core/drawing/network_diagram_svg.h"
 #include "core/input/acquisition.h"
 #include "drawing_checks.h"
 #include "solver_fixture.h"

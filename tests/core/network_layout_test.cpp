@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "core/analysis/network_layout.h"
+#include "core/drawing/network_layout.h"
 #include "core/model/network.h"
 #include "drawing_checks.h"
 

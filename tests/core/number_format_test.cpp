@@ -5,7 +5,7 @@
 
 #include "core/input/entry_syntax.h"
 #include "core/model/units.h"
-#include "core/results/number_format.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 namespace {

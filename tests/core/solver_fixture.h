@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/analysis/analysis_report.h"
 #include "core/analysis/iteration_step.h"
 #include "core/analysis/mismatch_trace.h"
 #include "core/analysis/power_balance.h"
@@ -21,6 +20,7 @@
 #include "core/model/run.h"
 #include "core/model/units.h"
 #include "core/numeric/arithmetic_fault.h"
+#include "core/report/analysis_report.h"
 #include "core/results/methods.h"
 #include "test_support.h"
 

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include "core/analysis/iteration_step.h"
-#include "core/analysis/step_export.h"
 #include "core/interop/line_data.h"
+#include "core/report/step_export.h"
 #include "core/results/methods.h"
 #include "solver_fixture.h"
 

@@ -15,7 +15,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
-#include "core/analysis/network_diagram_svg.h"
+#include "core/drawing/network_diagram_svg.h"
 #include "gui/analysis/diagram_view.h"
 #include "gui/analysis/network_diagram_window.h"
 #include "gui/shell/run_store.h"

@@ -15,7 +15,7 @@
 #include <QToolTip>
 #include <gtest/gtest.h>
 
-#include "core/analysis/step_export.h"
+#include "core/report/step_export.h"
 #include "gui/analysis/step_window.h"
 #include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"

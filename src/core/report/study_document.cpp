@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/analysis/analysis_report.h"
 #include "core/analysis/iteration_step.h"
-#include "core/analysis/network_diagram.h"
-#include "core/analysis/network_diagram_svg.h"
 #include "core/analysis/power_balance.h"
-#include "core/analysis/step_export.h"
+#include "core/drawing/network_diagram.h"
+#include "core/drawing/network_diagram_svg.h"
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "core/model/units.h"
-#include "core/results/number_format.h"
+#include "core/report/analysis_report.h"
+#include "core/report/step_export.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/results/number_format.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 

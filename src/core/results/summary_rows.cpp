@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "core/model/network.h"
-#include "core/results/number_format.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 

@@ -18,10 +18,10 @@
 #include <cmath>
 #include <optional>
 
-#include "core/analysis/analysis_report.h"
 #include "core/analysis/tolerance.h"
-#include "core/results/number_format.h"
+#include "core/report/analysis_report.h"
 #include "core/results/number_style.h"
+#include "core/text/number_format.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "core/analysis/analysis_report.h"
+#include "core/report/analysis_report.h"
 
 class QChart;
 class QChartView;

@@ -1,7 +1,7 @@
 // The network drawing of the core put on a graphics scene, item for item as the SVG draws it.
 #pragma once
 
-#include "core/analysis/network_diagram.h"
+#include "core/drawing/network_diagram.h"
 
 class QGraphicsScene;
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/analysis/network_diagram.h"
+#include "core/drawing/network_diagram.h"
 
 namespace nodewise {
 

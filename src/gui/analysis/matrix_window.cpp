@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/analysis/analysis_report.h"
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
+#include "core/report/analysis_report.h"
 #include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
 

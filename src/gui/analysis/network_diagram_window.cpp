@@ -16,8 +16,8 @@
 #include <cmath>
 #include <utility>
 
-#include "core/analysis/network_diagram_svg.h"
 #include "core/analysis/power_balance.h"
+#include "core/drawing/network_diagram_svg.h"
 #include "core/platform/atomic_file.h"
 #include "core/results/results_export.h"
 #include "gui/analysis/diagram_scene.h"

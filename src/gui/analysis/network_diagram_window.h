@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "core/analysis/network_diagram.h"
+#include "core/drawing/network_diagram.h"
 #include "core/results/methods.h"
 
 class QComboBox;

@@ -14,11 +14,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "core/analysis/analysis_report.h"
 #include "core/platform/atomic_file.h"
-#include "core/results/number_format.h"
+#include "core/report/analysis_report.h"
 #include "core/results/number_style.h"
 #include "core/results/results_export.h"
+#include "core/text/number_format.h"
 #include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"
 #include "gui/shell/file_dialogs.h"

@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/analysis/step_export.h"
 #include "core/platform/atomic_file.h"
+#include "core/report/step_export.h"
 #include "core/results/results_export.h"
 #include "gui/analysis/method_choice.h"
 #include "gui/shell/error_guard.h"

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "core/analysis/cell_notes.h"
+#include "core/input/cell_notes.h"
 
 namespace nodewise {
 

@@ -26,8 +26,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/analysis/cell_notes.h"
 #include "core/input/acquisition.h"
+#include "core/input/cell_notes.h"
 #include "core/input/help_texts.h"
 #include "core/input/islands.h"
 #include "core/input/network_file.h"

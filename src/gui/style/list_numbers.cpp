@@ -1,6 +1,6 @@
 #include "gui/style/list_numbers.h"
 
-#include "core/results/number_format.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 

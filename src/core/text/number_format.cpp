@@ -1,4 +1,4 @@
-#include "core/results/number_format.h"
+#include "core/text/number_format.h"
 
 #include "core/numeric/c_locale.h"
 

@@ -1,14 +1,14 @@
-#include "core/analysis/network_diagram.h"
+#include "core/drawing/network_diagram.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
-
 #include <tuple>
 
 #include "core/results/methods.h"
-#include "core/results/number_format.h"
+#include "core/text/markup.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 
@@ -16,21 +16,12 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 constexpr double LineHeight = 15.0;
-constexpr double CharWidth = 7.0; // of a 12 px sans-serif text, for the bounds
-constexpr double Ascent = 11.0;   // of the same, above the baseline
+constexpr double Ascent = 11.0; // of the same, above the baseline
 constexpr double InjectionLength = 46.0;
 constexpr double ShuntLead = 20.0;
 constexpr double Margin = 14.0;
 // An injection or shunt power that shows as 0.000 is not drawn.
 constexpr double ShownPower = 0.0005;
-
-std::size_t Glyphs(std::string_view text) {
-    std::size_t glyphs = 0;
-    for (char c : text) {
-        glyphs += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return glyphs;
-}
 
 struct Direction {
     double x;
@@ -141,7 +132,7 @@ Arrowhead HeadAt(DiagramPoint tip, Direction d, double length = 11.0, double hal
 // branches leave a node at 45 degrees or more, which keeps their texts apart.
 DiagramText FlowLabel(DiagramPoint centre, Direction d, std::string text) {
     // Far enough for the text's box to clear the circle.
-    const double halfWidth = CharWidth * static_cast<double>(Glyphs(text)) / 2.0 + 2.0;
+    const double halfWidth = DiagramCharWidth * static_cast<double>(GlyphCount(text)) / 2.0 + 2.0;
     const double halfHeight = 7.0;
     const double across = std::min(std::fabs(d.x) > 1e-9 ? halfWidth / std::fabs(d.x) : 1e9,
                                    std::fabs(d.y) > 1e-9 ? halfHeight / std::fabs(d.y) : 1e9);
@@ -161,7 +152,7 @@ bool Shown(double power) {
 
 // Every point a text may cover, for the bounds.
 void Cover(const DiagramText& text, double& left, double& top, double& right, double& bottom) {
-    const double width = static_cast<double>(Glyphs(text.text)) * CharWidth;
+    const double width = static_cast<double>(GlyphCount(text.text)) * DiagramCharWidth;
     double x0 = text.at.x;
     if (text.anchor == TextAnchor::Middle) {
         x0 -= width / 2.0;
@@ -430,7 +421,7 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
             {x + 20.0, legendY + 4.0}, WithSeparator(band.label, sep), TextAnchor::Start, "legend"};
         CoverPoint(entry.centre, entry.radius, left, top, right, bottom);
         Cover(entry.label, left, top, right, bottom);
-        x += 40.0 + CharWidth * static_cast<double>(entry.label.text.size());
+        x += 40.0 + DiagramCharWidth * static_cast<double>(entry.label.text.size());
         diagram.legend.push_back(std::move(entry));
     }
     diagram.left = std::floor(left - Margin);

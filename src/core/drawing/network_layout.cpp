@@ -1,4 +1,4 @@
-#include "core/analysis/network_layout.h"
+#include "core/drawing/network_layout.h"
 
 #include <algorithm>
 #include <array>

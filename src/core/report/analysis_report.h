@@ -11,12 +11,9 @@
 #include "core/input/cell_texts.h"
 #include "core/results/methods.h"
 #include "core/results/number_style.h"
+#include "core/text/markup.h"
 
 namespace nodewise {
-
-// Text for an HTML page: markup characters escaped, and bytes that are not UTF-8 (a cell text
-// from an older file in a single-byte code page) replaced, so the page stays valid UTF-8.
-std::string HtmlEscape(std::string_view text);
 
 // Mismatches below this (an exact zero included) are drawn at it on the semilog chart.
 inline constexpr double ChartFloor = 1e-16;

@@ -1,9 +1,9 @@
-#include "core/analysis/cell_notes.h"
+#include "core/input/cell_notes.h"
 
 #include <cmath>
 
 #include "core/input/entry_syntax.h"
-#include "core/results/number_format.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 

@@ -1,9 +1,10 @@
-#include "core/analysis/network_diagram_svg.h"
+#include "core/drawing/network_diagram_svg.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "core/results/number_format.h"
+#include "core/text/markup.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 
@@ -24,31 +25,8 @@ std::string Exact(double value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
-    return out;
-}
-
 std::string Attribute(const char* name, const std::string& value) {
-    return std::string(" ") + name + "=\"" + Escape(value) + "\"";
+    return std::string(" ") + name + "=\"" + HtmlEscape(value) + "\"";
 }
 
 const char* AnchorName(TextAnchor anchor) {
@@ -63,18 +41,10 @@ const char* AnchorName(TextAnchor anchor) {
     return "middle";
 }
 
-std::size_t Glyphs(const std::string& text) {
-    std::size_t glyphs = 0;
-    for (char c : text) {
-        glyphs += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return glyphs;
-}
-
 std::string Text(const DiagramText& text, const std::string& extra = "") {
     std::string halo;
     if (text.halo) {
-        const double width = DiagramCharWidth * static_cast<double>(Glyphs(text.text)) + 4.0;
+        const double width = DiagramCharWidth * static_cast<double>(GlyphCount(text.text)) + 4.0;
         double left = text.at.x - 2.0;
         if (text.anchor == TextAnchor::Middle) {
             left -= width / 2.0 - 2.0;
@@ -88,7 +58,7 @@ std::string Text(const DiagramText& text, const std::string& extra = "") {
     }
     return halo + "<text" + Attribute("class", text.role) + extra +
            Attribute("x", Coordinate(text.at.x)) + Attribute("y", Coordinate(text.at.y)) +
-           Attribute("text-anchor", AnchorName(text.anchor)) + ">" + Escape(text.text) +
+           Attribute("text-anchor", AnchorName(text.anchor)) + ">" + HtmlEscape(text.text) +
            "</text>\n";
 }
 
@@ -108,7 +78,7 @@ std::string Polygon(const Arrowhead& head, const char* className, const char* fi
 }
 
 std::string Title(const std::string& text) {
-    return "<title>" + Escape(text) + "</title>\n";
+    return "<title>" + HtmlEscape(text) + "</title>\n";
 }
 
 constexpr const char* Ink = "#333333";

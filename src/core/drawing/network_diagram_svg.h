@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "core/analysis/network_diagram.h"
+#include "core/drawing/network_diagram.h"
 
 namespace nodewise {
 

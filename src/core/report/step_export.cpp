@@ -1,4 +1,4 @@
-#include "core/analysis/step_export.h"
+#include "core/report/step_export.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 
 #include "core/model/network.h"
 #include "core/model/units.h"
-#include "core/results/number_format.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/analysis/network_layout.h"
 #include "core/analysis/power_balance.h"
+#include "core/drawing/network_layout.h"
 
 namespace nodewise {
 

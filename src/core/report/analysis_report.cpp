@@ -1,4 +1,4 @@
-#include "core/analysis/analysis_report.h"
+#include "core/report/analysis_report.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
-#include "core/results/number_format.h"
 #include "core/results/number_style.h"
+#include "core/text/number_format.h"
 
 namespace nodewise {
 
@@ -18,40 +18,6 @@ namespace {
 constexpr const char* SeriesColours[] = {"#1f77b4", "#d62728", "#2ca02c"};
 
 } // namespace
-
-std::string HtmlEscape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '<') {
-            out += "&lt;";
-        } else if (c == '>') {
-            out += "&gt;";
-        } else if (c == '&') {
-            out += "&amp;";
-        } else if (c == '"') {
-            out += "&quot;";
-        } else if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            const std::size_t length = c >= 0xF0 && c < 0xF5   ? 4
-                                       : c >= 0xE0             ? 3
-                                       : c >= 0xC2 && c < 0xE0 ? 2
-                                                               : 0;
-            bool valid = length != 0 && i + length <= text.size();
-            for (std::size_t k = 1; valid && k < length; ++k) {
-                valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-            }
-            if (valid) {
-                out.append(text.substr(i, length));
-                i += length - 1;
-            } else {
-                out += "\xEF\xBF\xBD"; // U+FFFD
-            }
-        }
-    }
-    return out;
-}
 
 namespace {
 
