@@ -73,6 +73,8 @@ void ResetProgramState() {
     scriptedDialogs.studyChoices.clear();
     scriptedDialogs.studyRuns.clear();
     scriptedDialogs.previewPages = 0;
+    scriptedDialogs.optionAnswers.clear();
+    scriptedDialogs.proposedOptions.clear();
     ForgetUsedFiles();
     if (frmDataIn != nullptr) {
         for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {
@@ -88,6 +90,7 @@ void ResetProgramState() {
         frmLineData->ShowLineData({}); // empty tables, per unit
     }
     if (frmDataIn != nullptr) {
+        frmDataIn->SetOptions(CalculationOptions{});
         frmDataIn->SetNetworkFile(QString());
     }
 }
