@@ -260,20 +260,21 @@ TEST(MatpowerImportTest, BusesAreNumberedInOrderAndNodeDataAreInPerUnit) {
 }
 
 // The reactive limits of the generators in service, summed per bus, reach the PE nodes in pu;
-// 9999 MVAr or more, or an infinity, is no bound; the reference bus's and a PQ bus's limits are
-// left out and named. Exported again, the PE nodes' generators carry them back.
+// 9999 MVAr or more, or an infinity, is no bound; the reference bus's and a PQ bus's limits, and
+// crossed ones, are left out and named. Exported again, the PE nodes' generators carry them back.
 TEST(MatpowerImportTest, ReactiveLimitsOfPvBusesTravelBothWays) {
     const std::string text =
         Case("1 3 0 0 0 0 1 1 0\n2 1 50 20 0 0 1 1 0\n3 2 0 0 0 0 1 1 0\n4 2 0 0 0 0 1 1 0\n"
-             "5 2 0 0 0 0 1 1 0\n6 2 0 0 0 0 1 1 0\n",
+             "5 2 0 0 0 0 1 1 0\n6 2 0 0 0 0 1 1 0\n7 2 0 0 0 0 1 1 0\n",
              "1 0 0 300 -300 1 100 1\n"
              "2 10 0 50 -50 1 100 1\n"
              "3 20 0 30 -10 1.02 100 1\n3 20 0 20 -5 1.02 100 1\n3 9 0 100 -100 1.02 100 0\n"
              "4 20 0 9999 -20 1 100 1\n"
              "5 20 0 Inf -9999.5 1 100 1\n"
-             "6 20 0 5000 -10 1 100 1\n6 20 0 5000 -20 1 100 1\n",
+             "6 20 0 5000 -10 1 100 1\n6 20 0 5000 -20 1 100 1\n"
+             "7 5 0 -10 10 1 100 1\n",
              "1 2 0 0.1 0 0 0 0 0 0 1\n2 3 0 0.1 0 0 0 0 0 0 1\n3 4 0 0.1 0 0 0 0 0 0 1\n"
-             "4 5 0 0.1 0 0 0 0 0 0 1\n5 6 0 0.1 0 0 0 0 0 0 1\n");
+             "4 5 0 0.1 0 0 0 0 0 0 1\n5 6 0 0.1 0 0 0 0 0 0 1\n6 7 0 0.1 0 0 0 0 0 0 1\n");
     ImportedCase imported;
     ASSERT_FALSE(ImportMatpowerCase(text, imported).has_value());
     using Bound = std::optional<double>;
@@ -289,7 +290,9 @@ TEST(MatpowerImportTest, ReactiveLimitsOfPvBusesTravelBothWays) {
         (std::vector<std::string>{
             "I limiti di potenza reattiva del nodo 1 non sono riportati: \xC3\xA8 il nodo di "
             "riferimento.",
-            "I limiti di potenza reattiva del nodo 2 non sono riportati: \xC3\xA8 un nodo PQ."}));
+            "I limiti di potenza reattiva del nodo 2 non sono riportati: \xC3\xA8 un nodo PQ.",
+            "I limiti di potenza reattiva del nodo 7 non sono riportati: QMIN \xC3\xA8 maggiore "
+            "di QMAX."}));
 
     MatpowerCase matpowerCase;
     ASSERT_FALSE(ReadMatpowerCase(text, matpowerCase));

@@ -32,7 +32,8 @@ inline constexpr std::size_t MaxCaseFileBytes = 64u * 1024u * 1024u;
 // set point), a PQ bus, or a PV bus without a generator in service, as PQ (P = sum of PG - PD,
 // Q = sum of QG - QD), all in per unit on baseMVA. A PE node's reactive limits are the QMAX and
 // the QMIN of its generators in service, each summed, per unit on baseMVA; a sum of
-// NoReactiveLimitMVAr or more in magnitude, or one that is not finite, is no bound.
+// NoReactiveLimitMVAr or more in magnitude, or one that is not finite, is no bound; a QMIN
+// above the QMAX, no limits at all. The other nodes have none.
 // Refuses (with the reason, in Italian) more than MaxNodes buses, an isolated bus, a number of
 // reference buses other than one, a phase shifter in service, a branch without impedance, and
 // references to buses that do not exist.
@@ -52,7 +53,8 @@ std::optional<std::string> NetworkToCells(const NodalNetwork& network, CellTexts
 // What the import of a case leaves out, one line per bus, in Italian: the reactive limits of the
 // generators at the reference bus or at a bus that becomes a PQ node, which the options carry at
 // PE nodes only ("I limiti di potenza reattiva del nodo 1 non sono riportati: è il nodo di
-// riferimento."). Nothing for a case that CaseToNetwork refuses.
+// riferimento."), and at a PV bus whose QMIN is above its QMAX. Buses are named by their number
+// in the case. Nothing for a case that CaseToNetwork refuses.
 std::vector<std::string> UncarriedLimitNotes(const MatpowerCase& matpowerCase);
 
 // The whole import, from the file's text to the cells. On refusal returns the reason and leaves
