@@ -29,9 +29,9 @@ struct GridAccess {
 // Appends to `fileMenu` "Importa caso MATPOWER..." (object name FileImportMatpowerItem), which
 // fills the cells from a case as "Apri ..." does from a network file (the options from the
 // reactive limits of its generators, the buses whose limits are left out told in a box), and
-// "Esporta caso
-// MATPOWER..." (FileExportMatpowerItem), which acquires the cells as "Acquisisci dati" does,
-// without opening the summary, and writes the network as a case. `window` parents the dialogs.
+// "Esporta caso MATPOWER..." (FileExportMatpowerItem), which acquires the cells as "Acquisisci
+// dati" does, without opening the summary, and writes the network as a case. `window` parents
+// the dialogs.
 void AddMatpowerItems(QWidget* window, QMenu* fileMenu, GridAccess grid);
 
 } // namespace nodewise
