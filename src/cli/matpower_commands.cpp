@@ -3,7 +3,7 @@
 //     to standard output.
 // nodewise-cli export-matpower NETWORK.nwd [--output CASE.m]
 //     Acquires the network file as "Acquisisci dati" would and writes it as a MATPOWER case, to
-//     CASE.m or to standard output.
+//     CASE.m or to standard output, with the reactive limits of the file's options.
 //
 // Exit status, as for the other commands: 0 done; 1 usage error, or a file that cannot be read
 // or written; 2 rejected: the case refused by the import (malformed, or not a network the grid
@@ -15,6 +15,7 @@
 
 #include "cli/output.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -94,14 +95,19 @@ int Import(const Arguments& arguments) {
                                      MessageIcon::Stop);
         return cli::ExitUsageOrFile;
     }
-    CellTexts cells;
-    if (const std::optional<std::string> refusal = ImportMatpowerCase(text, cells)) {
+    ImportedCase imported;
+    if (const std::optional<std::string> refusal = ImportMatpowerCase(text, imported)) {
         cli::ErrorPort().showMessage(*refusal, MatpowerErrorCaption, MessageIcon::Stop);
         return cli::ExitRejected;
     }
     // The case's own branches travel with the cells, so that the export gives them back rather
-    // than branches guessed from the matrix.
+    // than branches guessed from the matrix; the generators' reactive limits with the options.
     FileSections sections;
+    CalculationOptions options;
+    options.reactiveLimits = imported.reactiveLimits;
+    if (!AllOff(options)) {
+        sections.options = options;
+    }
     MatpowerCase matpowerCase;
     LineData lines;
     TypedLineData typed;
@@ -109,7 +115,13 @@ int Import(const Arguments& arguments) {
         !FormatLineTable(lines, typed.table)) {
         sections.lineData = typed;
     }
-    return Emit(arguments.output, FormatNetworkFile(cells, sections));
+    const int status = Emit(arguments.output, FormatNetworkFile(imported.cells, sections));
+    if (status == cli::ExitDone) {
+        for (const std::string& note : imported.notes) {
+            std::cerr << "nodewise-cli: " << note << '\n';
+        }
+    }
+    return status;
 }
 
 // The line data the network file carries, when they still make the matrix acquired (to within
@@ -133,6 +145,16 @@ std::optional<LineData> MatchingLineData(const std::string& path, const NodalNet
     return std::nullopt;
 }
 
+// The reactive limits the network file's options give; none when it has none or they cannot be
+// read.
+std::array<ReactiveLimits, MaxNodes> FileReactiveLimits(const std::string& path) {
+    NetworkFile file;
+    if (!ReadNetworkFile(path, file) || !file.sections.options) {
+        return {};
+    }
+    return file.sections.options->reactiveLimits;
+}
+
 // The case of the acquired network, to the output.
 int ExportAcquired(const Arguments& arguments, const Network& network);
 
@@ -149,7 +171,8 @@ int ExportAcquired(const Arguments& arguments, const Network& network) {
         CaseNameFromPath(arguments.output ? *arguments.output : arguments.input), "nodewise-cli",
         std::time(nullptr)};
     std::string contents;
-    const NodalNetwork nodal = NodalNetworkOf(network);
+    NodalNetwork nodal = NodalNetworkOf(network);
+    nodal.reactiveLimits = FileReactiveLimits(arguments.input);
     const std::optional<LineData> lines = MatchingLineData(arguments.input, nodal);
     if (const std::optional<std::string> refusal =
             lines ? FormatLineDataCase(nodal, *lines, origin, contents)

@@ -124,6 +124,17 @@ TEST(FileSectionsTest, ADamagedSectionIsToldWithItsLineAndTheCellsStillLoad) {
         {"tolerance in words", "[Nodewise 1]\n[opzioni]\ntolleranza=poca\n", 59,
          "tolleranza: non \xC3\xA8 un numero"},
         {"decimal comma", "[Nodewise 1]\n[opzioni]\naccelerazione=1,6\n", 59, "non \xC3\xA8"},
+        {"limits at node 8", "[Nodewise 1]\n[opzioni]\nlimiti_q=8\t0\t1\n", 59, "da 1 a 7"},
+        {"limits twice", "[Nodewise 1]\n[opzioni]\nlimiti_q=3\t0\t1\nlimiti_q=3\t\t2\n", 60,
+         "nodo 3 ripetuto"},
+        {"limit in words", "[Nodewise 1]\n[opzioni]\nlimiti_q=3\tpoco\t1\n", 59,
+         "Qmin del nodo 3 non"},
+        {"infinite limit", "[Nodewise 1]\n[opzioni]\nlimiti_q=3\t\tinf\n", 59,
+         "Qmax del nodo 3 non"},
+        {"limits short", "[Nodewise 1]\n[opzioni]\nlimiti_q=3\t-1\n", 59,
+         "limiti_q: 2 celle invece di 3"},
+        {"limits crossed", "[Nodewise 1]\n[opzioni]\nlimiti_q=5\t1\t-1\n", 59,
+         "Qmin maggiore di Qmax al nodo 5"},
     };
     for (const Case& c : cases) {
         const NetworkFile file = ParseNetworkFileWithSections(cells + c.rest);
@@ -142,12 +153,23 @@ TEST(FileSectionsTest, OptionsTravelWithTheNetworkAndEachSectionIsReadOnItsOwn) 
     CalculationOptions options;
     options.stopTolerance = 1e-4;
     options.acceleration = 1.6;
+    options.reactiveLimits[2] = {-0.1 / 3, 1.0};
+    options.reactiveLimits[4].qmax = 0.8;
+    options.reactiveLimits[6].qmin = -2.5e-17;
     const std::string contents = FormatNetworkFile(cells, FileSections{TypedInOhm(), options});
+    EXPECT_NE(contents.find("limiti_q=3\t-0.03333333333333333\t1\nlimiti_q=5\t\t0.8\n"
+                            "limiti_q=7\t-2.5e-17\t\n"),
+              std::string::npos);
     const NetworkFile file = ParseNetworkFileWithSections(contents);
     EXPECT_FALSE(file.sectionProblem);
     ASSERT_TRUE(file.sections.options);
     EXPECT_EQ(file.sections.options->stopTolerance, 1e-4);
     EXPECT_EQ(file.sections.options->acceleration, 1.6);
+    // the limits read back write the same text; limits alone are a section too
+    EXPECT_EQ(FormatNetworkFile(cells, file.sections), contents);
+    CalculationOptions limitsOnly;
+    limitsOnly.reactiveLimits[0].qmax = 1.0;
+    EXPECT_FALSE(IsEmpty(FileSections{std::nullopt, limitsOnly}));
     EXPECT_TRUE(file.sections.lineData);
     ExpectSameCells(CellsOfFiftySixLines(contents), cells);
     // every option off is no section at all

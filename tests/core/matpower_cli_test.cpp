@@ -69,7 +69,9 @@ TEST_F(MatpowerCliTest, ImportWritesTheNetworkFileToStandardOutputOrToTheOutput)
     const std::string matpowerCase = Write("two.m", TwoBusCase);
     const Result toStdout = Run("import '" + matpowerCase + "'");
     EXPECT_EQ(toStdout.status, 0) << toStdout.err;
-    EXPECT_EQ(toStdout.err, "");
+    // the reference bus's generator has Qmax = Qmin = 0, which the options do not carry there
+    EXPECT_EQ(toStdout.err, "nodewise-cli: I limiti di potenza reattiva del nodo 1 non sono "
+                            "riportati: \xC3\xA8 il nodo di riferimento.\n");
     const CellTexts cells = ParseNetworkFile(toStdout.out);
     // the 56 lines, then the case's branch
     EXPECT_EQ(toStdout.out.substr(0, FormatNetworkFile(cells).size()), FormatNetworkFile(cells));
@@ -153,6 +155,21 @@ TEST_F(MatpowerCliTest, AnImportedCaseIsExportedWithItsOwnBranches) {
         EXPECT_NE(BranchTable(edited.out), BranchTable(Slurp(entry.path())));
     }
     EXPECT_GE(cases, 2);
+}
+
+// The PV bus's limits go into the network file's options and come back out in its generator.
+TEST_F(MatpowerCliTest, ReactiveLimitsTravelThroughTheNetworkFile) {
+    const std::string matpowerCase =
+        Write("pv.m", "function mpc = pv\nmpc.baseMVA = 100;\n"
+                      "mpc.bus = [1 3 0 0 0 0 1 1 0; 2 2 0 0 0 0 1 1 0; 3 1 50 20 0 0 1 1 0];\n"
+                      "mpc.gen = [1 0 0 Inf -Inf 1 100 1; 2 30 0 100 -50 1.02 100 1];\n"
+                      "mpc.branch = [1 2 0 0.1 0 0 0 0 0 0 1; 2 3 0 0.1 0 0 0 0 0 0 1];\n");
+    const std::string network = (dir_ / "pv.nwd").string();
+    const Result imported = Run("import '" + matpowerCase + "' --output '" + network + "'");
+    EXPECT_EQ(imported.err, "");
+    EXPECT_NE(Slurp(network).find("[opzioni]\nlimiti_q=2\t-0.5\t1\n"), std::string::npos);
+    const Result exported = Run("export-matpower '" + network + "'");
+    EXPECT_NE(exported.out.find("\t2\t30\t0\t100\t-50\t1.02\t"), std::string::npos) << exported.out;
 }
 
 TEST_F(MatpowerCliTest, RefusalsExitTwoWithOneLineAndLeaveTheOutputAlone) {

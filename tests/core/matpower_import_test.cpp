@@ -9,6 +9,7 @@
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "core/interop/entry_texts.h"
+#include "core/interop/matpower_export.h"
 #include "core/interop/matpower_import.h"
 #include "core/model/network.h"
 #include "core/solvers/newton_raphson.h"
@@ -261,6 +262,52 @@ TEST(MatpowerImportTest, BusesAreNumberedInOrderAndNodeDataAreInPerUnit) {
     EXPECT_EQ(cells.Admittance[2][0], "2j");
     EXPECT_EQ(cells.Admittance[2][1], ""); // buses 10 and 30 are not connected
     EXPECT_EQ(cells.Admittance[2][2], "-2j");
+}
+
+// The reactive limits of the generators in service, summed per bus, reach the PE nodes in pu;
+// 9999 MVAr or more, or an infinity, is no bound; the reference bus's and a PQ bus's limits, and
+// crossed ones, are left out and named. Exported again, the PE nodes' generators carry them back.
+TEST(MatpowerImportTest, ReactiveLimitsOfPvBusesTravelBothWays) {
+    const std::string text =
+        Case("1 3 0 0 0 0 1 1 0\n2 1 50 20 0 0 1 1 0\n3 2 0 0 0 0 1 1 0\n4 2 0 0 0 0 1 1 0\n"
+             "5 2 0 0 0 0 1 1 0\n6 2 0 0 0 0 1 1 0\n7 2 0 0 0 0 1 1 0\n",
+             "1 0 0 300 -300 1 100 1\n"
+             "2 10 0 50 -50 1 100 1\n"
+             "3 20 0 30 -10 1.02 100 1\n3 20 0 20 -5 1.02 100 1\n3 9 0 100 -100 1.02 100 0\n"
+             "4 20 0 9999 -20 1 100 1\n"
+             "5 20 0 Inf -9999.5 1 100 1\n"
+             "6 20 0 5000 -10 1 100 1\n6 20 0 5000 -20 1 100 1\n"
+             "7 5 0 -10 10 1 100 1\n",
+             "1 2 0 0.1 0 0 0 0 0 0 1\n2 3 0 0.1 0 0 0 0 0 0 1\n3 4 0 0.1 0 0 0 0 0 0 1\n"
+             "4 5 0 0.1 0 0 0 0 0 0 1\n5 6 0 0.1 0 0 0 0 0 0 1\n6 7 0 0.1 0 0 0 0 0 0 1\n");
+    ImportedCase imported;
+    ASSERT_FALSE(ImportMatpowerCase(text, imported).has_value());
+    const std::optional<double> qmin[] = {{}, {}, -0.15, -0.2, {}, -0.3, {}};
+    const std::optional<double> qmax[] = {{}, {}, 0.5, {}, {}, {}, {}};
+    for (int i = 0; i < MaxNodes; ++i) {
+        EXPECT_EQ(imported.reactiveLimits[i].qmin, qmin[i]) << "node " << i + 1;
+        EXPECT_EQ(imported.reactiveLimits[i].qmax, qmax[i]) << "node " << i + 1;
+    }
+    ASSERT_EQ(imported.notes.size(), 3u);
+    EXPECT_EQ(imported.notes[0], "I limiti di potenza reattiva del nodo 1 non sono riportati: "
+                                 "\xC3\xA8 il nodo di riferimento.");
+    EXPECT_NE(imported.notes[1].find("nodo 2 non sono riportati: \xC3\xA8 un nodo PQ."),
+              std::string::npos);
+    EXPECT_NE(imported.notes[2].find("nodo 7 non sono riportati: QMIN \xC3\xA8 maggiore di QMAX."),
+              std::string::npos);
+
+    MatpowerCase matpowerCase;
+    ASSERT_FALSE(ReadMatpowerCase(text, matpowerCase));
+    NodalNetwork network;
+    ASSERT_FALSE(CaseToNetwork(matpowerCase, network));
+    std::string exported;
+    ASSERT_FALSE(FormatMatpowerCase(network, {"c", "test", 0}, exported));
+    EXPECT_NE(exported.find("\t3\t40\t0\t50\t-15\t1.02\t"), std::string::npos) << exported;
+    EXPECT_NE(exported.find("\t5\t20\t0\tInf\t-Inf\t1\t"), std::string::npos) << exported;
+    ImportedCase back;
+    ASSERT_FALSE(ImportMatpowerCase(exported, back).has_value());
+    EXPECT_EQ(back.reactiveLimits[2].qmin, -0.15);
+    EXPECT_EQ(back.reactiveLimits[3].qmax, std::nullopt);
 }
 
 // Cell texts: plain decimal notation, the fewest digits that read back exactly, within 98.

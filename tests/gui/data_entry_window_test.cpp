@@ -752,7 +752,8 @@ TEST_F(DataEntryWindowTest, AChangedNetworkIsAskedAboutBeforeItIsLost) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("function mpc = due\nmpc.baseMVA = 100;\nmpc.bus = [1 3 0 0 0 0 1 1 0; 2 1 50 20 0 "
                "0 1 1 0];\n"
-               "mpc.gen = [1 0 0 0 0 1.05 100 1];\nmpc.branch = [1 2 0 0.25 0 0 0 0 0 0 1];\n");
+               "mpc.gen = [1 0 0 Inf -Inf 1.05 100 1];\nmpc.branch = [1 2 0 0.25 0 0 0 0 0 0 "
+               "1];\n");
     file.close();
     const auto firstCell = [] { return AdmittanceCell(frmDataIn, 0, 0)->text(); };
     const auto closed = [] { return !frmDataIn->isVisible() && !frmDataOk->isVisible(); };

@@ -74,6 +74,8 @@ void ResetProgramState() {
     scriptedDialogs.studyChoices.clear();
     scriptedDialogs.studyRuns.clear();
     scriptedDialogs.previewPages = 0;
+    scriptedDialogs.optionAnswers.clear();
+    scriptedDialogs.proposedOptions.clear();
     ForgetUsedFiles();
     if (frmDataIn != nullptr) {
         for (QLineEdit* box : frmDataIn->findChildren<QLineEdit*>()) {
@@ -89,6 +91,7 @@ void ResetProgramState() {
         frmLineData->ShowLineData({}); // empty tables, per unit
     }
     if (frmDataIn != nullptr) {
+        frmDataIn->SetOptions(CalculationOptions{});
         frmDataIn->SetNetworkFile(QString());
     }
 }

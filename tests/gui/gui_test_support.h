@@ -123,6 +123,21 @@ public:
     }
     void previewPrint(QWidget*, const std::function<int(QPagedPaintDevice&)>& paint) override;
 
+    // "Opzioni di calcolo": the next scripted answer (nothing: a cancel), a cancel when there
+    // is none; the options proposed are kept.
+    std::optional<CalculationOptions>
+    askCalculationOptions(QWidget*, const CalculationOptions& current) override {
+        proposedOptions.push_back(current);
+        if (optionAnswers.empty()) {
+            return std::nullopt;
+        }
+        const std::optional<CalculationOptions> answer = optionAnswers.front();
+        optionAnswers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<CalculationOptions>> optionAnswers;
+    std::vector<CalculationOptions> proposedOptions;
+
     std::deque<StudyChoices> studyChoices;
     std::vector<Method> studyRuns;
     int previewPages = 0;

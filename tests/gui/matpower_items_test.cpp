@@ -40,7 +40,7 @@ protected:
 constexpr const char* TwoBusCase = "function mpc = two\n"
                                    "mpc.baseMVA = 100;\n"
                                    "mpc.bus = [1 3 0 0 0 0 1 1 0; 2 1 50 20 0 0 1 1 0];\n"
-                                   "mpc.gen = [1 0 0 0 0 1.05 100 1];\n"
+                                   "mpc.gen = [1 0 0 Inf -Inf 1.05 100 1];\n"
                                    "mpc.branch = [1 2 0 0.25 0 0 0 0 0 0 1];\n";
 
 TEST_F(MatpowerItemsTest, ImportFillsTheCellsAsOpenDoesOrRefusesAndChangesNothing) {

@@ -1,10 +1,13 @@
 #include "core/interop/file_sections.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cmath>
 #include <vector>
 
 #include "core/input/network_file.h"
+#include "core/model/reactive_limit_rules.h"
 #include "core/platform/atomic_file.h"
 
 namespace nodewise {
@@ -14,6 +17,7 @@ namespace {
 constexpr std::string_view Header = "[Nodewise ";
 constexpr std::string_view LineSection = "[linee]";
 constexpr std::string_view OptionSection = "[opzioni]";
+constexpr std::string_view LimitsKey = "limiti_q";
 
 constexpr const char* AllSectionsLost = "Le sezioni dopo le celle non sono state lette";
 constexpr const char* LineDataLost = "I dati di linea non sono stati letti";
@@ -228,13 +232,58 @@ std::optional<SectionProblem> ReadLineSection(const std::vector<Line>& lines, Ty
         });
 }
 
+// A limits row's cells, node and the two bounds, into `options`; the problem, if any.
+std::optional<std::string> ReadLimitsRow(std::string_view value, CalculationOptions& options,
+                                         std::array<bool, MaxNodes>& seen) {
+    std::string problem;
+    const std::optional<std::vector<std::string>> row = ReadRow(value, 3, problem);
+    if (!row) {
+        return problem;
+    }
+    const std::string& nodeText = (*row)[0];
+    if (nodeText.size() != 1 || nodeText[0] < '1' || nodeText[0] - '0' > MaxNodes) {
+        return "il nodo deve essere un numero da 1 a " + std::to_string(MaxNodes);
+    }
+    const int node = nodeText[0] - '1';
+    if (seen[node]) {
+        return "nodo " + nodeText + " ripetuto";
+    }
+    seen[node] = true;
+    ReactiveLimits limits;
+    const char* names[] = {"Qmin", "Qmax"};
+    std::optional<double>* bounds[] = {&limits.qmin, &limits.qmax};
+    for (int b = 0; b < 2; ++b) {
+        const std::string& text = (*row)[1 + b];
+        if (text.empty()) {
+            continue;
+        }
+        *bounds[b] = ReadNumber(text);
+        if (!*bounds[b] || !std::isfinite(**bounds[b])) {
+            return std::string(names[b]) + " del nodo " + nodeText +
+                   " non \xC3\xA8 un numero finito";
+        }
+    }
+    if (!AreUsableLimits(limits)) {
+        return "Qmin maggiore di Qmax al nodo " + nodeText;
+    }
+    options.reactiveLimits[node] = limits;
+    return std::nullopt;
+}
+
 // The lines of the [opzioni] section into `options`; the first problem, if any.
 std::optional<SectionProblem> ReadOptionSection(const std::vector<Line>& lines,
                                                 CalculationOptions& options) {
+    std::array<bool, MaxNodes> limitsSeen{};
     return ForEachSetting(
         lines,
         [&](const Line& line, std::string_view key,
             std::string_view text) -> std::optional<SectionProblem> {
+            if (key == LimitsKey) {
+                if (std::optional<std::string> problem = ReadLimitsRow(text, options, limitsSeen)) {
+                    return SectionProblem{line.number, std::string(key) + ": " + *problem};
+                }
+                return std::nullopt;
+            }
             const std::optional<double> value = ReadNumber(text);
             if (key != "tolleranza" && key != "accelerazione") {
                 return UnknownKey(line, key);
@@ -292,6 +341,15 @@ std::string FormatFileSections(const FileSections& sections) {
         }
         if (options.acceleration != PlainAcceleration) {
             out += "accelerazione=" + NumberText(options.acceleration) + "\n";
+        }
+        for (int node = 0; node < MaxNodes; ++node) {
+            const ReactiveLimits& limits = options.reactiveLimits[node];
+            if (!limits.qmin && !limits.qmax) {
+                continue;
+            }
+            out += std::string(LimitsKey) + "=" + std::to_string(node + 1) + "\t" +
+                   (limits.qmin ? NumberText(*limits.qmin) : std::string()) + "\t" +
+                   (limits.qmax ? NumberText(*limits.qmax) : std::string()) + "\n";
         }
     }
     if (HasLineData(sections)) {

@@ -12,10 +12,14 @@
 //     [opzioni]
 //     tolleranza=0.0001
 //     accelerazione=1.6
+//     limiti_q=3<TAB>-0.5<TAB>1
+//     limiti_q=5<TAB><TAB>0.8
 //
 // The first line names the format and its version. Every other line is empty, a section's
 // name in brackets, or key=value within a section; a table row's cells are separated by tabs.
-// Texts are written as typed, with a backslash before a backslash and \t, \n, \r for a tab, a
+// A limiti_q row is a node (1 to 7) with its Qmin and Qmax in pu, an empty cell for a bound
+// that is not set, one row per node that has a bound; numbers have a full stop. Texts are
+// written as typed, with a backslash before a backslash and \t, \n, \r for a tab, a
 // line feed and a carriage return.
 #pragma once
 

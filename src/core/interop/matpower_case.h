@@ -17,7 +17,7 @@ namespace nodewise {
 namespace matpower {
 
 enum BusColumn : int { BUS_I = 0, BUS_TYPE = 1, PD = 2, QD = 3, GS = 4, BS = 5, VM = 7, VA = 8 };
-enum GenColumn : int { GEN_BUS = 0, PG = 1, QG = 2, VG = 5, GEN_STATUS = 7 };
+enum GenColumn : int { GEN_BUS = 0, PG = 1, QG = 2, QMAX = 3, QMIN = 4, VG = 5, GEN_STATUS = 7 };
 enum BranchColumn : int {
     F_BUS = 0,
     T_BUS = 1,

@@ -95,11 +95,18 @@ NodalNetwork NodalNetworkOf(const Network& acquired) {
 
 namespace {
 
+// The header comment after the first line, as it reads when no generator has reactive limits
+// and when some have.
+struct CaseDescription {
+    const char* withoutLimits;
+    const char* withLimits;
+};
+
 // The case of the nodes of `network` (their types and given quantities) joined by `lines`, whose
 // node numbers lie within 1..network.nodeCount; `description` is the header comment after the
 // first line.
 std::optional<std::string> FormatCase(const NodalNetwork& network, const LineData& lines,
-                                      const CaseOrigin& origin, const char* description,
+                                      const CaseOrigin& origin, const CaseDescription& description,
                                       std::string& contents) {
     if (std::optional<std::string> refusal = CheckExportable(network)) {
         return refusal;
@@ -107,7 +114,21 @@ std::optional<std::string> FormatCase(const NodalNetwork& network, const LineDat
     const int n = network.nodeCount;
     std::string bus;
     std::string gen;
+    bool limited = false;
     for (int i = 0; i < n; ++i) {
+        // A PE node's generator has the node's reactive limits; Inf where there is none.
+        const ReactiveLimits& limits = network.reactiveLimits[i];
+        std::string qmax = "Inf";
+        std::string qmin = "-Inf";
+        if (network.types[i] == PE) {
+            if (limits.qmax) {
+                qmax = CaseNumber(*limits.qmax * ExportBaseMVA);
+            }
+            if (limits.qmin) {
+                qmin = CaseNumber(*limits.qmin * ExportBaseMVA);
+            }
+            limited = limited || limits.qmax || limits.qmin;
+        }
         Complex shunt = {0.0, 0.0};
         for (const NodeShunt& s : lines.shunts) {
             if (s.node == i + 1) {
@@ -118,8 +139,11 @@ std::optional<std::string> FormatCase(const NodalNetwork& network, const LineDat
         const double values[] = {
             shunt.re * ExportBaseMVA, shunt.im * ExportBaseMVA,     network.E[i],
             network.dDegrees[i],      network.P[i] * ExportBaseMVA, network.Q[i] * ExportBaseMVA};
+        const bool limitsFinite =
+            network.types[i] != PE || (std::isfinite(limits.qmax.value_or(0.0) * ExportBaseMVA) &&
+                                       std::isfinite(limits.qmin.value_or(0.0) * ExportBaseMVA));
         for (double value : values) {
-            if (!std::isfinite(value)) {
+            if (!std::isfinite(value) || !limitsFinite) {
                 return "Il nodo " + NodeNumber(i) +
                        " ha valori troppo grandi per il formato MATPOWER. Caso non esportato.";
             }
@@ -137,7 +161,7 @@ std::optional<std::string> FormatCase(const NodalNetwork& network, const LineDat
         case PE:
             bus += Row({number, "2", "0", "0", gs, bs, "1", CaseNumber(network.E[i]), "0", "0", "1",
                         "1.1", "0.9"});
-            gen += Row({number, CaseNumber(network.P[i] * ExportBaseMVA), "0", "Inf", "-Inf",
+            gen += Row({number, CaseNumber(network.P[i] * ExportBaseMVA), "0", qmax, qmin,
                         CaseNumber(network.E[i]), "100", "1", "Inf", "-Inf"});
             break;
         default:
@@ -168,7 +192,7 @@ std::optional<std::string> FormatCase(const NodalNetwork& network, const LineDat
     text += "function mpc = " + origin.caseName + "\n";
     text += "%" + origin.caseName + "  Rete di " + std::to_string(n) + " nodi esportata da " +
             origin.madeBy + " il " + UtcTime(origin.when) + ".\n";
-    text += description;
+    text += limited ? description.withLimits : description.withoutLimits;
     text += "\n"
             "%% MATPOWER Case Format : Version 2\n"
             "mpc.version = '2';\n"
@@ -204,11 +228,16 @@ std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const
                                               std::string& contents) {
     return FormatCase(
         network, LineDataFromMatrix(network), origin,
-        "%\n"
-        "%   Ogni coppia di nodi collegati e' un ramo con r + jx = -1/Yij, senza suscettanza\n"
-        "%   di linea; la somma di ogni riga della matrice delle ammettenze e' la derivazione\n"
-        "%   del nodo (Gs + jBs). I limiti di potenza reattiva dei generatori non sono\n"
-        "%   imposti.\n",
+        {"%\n"
+         "%   Ogni coppia di nodi collegati e' un ramo con r + jx = -1/Yij, senza suscettanza\n"
+         "%   di linea; la somma di ogni riga della matrice delle ammettenze e' la derivazione\n"
+         "%   del nodo (Gs + jBs). I limiti di potenza reattiva dei generatori non sono\n"
+         "%   imposti.\n",
+         "%\n"
+         "%   Ogni coppia di nodi collegati e' un ramo con r + jx = -1/Yij, senza suscettanza\n"
+         "%   di linea; la somma di ogni riga della matrice delle ammettenze e' la derivazione\n"
+         "%   del nodo (Gs + jBs). I limiti di potenza reattiva dei generatori (Qmax, Qmin)\n"
+         "%   sono quelli delle opzioni di calcolo; Inf: nessun limite.\n"},
         contents);
 }
 
@@ -216,10 +245,14 @@ std::optional<std::string> FormatLineDataCase(const NodalNetwork& nodes, const L
                                               const CaseOrigin& origin, std::string& contents) {
     return FormatCase(
         nodes, lines, origin,
-        "%\n"
-        "%   Rami e derivazioni come nella finestra \"Dati di linea\" di Nodewise, in per unit;\n"
-        "%   i nodi come nella griglia. I limiti di potenza reattiva dei generatori non sono\n"
-        "%   imposti.\n",
+        {"%\n"
+         "%   Rami e derivazioni come nella finestra \"Dati di linea\" di Nodewise, in per unit;\n"
+         "%   i nodi come nella griglia. I limiti di potenza reattiva dei generatori non sono\n"
+         "%   imposti.\n",
+         "%\n"
+         "%   Rami e derivazioni come nella finestra \"Dati di linea\" di Nodewise, in per unit;\n"
+         "%   i nodi come nella griglia. I limiti di potenza reattiva dei generatori (Qmax,\n"
+         "%   Qmin) sono quelli delle opzioni di calcolo; Inf: nessun limite.\n"},
         contents);
 }
 

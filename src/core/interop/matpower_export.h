@@ -24,9 +24,11 @@ struct CaseOrigin {
 // The text of the case: baseMVA 100; one branch for every pair i < j with Y_ij != 0, with
 // r + jx = -1/Y_ij and no line charging; the rest of every row of the matrix (its sum) as the
 // bus shunt; an Ed node as the reference bus with a generator, a PE node as a PV bus with a
-// generator, a PQ node as a PQ bus with its load. Refuses, with the reason in Italian, a Pd, QE
-// or Qd node (the format has no such bus), a network without exactly one Ed node, and one
-// without nodes; `contents` is then untouched.
+// generator, a PQ node as a PQ bus with its load; a PE node's reactive limits (pu) are its
+// generator's QMAX and QMIN, Inf and -Inf where a bound is not set (also for the reference
+// bus's generator). Refuses, with the reason in Italian, a Pd, QE or Qd node (the format has no
+// such bus), a network without exactly one Ed node, and one without nodes; `contents` is then
+// untouched.
 std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const CaseOrigin& origin,
                                               std::string& contents);
 

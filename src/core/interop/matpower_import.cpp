@@ -5,6 +5,7 @@
 
 #include "core/interop/entry_texts.h"
 #include "core/interop/line_data.h"
+#include "core/model/reactive_limit_rules.h"
 
 namespace nodewise {
 
@@ -170,38 +171,75 @@ LineData LineDataOfCase(const MatpowerCase& c, const BusIndex& index) {
     return data;
 }
 
-void MapNodes(const MatpowerCase& c, const BusIndex& index, NodalNetwork& network) {
-    const int n = network.nodeCount;
-    double generatedP[MaxNodes] = {};
-    double generatedQ[MaxNodes] = {};
+// The generators in service of every bus, summed.
+struct Generation {
+    double P[MaxNodes] = {};
+    double Q[MaxNodes] = {};
+    double Qmax[MaxNodes] = {};
+    double Qmin[MaxNodes] = {};
     double setPoint[MaxNodes] = {};
     bool generator[MaxNodes] = {};
+};
+
+Generation GenerationOfBuses(const MatpowerCase& c, const BusIndex& index) {
+    Generation g;
     for (const MatpowerRow& row : c.gen) {
         if (!(row.values[mp::GEN_STATUS] > 0)) {
             continue;
         }
         const int i = index.Find(row.values[mp::GEN_BUS]);
-        generatedP[i] += row.values[mp::PG];
-        generatedQ[i] += row.values[mp::QG];
-        setPoint[i] = row.values[mp::VG]; // several: the last one, as the format's own load flow
-        generator[i] = true;
+        g.P[i] += row.values[mp::PG];
+        g.Q[i] += row.values[mp::QG];
+        g.Qmax[i] += row.values[mp::QMAX];
+        g.Qmin[i] += row.values[mp::QMIN];
+        g.setPoint[i] = row.values[mp::VG]; // several: the last one, as the format's own load flow
+        g.generator[i] = true;
     }
+    return g;
+}
+
+// A summed QMAX or QMIN in MVAr as a bound in pu; none for the format's "no limit".
+std::optional<double> Bound(double mvar, double baseMVA) {
+    if (!std::isfinite(mvar) || std::fabs(mvar) >= NoReactiveLimitMVAr) {
+        return std::nullopt;
+    }
+    return mvar / baseMVA;
+}
+
+// The limits of a bus's generators in service; none without a generator.
+ReactiveLimits LimitsOfBus(const Generation& g, int i, double baseMVA) {
+    if (!g.generator[i]) {
+        return {};
+    }
+    return {Bound(g.Qmin[i], baseMVA), Bound(g.Qmax[i], baseMVA)};
+}
+
+// The limits a PE node takes: none when its QMIN is above its QMAX.
+ReactiveLimits CarriedLimits(const Generation& g, int i, double baseMVA) {
+    const ReactiveLimits limits = LimitsOfBus(g, i, baseMVA);
+    return AreUsableLimits(limits) ? limits : ReactiveLimits{};
+}
+
+void MapNodes(const MatpowerCase& c, const BusIndex& index, NodalNetwork& network) {
+    const int n = network.nodeCount;
+    const Generation g = GenerationOfBuses(c, index);
     for (int i = 0; i < n; ++i) {
         const std::vector<double>& bus = c.bus[static_cast<std::size_t>(i)].values;
         const double type = bus[mp::BUS_TYPE];
-        const double p = (generatedP[i] - bus[mp::PD]) / c.baseMVA;
+        const double p = (g.P[i] - bus[mp::PD]) / c.baseMVA;
         if (type == mp::REF) {
             network.types[i] = Ed;
-            network.E[i] = generator[i] ? setPoint[i] : bus[mp::VM];
+            network.E[i] = g.generator[i] ? g.setPoint[i] : bus[mp::VM];
             network.dDegrees[i] = bus[mp::VA];
-        } else if (type == mp::PV && generator[i]) {
+        } else if (type == mp::PV && g.generator[i]) {
             network.types[i] = PE;
             network.P[i] = p;
-            network.E[i] = setPoint[i];
+            network.E[i] = g.setPoint[i];
+            network.reactiveLimits[i] = CarriedLimits(g, i, c.baseMVA);
         } else {
             network.types[i] = PQ;
             network.P[i] = p;
-            network.Q[i] = (generatedQ[i] - bus[mp::QD]) / c.baseMVA;
+            network.Q[i] = (g.Q[i] - bus[mp::QD]) / c.baseMVA;
         }
     }
 }
@@ -295,7 +333,31 @@ std::optional<std::string> NetworkToCells(const NodalNetwork& network, CellTexts
     return std::nullopt;
 }
 
-std::optional<std::string> ImportMatpowerCase(std::string_view text, CellTexts& cells) {
+std::vector<std::string> UncarriedLimitNotes(const MatpowerCase& matpowerCase) {
+    BusIndex index;
+    if (ValidateCase(matpowerCase, index)) {
+        return {};
+    }
+    const Generation g = GenerationOfBuses(matpowerCase, index);
+    std::vector<std::string> notes;
+    for (std::size_t i = 0; i < matpowerCase.bus.size(); ++i) {
+        const std::vector<double>& bus = matpowerCase.bus[i].values;
+        const int node = static_cast<int>(i);
+        const ReactiveLimits limits = LimitsOfBus(g, node, matpowerCase.baseMVA);
+        const bool pv = bus[mp::BUS_TYPE] == mp::PV && g.generator[node];
+        if ((!limits.qmin && !limits.qmax) || (pv && AreUsableLimits(limits))) {
+            continue;
+        }
+        const char* why = pv                             ? "QMIN è maggiore di QMAX."
+                          : bus[mp::BUS_TYPE] == mp::REF ? "è il nodo di riferimento."
+                                                         : "è un nodo PQ.";
+        notes.push_back("I limiti di potenza reattiva del nodo " + Integer(bus[mp::BUS_I]) +
+                        " non sono riportati: " + why);
+    }
+    return notes;
+}
+
+std::optional<std::string> ImportMatpowerCase(std::string_view text, ImportedCase& imported) {
     MatpowerCase matpowerCase;
     if (std::optional<std::string> error = ReadMatpowerCase(text, matpowerCase)) {
         return error;
@@ -304,7 +366,21 @@ std::optional<std::string> ImportMatpowerCase(std::string_view text, CellTexts& 
     if (std::optional<std::string> error = CaseToNetwork(matpowerCase, network)) {
         return error;
     }
-    return NetworkToCells(network, cells);
+    if (std::optional<std::string> error = NetworkToCells(network, imported.cells)) {
+        return error;
+    }
+    imported.reactiveLimits = network.reactiveLimits;
+    imported.notes = UncarriedLimitNotes(matpowerCase);
+    return std::nullopt;
+}
+
+std::optional<std::string> ImportMatpowerCase(std::string_view text, CellTexts& cells) {
+    ImportedCase imported;
+    if (std::optional<std::string> error = ImportMatpowerCase(text, imported)) {
+        return error;
+    }
+    cells = imported.cells;
+    return std::nullopt;
 }
 
 } // namespace nodewise

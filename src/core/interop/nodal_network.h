@@ -2,6 +2,9 @@
 // its type and the two quantities given for it. The form both interchange directions meet in.
 #pragma once
 
+#include <array>
+
+#include "core/model/calculation_options.h"
 #include "core/model/network.h"
 
 namespace nodewise {
@@ -15,6 +18,8 @@ struct NodalNetwork {
     double dDegrees[MaxNodes] = {};
     double P[MaxNodes] = {};
     double Q[MaxNodes] = {};
+    // The reactive power a PE node's generators may give, pu; other nodes have none.
+    std::array<ReactiveLimits, MaxNodes> reactiveLimits{};
 };
 
 } // namespace nodewise

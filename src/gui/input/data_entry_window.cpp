@@ -71,6 +71,20 @@ bool SameCells(const CellTexts& a, const CellTexts& b) {
     return true;
 }
 
+bool SameOptions(const nodewise::CalculationOptions& a, const nodewise::CalculationOptions& b) {
+    if (a.stopTolerance != b.stopTolerance || a.acceleration != b.acceleration) {
+        return false;
+    }
+    for (int node = 0; node < MaxNodes; ++node) {
+        const nodewise::ReactiveLimits& x = a.reactiveLimits[node];
+        const nodewise::ReactiveLimits& y = b.reactiveLimits[node];
+        if (x.qmin != y.qmin || x.qmax != y.qmax) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The tooltip of a hint written as "short|long": the part before the bar.
 QString ShortHint(const QString& hint) {
     return hint.section(QLatin1Char('|'), 0, 0);
@@ -277,11 +291,13 @@ void TfrmDataIn::createMenus() {
     FileOpenItem->setStatusTip(QStringLiteral("Importa i dati di una rete"));
     FileSaveAsItem = FileMenu->addAction(QStringLiteral("&Salva..."));
     FileSaveAsItem->setStatusTip(QStringLiteral("Salva i dati inseriti"));
-    nodewise::AddMatpowerItems(this, FileMenu,
-                               {[this] { return ReadCells(); },
-                                [this](const CellTexts& cells) { ReplaceCellsUndoably(cells); },
-                                [this] { return MayReplaceNetwork(); },
-                                [this](const QString& file) { SetNetworkFile(file); }});
+    nodewise::AddMatpowerItems(
+        this, FileMenu,
+        {[this] { return ReadCells(); },
+         [this](const CellTexts& cells) { ReplaceCellsUndoably(cells); },
+         [this] { return MayReplaceNetwork(); },
+         [this](const QString& file) { SetNetworkFile(file); }, [this] { return Options(); },
+         [this](const nodewise::CalculationOptions& options) { SetOptions(options); }});
     FileMenu->addSeparator();
     FileExitItem = FileMenu->addAction(QStringLiteral("&Esci"));
     FileExitItem->setStatusTip(QStringLiteral("Ciao"));
@@ -298,6 +314,9 @@ void TfrmDataIn::createMenus() {
     EditLinesItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     EditLinesItem->setStatusTip(
         QStringLiteral("Calcola la matrice delle ammettenze dai dati di linea"));
+    EditOptionsItem = EditMenu->addAction(QStringLiteral("&Opzioni di calcolo..."));
+    EditOptionsItem->setStatusTip(QStringLiteral(
+        "Arresto a tolleranza, fattore di accelerazione e limiti di potenza reattiva"));
 
     nodewise::AddAnalysisMenu(menuBar());
 
@@ -319,6 +338,7 @@ void TfrmDataIn::createMenus() {
     connect(EditCopyItem, &QAction::triggered, this, &TfrmDataIn::spdbtnCopyClick);
     connect(EditPasteItem, &QAction::triggered, this, &TfrmDataIn::spdbtnPasteClick);
     connect(EditLinesItem, &QAction::triggered, this, &TfrmDataIn::spdbtnLinesClick);
+    connect(EditOptionsItem, &QAction::triggered, this, &TfrmDataIn::EditOptionsItemClick);
     connect(HelpContentsItem, &QAction::triggered, this, &TfrmDataIn::spdbtnHelpClick);
     connect(HelpAboutItem, &QAction::triggered, this, &TfrmDataIn::spdbtnAboutClick);
 }
@@ -500,6 +520,7 @@ void TfrmDataIn::nameControls() {
         {EditCopyItem, "EditCopyItem"},
         {EditPasteItem, "EditPasteItem"},
         {EditLinesItem, "EditLinesItem"},
+        {EditOptionsItem, "EditOptionsItem"},
         {HelpContentsItem, "HelpContentsItem"},
         {HelpAboutItem, "HelpAboutItem"},
     };
@@ -568,7 +589,24 @@ void TfrmDataIn::WriteCells(const CellTexts& cells) {
 }
 
 bool TfrmDataIn::NetworkModified() const {
-    return lineDataEdited_ || !SameCells(ReadCells(), savedCells_);
+    return lineDataEdited_ || !SameCells(ReadCells(), savedCells_) ||
+           !SameOptions(options_, savedOptions_);
+}
+
+const nodewise::CalculationOptions& TfrmDataIn::Options() const {
+    return options_;
+}
+
+void TfrmDataIn::SetOptions(const nodewise::CalculationOptions& options) {
+    options_ = options;
+    updateModified();
+}
+
+void TfrmDataIn::EditOptionsItemClick() {
+    if (const std::optional<nodewise::CalculationOptions> options =
+            nodewise::Dialogs().askCalculationOptions(this, options_)) {
+        SetOptions(*options);
+    }
 }
 
 void TfrmDataIn::updateModified() {
@@ -577,6 +615,7 @@ void TfrmDataIn::updateModified() {
 
 void TfrmDataIn::SetNetworkFile(const QString& file) {
     savedCells_ = ReadCells();
+    savedOptions_ = options_;
     lineDataEdited_ = false;
     setWindowFilePath(file);
     setWindowTitle(file.isEmpty()
@@ -688,6 +727,7 @@ void TfrmDataIn::OpenNetworkFile(const QString& file) {
         }
         ReplaceCellsUndoably(contents.cells);
         nodewise::ShowFileSections(contents.sections);
+        options_ = contents.sections.options.value_or(nodewise::CalculationOptions{});
         nodewise::RememberNetworkFile(file);
         SetNetworkFile(file);
         nodewise::HideResultForms();
@@ -721,9 +761,10 @@ bool TfrmDataIn::saveNetwork() {
     nodewise::RememberUsedFile(file);
     bool saved = false;
     nodewise::Guarded([this, &file, &saved] {
+        nodewise::FileSections sections = nodewise::LineDataSections();
+        sections.options = options_;
         std::string reason;
-        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), nodewise::LineDataSections(),
-                                        &reason)) {
+        if (!nodewise::WriteNetworkFile(LocalPath(file), ReadCells(), sections, &reason)) {
             nodewise::Port().showDetailedMessage(nodewise::NetworkSaveErrorText,
                                                  nodewise::NetworkFileErrorCaption,
                                                  nodewise::MessageIcon::Stop, reason);
@@ -754,6 +795,7 @@ void TfrmDataIn::spbtnNewClick() {
     }
     writingCells_ = false;
     marks_->CellsChanged(ReadCells());
+    options_ = nodewise::CalculationOptions{};
     SetNetworkFile(QString());
 }
 

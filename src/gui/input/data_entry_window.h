@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/input/cell_texts.h"
+#include "core/model/calculation_options.h"
 
 class QAction;
 class QCloseEvent;
@@ -61,6 +62,12 @@ public:
     // with them: the network is unmodified, and the title names the file.
     void SetNetworkFile(const QString& file);
 
+    // The calculation options of the network: edited with Edit > "Opzioni di calcolo...", saved
+    // and opened with it, cleared by "Nuovo". The network counts as modified while they differ
+    // from those it was loaded, saved or cleared with.
+    const nodewise::CalculationOptions& Options() const;
+    void SetOptions(const nodewise::CalculationOptions& options);
+
     // Before the cells are replaced or the program ends: when the network has changed, asks
     // whether to save it first. True when the action may go on (nothing changed, saved, or the
     // changes given up); false when it was cancelled or the save did not succeed.
@@ -83,6 +90,7 @@ public slots:
     void spdbtnAboutClick();
     void spdbtnLinesClick();
     void EditUndoItemClick();
+    void EditOptionsItemClick();
     void lblYClick();
     void lblEClick();
     void lbldClick();
@@ -164,6 +172,7 @@ private:
     QAction* EditCopyItem = nullptr;
     QAction* EditPasteItem = nullptr;
     QAction* EditLinesItem = nullptr;
+    QAction* EditOptionsItem = nullptr;
     QAction* HelpContentsItem = nullptr;
     QAction* HelpAboutItem = nullptr;
     QAction* FileNewItem = nullptr;
@@ -177,5 +186,7 @@ private:
 
     nodewise::CellTexts savedCells_; // as loaded, saved or cleared
     bool lineDataEdited_ = false;
+    nodewise::CalculationOptions options_;
+    nodewise::CalculationOptions savedOptions_; // as loaded, saved or cleared
     bool exitGoesAhead_ = false; // the exit command has asked already: the close does not
 };

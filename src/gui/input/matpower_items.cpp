@@ -28,6 +28,7 @@ namespace nodewise {
 namespace {
 
 const QString CaseFileFilter = QStringLiteral("caso MATPOWER|*.m");
+constexpr const char* ImportNoteCaption = "Importa caso MATPOWER";
 
 std::string LocalPath(const QString& path) {
     const QByteArray data = QFile::encodeName(path);
@@ -55,12 +56,17 @@ void ImportCase(QWidget* window, const GridAccess& grid) {
             Port().showMessage(NetworkLoadErrorText, NetworkFileErrorCaption, MessageIcon::Stop);
             return;
         }
-        CellTexts cells;
-        if (const std::optional<std::string> refusal = ImportMatpowerCase(text, cells)) {
+        ImportedCase imported;
+        if (const std::optional<std::string> refusal = ImportMatpowerCase(text, imported)) {
             Refuse(*refusal);
             return;
         }
-        grid.write(cells);
+        grid.write(imported.cells);
+        if (grid.setOptions) {
+            CalculationOptions options;
+            options.reactiveLimits = imported.reactiveLimits;
+            grid.setOptions(options);
+        }
         HideResultForms();
         // The line data window shows the case's branches and shunts (read again: the import
         // has accepted the case, so this cannot fail).
@@ -75,6 +81,13 @@ void ImportCase(QWidget* window, const GridAccess& grid) {
             caseFile.dir().filePath(caseFile.completeBaseName() + QStringLiteral(".nwd")));
         if (grid.loaded) {
             grid.loaded(file);
+        }
+        if (!imported.notes.empty()) {
+            std::string notes;
+            for (const std::string& note : imported.notes) {
+                notes += (notes.empty() ? "" : "\n") + note;
+            }
+            Port().showMessage(notes, ImportNoteCaption, MessageIcon::Information);
         }
     });
 }
@@ -102,8 +115,12 @@ void ExportCase(QWidget* window, const GridAccess& grid) {
         const std::string path = LocalPath(file);
         const CaseOrigin origin{CaseNameFromPath(path), "Nodewise", std::time(nullptr)};
         std::string contents;
+        NodalNetwork network = NodalNetworkOf(AcquiredNetwork());
+        if (grid.options) {
+            network.reactiveLimits = grid.options().reactiveLimits;
+        }
         if (const std::optional<std::string> refusal =
-                FormatMatpowerCase(NodalNetworkOf(AcquiredNetwork()), origin, contents)) {
+                FormatMatpowerCase(network, origin, contents)) {
             Refuse(*refusal);
             return;
         }

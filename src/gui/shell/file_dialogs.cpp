@@ -4,6 +4,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "gui/shell/options_dialog.h"
 #include "gui/shell/study_dialog.h"
 
 #include <QFileDialog>
@@ -133,6 +134,11 @@ public:
     bool askStudyChoices(QWidget* parent, const std::vector<Method>& runs,
                          StudyChoices& choices) override {
         return AskStudyChoices(parent, runs, choices);
+    }
+
+    std::optional<CalculationOptions>
+    askCalculationOptions(QWidget* parent, const CalculationOptions& current) override {
+        return AskCalculationOptions(parent, current);
     }
 
     void previewPrint(QWidget* parent,

@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "core/model/calculation_options.h"
 #include "core/report/study_document.h"
 
 class QPagedPaintDevice;
@@ -42,6 +44,11 @@ struct FileDialogs {
     // The choices of a study (study_dialog.h); false when the user cancels.
     virtual bool askStudyChoices(QWidget* parent, const std::vector<Method>& runs,
                                  StudyChoices& choices) = 0;
+
+    // Edit > "Opzioni di calcolo..." (options_dialog.h) proposing `current`: the options
+    // accepted, or nothing when the user cancels.
+    virtual std::optional<CalculationOptions>
+    askCalculationOptions(QWidget* parent, const CalculationOptions& current) = 0;
 
     // The print preview of pages that `paint` draws on the printer it is given (returning their
     // number); the user prints from there or closes it.

@@ -1,0 +1,153 @@
+// "Opzioni di calcolo": the dialog's readings and refusals, and the options as the main window
+// keeps them through Salva, Apri, Nuovo and the MATPOWER import.
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "core/results/options_text.h"
+#include "gui/input/data_entry_window.h"
+#include "gui/shell/options_dialog.h"
+#include "gui_network.h"
+#include "gui_test_support.h"
+
+namespace nodewise::testing {
+namespace {
+
+void Type(OptionsDialog& dialog, const char* box, const char* text) {
+    Child<QLineEdit>(&dialog, box)->setText(QString::fromUtf8(text));
+}
+
+TEST(OptionsDialogTest, ReadsCommaOrPointAndRefusesWhatCannotBeUsedNamingTheNode) {
+    const struct {
+        bool stop;
+        std::vector<std::pair<const char*, const char*>> typed;
+        const char* shown; // OptionsText of the answer, or the start of the refusal
+    } cases[] = {
+        {false, {}, ""},
+        {true,
+         {{"txtStopTolerance", "0,0001"}, {"txtAcceleration", "1,6"}, {"txtQmin[2]", "-0,5"}},
+         "Opzioni: tolleranza 0,0001; accelerazione 1,6; limiti Q al nodo 3"},
+        {true,
+         {{"txtStopTolerance", " 1e-8 "}, {"txtAcceleration", "1.6"}, {"txtQmax[6]", "+2"}},
+         "Opzioni: tolleranza 1E-8; accelerazione 1,6; limiti Q al nodo 7"},
+        {false, {{"txtStopTolerance", "poca"}}, ""}, // read only when checked
+        {true, {{"txtStopTolerance", "poca"}}, ToleranceRuleText},
+        {false, {{"txtAcceleration", "2"}}, "Il fattore di accelerazione"},
+        {false,
+         {{"txtQmax[1]", "molto"}},
+         "Limiti di potenza reattiva del nodo 2: Qmax deve essere un numero"},
+        {false,
+         {{"txtQmin[4]", "1"}, {"txtQmax[4]", "0,5"}},
+         "Limiti di potenza reattiva del nodo 5: Qmin \xC3\xA8 maggiore di Qmax."},
+    };
+    for (const auto& c : cases) {
+        OptionsDialog dialog(nullptr, CalculationOptions{});
+        Child<QCheckBox>(&dialog, "chbStopTolerance")->setChecked(c.stop);
+        for (const auto& [box, text] : c.typed) {
+            Type(dialog, box, text);
+        }
+        const std::optional<CalculationOptions> options = dialog.TypedOptions();
+        const std::string shown =
+            options ? OptionsText(*options)
+                    : Child<QLabel>(&dialog, "lblOptionsProblem")->text().toStdString();
+        EXPECT_EQ(shown.rfind(c.shown, 0), 0u) << shown;
+        EXPECT_EQ(shown.empty(), *c.shown == '\0') << shown;
+    }
+}
+
+// The proposal shows as cells show numbers and comes back exactly; OK with a bad value leaves
+// the dialog open.
+TEST(OptionsDialogTest, ShowsTheProposalAndOnlyUsableOptionsClose) {
+    CalculationOptions current;
+    current.stopTolerance = 1e-4;
+    current.reactiveLimits[3] = {-0.1 / 3, 0.8};
+    OptionsDialog dialog(nullptr, current);
+    EXPECT_EQ(Child<QLineEdit>(&dialog, "txtStopTolerance")->text(), QStringLiteral("0,0001"));
+    EXPECT_EQ(Child<QLineEdit>(&dialog, "txtQmin[3]")->text(),
+              QStringLiteral("-0,03333333333333333"));
+    dialog.show();
+    Type(dialog, "txtAcceleration", "3");
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    Type(dialog, "txtAcceleration", "1");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.TypedOptions()->reactiveLimits[3].qmin, current.reactiveLimits[3].qmin);
+}
+
+class MainWindowOptionsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(); }
+
+    static void EditOptions(const std::optional<CalculationOptions>& answer) {
+        ScriptedFileDialogs().optionAnswers.push_back(answer);
+        Child<QAction>(frmDataIn, "EditOptionsItem")->trigger();
+    }
+    static void Trigger(const char* item) { Child<QAction>(frmDataIn, item)->trigger(); }
+};
+
+TEST_F(MainWindowOptionsTest, TheOptionsTravelWithTheNetworkFileAndNuovoClearsThem) {
+    QTemporaryDir dir;
+    TypeTwoNodeNetwork("20");
+    const QString path = dir.filePath(QStringLiteral("opzioni.nwd"));
+    ScriptedFileDialogs().replies.push_back({path});
+    Trigger("FileSaveAsItem");
+    const QByteArray plain = ReadFile(path);
+
+    CalculationOptions options;
+    options.stopTolerance = 1e-6;
+    options.acceleration = 1.4;
+    options.reactiveLimits[1] = {-0.25, 0.5};
+    EditOptions(options);
+    EXPECT_TRUE(frmDataIn->isWindowModified());
+    EditOptions(std::nullopt); // cancelled: proposed as they are, and kept
+    EXPECT_EQ(ScriptedFileDialogs().proposedOptions.back().reactiveLimits[1].qmax, 0.5);
+    EXPECT_EQ(frmDataIn->Options().acceleration, 1.4);
+
+    ScriptedFileDialogs().replies.push_back({path});
+    Trigger("FileSaveAsItem");
+    EXPECT_FALSE(frmDataIn->isWindowModified());
+    EXPECT_EQ(ReadFile(path), plain + "[Nodewise 1]\n[opzioni]\ntolleranza=1e-06\n"
+                                      "accelerazione=1.4\nlimiti_q=2\t-0.25\t0.5\n");
+
+    // a change of the options alone is asked about; Nuovo clears them, Apri reads them back
+    EditOptions(CalculationOptions{});
+    Trigger("FileNewItem");
+    EXPECT_EQ(ScriptedFileDialogs().saveQuestions, 1);
+    EXPECT_TRUE(AllOff(frmDataIn->Options()));
+    frmDataIn->OpenNetworkFile(path);
+    EXPECT_FALSE(frmDataIn->isWindowModified());
+    EXPECT_EQ(frmDataIn->Options().reactiveLimits[1].qmin, -0.25);
+}
+
+// The case's PV bus limits become the options; the reference bus's are named in a note.
+TEST_F(MainWindowOptionsTest, AnImportedCaseBringsItsLimitsAndTellsWhatIsLeftOut) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pv.m"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("function mpc = pv\nmpc.baseMVA = 100;\n"
+               "mpc.bus = [1 3 0 0 0 0 1 1 0; 2 2 0 0 0 0 1 1 0; 3 1 50 20 0 0 1 1 0];\n"
+               "mpc.gen = [1 0 0 300 -300 1 100 1; 2 30 0 100 -50 1.02 100 1];\n"
+               "mpc.branch = [1 2 0 0.1 0 0 0 0 0 0 1; 2 3 0 0.1 0 0 0 0 0 0 1];\n");
+    file.close();
+    CalculationOptions before;
+    before.acceleration = 1.5;
+    EditOptions(before);
+    ScriptedFileDialogs().replies.push_back({path});
+    Trigger("FileImportMatpowerItem");
+    EXPECT_EQ(OptionsText(frmDataIn->Options()), "Opzioni: limiti Q al nodo 2");
+    EXPECT_EQ(frmDataIn->Options().reactiveLimits[1].qmin, -0.5);
+    EXPECT_FALSE(frmDataIn->isWindowModified());
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_EQ(Recorder().messages[0].text, "I limiti di potenza reattiva del nodo 1 non sono "
+                                           "riportati: \xC3\xA8 il nodo di riferimento.");
+    EXPECT_EQ(Recorder().messages[0].icon, MessageIcon::Information);
+}
+
+} // namespace
+} // namespace nodewise::testing
