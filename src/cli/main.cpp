@@ -86,47 +86,22 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     if (options.command != "summary" && options.command != "solve") {
         return UsageError("unknown command '" + options.command + "'");
     }
-    bool haveNetwork = false;
-    for (int i = 2; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool inlineValue = false;
-        if (arg.rfind("--", 0) == 0) {
-            const std::size_t equals = arg.find('=');
-            if (equals != std::string::npos) {
-                value = arg.substr(equals + 1);
-                arg = arg.substr(0, equals);
-                inlineValue = true;
+    const bool summary = options.command == "summary";
+    const std::optional<int> status = ScanNetworkArguments(
+        argc, argv, Usage.c_str(),
+        {"--iterations", "--method", "--format", "--output", StrictOption}, options.network,
+        [&](std::string_view option, const std::string& value) -> std::optional<int> {
+            if (summary && option != "--iterations" && option != StrictOption) {
+                return UsageError("option '" + std::string(option) +
+                                  "' belongs to the solve command");
             }
-            const bool known = arg == "--iterations" || arg == "--method" || arg == "--format" ||
-                               arg == "--output" || arg == StrictOption;
-            if (!known) {
-                return UsageError("unknown option '" + arg + "'");
-            }
-            if (options.command == "summary" && arg != "--iterations" && arg != StrictOption) {
-                return UsageError("option '" + arg + "' belongs to the solve command");
-            }
-            if (arg == StrictOption) {
-                if (inlineValue) {
-                    return UsageError("option '" + arg + "' takes no value");
-                }
+            if (option == StrictOption) {
                 options.strict = true;
-                continue;
-            }
-            if (!inlineValue) {
-                if (i + 1 >= argc) {
-                    return UsageError("option '" + arg + "' needs a value");
-                }
-                value = argv[++i]; // taken verbatim: "--iterations -5" is a count of -5
-            }
-            if (arg == "--iterations") {
+            } else if (option == "--iterations") {
                 options.iterations = value;
-            } else if (arg == "--method") {
-                options.method = MethodNamed(value);
-                if (!options.method) {
-                    return UsageError("unknown method '" + value + "' (gauss, newton or stott)");
-                }
-            } else if (arg == "--format") {
+            } else if (option == "--method") {
+                return TakeMethod(value, Usage.c_str(), options.method);
+            } else if (option == "--format") {
                 if (value == "csv") {
                     options.format = ExportFormat::Csv;
                 } else if (value == "html") {
@@ -137,15 +112,10 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
             } else {
                 options.output = value;
             }
-        } else if (!haveNetwork) {
-            options.network = arg;
-            haveNetwork = true;
-        } else {
-            return UsageError("unexpected argument '" + arg + "'");
-        }
-    }
-    if (!haveNetwork) {
-        return UsageError("missing network file");
+            return std::nullopt;
+        });
+    if (status) {
+        return status;
     }
     if (options.command == "solve" && !options.method) {
         return UsageError("solve needs --method gauss|newton|stott");

@@ -44,41 +44,23 @@ struct Arguments {
     bool strict = false; // export-matpower only
 };
 
-int Usage(const std::string& problem) {
-    // The usage lines with "usage: " in place of the indentation of the first.
-    std::cerr << "nodewise-cli: " << problem << "\nusage: " << (MatpowerUsage + 7);
-    return cli::ExitUsageOrFile;
-}
-
 std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
-    bool haveInput = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--output" || arg.rfind("--output=", 0) == 0) {
-            if (arg == "--output") {
-                if (i + 1 >= argc) {
-                    return Usage("option '--output' needs a value");
-                }
-                arguments.output = argv[++i];
-            } else {
-                arguments.output = arg.substr(9);
-            }
-        } else if (arg == cli::StrictOption && std::strcmp(argv[1], "export-matpower") == 0) {
+    // The usage lines with "usage: " in place of the indentation of the first.
+    static const std::string usage = std::string("usage: ") + (MatpowerUsage + 7);
+    const bool import = std::strcmp(argv[1], "import") == 0;
+    const auto take = [&](std::string_view option, const std::string& value) {
+        if (option == cli::StrictOption) {
             arguments.strict = true;
-        } else if (arg.rfind("--", 0) == 0) {
-            return Usage("unknown option '" + arg + "'");
-        } else if (!haveInput) {
-            arguments.input = arg;
-            haveInput = true;
         } else {
-            return Usage("unexpected argument '" + arg + "'");
+            arguments.output = value;
         }
-    }
-    if (!haveInput) {
-        return Usage(std::string("missing ") +
-                     (std::strcmp(argv[1], "import") == 0 ? "case file" : "network file"));
-    }
-    return std::nullopt;
+        return std::optional<int>();
+    };
+    return import
+               ? cli::ScanNetworkArguments(argc, argv, usage.c_str(), {"--output"}, arguments.input,
+                                           take, "missing case file")
+               : cli::ScanNetworkArguments(argc, argv, usage.c_str(),
+                                           {"--output", cli::StrictOption}, arguments.input, take);
 }
 
 // To the output file, saved as a network file is, or to standard output.

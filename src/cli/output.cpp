@@ -36,7 +36,8 @@ int UsageError(const std::string& problem, const char* usage) {
 
 std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage,
                                         std::initializer_list<std::string_view> options,
-                                        std::string& network, const OptionTaker& take) {
+                                        std::string& network, const OptionTaker& take,
+                                        std::string_view missing) {
     bool haveNetwork = false;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
@@ -59,7 +60,7 @@ std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage
         if (std::find(options.begin(), options.end(), arg) == options.end()) {
             return UsageError("unknown option '" + arg + "'", usage);
         }
-        if (arg == StrictOption) {
+        if (arg == StrictOption || arg == QLimitsOption) {
             if (inlineValue) {
                 return UsageError("option '" + arg + "' takes no value", usage);
             }
@@ -74,7 +75,7 @@ std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage
         }
     }
     if (!haveNetwork) {
-        return UsageError("missing network file", usage);
+        return UsageError(std::string(missing), usage);
     }
     return std::nullopt;
 }

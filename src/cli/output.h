@@ -27,6 +27,8 @@ enum ExitStatus {
 // The option that makes an acquiring command refuse a network with unread cell text or nodes
 // cut off from the slack node. It takes no value.
 inline constexpr std::string_view StrictOption = "--strict";
+// The option that makes a run use the reactive limits of the network file. It takes no value.
+inline constexpr std::string_view QLimitsOption = "--q-limits";
 
 // The method named by --method: "gauss", "newton" or "stott".
 std::optional<Method> MethodNamed(std::string_view name);
@@ -38,14 +40,15 @@ int UsageError(const std::string& problem, const char* usage);
 using OptionTaker =
     std::function<std::optional<int>(std::string_view option, const std::string& value)>;
 
-// Reads the arguments after a command's name: one network file and options "--name value" or
+// Reads the arguments after a command's name: one file and options "--name value" or
 // "--name=value" among `options`, each value handed verbatim to `take` ("--iterations -5" is a
-// count of -5); --strict, when among them, takes no value and is handed with an empty one. A
-// second file, an unknown option, an option without its value or no file at all is a usage
-// error.
+// count of -5); --strict and --q-limits, when among them, take no value and are handed with an
+// empty one. A second file, an unknown option, an option without its value or no file at all
+// ("missing network file", or `missing`) is a usage error. The one scanner of every command.
 std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage,
                                         std::initializer_list<std::string_view> options,
-                                        std::string& network, const OptionTaker& take);
+                                        std::string& network, const OptionTaker& take,
+                                        std::string_view missing = "missing network file");
 
 // The value of --method into `method`, or the usage error for an unknown name.
 std::optional<int> TakeMethod(const std::string& value, const char* usage,

@@ -55,6 +55,15 @@ int CellNodeCount(const CellTexts& cells) {
     return count;
 }
 
+int GivenQuantityCount(const CellTexts& cells, int node) {
+    int given = 0;
+    for (int c = 0; c < DataColumns; ++c) {
+        const std::string& text = cells.Data[c][node];
+        given += !text.empty() && !FilterNumber(text).empty() ? 1 : 0;
+    }
+    return given;
+}
+
 bool MatrixBeyondNodesIsEmpty(const CellTexts& cells, int n) {
     for (int r = 0; r < MaxNodes; ++r) {
         for (int c = (r < n ? n : r); c < MaxNodes; ++c) {
@@ -181,7 +190,7 @@ std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts&
             nodeGiven[r][c] = given[c][r];
             count += given[c][r] ? 1 : 0;
         }
-        if (count != 2) {
+        if (count != QuantitiesPerNode) {
             return WarningNodeType;
         }
     }

@@ -48,6 +48,13 @@ struct Acquisition {
 // when converting the typed numbers overflows or is invalid (numbers of hundreds of digits).
 [[nodiscard]] Acquisition Acquire(std::string_view iterationText, const CellTexts& cells);
 
+// A node gives exactly this many of E, d, P, Q: the rule behind WarningNodeType, the marks of
+// the grid and the check of "Dalle celle".
+inline constexpr int QuantitiesPerNode = 2;
+
+// How many of node `node`'s cells E, d, P, Q give a quantity: a number can be read from them.
+int GivenQuantityCount(const CellTexts& cells, int node);
+
 // The type of a node by which of E, d, P, Q (in that order) are given, two of them: Ed, PQ, PE,
 // Pd, QE, or else Qd.
 int ClassifyNode(const bool given[DataColumns]);

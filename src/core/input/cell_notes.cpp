@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
 #include "core/text/number_format.h"
 
@@ -53,23 +54,6 @@ int PointCount(std::string_view filtered) {
         points += c == '.' ? 1 : 0;
     }
     return points;
-}
-
-int CountNodes(const CellTexts& cells) {
-    int count = 0;
-    while (count < MaxNodes && !cells.Admittance[count][count].empty()) {
-        ++count;
-    }
-    return count;
-}
-
-int GivenCount(const CellTexts& cells, int node) {
-    int given = 0;
-    for (int c = 0; c < DataColumns; ++c) {
-        const std::string& text = cells.Data[c][node];
-        given += !text.empty() && !FilterNumber(text).empty() ? 1 : 0;
-    }
-    return given;
 }
 
 } // namespace
@@ -136,7 +120,7 @@ CellNotes NoteCells(const CellTexts& cells, char decimalSeparator) {
 
 std::vector<UnreadCell> UnreadCells(const CellTexts& cells, char decimalSeparator) {
     static const char DataNames[DataColumns] = {'E', 'd', 'P', 'Q'};
-    const int n = CountNodes(cells);
+    const int n = CellNodeCount(cells);
     std::vector<UnreadCell> unread;
     int line = 0;
     for (int c = 0; c < MaxNodes; ++c) {
@@ -186,9 +170,9 @@ std::string UnreadCellsMessage(const std::vector<UnreadCell>& cells) {
 
 std::vector<int> NodesWithoutTwoQuantities(const CellTexts& cells) {
     std::vector<int> nodes;
-    const int n = CountNodes(cells);
+    const int n = CellNodeCount(cells);
     for (int r = 0; r < n; ++r) {
-        if (GivenCount(cells, r) != 2) {
+        if (GivenQuantityCount(cells, r) != QuantitiesPerNode) {
             nodes.push_back(r);
         }
     }
@@ -196,7 +180,7 @@ std::vector<int> NodesWithoutTwoQuantities(const CellTexts& cells) {
 }
 
 std::string NodeQuantityNote(const CellTexts& cells, int node) {
-    const int given = GivenCount(cells, node);
+    const int given = GivenQuantityCount(cells, node);
     return "il nodo " + std::to_string(node + 1) + " ha " + std::to_string(given) +
            (given == 1 ? " dato" : " dati") + " su 4: ne servono esattamente 2";
 }

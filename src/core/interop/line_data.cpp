@@ -499,7 +499,7 @@ std::optional<std::string> NodeDataFromCells(const CellTexts& cells, NodalNetwor
                 return "Il nodo " + std::to_string(i + 1) + " ha un dato troppo grande.";
             }
         }
-        if (count != 2) {
+        if (count != QuantitiesPerNode) {
             return "Il nodo " + std::to_string(i + 1) +
                    " deve avere nella griglia due dati tra E, d, P e Q (ne ha " +
                    std::to_string(count) + ").";

@@ -1,5 +1,6 @@
 #include "gui/input/about_window.h"
 
+#include "core/model/version.h"
 #include "gui/style/fonts.h"
 #include "gui/style/icons.h"
 
@@ -17,7 +18,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(nodewise::NetworkPicture());
     icon->setGeometry(8, 8, 32, 32);
 
-    auto* title = new QLabel(QStringLiteral("Calcoli di Loadflow--versione 1.1 testing"), this);
+    auto* title = new QLabel(QStringLiteral("Calcoli di Loadflow--versione ") + QString::fromUtf8(nodewise::VersionText),
+                   this);
     title->setFont(nodewise::SerifFont(16));
     QPalette black = title->palette();
     black.setColor(QPalette::WindowText, Qt::black);
