@@ -234,6 +234,19 @@ std::string InversionNote(const IterationStep& step) {
     return note;
 }
 
+std::vector<std::string> HeldNodeNotes(const IterationStep& step) {
+    std::vector<std::string> notes;
+    if (step.fault) {
+        return notes;
+    }
+    for (int i = 0; i < MaxNodes; ++i) {
+        if (step.held[i] != HeldLimit::None) {
+            notes.push_back(HeldNodeText(i, step.held[i]));
+        }
+    }
+    return notes;
+}
+
 std::string JacobianElementFormula(const IterationStep& step, int r, int c,
                                    std::string_view decimalPoint) {
     if (step.method != Method::Newton || r < 0 || c < 0 ||
@@ -342,6 +355,9 @@ std::string GaussNodeFormula(const IterationStep& step, int index, std::string_v
 
 std::string StepLatex(const IterationStep& step) {
     std::string out = "% " + Title(step) + "\n";
+    for (const std::string& held : HeldNodeNotes(step)) {
+        out += "% " + held + "\n";
+    }
     std::vector<StepPanel> panels = StepPanels(step);
     if (step.method == Method::Gauss) {
         StepPanel gauss;
@@ -392,6 +408,9 @@ std::string FormatStep(StepFormat format, const IterationStep& step) {
         if (!note.empty()) {
             out += "Nota;" + note + "\n";
         }
+        for (const std::string& held : HeldNodeNotes(step)) {
+            out += held + "\n";
+        }
         if (step.method == Method::Gauss) {
             out += "\nNodi (in ordine di aggiornamento)\nNodo;Tipo;Calcolato;Valore;C;R\n";
             for (const GaussRow& row : GaussRows(step, number)) {
@@ -424,6 +443,9 @@ std::string FormatStep(StepFormat format, const IterationStep& step) {
           title + "</h1>\n";
     if (!note.empty()) {
         out += "<p>" + note + "</p>\n";
+    }
+    for (const std::string& held : HeldNodeNotes(step)) {
+        out += "<p>" + held + "</p>\n";
     }
     if (step.method == Method::Gauss) {
         out += "<h2>Nodi (in ordine di aggiornamento)</h2>\n<table>\n<tr><th>Nodo</th><th>Tipo"

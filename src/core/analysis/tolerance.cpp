@@ -6,10 +6,6 @@
 
 namespace nodewise {
 
-bool IsValidTolerance(double value) {
-    return std::isfinite(value) && value > 0.0;
-}
-
 std::optional<double> ReadTolerance(std::string_view text, char decimalSeparator) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && blank(text.front())) {

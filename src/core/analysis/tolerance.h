@@ -5,15 +5,9 @@
 #include <optional>
 #include <string_view>
 
+#include "core/model/calculation_options.h" // the rule itself, IsValidTolerance
+
 namespace nodewise {
-
-// What the user is told when a tolerance breaks the rule, in a box with this caption.
-inline constexpr const char* ToleranceRuleCaption = "Attenzione:";
-inline constexpr const char* ToleranceRuleText =
-    "La tolleranza deve essere un numero positivo e finito, per esempio 1e-8.";
-
-// True for a positive, finite value.
-bool IsValidTolerance(double value);
 
 // Reads a tolerance typed as a decimal number, plain or with an exponent ("0.001", "1e-3",
 // "+2.5E-6"), blanks around it ignored. The decimal separator is a full stop, or
