@@ -151,6 +151,34 @@ TEST(Acceleration, ReachesTheSameStateAsThePlainMethod) {
     }
 }
 
+// One accelerated iteration seen in its step: a node with the magnitude alone unknown (Pd) moves
+// alpha times as far as |C + jR| / |Y_ii|, one with the phase alone (QE) as far as the angle of
+// C + jR, a PQ node's complex voltage as far as (C + jR) / |Y_ii|.
+TEST(Acceleration, MovesEachUnknownAlphaTimesAsFar) {
+    const Network network = Acquired(ExampleNetwork("stagg-5bus-pd-qe.nwd"), "10");
+    CalculationOptions options;
+    options.acceleration = 1.7;
+    const IterationStep step = ComputeStep(network, Method::Gauss, 2, options);
+    ASSERT_FALSE(step.fault);
+    for (const GaussNodeStep& node : step.nodes) {
+        const int i = node.node;
+        const std::complex<double> rule = std::complex<double>(node.C, node.R) / network.YMag[i][i];
+        const double dBefore = step.dBefore[i] * DegreesToRadians;
+        const double dAfter = step.dAfter[i] * DegreesToRadians;
+        if (node.type == Pd) {
+            EXPECT_NEAR(step.EAfter[i], step.EBefore[i] + 1.7 * (std::abs(rule) - step.EBefore[i]),
+                        1e-14);
+        } else if (node.type == QE) {
+            EXPECT_NEAR(dAfter, dBefore + 1.7 * (std::arg(rule) - dBefore), 1e-14);
+        } else if (node.type == PQ) {
+            const std::complex<double> before = std::polar(step.EBefore[i], dBefore);
+            const std::complex<double> after = before + 1.7 * (rule - before);
+            EXPECT_NEAR(step.EAfter[i], std::abs(after), 1e-14);
+            EXPECT_NEAR(dAfter, std::arg(after), 1e-14);
+        }
+    }
+}
+
 // The network with node `node` typed as a PQ node whose Q is `Q`, E not given.
 CellTexts HeldAsPQ(CellTexts cells, int node, double Q) {
     std::string text = std::to_string(Q);

@@ -142,6 +142,7 @@ IterationStep ComputeStep(const Network& network, Method method, int iteration,
     }
     const IterationRecord& record = *run->record;
     step.held = record.held;
+    step.acceleration = options.acceleration;
     for (int i = 0; i < N; ++i) {
         const ReactiveLimits& limits = options.reactiveLimits[i];
         if (step.held[i] == HeldLimit::Max && limits.qmax) {

@@ -45,8 +45,10 @@ struct IterationStep {
     std::vector<double> EBefore, dBefore, EAfter, dAfter;
     std::vector<int> nodeTypes;
 
-    // The nodes held at a reactive limit in the iteration (they count as PQ nodes there).
+    // The nodes held at a reactive limit in the iteration (they count as PQ nodes there), and the
+    // Gauss-Seidel acceleration factor of the run.
     HeldNodes held{};
+    double acceleration = PlainAcceleration;
 
     // What the formulas of the step read from the network: the polar admittances and the given
     // powers (a held node's Q its limit).
