@@ -7,6 +7,7 @@
 
 #include "core/analysis/iteration_step.h"
 #include "core/input/acquisition.h"
+#include "core/model/calculation_options.h"
 #include "core/model/network.h"
 #include "core/solvers/gauss_seidel.h"
 #include "core/solvers/matrix_inversion.h"
@@ -110,6 +111,22 @@ void WholeRun(benchmark::State& state) {
 BENCHMARK(WholeRun<GaussIterate>)->Name("Gauss999Iterations")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeRun<NewtonIterate>)->Name("Newton999Iterations")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeRun<StottIterate>)->Name("Stott999Iterations")->Unit(benchmark::kMillisecond);
+
+// The same with the generator node held at its Qmax: the grown system in every iteration.
+void Newton999IterationsWithLimits(benchmark::State& state) {
+    const Network network = AcquireSevenNodes("999");
+    CalculationOptions options;
+    options.reactiveLimits[3].qmax = 0.1;
+    SolverObserver observer;
+    if (NewtonIterate(network, 999, observer, options).heldLimits.back()[3] != HeldLimit::Max) {
+        std::fprintf(stderr, "the generator node is not held at its limit\n");
+    }
+    for (auto _ : state) {
+        const Run run = NewtonIterate(network, network.LastHistoryEntry(), observer, options);
+        benchmark::DoNotOptimize(run.EHistory[6][999]);
+    }
+}
+BENCHMARK(Newton999IterationsWithLimits)->Unit(benchmark::kMillisecond);
 
 // The step of the last iteration the iteration box allows: the method run up to it, recording
 // its matrices and vectors there.

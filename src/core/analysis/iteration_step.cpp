@@ -39,9 +39,9 @@ template <int Order> StepMatrix Block(const double (&matrix)[Order][Order], int 
 }
 
 // Rows P of EquationNodes[0..nP-1] then Q; unknowns E of UnknownNodes[0..nE-1] then d.
-void Label(const Network& network, IterationStep& step, int nP, int rows, int nE, int columns) {
+void Label(const Numbering& numbering, IterationStep& step, int nP, int rows, int nE, int columns) {
     const auto& [EquationNodes, UnknownNodes] =
-        std::tie(network.EquationNodes, network.UnknownNodes);
+        std::tie(numbering.EquationNodes, numbering.UnknownNodes);
     step.pEquations = nP;
     step.eUnknowns = nE;
     for (int r = 0; r < rows; ++r) {
@@ -52,9 +52,12 @@ void Label(const Network& network, IterationStep& step, int nP, int rows, int nE
     }
 }
 
-void ReadNewton(const Network& network, IterationStep& step, const IterationRecord& record) {
-    const int n = Clamp(network.UnknownCount, MaxOrder);
-    Label(network, step, Clamp(network.PEquationCount, n), n, Clamp(network.EUnknownCount, n), n);
+// The numbering in force in the recorded iteration.
+void ReadNewton(IterationStep& step, const IterationRecord& record) {
+    const Numbering& numbering = record.numbering;
+    const int n = Clamp(numbering.UnknownCount, MaxOrder);
+    Label(numbering, step, Clamp(numbering.PEquationCount, n), n, Clamp(numbering.EUnknownCount, n),
+          n);
     step.mismatch.assign(record.MismatchNewton, record.MismatchNewton + n);
     step.jacobian = Block(record.Jacobian, n, n);
     step.jacobianInverse = Block(record.JacobianInverse, n, n);
@@ -62,12 +65,13 @@ void ReadNewton(const Network& network, IterationStep& step, const IterationReco
     step.jacobianInversion = record.JacobianInversion;
 }
 
-void ReadStott(const Network& network, IterationStep& step, const IterationRecord& record) {
-    const int nP = Clamp(network.PEquationCount, MaxNodes);
-    const int nQ = Clamp(network.QEquationCount, MaxNodes);
-    const int nE = Clamp(network.EUnknownCount, MaxNodes);
-    const int nd = Clamp(network.dUnknownCount, MaxNodes);
-    Label(network, step, nP, nP + nQ, nE, nE + nd);
+void ReadStott(IterationStep& step, const IterationRecord& record) {
+    const Numbering& numbering = record.numbering;
+    const int nP = Clamp(numbering.PEquationCount, MaxNodes);
+    const int nQ = Clamp(numbering.QEquationCount, MaxNodes);
+    const int nE = Clamp(numbering.EUnknownCount, MaxNodes);
+    const int nd = Clamp(numbering.dUnknownCount, MaxNodes);
+    Label(numbering, step, nP, nP + nQ, nE, nE + nd);
     step.bPrime = Block(record.BPrime, nP, nd);
     step.bPrimeInverse = Block(record.BPrimeInverse, nd, nP);
     step.bSecond = Block(record.BSecond, nQ, nE);
@@ -83,7 +87,7 @@ void ReadGauss(const Network& network, IterationStep& step, const GaussNodeRecor
     for (int i = 0; i < N; ++i) {
         GaussNodeStep node;
         node.node = i;
-        node.type = network.NodeTypes[i];
+        node.type = step.held[i] != HeldLimit::None ? static_cast<int>(PQ) : network.NodeTypes[i];
         if (records[i].hasInjection) {
             node.computedQuantity = (node.type == PE || node.type == Pd) ? 'Q' : 'P';
             node.computedValue = records[i].injection;
@@ -102,6 +106,13 @@ std::string LabelText(const StepLabel& label) {
 }
 
 IterationStep ComputeStep(const Network& network, Method method, int iteration) {
+    return ComputeStep(network, method, iteration, CalculationOptions{});
+}
+
+IterationStep ComputeStep(const Network& network, Method method, int iteration,
+                          const CalculationOptions& options) {
+    CalculationOptions unstopped = options;
+    unstopped.stopTolerance.reset();
     IterationStep step;
     step.method = method;
     step.iteration = iteration;
@@ -110,7 +121,7 @@ IterationStep ComputeStep(const Network& network, Method method, int iteration) 
     StepObserver observer(k);
     std::optional<Run> run;
     try {
-        run.emplace(Info(method).iterate(network, k, observer));
+        run.emplace(Info(method).iterateWithOptions(network, k, observer, unstopped));
     } catch (const ArithmeticFault& fault) {
         ClearArithmeticFlags();
         step.fault = fault.what();
@@ -130,18 +141,33 @@ IterationStep ComputeStep(const Network& network, Method method, int iteration) 
         step.dAfter.push_back(run->dHistory[i][k]);
     }
     const IterationRecord& record = *run->record;
+    step.held = record.held;
+    step.acceleration = options.acceleration;
+    for (int i = 0; i < N; ++i) {
+        const ReactiveLimits& limits = options.reactiveLimits[i];
+        if (step.held[i] == HeldLimit::Max && limits.qmax) {
+            step.QData[i] = *limits.qmax;
+        } else if (step.held[i] == HeldLimit::Min && limits.qmin) {
+            step.QData[i] = *limits.qmin;
+        }
+    }
     switch (method) {
     case Method::Newton:
-        ReadNewton(network, step, record);
+        ReadNewton(step, record);
         break;
     case Method::Stott:
-        ReadStott(network, step, record);
+        ReadStott(step, record);
         break;
     case Method::Gauss:
         ReadGauss(network, step, record.GaussNodes);
         break;
     }
     return step;
+}
+
+std::string HeldNodeText(int node, HeldLimit limit) {
+    return "nodo " + std::to_string(node + 1) + " al limite " +
+           (limit == HeldLimit::Max ? "Qmax" : "Qmin");
 }
 
 std::optional<int> ParseStepIteration(const std::string& text) {

@@ -45,8 +45,13 @@ struct IterationStep {
     std::vector<double> EBefore, dBefore, EAfter, dAfter;
     std::vector<int> nodeTypes;
 
+    // The nodes held at a reactive limit in the iteration (they count as PQ nodes there), and the
+    // Gauss-Seidel acceleration factor of the run.
+    HeldNodes held{};
+    double acceleration = PlainAcceleration;
+
     // What the formulas of the step read from the network: the polar admittances and the given
-    // powers.
+    // powers (a held node's Q its limit).
     double YMag[MaxNodes][MaxNodes] = {};
     double YAng[MaxNodes][MaxNodes] = {};
     double PData[MaxNodes] = {};
@@ -75,8 +80,14 @@ struct IterationStep {
 
 // The step of iteration `iteration` (1..999) of `method` on the network. A run that meets an
 // arithmetic fault before the end of that iteration gives a step with `fault` set and nothing
-// else.
+// else. With options, the iteration of a run made with them, except that no tolerance stops it
+// before the iteration asked for.
 [[nodiscard]] IterationStep ComputeStep(const Network& network, Method method, int iteration);
+[[nodiscard]] IterationStep ComputeStep(const Network& network, Method method, int iteration,
+                                        const CalculationOptions& options);
+
+// "nodo 3 al limite Qmax": what the step says of a node held at a limit.
+std::string HeldNodeText(int node, HeldLimit limit);
 
 // The iteration text of `step --iteration`: a decimal 1..999, nothing else.
 std::optional<int> ParseStepIteration(const std::string& text);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/input/network_file.h"
-#include "core/model/reactive_limit_rules.h"
+#include "core/model/calculation_options.h"
 #include "core/platform/atomic_file.h"
 
 namespace nodewise {

@@ -5,7 +5,7 @@
 
 #include "core/interop/entry_texts.h"
 #include "core/interop/line_data.h"
-#include "core/model/reactive_limit_rules.h"
+#include "core/model/calculation_options.h"
 
 namespace nodewise {
 

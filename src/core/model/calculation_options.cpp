@@ -36,4 +36,46 @@ std::optional<std::string> OptionsProblem(const CalculationOptions& options) {
     return std::nullopt;
 }
 
+namespace {
+
+bool IsFiniteOrUnset(const std::optional<double>& bound) {
+    return !bound || std::isfinite(*bound);
+}
+
+} // namespace
+
+bool AreUsableLimits(const ReactiveLimits& limits) {
+    if (!IsFiniteOrUnset(limits.qmin) || !IsFiniteOrUnset(limits.qmax)) {
+        return false;
+    }
+    return !(limits.qmin && limits.qmax && *limits.qmin > *limits.qmax);
+}
+
+std::string UnusableLimitsText(int node, const ReactiveLimits& limits) {
+    const std::string head =
+        "Limiti di potenza reattiva del nodo " + std::to_string(node + 1) + ": ";
+    if (!IsFiniteOrUnset(limits.qmin) || !IsFiniteOrUnset(limits.qmax)) {
+        return head + "Qmin e Qmax devono essere numeri finiti.";
+    }
+    return head + "Qmin \xC3\xA8 maggiore di Qmax.";
+}
+
+std::optional<std::string> LimitsProblem(const Network& network,
+                                         const CalculationOptions& options) {
+    for (int i = 0; i < MaxNodes; ++i) {
+        const ReactiveLimits& limits = options.reactiveLimits[i];
+        if (!limits.qmin && !limits.qmax) {
+            continue;
+        }
+        if (i >= network.ActiveNodeCount() || network.NodeTypes[i] != PE) {
+            return "Limiti di potenza reattiva del nodo " + std::to_string(i + 1) +
+                   ": valgono solo per un nodo PE (E e P dati, Q incognita).";
+        }
+        if (!AreUsableLimits(limits)) {
+            return UnusableLimitsText(i, limits);
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace nodewise

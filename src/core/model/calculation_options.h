@@ -55,4 +55,17 @@ bool IsValidAcceleration(double alpha);
 // What is wrong with the options, in Italian; nothing when they can be used.
 std::optional<std::string> OptionsProblem(const CalculationOptions& options);
 
+// True when the node's bounds can be used: each one unset or finite, and Qmin <= Qmax when both
+// are set.
+bool AreUsableLimits(const ReactiveLimits& limits);
+
+// "Limiti di potenza reattiva del nodo 3: Qmin è maggiore di Qmax." for node 2 (0-based), or
+// "... Qmin e Qmax devono essere numeri finiti." when a bound is not finite.
+std::string UnusableLimitsText(int node, const ReactiveLimits& limits);
+
+// What is wrong with the reactive limits on this network, in Italian, naming the node: a bound
+// on a node that is not PE (E and P given), a bound that is not a finite number, or a Qmin above
+// its Qmax; nothing when they can be used.
+std::optional<std::string> LimitsProblem(const Network& network, const CalculationOptions& options);
+
 } // namespace nodewise

@@ -29,6 +29,17 @@ struct Complex {
 // Iteration histories, [node][entry]; entry 0 is the starting point.
 using HistoryRows = double[MaxNodes][MaxIterations];
 
+// Which equations and unknowns a system has, in the order of its rows and columns.
+struct Numbering {
+    int PEquationCount = 0;
+    int QEquationCount = 0;
+    int EUnknownCount = 0;
+    int dUnknownCount = 0;
+    int UnknownCount = 0;
+    int EquationNodes[MaxOrder] = {}; // nodes with P given, then nodes with Q given
+    int UnknownNodes[MaxOrder] = {};  // nodes with E unknown, then nodes with d unknown
+};
+
 struct Network {
     // Counters.
     int NodeCount = 0;
@@ -65,6 +76,9 @@ struct Network {
     // dUnknownCount and QEquationCount equals EUnknownCount. Otherwise the method buttons raise
     // warning 8.
     [[nodiscard]] bool MethodConditionHolds() const;
+
+    // The counters and the two node lists above as one value.
+    [[nodiscard]] Numbering SystemNumbering() const;
 };
 
 } // namespace nodewise

@@ -6,7 +6,9 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "core/model/calculation_options.h"
 #include "core/model/network.h"
 
 namespace nodewise {
@@ -51,6 +53,9 @@ private:
     std::unique_ptr<Rows> rows_;
 };
 
+// Which limit holds each node, node-indexed; HeldLimit::None for every node not held.
+using HeldNodes = std::array<HeldLimit, MaxNodes>;
+
 // What one node's Gauss-Seidel rule computed in an iteration: the injection it computed first
 // (Q for PE and Pd, P for QE and Qd) and C + jR. Nothing for an Ed node.
 struct GaussNodeRecord {
@@ -65,6 +70,12 @@ struct GaussNodeRecord {
 struct IterationRecord {
     int iteration = 0; // k, 1-based
 
+    // The nodes held at a reactive limit in this iteration, and (Newton-Raphson, Stott-Alsac) the
+    // numbering of its system: the network's, with a Q equation and an E unknown more for every
+    // node held.
+    HeldNodes held{};
+    Numbering numbering;
+
     // Newton-Raphson: mismatches indexed like EquationNodes, corrections like UnknownNodes.
     double MismatchNewton[MaxOrder] = {};
     double CorrectionNewton[MaxOrder] = {};
@@ -72,7 +83,8 @@ struct IterationRecord {
     double JacobianInverse[MaxOrder][MaxOrder] = {};
     Inversion JacobianInversion = Inversion::Done;
 
-    // Stott-Alsac: B' and B'' as inverted once for the run, and the iteration's vectors.
+    // Stott-Alsac: B' and B'' as inverted for the run (B'' again whenever the nodes held at a
+    // limit change), and the iteration's vectors.
     double MismatchStott[MaxOrder] = {};
     double CorrectionStott[MaxOrder] = {};
     double BPrime[MaxNodes][MaxNodes] = {};
@@ -90,6 +102,18 @@ struct Run {
     Method method = Method::Gauss;
     int IterationCount = 0; // K: entries 0..K of the histories hold the run
     int NodeCount = 0;      // rows 0..NodeCount-1 hold the run
+
+    // The options the run was made with; the iteration count asked for (within
+    // 0..MaxIterations-1), which IterationCount is unless a tolerance stopped the run earlier;
+    // and whether the mismatch of entry IterationCount is within options.stopTolerance (false
+    // without a tolerance).
+    CalculationOptions options;
+    int typedIterationCount = 0;
+    bool converged = false;
+
+    // With reactive limits in force, which limit holds each node at entries 0..IterationCount
+    // (entry 0, the start, none); empty otherwise.
+    std::vector<HeldNodes> heldLimits;
 
     // Phases in degrees once the run has ended.
     History EHistory;

@@ -6,6 +6,7 @@
 
 #include "core/model/network.h"
 #include "core/model/units.h"
+#include "core/numeric/trapping_double.h"
 #include "core/text/number_format.h"
 
 namespace nodewise {
@@ -235,6 +236,19 @@ std::string InversionNote(const IterationStep& step) {
     return note;
 }
 
+std::vector<std::string> HeldNodeNotes(const IterationStep& step) {
+    std::vector<std::string> notes;
+    if (step.fault) {
+        return notes;
+    }
+    for (int i = 0; i < MaxNodes; ++i) {
+        if (step.held[i] != HeldLimit::None) {
+            notes.push_back(HeldNodeText(i, step.held[i]));
+        }
+    }
+    return notes;
+}
+
 std::string JacobianElementFormula(const IterationStep& step, int r, int c,
                                    std::string_view decimalPoint) {
     if (step.method != Method::Newton || r < 0 || c < 0 ||
@@ -326,23 +340,45 @@ std::string GaussNodeFormula(const IterationStep& step, int index, std::string_v
     text += "   R = (P" + I + "·sin A − Q" + I + "·cos A)/E" + I + " − Σj≠" + I + " |Y" + I +
             "j|·Ej·sin(dj + θ" + I + "j − θ" + I + I + ") = " + full(node.R) + "\n";
     const std::string step3 = node.computedQuantity != 0 ? "3. " : "2. ";
+    // Accelerated, the rule's own value is E' or d', and the new one lies alpha times as far.
+    const bool accelerated = step.acceleration != 1.0;
+    const std::string mark = accelerated ? "'" : "";
+    const double ERule = PolarModulus(node.C, node.R) / step.YMag[i][i];
+    const double dRule = PolarAngle(node.C, node.R) * RadiansToDegrees;
     if (EGiven(node.type)) {
         text += step3 + "E" + I + " resta " + n(step.EAfter[i]) + " (dato)";
     } else {
-        text += step3 + "E" + I + " = |C + jR| / |Y" + I + I + "| = √(" +
+        text += step3 + "E" + I + mark + " = |C + jR| / |Y" + I + I + "| = √(" +
                 Factor(node.C, decimalPoint) + "² + " + Factor(node.R, decimalPoint) + "²) / " +
-                n(step.YMag[i][i]) + " = " + full(step.EAfter[i]);
+                n(step.YMag[i][i]) + " = " + full(accelerated ? ERule : step.EAfter[i]);
     }
     if (dGiven(node.type)) {
         text += "; d" + I + " resta " + Degrees(step.dAfter[i], decimalPoint) + " (dato)";
     } else {
-        text += "; d" + I + " = ∠(C + jR) = " + full(step.dAfter[i]) + "°";
+        text +=
+            "; d" + I + mark + " = ∠(C + jR) = " + full(accelerated ? dRule : step.dAfter[i]) + "°";
+    }
+    if (accelerated) {
+        const std::string a = "   con α = " + n(step.acceleration) + ": ";
+        if (!EGiven(node.type) && !dGiven(node.type)) {
+            text += "\n" + a + "V" + I + " ← V" + I + " + α·(V" + I + "' − V" + I + "), E" + I +
+                    " = " + full(step.EAfter[i]) + ", d" + I + " = " + full(step.dAfter[i]) + "°";
+        } else if (!EGiven(node.type)) {
+            text += "\n" + a + "E" + I + " ← E" + I + " + α·(E" + I + "' − E" + I +
+                    ") = " + full(step.EAfter[i]);
+        } else {
+            text += "\n" + a + "d" + I + " ← d" + I + " + α·(d" + I + "' − d" + I +
+                    ") = " + full(step.dAfter[i]) + "°";
+        }
     }
     return text;
 }
 
 std::string StepLatex(const IterationStep& step) {
     std::string out = "% " + Title(step) + "\n";
+    for (const std::string& held : HeldNodeNotes(step)) {
+        out += "% " + held + "\n";
+    }
     std::vector<StepPanel> panels = StepPanels(step);
     if (step.method == Method::Gauss) {
         StepPanel gauss;
@@ -400,6 +436,9 @@ std::string FormatStep(StepFormat format, const IterationStep& step) {
         if (!note.empty()) {
             out += "Nota;" + note + "\n";
         }
+        for (const std::string& held : HeldNodeNotes(step)) {
+            out += held + "\n";
+        }
         if (step.method == Method::Gauss) {
             out += "\nNodi (in ordine di aggiornamento)\nNodo;Tipo;Calcolato;Valore;C;R\n";
             for (const GaussRow& row : GaussRows(step, number)) {
@@ -432,6 +471,9 @@ std::string FormatStep(StepFormat format, const IterationStep& step) {
           title + "</h1>\n";
     if (!note.empty()) {
         out += "<p>" + note + "</p>\n";
+    }
+    for (const std::string& held : HeldNodeNotes(step)) {
+        out += "<p>" + held + "</p>\n";
     }
     if (step.method == Method::Gauss) {
         out += "<h2>Nodi (in ordine di aggiornamento)</h2>\n<table>\n<tr><th>Nodo</th><th>Tipo"

@@ -36,6 +36,10 @@ StepPanel StatePanel(const IterationStep& step);
 // What the step says about its inverses: "" when they were all computed.
 std::string InversionNote(const IterationStep& step);
 
+// One line per node held at a reactive limit in the iteration, in node order ("nodo 3 al limite
+// Qmax"); none without.
+std::vector<std::string> HeldNodeNotes(const IterationStep& step);
+
 // The formula of Jacobian element (r, c) with the numbers of the iteration, ending with the
 // solver's own value: "∂P2/∂d3 = E2·E3·|Y23|·sin(d2 − d3 − θ23) = 1,02 · 1 · 5,09902 · sin(…)
 // = …". Phases and angles in degrees. Numbers with `decimalPoint`.

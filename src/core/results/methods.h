@@ -1,6 +1,7 @@
 // The three solution methods side by side: what each driver shows and which solver it runs.
 #pragma once
 
+#include "core/model/calculation_options.h"
 #include "core/model/network.h"
 #include "core/model/run.h"
 #include "core/platform/user_port.h"
@@ -15,6 +16,7 @@ struct MethodInfo {
     const char* caption;      // results window caption, also the export title
     const char* stoppedText;  // panel 0 when an arithmetic fault has stopped the run
     Run (*iterate)(const Network&, int, SolverObserver&);
+    Run (*iterateWithOptions)(const Network&, int, SolverObserver&, const CalculationOptions&);
 };
 
 const MethodInfo& Info(Method method);
@@ -22,6 +24,8 @@ const MethodInfo& Info(Method method);
 // Runs the method on the network for its iteration count (LastHistoryEntry). An arithmetic
 // fault propagates, carrying the method's display name.
 [[nodiscard]] Run Iterate(Method method, const Network& network, SolverObserver& observer);
+[[nodiscard]] Run Iterate(Method method, const Network& network, SolverObserver& observer,
+                          const CalculationOptions& options);
 
 // The method's display name: "Gauss-Seidel", "Newton-Raphson", "Stott-Alsac".
 const char* MethodTitle(Method method);

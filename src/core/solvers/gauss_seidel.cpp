@@ -1,13 +1,16 @@
 // Gauss-Seidel in polar form. Iteration k updates nodes i = 0..N-1 in ascending order, each by
 // the rule of its type: nodes 0..i-1 are seen at entry k+1, node i and nodes i+1..N-1 at entry
 // k; a P or Q that is not given is computed first (into the run's PData/QData), then
-// |Y_ii| V_i = C + jR. The frame (start, progress, degrees) is solver_frame.h.
+// |Y_ii| V_i = C + jR. With an acceleration factor alpha the new value moves alpha times as far
+// from the present one; with reactive limits a PE node may be held at a limit (reactive_limits.h).
+// The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/gauss_seidel.h"
 
 #include <cstring>
 
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
+#include "core/solvers/reactive_limits.h"
 #include "core/solvers/solver_frame.h"
 
 namespace nodewise {
@@ -25,11 +28,32 @@ template <class T> struct Voltage {
     T R;
 };
 
+// A new magnitude and phase.
+template <class T> struct Polar {
+    T E;
+    T d;
+};
+
 class GaussSeidel {
 public:
     GaussSeidel(const Network& network, Run& run)
         : network_(network), YMag(network.YMag), YAng(network.YAng), PData(run.PData),
           QData(run.QData), EHistoryGauss(run.EHistory), dHistoryGauss(run.dHistory) {}
+
+    // The options of the run: alpha, and the reactive limits where some PE node has them.
+    void Configure(const CalculationOptions& options) {
+        alpha_ = options.acceleration;
+        accelerated_ = alpha_ != PlainAcceleration;
+        for (int i = 0; i < network_.ActiveNodeCount(); ++i) {
+            limits_[i] = LimitsOf(network_, options, i);
+            limited_ = limited_ || limits_[i] != nullptr;
+        }
+    }
+    bool Limited() const { return limited_; }
+    // The limits that hold the nodes in the present state, and those that held each node during
+    // its update in the last iteration.
+    const HeldNodes& Held() const { return held_; }
+    const HeldNodes& HeldInIteration() const { return heldInIteration_; }
 
     void Prepare() {}
 
@@ -46,7 +70,11 @@ public:
                     UpdatePQ(i);
                     break;
                 case PE:
-                    UpdatePE(i);
+                    if (limited_ && limits_[i] != nullptr) {
+                        UpdateLimitedPE(i);
+                    } else {
+                        UpdatePE(i);
+                    }
                     break;
                 case Pd:
                     UpdatePd(i);
@@ -172,6 +200,72 @@ private:
             return PolarAngle(T(v.C), T(v.R));
         });
     }
+    // The same moved alpha times as far from entry k: the phase alone, the magnitude alone, or
+    // the complex voltage E e^(jd).
+    void StoreAcceleratedPhase(int i, Voltage<double> v) {
+        const int k = IterGauss;
+        dHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+            using T = decltype(x);
+            const T old = dHistoryGauss[i][k];
+            const T step = PolarAngle(T(v.C), T(v.R)) - old;
+            return old + T(alpha_) * step;
+        });
+    }
+    void StoreAcceleratedMagnitude(int i, Voltage<double> v) {
+        const int k = IterGauss;
+        EHistoryGauss[i][k + 1] = Evaluate([&](auto x) {
+            using T = decltype(x);
+            const T old = EHistoryGauss[i][k];
+            const T step = PolarModulus(T(v.C), T(v.R)) / YMag[i][i] - old;
+            return old + T(alpha_) * step;
+        });
+    }
+    void StoreAcceleratedVoltage(int i, Voltage<double> v) {
+        const int k = IterGauss;
+        const Polar<double> p = Evaluate([&](auto x) {
+            using T = decltype(x);
+            const T E = EHistoryGauss[i][k];
+            const T d = dHistoryGauss[i][k];
+            const T cosd = Cos(d);
+            const T sind = Sin(d);
+            const T re = E * cosd;
+            const T im = E * sind;
+            const T stepRe = T(v.C) / YMag[i][i] - re;
+            const T stepIm = T(v.R) / YMag[i][i] - im;
+            const T alphaRe = T(alpha_) * stepRe;
+            const T alphaIm = T(alpha_) * stepIm;
+            const T newRe = re + alphaRe;
+            const T newIm = im + alphaIm;
+            return Polar<T>{PolarModulus(newRe, newIm), PolarAngle(newRe, newIm)};
+        });
+        EHistoryGauss[i][k + 1] = p.E;
+        dHistoryGauss[i][k + 1] = p.d;
+    }
+
+    // Entry k+1 from C + jR by the update of the node's unknowns, accelerated or not.
+    void StoreBoth(int i, Voltage<double> v) {
+        if (accelerated_) {
+            StoreAcceleratedVoltage(i, v);
+        } else {
+            StoreNewMagnitude(i, v);
+            StoreNewPhase(i, v);
+        }
+    }
+    void StorePhase(int i, Voltage<double> v) {
+        if (accelerated_) {
+            StoreAcceleratedPhase(i, v);
+        } else {
+            StoreNewPhase(i, v);
+        }
+    }
+    void StoreMagnitude(int i, Voltage<double> v) {
+        if (accelerated_) {
+            StoreAcceleratedMagnitude(i, v);
+        } else {
+            StoreNewMagnitude(i, v);
+        }
+    }
+
     void KeepMagnitude(int i) {
         const int k = IterGauss;
         EHistoryGauss[i][k + 1] = Checked(EHistoryGauss[i][k]);
@@ -188,32 +282,65 @@ private:
     }
     void UpdatePQ(int i) {
         const Voltage<double> v = NewVoltage(i);
-        StoreNewMagnitude(i, v);
-        StoreNewPhase(i, v);
+        StoreBoth(i, v);
     }
     void UpdatePE(int i) {
         StoreComputedQ(i);
         const Voltage<double> v = NewVoltage(i);
         KeepMagnitude(i);
-        StoreNewPhase(i, v);
+        StorePhase(i, v);
     }
     void UpdatePd(int i) {
         StoreComputedQ(i);
         const Voltage<double> v = NewVoltage(i);
-        StoreNewMagnitude(i, v);
+        StoreMagnitude(i, v);
         KeepPhase(i);
     }
     void UpdateQE(int i) {
         StoreComputedP(i);
         const Voltage<double> v = NewVoltage(i);
         KeepMagnitude(i);
-        StoreNewPhase(i, v);
+        StorePhase(i, v);
     }
     void UpdateQd(int i) {
         StoreComputedP(i);
         const Voltage<double> v = NewVoltage(i);
-        StoreNewMagnitude(i, v);
+        StoreMagnitude(i, v);
         KeepPhase(i);
+    }
+
+    // A PE node with limits. Not held: Q from the newest values; within the limits the PE rule
+    // goes on, beyond one the node is held there for this update. Held: the PQ rule with Q at
+    // the limit, after which a node held before this iteration goes back to its given E when its
+    // new E has crossed it.
+    void UpdateLimitedPE(int i) {
+        const ReactiveLimits& limits = *limits_[i];
+        const HeldLimit before = held_[i];
+        if (before == HeldLimit::None) {
+            StoreComputedQ(i);
+            const HeldLimit broken = BrokenLimit(limits, QData[i]);
+            if (broken == HeldLimit::None) {
+                heldInIteration_[i] = HeldLimit::None;
+                const Voltage<double> v = NewVoltage(i);
+                KeepMagnitude(i);
+                StorePhase(i, v);
+                return;
+            }
+            held_[i] = broken;
+            if (records != nullptr) {
+                records[i].hasInjection = false; // Q is the limit's, not computed
+            }
+        }
+        heldInIteration_[i] = held_[i];
+        QData[i] = HeldQ(limits, held_[i]);
+        const Voltage<double> v = NewVoltage(i);
+        StoreBoth(i, v);
+        const int k = IterGauss;
+        if (before != HeldLimit::None &&
+            LetGo(before, EHistoryGauss[i][k + 1], network_.EData[i])) {
+            EHistoryGauss[i][k + 1] = Checked(network_.EData[i]);
+            held_[i] = HeldLimit::None;
+        }
     }
 
     const Network& network_;
@@ -224,17 +351,18 @@ private:
     History& EHistoryGauss;
     History& dHistoryGauss;
     int IterGauss = 0;
+
+    double alpha_ = PlainAcceleration;
+    bool accelerated_ = false;
+    bool limited_ = false;
+    const ReactiveLimits* limits_[MaxNodes] = {};
+    HeldNodes held_{};
+    HeldNodes heldInIteration_{};
 };
 
-} // namespace
-
-Run GaussIterate(const Network& network, int iterations, SolverObserver& observer) {
-    Run run;
-    run.method = Method::Gauss;
-    std::memcpy(run.PData, network.PData, sizeof run.PData);
-    std::memcpy(run.QData, network.QData, sizeof run.QData);
-    GaussSeidel solver(network, run);
-    const int recorded = observer.RecordedIteration();
+// Today's run, with every option off.
+void PlainGaussRun(const Network& network, Run& run, int iterations, SolverObserver& observer,
+                   GaussSeidel& solver, int recorded) {
     GaussNodeRecord records[MaxNodes] = {};
     // The record of iteration k is what the rules wrote in iterations 1..k; the last write wins.
     if (recorded > 0) {
@@ -255,6 +383,65 @@ Run GaussIterate(const Network& network, int iterations, SolverObserver& observe
     if (recorded > 0 && recorded <= run.IterationCount) {
         IterationRecord record;
         record.iteration = recorded;
+        std::memcpy(record.GaussNodes, records, sizeof records);
+        run.record = record;
+    }
+}
+
+} // namespace
+
+Run GaussIterate(const Network& network, int iterations, SolverObserver& observer) {
+    return GaussIterate(network, iterations, observer, CalculationOptions{});
+}
+
+Run GaussIterate(const Network& network, int iterations, SolverObserver& observer,
+                 const CalculationOptions& options) {
+    Run run;
+    run.method = Method::Gauss;
+    run.options = options;
+    std::memcpy(run.PData, network.PData, sizeof run.PData);
+    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    GaussSeidel solver(network, run);
+    const int recorded = observer.RecordedIteration();
+    if (AllOff(options)) {
+        PlainGaussRun(network, run, iterations, observer, solver, recorded);
+        return run;
+    }
+    solver.Configure(options);
+    if (solver.Limited()) {
+        run.heldLimits.push_back(HeldNodes{});
+    }
+    GaussNodeRecord records[MaxNodes] = {};
+    if (recorded > 0) {
+        solver.records = records;
+    }
+    HeldNodes recordedHeld{};
+    struct Steps {
+        const Network& network;
+        Run& run;
+        GaussSeidel& solver;
+        int recorded;
+        HeldNodes& recordedHeld;
+        void Prepare() { solver.Prepare(); }
+        void Iterate(int k) {
+            if (k == recorded) {
+                solver.records = nullptr;
+            }
+            solver.Iterate(k);
+            if (solver.Limited()) {
+                run.heldLimits.push_back(solver.Held());
+                if (k + 1 == recorded) {
+                    recordedHeld = solver.HeldInIteration();
+                }
+            }
+        }
+        bool Stop(int k) { return ToleranceReached(network, run, k); }
+    } steps{network, run, solver, recorded, recordedHeld};
+    RunSolver(network, run, iterations, false, observer, steps);
+    if (recorded > 0 && recorded <= run.IterationCount) {
+        IterationRecord record;
+        record.iteration = recorded;
+        record.held = recordedHeld;
         std::memcpy(record.GaussNodes, records, sizeof records);
         run.record = record;
     }

@@ -2,7 +2,8 @@
 //   rows    0..nP-1  P equations, nP..n-1 Q equations         (EquationNodes)
 //   columns 0..nE-1  E unknowns,  nE..n-1 d unknowns          (UnknownNodes)
 // Iteration k: mismatches, Jacobian, its inverse, corrections, then entry k+1 = entry k +
-// correction. The frame (start, progress, degrees) is solver_frame.h.
+// correction. With reactive limits the numbering is the network's grown by the nodes held
+// (reactive_limits.h). The frame (start, progress, degrees) is solver_frame.h.
 #include "core/solvers/newton_raphson.h"
 
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
 #include "core/solvers/matrix_inversion.h"
+#include "core/solvers/reactive_limits.h"
 #include "core/solvers/solver_frame.h"
 
 namespace nodewise {
@@ -68,8 +70,9 @@ class NewtonRaphson {
 public:
     NewtonRaphson(const Network& network, const HistoryRows& E, const HistoryRows& d)
         : network_(network), YMag(network.YMag), YAng(network.YAng), PData(network.PData),
-          QData(network.QData), EquationNodes(network.EquationNodes),
-          UnknownNodes(network.UnknownNodes), EHistoryNewton(E), dHistoryNewton(d) {
+          numbering_(network.SystemNumbering()), EquationNodes(numbering_.EquationNodes),
+          UnknownNodes(numbering_.UnknownNodes), EHistoryNewton(E), dHistoryNewton(d) {
+        std::memcpy(QData, network.QData, sizeof QData);
         for (int r = 0; r < MaxOrder; ++r) {
             JacobianRows[r] = Jacobian[r];
             InverseRows[r] = JacobianInverse[r];
@@ -77,9 +80,18 @@ public:
     }
 
     // Order of the system, and the block boundaries within it.
-    int SystemOrder() const { return Clamp(network_.UnknownCount, 0, MaxOrder); }
-    int PRows() const { return Clamp(network_.PEquationCount, 0, SystemOrder()); }
-    int EColumns() const { return Clamp(network_.EUnknownCount, 0, SystemOrder()); }
+    int SystemOrder() const { return Clamp(numbering_.UnknownCount, 0, MaxOrder); }
+    int PRows() const { return Clamp(numbering_.PEquationCount, 0, SystemOrder()); }
+    int EColumns() const { return Clamp(numbering_.EUnknownCount, 0, SystemOrder()); }
+    const Numbering& SystemNumbering() const { return numbering_; }
+
+    // The equations in force with nodes held at a limit: the numbering, and the Q of the Q
+    // equation of each node (its limit when held, the given one otherwise).
+    void UseNumbering(const Numbering& numbering) { numbering_ = numbering; }
+    void SetQ(int i, double Q) { QData[i] = Q; }
+
+    // Q computed at the present entry, from the angle table while it is valid.
+    template <class T> T CalculatedQ(int i) const { return E(i) * PowerSum<T, Trig::Sin>(i, true); }
 
     // Fills the angle table at the present entry, unless computing it raises a fault.
     void FillAngles() {
@@ -248,7 +260,8 @@ private:
     const double (&YMag)[MaxNodes][MaxNodes];
     const double (&YAng)[MaxNodes][MaxNodes];
     const double (&PData)[MaxNodes];
-    const double (&QData)[MaxNodes];
+    double QData[MaxNodes];
+    Numbering numbering_;
     const int (&EquationNodes)[MaxOrder];
     const int (&UnknownNodes)[MaxOrder];
     const HistoryRows& EHistoryNewton;
@@ -269,13 +282,19 @@ struct NewtonSteps {
     void Prepare() {}
 
     void Iterate(int k) {
+        solver.IterNewton = k;
+        solver.FillAngles(); // one table for both
+        Solve(k);
+    }
+
+    // From the mismatches to entry k+1, the angle table filled.
+    void Solve(int k) {
         auto& EHistoryNewton = run.EHistory;
         auto& dHistoryNewton = run.dHistory;
         const int n = solver.SystemOrder();
         const int nE = solver.EColumns();
+        const int(&UnknownNodes)[MaxOrder] = solver.SystemNumbering().UnknownNodes;
 
-        solver.IterNewton = k;
-        solver.FillAngles(); // one table for both
         solver.Mismatch();
         solver.JacobianMatrix();
         solver.DropAngles();
@@ -285,19 +304,20 @@ struct NewtonSteps {
 
         // E of unknowns 0..nE-1
         for (int c = 0; c < nE; ++c) {
-            const int j = network.UnknownNodes[c];
+            const int j = UnknownNodes[c];
             EHistoryNewton[j][k + 1] = AtNode(
                 j, [&] { return Checked(EHistoryNewton[j][k] + solver.CorrectionNewton[c]); });
         }
         // d of unknowns nE..n-1, radians
         for (int c = nE; c < n; ++c) {
-            const int j = network.UnknownNodes[c];
+            const int j = UnknownNodes[c];
             dHistoryNewton[j][k + 1] = AtNode(
                 j, [&] { return Checked(dHistoryNewton[j][k] + solver.CorrectionNewton[c]); });
         }
         if (k + 1 == recorded) {
             IterationRecord record;
             record.iteration = recorded;
+            record.numbering = solver.SystemNumbering();
             std::memcpy(record.MismatchNewton, solver.MismatchNewton, sizeof record.MismatchNewton);
             std::memcpy(record.CorrectionNewton, solver.CorrectionNewton,
                         sizeof record.CorrectionNewton);
@@ -310,16 +330,94 @@ struct NewtonSteps {
     }
 };
 
+// The same with options: the nodes held at a reactive limit decided before the mismatches
+// and let go after the update, and the tolerance stop.
+struct NewtonOptionSteps : NewtonSteps {
+    const ReactiveLimits* limits[MaxNodes] = {};
+    bool limited = false;
+    HeldNodes held{};
+
+    void Configure() {
+        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+            limits[i] = LimitsOf(network, run.options, i);
+            limited = limited || limits[i] != nullptr;
+        }
+        if (limited) {
+            run.heldLimits.push_back(held);
+        }
+    }
+
+    void Iterate(int k) {
+        solver.IterNewton = k;
+        solver.FillAngles();
+        if (!limited) {
+            Solve(k);
+            return;
+        }
+        const HeldNodes before = held;
+        bool changed = false;
+        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+            if (limits[i] == nullptr || held[i] != HeldLimit::None) {
+                continue;
+            }
+            const double Q = AtNode(i, [&] {
+                return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i); });
+            });
+            held[i] = BrokenLimit(*limits[i], Q);
+            if (held[i] != HeldLimit::None) {
+                solver.SetQ(i, HeldQ(*limits[i], held[i]));
+                changed = true;
+            }
+        }
+        if (changed) {
+            solver.UseNumbering(HeldNumbering(network, held));
+        }
+        Solve(k);
+        if (k + 1 == recorded) {
+            run.record->held = held;
+        }
+        // let go, at entry k+1, of the nodes held since before this iteration whose E crossed
+        changed = false;
+        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+            if (before[i] != HeldLimit::None &&
+                LetGo(before[i], run.EHistory[i][k + 1], network.EData[i])) {
+                run.EHistory[i][k + 1] = Checked(network.EData[i]);
+                held[i] = HeldLimit::None;
+                solver.SetQ(i, network.QData[i]);
+                changed = true;
+            }
+        }
+        if (changed) {
+            solver.UseNumbering(HeldNumbering(network, held));
+        }
+        run.heldLimits.push_back(held);
+    }
+
+    bool Stop(int k) { return ToleranceReached(network, run, k); }
+};
+
 } // namespace
 
 Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer) {
+    return NewtonIterate(network, iterations, observer, CalculationOptions{});
+}
+
+Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer,
+                  const CalculationOptions& options) {
     Run run;
     run.method = Method::Newton;
+    run.options = options;
     std::memcpy(run.PData, network.PData, sizeof run.PData);
     std::memcpy(run.QData, network.QData, sizeof run.QData);
     NewtonRaphson solver(network, run.EHistory.rows(), run.dHistory.rows());
-    NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};
-    RunSolver(network, run, iterations, true, observer, steps);
+    if (AllOff(options)) {
+        NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};
+        RunSolver(network, run, iterations, true, observer, steps);
+    } else {
+        NewtonOptionSteps steps{{network, run, observer, solver, observer.RecordedIteration()}};
+        steps.Configure();
+        RunSolver(network, run, iterations, true, observer, steps);
+    }
     return run;
 }
 

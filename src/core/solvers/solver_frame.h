@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/model/network.h"
+#include "core/model/power_mismatch.h"
 #include "core/model/run.h"
 #include "core/model/units.h"
 #include "core/numeric/arithmetic_fault.h"
@@ -22,7 +23,8 @@ inline int RunIterations(int iterations) {
 //   1. E[i][t] = EData[i], d[i][t] = dData[i] (radians), i = 0..N-1, t = 0 (or 0..K with
 //      `startEveryEntry`);
 //   2. steps.Prepare();
-//   3. for k = 0..K-1: observer.Progress(k+1), then steps.Iterate(k);
+//   3. for k = 0..K-1: observer.Progress(k+1), then steps.Iterate(k); with a Stop(k) in the
+//      steps, the run ends after the first iteration for which it says true (K = k+1);
 //   4. d[i][t] in degrees, i = 0..N-1, t = 0..K.
 // The arithmetic flags are cleared at the start and after every report (the observer may raise
 // them). An ArithmeticFault leaves at once, carrying the iteration k+1 it happened in.
@@ -34,6 +36,7 @@ void RunSolver(const Network& network, Run& run, int iterations, bool startEvery
     const int K = RunIterations(iterations);
     run.NodeCount = N;
     run.IterationCount = K;
+    run.typedIterationCount = K;
     History& E = run.EHistory;
     History& d = run.dHistory;
 
@@ -59,19 +62,54 @@ void RunSolver(const Network& network, Run& run, int iterations, bool startEvery
             fault.iteration = k + 1; // as the status bar counts
             throw;
         }
+        if constexpr (requires { steps.Stop(k); }) {
+            if (steps.Stop(k)) {
+                run.IterationCount = k + 1;
+                break;
+            }
+        }
     }
 
     // phases to degrees, entries 0..K
+    const int last = run.IterationCount;
     try {
         for (int i = 0; i < N; ++i) {
-            for (int t = 0; t <= K; ++t) {
+            for (int t = 0; t <= last; ++t) {
                 d[i][t] = Checked(d[i][t] * RadiansToDegrees);
             }
         }
     } catch (ArithmeticFault& fault) {
-        fault.iteration = K; // after the last iteration, turning its phases into degrees
+        fault.iteration = last; // after the last iteration, turning its phases into degrees
         throw;
     }
+}
+
+// The tolerance stop after iteration k: whether the mismatch of entry k+1 is within
+// run.options.stopTolerance, judged as the convergence trace judges it (the phases as they will
+// be in degrees, the limits that hold the nodes there). Records it in run.converged. Leaves the
+// arithmetic flags as they were: a fault pending from the iteration is left for the frame to
+// report (nothing is judged then), and whatever the judgement itself raises is forgotten.
+inline bool ToleranceReached(const Network& network, Run& run, int k) {
+    run.converged = false;
+    if (!run.options.stopTolerance || PendingArithmeticFault() != nullptr) {
+        return false;
+    }
+    const int entry = k + 1;
+    const int N = run.NodeCount;
+    double E[MaxNodes] = {};
+    double dDegrees[MaxNodes] = {};
+    for (int i = 0; i < N; ++i) {
+        E[i] = run.EHistory[i][entry];
+        dDegrees[i] = run.dHistory[i][entry] * RadiansToDegrees;
+    }
+    const NodePhasors V = StateVoltages(E, dDegrees, N);
+    const MismatchEntry mismatch =
+        run.heldLimits.empty()
+            ? Mismatch(network, V, N)
+            : Mismatch(network, V, N, run.options, run.heldLimits[static_cast<std::size_t>(entry)]);
+    ClearArithmeticFlags();
+    run.converged = WithinTolerance(mismatch.mismatch, *run.options.stopTolerance);
+    return run.converged;
 }
 
 // Tells the observer of an inversion that did not succeed; the flags it raises are forgotten.

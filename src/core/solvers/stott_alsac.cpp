@@ -1,8 +1,9 @@
 // Stott-Alsac (fast decoupled) in polar form.
 //   rows     0..nP-1 P equations, nP..nP+nQ-1 Q equations     (EquationNodes)
 //   unknowns 0..nE-1 E,           nE..nE+nd-1 d               (UnknownNodes)
-// B' (P rows x d unknowns) and B'' (Q rows x E unknowns) are inverted once per run. Iteration
-// k: the Q-E half, then the P-d half with the new E. The frame is solver_frame.h.
+// B' (P rows x d unknowns) and B'' (Q rows x E unknowns) are inverted once per run, B'' again
+// whenever the nodes held at a reactive limit change (reactive_limits.h). Iteration k: the Q-E
+// half, then the P-d half with the new E. The frame is solver_frame.h.
 #include "core/solvers/stott_alsac.h"
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "core/numeric/arithmetic_fault.h"
 #include "core/numeric/trapping_double.h"
 #include "core/solvers/matrix_inversion.h"
+#include "core/solvers/reactive_limits.h"
 #include "core/solvers/solver_frame.h"
 
 namespace nodewise {
@@ -38,9 +40,10 @@ class StottAlsac {
 public:
     StottAlsac(const Network& network, Run& run, SolverObserver& observer)
         : network_(network), run_(run), observer_(observer), YMag(network.YMag), YAng(network.YAng),
-          YComplex(network.YComplex), PData(network.PData), QData(network.QData),
-          EquationNodes(network.EquationNodes), UnknownNodes(network.UnknownNodes),
+          YComplex(network.YComplex), PData(network.PData), numbering_(network.SystemNumbering()),
+          EquationNodes(numbering_.EquationNodes), UnknownNodes(numbering_.UnknownNodes),
           EHistoryStott(run.EHistory), dHistoryStott(run.dHistory) {
+        std::memcpy(QData, network.QData, sizeof QData);
         for (int r = 0; r < MaxNodes; ++r) {
             rows_[0][r] = BPrime[r];
             rows_[1][r] = BSecond[r];
@@ -50,9 +53,10 @@ public:
     }
 
     Blocks Sizes() const {
-        return {BlockSize(network_.PEquationCount), BlockSize(network_.QEquationCount),
-                BlockSize(network_.EUnknownCount), BlockSize(network_.dUnknownCount)};
+        return {BlockSize(numbering_.PEquationCount), BlockSize(numbering_.QEquationCount),
+                BlockSize(numbering_.EUnknownCount), BlockSize(numbering_.dUnknownCount)};
     }
+    const Numbering& SystemNumbering() const { return numbering_; }
 
     // Once per run: B' (P rows x d unknowns) and B'' (Q rows x E unknowns) hold the
     // susceptances as they are; both inverted.
@@ -63,15 +67,26 @@ public:
                 BPrime[r][c] = Checked(YComplex[EquationNodes[r]][UnknownNodes[nE + c]].im);
             }
         }
-        for (int r = 0; r < nQ; ++r) {
-            for (int c = 0; c < nE; ++c) {
-                BSecond[r][c] = Checked(YComplex[EquationNodes[nP + r]][UnknownNodes[c]].im);
-            }
-        }
+        FillBSecond();
         run_.BPrimeInversion = InvMatr(rows_[0], rows_[2], nP);
         TellInversion(observer_, run_.BPrimeInversion);
-        run_.BSecondInversion = InvMatr(rows_[1], rows_[3], nQ);
-        TellInversion(observer_, run_.BSecondInversion);
+        InvertBSecond();
+    }
+
+    // The equations in force with nodes held at a limit: the numbering (B' keeps its rows and
+    // columns, the P equations and d unknowns being the same nodes in the same order), B''
+    // built and inverted for it, and the Q of each node's Q equation.
+    void UseNumbering(const Numbering& numbering) {
+        numbering_ = numbering;
+        FillBSecond();
+        InvertBSecond();
+    }
+    void SetQ(int i, double Q) { QData[i] = Q; }
+
+    // Q computed at entry k.
+    template <class T> T CalculatedQ(int m, int k) const {
+        const T s = Mismatch<T, Sin>(m, 0.0, k, k);
+        return T(EHistoryStott[m][k]) * s;
     }
 
     // Iteration k: the Q-E half, then the P-d half with the new magnitudes and the old phases.
@@ -137,6 +152,19 @@ public:
     double BSecondInverse[MaxNodes][MaxNodes] = {};
 
 private:
+    void FillBSecond() {
+        const auto [nP, nQ, nE, nd] = Sizes();
+        for (int r = 0; r < nQ; ++r) {
+            for (int c = 0; c < nE; ++c) {
+                BSecond[r][c] = Checked(YComplex[EquationNodes[nP + r]][UnknownNodes[c]].im);
+            }
+        }
+    }
+    void InvertBSecond() {
+        run_.BSecondInversion = InvMatr(rows_[1], rows_[3], Sizes().nQ);
+        TellInversion(observer_, run_.BSecondInversion);
+    }
+
     // Mismatch of node m, computed minus given, divided by its magnitude: the sum over every
     // node j of |Y_mj| E_j trig(d_m - d_j - th_mj) less given / E_m, with the magnitudes of
     // entry e and the phases of entry k.
@@ -160,7 +188,8 @@ private:
     const double (&YAng)[MaxNodes][MaxNodes];
     const Complex (&YComplex)[MaxNodes][MaxNodes];
     const double (&PData)[MaxNodes];
-    const double (&QData)[MaxNodes];
+    double QData[MaxNodes];
+    Numbering numbering_;
     const int (&EquationNodes)[MaxOrder];
     const int (&UnknownNodes)[MaxOrder];
     History& EHistoryStott;
@@ -179,6 +208,7 @@ struct StottSteps {
         if (k + 1 == recorded) {
             IterationRecord record;
             record.iteration = recorded;
+            record.numbering = solver.SystemNumbering();
             std::memcpy(record.MismatchStott, solver.MismatchStott, sizeof record.MismatchStott);
             std::memcpy(record.CorrectionStott, solver.CorrectionStott,
                         sizeof record.CorrectionStott);
@@ -193,16 +223,91 @@ struct StottSteps {
     }
 };
 
+// The same with options: the nodes held at a reactive limit decided before the mismatches
+// (B'' built and inverted again when they change) and let go after the update, and the
+// tolerance stop.
+struct StottOptionSteps : StottSteps {
+    const Network& network;
+    const ReactiveLimits* limits[MaxNodes] = {};
+    bool limited = false;
+    bool changed = false; // the nodes held changed since B'' was last built
+    HeldNodes held{};
+
+    void Configure() {
+        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+            limits[i] = LimitsOf(network, run.options, i);
+            limited = limited || limits[i] != nullptr;
+        }
+        if (limited) {
+            run.heldLimits.push_back(held);
+        }
+    }
+
+    void Iterate(int k) {
+        if (!limited) {
+            StottSteps::Iterate(k);
+            return;
+        }
+        const HeldNodes before = held;
+        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+            if (limits[i] == nullptr || held[i] != HeldLimit::None) {
+                continue;
+            }
+            const double Q = AtNode(i, [&] {
+                return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i, k); });
+            });
+            held[i] = BrokenLimit(*limits[i], Q);
+            if (held[i] != HeldLimit::None) {
+                solver.SetQ(i, HeldQ(*limits[i], held[i]));
+                changed = true;
+            }
+        }
+        if (changed) {
+            solver.UseNumbering(HeldNumbering(network, held));
+            changed = false;
+        }
+        StottSteps::Iterate(k);
+        if (k + 1 == recorded) {
+            run.record->held = held;
+        }
+        // let go, at entry k+1, of the nodes held since before this iteration whose E crossed
+        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+            if (before[i] != HeldLimit::None &&
+                LetGo(before[i], run.EHistory[i][k + 1], network.EData[i])) {
+                run.EHistory[i][k + 1] = Checked(network.EData[i]);
+                held[i] = HeldLimit::None;
+                solver.SetQ(i, network.QData[i]);
+                changed = true;
+            }
+        }
+        run.heldLimits.push_back(held);
+    }
+
+    bool Stop(int k) { return ToleranceReached(network, run, k); }
+};
+
 } // namespace
 
 Run StottIterate(const Network& network, int iterations, SolverObserver& observer) {
+    return StottIterate(network, iterations, observer, CalculationOptions{});
+}
+
+Run StottIterate(const Network& network, int iterations, SolverObserver& observer,
+                 const CalculationOptions& options) {
     Run run;
     run.method = Method::Stott;
+    run.options = options;
     std::memcpy(run.PData, network.PData, sizeof run.PData);
     std::memcpy(run.QData, network.QData, sizeof run.QData);
     StottAlsac solver(network, run, observer);
-    StottSteps steps{run, solver, observer.RecordedIteration()};
-    RunSolver(network, run, iterations, true, observer, steps);
+    if (AllOff(options)) {
+        StottSteps steps{run, solver, observer.RecordedIteration()};
+        RunSolver(network, run, iterations, true, observer, steps);
+    } else {
+        StottOptionSteps steps{{run, solver, observer.RecordedIteration()}, network};
+        steps.Configure();
+        RunSolver(network, run, iterations, true, observer, steps);
+    }
     return run;
 }
 

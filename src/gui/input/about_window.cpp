@@ -18,8 +18,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(nodewise::NetworkPicture());
     icon->setGeometry(8, 8, 32, 32);
 
-    auto* title = new QLabel(QStringLiteral("Calcoli di Loadflow--versione ") + QString::fromUtf8(nodewise::VersionText),
-                   this);
+    auto* title = new QLabel(QStringLiteral("Calcoli di Loadflow--versione ") +
+                                 QString::fromUtf8(nodewise::VersionText),
+                             this);
     title->setFont(nodewise::SerifFont(16));
     QPalette black = title->palette();
     black.setColor(QPalette::WindowText, Qt::black);

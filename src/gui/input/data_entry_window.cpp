@@ -29,10 +29,10 @@
 #include "core/input/acquisition.h"
 #include "core/input/cell_notes.h"
 #include "core/input/help_texts.h"
-#include "core/model/version.h"
 #include "core/input/islands.h"
 #include "core/input/network_file.h"
 #include "core/interop/file_sections.h"
+#include "core/model/version.h"
 #include "core/platform/user_port.h"
 #include "gui/input/cell_marks.h"
 #include "gui/input/cell_undo.h"
@@ -61,7 +61,8 @@ constexpr int ClientWidth = 757;
 constexpr int ClientHeight = 266;
 
 const QString NetworkFileFilter = QStringLiteral("flow data|*.nwd");
-const QString ProgramTitle = QStringLiteral("Nodewise  ") + QString::fromUtf8(nodewise::VersionText);
+const QString ProgramTitle =
+    QStringLiteral("Nodewise  ") + QString::fromUtf8(nodewise::VersionText);
 
 bool SameCells(const CellTexts& a, const CellTexts& b) {
     for (int line = 0; line < nodewise::CellCount; ++line) {

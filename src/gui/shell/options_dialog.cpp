@@ -14,7 +14,7 @@
 #include <string>
 
 #include "core/interop/entry_texts.h"
-#include "core/model/reactive_limit_rules.h"
+#include "core/model/calculation_options.h"
 
 namespace nodewise {
 
