@@ -5,12 +5,20 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "core/results/options_text.h"
+#include "gui/analysis/power_balance_window.h"
+#include "gui/analysis/step_window.h"
 #include "gui/input/data_entry_window.h"
+#include "gui/results/results_window.h"
+#include "gui/results/summary_window.h"
 #include "gui/shell/options_dialog.h"
+#include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
 
@@ -122,6 +130,49 @@ TEST_F(MainWindowOptionsTest, TheOptionsTravelWithTheNetworkFileAndNuovoClearsTh
     frmDataIn->OpenNetworkFile(path);
     EXPECT_FALSE(frmDataIn->isWindowModified());
     EXPECT_EQ(frmDataIn->Options().reactiveLimits[1].qmin, -0.25);
+}
+
+// The runs are made with the options: the held node is named where the run is shown, a
+// tolerance ends the run early and says so, and a limit on a node without a given E is refused.
+TEST_F(MainWindowOptionsTest, RunsFollowTheOptionsAndShowTheHeldNode) {
+    frmDataIn->OpenNetworkFile(QStringLiteral(NODEWISE_SOURCE_DIR "/examples/saadat-3bus-pv.nwd"));
+    TypeIterations("50");
+    CalculationOptions options;
+    options.stopTolerance = 1e-8;
+    options.reactiveLimits[2].qmax = 1.2; // Q3 is 1.46 without it
+    EditOptions(options);
+    AcquireTyped();
+    EXPECT_EQ(frmDataOk->StatusPanelText(0).toStdString(), OptionsText(options));
+    Click(frmDataOk, "btnNewton");
+    const nodewise::Run& run = *RunOf(Method::Newton);
+    ASSERT_TRUE(run.converged);
+    ASSERT_LT(run.IterationCount, 50);
+    EXPECT_EQ(
+        frmDataOk->StatusPanelText(0),
+        QStringLiteral("Newton pronti: convergenza all'iterazione %1.").arg(run.IterationCount));
+    EXPECT_EQ(NewtonResultsWindow->ListRowCount(), (run.IterationCount + 1) * (3 + 3));
+    EXPECT_TRUE(
+        NewtonResultsWindow->windowTitle().endsWith(QStringLiteral("(nodo 3 al limite Qmax)")));
+
+    ShowPowerBalanceWindow();
+    const auto* nodes = Child<QTableWidget>(frmPowerBalance, "NodeTable");
+    EXPECT_EQ(nodes->item(2, 1)->text(), QStringLiteral("PE (Qmax)"));
+    EXPECT_EQ(nodes->item(1, 1)->text(), QStringLiteral("PQ"));
+    ShowStepWindow();
+    Child<QSpinBox>(frmStep, "spnIteration")->setValue(run.IterationCount);
+    EXPECT_TRUE(Child<QLabel>(frmStep, "lblNote")
+                    ->text()
+                    .endsWith(QStringLiteral("Nodo 3 al limite Qmax.")))
+        << Child<QLabel>(frmStep, "lblNote")->text().toStdString();
+
+    // a limit on the PQ node 2: refused at acquisition, naming the node
+    options.reactiveLimits[1].qmin = 0.0;
+    EditOptions(options);
+    Recorder().messages.clear();
+    AcquireTyped();
+    ASSERT_EQ(Recorder().messages.size(), 1u);
+    EXPECT_NE(Recorder().messages[0].text.find("nodo 2"), std::string::npos);
+    EXPECT_FALSE(frmDataOk->isVisible());
 }
 
 // The case's PV bus limits become the options; the reference bus's are named in a note.

@@ -166,8 +166,7 @@ IterationStep ComputeStep(const Network& network, Method method, int iteration,
 }
 
 std::string HeldNodeText(int node, HeldLimit limit) {
-    return "nodo " + std::to_string(node + 1) + " al limite " +
-           (limit == HeldLimit::Max ? "Qmax" : "Qmin");
+    return "nodo " + std::to_string(node + 1) + " al limite " + HeldLimitName(limit);
 }
 
 std::optional<int> ParseStepIteration(const std::string& text) {

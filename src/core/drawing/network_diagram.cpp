@@ -249,6 +249,24 @@ std::string VoltageColour(double E) {
     return VoltageBands[std::size(VoltageBands) - 1].colour; // NaN
 }
 
+void MarkHeldNodes(NetworkDiagram& diagram, const HeldNodes& held) {
+    for (DiagramNode& node : diagram.nodes) {
+        const int i = node.values.node;
+        const HeldLimit limit =
+            i >= 0 && i < MaxNodes ? held[static_cast<std::size_t>(i)] : HeldLimit::None;
+        if (limit == HeldLimit::None) {
+            continue;
+        }
+        for (DiagramText& label : node.labels) {
+            if (label.role == "type") {
+                label.text = HeldLimitName(limit);
+                label.role = "held";
+            }
+        }
+        node.tooltip += std::string(", al limite ") + HeldLimitName(limit);
+    }
+}
+
 std::string DiagramCaption(Method method, int entry, int lastEntry) {
     return std::string(MethodTitle(method)) + ", iterazione " + std::to_string(entry) + " di " +
            std::to_string(lastEntry);

@@ -118,6 +118,10 @@ NetworkDiagram BuildNetworkDiagram(const PowerBalance& balance,
                                    const std::vector<DiagramPoint>& centres,
                                    std::string_view decimalSeparator, std::string caption);
 
+// Marks the nodes a reactive limit holds: the type inside the circle becomes the limit ("Qmax",
+// "Qmin"), and the tooltip says it.
+void MarkHeldNodes(NetworkDiagram& diagram, const HeldNodes& held);
+
 // The caption of the drawing of entry `entry` of a method's run: "Newton-Raphson, iterazione 3
 // di 10".
 std::string DiagramCaption(Method method, int entry, int lastEntry);

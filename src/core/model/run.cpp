@@ -54,4 +54,44 @@ std::optional<Method> RunSet::Last() const {
     return std::nullopt;
 }
 
+HeldNodes HeldAt(const Run& run, int entry) {
+    if (entry < 0 || static_cast<std::size_t>(entry) >= run.heldLimits.size()) {
+        return HeldNodes{};
+    }
+    return run.heldLimits[static_cast<std::size_t>(entry)];
+}
+
+const char* HeldLimitName(HeldLimit limit) {
+    switch (limit) {
+    case HeldLimit::Max:
+        return "Qmax";
+    case HeldLimit::Min:
+        return "Qmin";
+    case HeldLimit::None:
+        break;
+    }
+    return "";
+}
+
+std::string HeldNodesText(const Run& run, int entry) {
+    const HeldNodes held = HeldAt(run, entry);
+    std::string text;
+    for (int i = 0; i < run.NodeCount && i < MaxNodes; ++i) {
+        if (held[static_cast<std::size_t>(i)] != HeldLimit::None) {
+            text += (text.empty() ? "nodo " : ", nodo ") + std::to_string(i + 1) + " al limite " +
+                    HeldLimitName(held[static_cast<std::size_t>(i)]);
+        }
+    }
+    return text;
+}
+
+std::string StopText(const Run& run) {
+    if (!run.options.stopTolerance) {
+        return "";
+    }
+    return run.converged
+               ? "convergenza all'iterazione " + std::to_string(run.IterationCount)
+               : "non converge in " + std::to_string(run.typedIterationCount) + " iterazioni";
+}
+
 } // namespace nodewise

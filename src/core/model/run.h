@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/model/calculation_options.h"
@@ -145,6 +146,20 @@ public:
     // The iteration (1-based) whose matrices and vectors the run should keep; 0 for none.
     [[nodiscard]] virtual int RecordedIteration() const { return 0; }
 };
+
+// Which limit holds each node at entry `entry` of the run; none anywhere when no limit is in
+// force or the entry is outside the run.
+[[nodiscard]] HeldNodes HeldAt(const Run& run, int entry);
+
+// "Qmax", "Qmin"; "" for HeldLimit::None.
+const char* HeldLimitName(HeldLimit limit);
+
+// "nodo 3 al limite Qmax, nodo 5 al limite Qmin" for the nodes held at `entry`; "" for none.
+std::string HeldNodesText(const Run& run, int entry);
+
+// How a run made with a stop tolerance ended: "convergenza all'iterazione 5" or "non converge
+// in 20 iterazioni"; "" for a run without one.
+std::string StopText(const Run& run);
 
 // The latest completed run of each method on one network.
 class RunSet {

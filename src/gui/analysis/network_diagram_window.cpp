@@ -158,8 +158,7 @@ void TfrmNetworkDiagram::Refresh() {
     nodewise::RefillMethodChoice(cboMethod_, previous);
     {
         const QSignalBlocker blocker(sldIteration_);
-        sldIteration_->setRange(0, nodewise::AcquiredNetwork().LastHistoryEntry());
-        sldIteration_->setValue(nodewise::AcquiredNetwork().LastHistoryEntry());
+        setIterationRange(true);
     }
     layoutCentres_ =
         nodewise::LayoutCentres(nodewise::LayOutAcquiredNetwork(nodewise::AcquiredNetwork()));
@@ -168,8 +167,28 @@ void TfrmNetworkDiagram::Refresh() {
     view_->FitDrawing();
 }
 
+// Entries 0..the last of the chosen method's run; `toLast`: the last shown.
+void TfrmNetworkDiagram::setIterationRange(bool toLast) {
+    const nodewise::Run* run =
+        cboMethod_->count() > 0
+            ? nodewise::RunOf(static_cast<nodewise::Method>(cboMethod_->currentData().toInt()))
+            : nullptr;
+    const int last =
+        run != nullptr ? run->IterationCount : nodewise::AcquiredNetwork().LastHistoryEntry();
+    sldIteration_->setRange(0, last);
+    if (toLast) {
+        sldIteration_->setValue(last);
+    }
+}
+
 void TfrmNetworkDiagram::cboMethodChanged() {
-    nodewise::Guarded([this] { Redraw(); });
+    nodewise::Guarded([this] {
+        {
+            const QSignalBlocker blocker(sldIteration_);
+            setIterationRange(false);
+        }
+        Redraw();
+    });
 }
 
 void TfrmNetworkDiagram::sldIterationChanged() {
@@ -203,9 +222,11 @@ TfrmNetworkDiagram::BuildDiagram(const std::string& decimalSeparator) const {
     const nodewise::PowerBalance balance =
         nodewise::ComputePowerBalance(nodewise::AcquiredNetwork(), run->EHistory.rows(),
                                       run->dHistory.rows(), entry, run->NodeCount);
-    return nodewise::BuildNetworkDiagram(
-        balance, centres_, decimalSeparator,
-        nodewise::DiagramCaption(method, entry, nodewise::AcquiredNetwork().LastHistoryEntry()));
+    nodewise::NetworkDiagram diagram =
+        nodewise::BuildNetworkDiagram(balance, centres_, decimalSeparator,
+                                      nodewise::DiagramCaption(method, entry, run->IterationCount));
+    nodewise::MarkHeldNodes(diagram, nodewise::HeldAt(*run, entry));
+    return diagram;
 }
 
 void TfrmNetworkDiagram::Redraw() {

@@ -50,6 +50,7 @@ protected:
 private:
     std::optional<nodewise::Method> runWhileHidden_; // the last run while closed
     void Redraw();
+    void setIterationRange(bool toLast);
     void NodeDragged(int node, nodewise::DiagramPoint centre);
     nodewise::NetworkDiagram BuildDiagram(const std::string& decimalSeparator) const;
 

@@ -315,12 +315,18 @@ void TfrmPowerBalance::fillTables() {
     }
 
     nodeTable_->setRowCount(static_cast<int>(balance.nodes.size()));
+    // A node a reactive limit holds at the end of the run: "PE (Qmax)".
+    const nodewise::HeldNodes held = nodewise::HeldAt(*run, run->IterationCount);
     int row = 0;
     for (const nodewise::NodeBalance& node : balance.nodes) {
         const int i = node.node;
         nodeTable_->setItem(row, 0, TextItem(QString::number(i + 1)));
-        nodeTable_->setItem(row, 1,
-                            TextItem(QString::fromLatin1(nodewise::NodeTypeLabel(node.type))));
+        QString type = QString::fromLatin1(nodewise::NodeTypeLabel(node.type));
+        if (const char* limit = nodewise::HeldLimitName(held[static_cast<std::size_t>(i)]);
+            *limit != '\0') {
+            type += QStringLiteral(" (%1)").arg(QString::fromLatin1(limit));
+        }
+        nodeTable_->setItem(row, 1, TextItem(type));
         nodeTable_->setItem(row, 2,
                             ValueItem(node.E, nodewise::EGiven(node.type), network.EData[i]));
         nodeTable_->setItem(row, 3,

@@ -198,19 +198,36 @@ void TfrmStep::Refresh() {
     const QVariant previous = cboMethod_->currentData();
     nodewise::RefillMethodChoice(cboMethod_, previous);
     {
-        // every method run since the acquisition ran its iteration count
-        const int last = std::max(1, nodewise::AcquiredNetwork().LastHistoryEntry());
         const QSignalBlocker spinBlocker(spnIteration_);
         const QSignalBlocker sliderBlocker(sldIteration_);
-        spnIteration_->setRange(1, last);
-        sldIteration_->setRange(1, last);
-        sldIteration_->setValue(spnIteration_->value());
+        setIterationRange();
     }
     fillPanels();
 }
 
+// The iterations of the chosen method's run: its typed count, or fewer when a tolerance
+// stopped it.
+void TfrmStep::setIterationRange() {
+    const nodewise::Run* run =
+        cboMethod_->count() > 0
+            ? nodewise::RunOf(static_cast<nodewise::Method>(cboMethod_->currentData().toInt()))
+            : nullptr;
+    const int last = std::max(1, run != nullptr ? run->IterationCount
+                                                : nodewise::AcquiredNetwork().LastHistoryEntry());
+    spnIteration_->setRange(1, last);
+    sldIteration_->setRange(1, last);
+    sldIteration_->setValue(spnIteration_->value());
+}
+
 void TfrmStep::cboMethodChanged() {
-    nodewise::Guarded([this] { fillPanels(); });
+    nodewise::Guarded([this] {
+        {
+            const QSignalBlocker spinBlocker(spnIteration_);
+            const QSignalBlocker sliderBlocker(sldIteration_);
+            setIterationRange();
+        }
+        fillPanels();
+    });
 }
 
 void TfrmStep::spnIterationChanged() {
@@ -260,7 +277,10 @@ void TfrmStep::fillPanels() {
         return;
     }
     const auto method = static_cast<Method>(cboMethod_->currentData().toInt());
-    step_ = ComputeStep(AcquiredNetwork(), method, spnIteration_->value());
+    const Run* run = RunOf(method);
+    step_ = run != nullptr
+                ? ComputeStep(AcquiredNetwork(), method, spnIteration_->value(), run->options)
+                : ComputeStep(AcquiredNetwork(), method, spnIteration_->value());
     if (step_.fault) {
         lblNote_->setText(QStringLiteral("Nessun passo: il calcolo si interrompe prima della fine "
                                          "dell'iterazione %1 (%2).")
@@ -271,7 +291,12 @@ void TfrmStep::fillPanels() {
     }
     btnCopyLatex_->setEnabled(true);
     btnSave_->setEnabled(true);
-    const QString note = Text(InversionNote(step_));
+    QString note = Text(InversionNote(step_));
+    for (const std::string& held : HeldNodeNotes(step_)) {
+        QString sentence = Text(held);
+        sentence[0] = sentence[0].toUpper();
+        note += (note.isEmpty() ? QString() : QStringLiteral(" ")) + sentence + QStringLiteral(".");
+    }
     lblNote_->setText(QStringLiteral("%1, iterazione %2: dallo stato %3 allo stato %2. %4")
                           .arg(QString::fromLatin1(MethodTitle(method)))
                           .arg(step_.iteration)

@@ -45,6 +45,7 @@ protected:
 private:
     std::optional<nodewise::Method> runWhileHidden_; // the last run while closed
     void fillPanels();
+    void setIterationRange();
     void clearPanels();
     QTableWidget* addTable(const QString& name, const QString& title);
 

@@ -689,6 +689,14 @@ void TfrmDataIn::BtnAcquireClick() {
                 return;
             }
         }
+        // Reactive limits only on nodes whose E is given and Q unknown.
+        if (const std::optional<std::string> problem =
+                nodewise::LimitsProblem(nodewise::AcquiredNetwork(), options_)) {
+            nodewise::Port().showMessage(*problem, nodewise::InputWarningCaption,
+                                         nodewise::MessageIcon::Exclamation);
+            nodewise::ProgramRuns().Abandon();
+            return;
+        }
         nodewise::ShowSummaryWindow();
     });
 }

@@ -229,9 +229,10 @@ void TfrmDataOut::cmdSalvaClick() {
                                MessageIcon::Exclamation);
             return;
         }
-        const std::string contents = FormatResults(
-            format, windowTitle().toUtf8().toStdString(), EResults, dResults,
-            AcquiredNetwork().LastHistoryEntry(), AcquiredNetwork().ActiveNodeCount());
+        const std::string contents =
+            FormatResults(format, windowTitle().toUtf8().toStdString(), EResults, dResults,
+                          CopiedLastEntry.value_or(AcquiredNetwork().LastHistoryEntry()),
+                          AcquiredNetwork().ActiveNodeCount());
         std::string reason;
         if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
             Port().showDetailedMessage(ExportErrorText(format), ExportErrorCaption,

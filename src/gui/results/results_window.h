@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 #include "core/model/network.h"
 
@@ -26,6 +27,9 @@ public:
     // d in degrees.
     double EResults[nodewise::MaxNodes][nodewise::MaxIterations] = {};
     double dResults[nodewise::MaxNodes][nodewise::MaxIterations] = {};
+    // The last entry of the copies, once a run has been published into them (a tolerance may
+    // have stopped it before the count typed); the count typed until then.
+    std::optional<int> CopiedLastEntry;
 
     // Fills the list from the copies: entries 0..lastEntry of nodes 0..nodes-1, each entry
     // followed by three blank rows, numbers with the current locale's decimal separator; then

@@ -3,6 +3,8 @@
 #include <QString>
 #include <string>
 
+#include "core/input/acquisition.h"
+#include "core/model/calculation_options.h"
 #include "gui/results/results_window.h"
 #include "gui/shell/program_port.h"
 #include "gui/shell/program_windows.h"
@@ -59,12 +61,18 @@ std::string WithNote(std::string text, const std::string& note) {
 void RunMethod(Method method, bool fillList) {
     const MethodInfo& info = Info(method);
     RunStore& store = ProgramRuns();
+    // The options as they are now: limits typed since the acquisition are checked here too.
+    const CalculationOptions options = ProgramOptions();
+    if (const std::optional<std::string> problem = LimitsProblem(store.network(), options)) {
+        Port().showMessage(*problem, InputWarningCaption, MessageIcon::Exclamation);
+        return;
+    }
     Port().setStatusPanel(0, info.runningText);
     CalculationScope calculation;
     store.Forget(method); // a run in progress, or one that faults, is no run to analyse
     try {
         PortObserver observer(Port());
-        store.Store(Iterate(method, store.network(), observer));
+        store.Store(Iterate(method, store.network(), observer, options));
     } catch (...) {
         const std::string note = calculation.End();
         // an arithmetic fault leaves here: nothing below happens; the run is over, not in
@@ -77,8 +85,12 @@ void RunMethod(Method method, bool fillList) {
     const std::string note = calculation.End();
     Port().setStatusPanel(0, info.finishedText);
     PublishResults(method, fillList);
-    if (!note.empty() && ResultsWindowOf(method) != nullptr) {
-        Port().setStatusPanel(0, WithNote(info.readyText, note));
+    const Run* run = RunOf(method);
+    const std::string stop = run != nullptr ? StopText(*run) : std::string();
+    if ((!note.empty() || !stop.empty()) && ResultsWindowOf(method) != nullptr) {
+        Port().setStatusPanel(0, WithNote(info.readyText, note.empty()   ? stop
+                                                          : stop.empty() ? note
+                                                                         : note + "; " + stop));
     }
     store.Announce(method);
 }
@@ -113,6 +125,8 @@ void PublishResults(Method method, bool fillList) {
         }
     }
 
+    window->CopiedLastEntry = lastEntry;
+
     if (fillList) {
         Port().setStatusPanel(0, FillingText[static_cast<int>(method)]);
         // The list reads the copies on demand, so filling it is one step and the countdown of
@@ -122,7 +136,11 @@ void PublishResults(Method method, bool fillList) {
     }
 
     Port().setStatusPanel(0, info.readyText);
-    window->setWindowTitle(QString::fromUtf8(info.caption));
+    // A title that names the nodes a reactive limit holds at the end of the run.
+    const std::string held = HeldNodesText(*run, lastEntry);
+    window->setWindowTitle(held.empty() ? QString::fromUtf8(info.caption)
+                                        : QString::fromUtf8(info.caption) + QStringLiteral(" (") +
+                                              QString::fromStdString(held) + QStringLiteral(")"));
     // the frame's top-left corner, on screen
     window->move(ResultsWindowLeft[static_cast<int>(method)], ResultsWindowTop);
     window->show();

@@ -12,6 +12,7 @@
 
 #include "core/model/network.h"
 #include "core/results/methods.h"
+#include "core/results/options_text.h"
 #include "core/results/summary_rows.h"
 #include "gui/results/run_drivers.h"
 #include "gui/shell/error_guard.h"
@@ -144,7 +145,11 @@ QString TfrmDataOk::StatusPanelText(int panel) const {
 void TfrmDataOk::ViewData() {
     using namespace nodewise;
     ListView->clear();
-    SetStatusPanel(0, QStringLiteral("Verificare i dati acquisiti"));
+    // The options in force, when some are, in place of the reminder to check the data.
+    const std::string options = OptionsText(ProgramOptions());
+    SetStatusPanel(0, options.empty() ? QStringLiteral("Verificare i dati acquisiti")
+                                      : QString::fromStdString(options));
+    panels_[0]->setToolTip(QString::fromStdString(options));
     const std::string decimalPoint = QLocale().decimalPoint().toStdString();
     QList<QTreeWidgetItem*> rows;
     for (int i = 0; i < AcquiredNetwork().ActiveNodeCount(); ++i) {

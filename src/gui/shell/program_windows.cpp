@@ -320,6 +320,11 @@ void ExportStudyPdf() {
     }
 }
 
+const CalculationOptions& ProgramOptions() {
+    static const CalculationOptions none;
+    return frmDataIn != nullptr ? frmDataIn->Options() : none;
+}
+
 void ShowSummaryWindow() {
     if (frmDataOk == nullptr) {
         return;

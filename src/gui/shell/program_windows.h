@@ -56,6 +56,10 @@ void ShowMatrixWindow();
 void ShowStepWindow();
 void ShowNetworkDiagramWindow();
 
+// The calculation options set in "Opzioni di calcolo..." of the main window (all off without
+// it): the runs are made with them.
+const CalculationOptions& ProgramOptions();
+
 // The tolerance the convergence is judged by, per unit: set in the convergence window, used
 // by every analysis window and report.
 double ConvergenceTolerance();
