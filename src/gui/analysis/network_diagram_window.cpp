@@ -262,30 +262,15 @@ void TfrmNetworkDiagram::btnSaveImageClick() {
         if (diagram_.nodes.empty()) {
             return;
         }
-        int filterIndex = 1;
-        const QString file =
-            Dialogs().getSaveFileName(this, SaveImageTitle, SaveImageFilter, QStringLiteral("svg"),
-                                      &filterIndex, LastUsedFolder());
-        if (file.isEmpty()) {
-            return;
-        }
-        RememberUsedFile(file);
-        if (filterIndex != 1 && filterIndex != 2) {
-            Port().showMessage(ExportUnknownFormatText, SaveImageCaption, MessageIcon::Exclamation);
-            return;
-        }
-        const bool svg = filterIndex == 1;
-        std::string contents;
-        if (svg) {
-            contents = NetworkDiagramSvg(BuildDiagram(".")); // a file: numbers with a full stop
-        } else {
-            const QByteArray png = PngOf(*scene_);
-            contents.assign(png.constData(), static_cast<std::size_t>(png.size()));
-        }
-        std::string reason;
-        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
-            Port().showDetailedMessage(svg ? SvgErrorText : PngErrorText, SaveImageCaption,
-                                       MessageIcon::Exclamation, reason);
-        }
+        SaveInTwoKinds(
+            this, {SaveImageTitle, SaveImageFilter, QStringLiteral("svg"), SaveImageCaption,
+                   [this](bool svg) {
+                       if (svg) { // a file: numbers with a full stop
+                           return NetworkDiagramSvg(BuildDiagram("."));
+                       }
+                       const QByteArray png = PngOf(*scene_);
+                       return std::string(png.constData(), static_cast<std::size_t>(png.size()));
+                   },
+                   [](bool svg) { return svg ? SvgErrorText : PngErrorText; }});
     });
 }

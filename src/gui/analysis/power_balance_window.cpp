@@ -377,28 +377,14 @@ void TfrmPowerBalance::btnSaveReportClick() {
             return;
         }
         const auto method = static_cast<Method>(cboMethod_->currentData().toInt());
-        int filterIndex = 1;
-        const QString file =
-            Dialogs().getSaveFileName(this, SaveReportTitle, SaveReportFilter,
-                                      QStringLiteral("html"), &filterIndex, LastUsedFolder());
-        if (file.isEmpty()) {
-            return;
-        }
-        RememberUsedFile(file);
-        if (filterIndex != 1 && filterIndex != 2) {
-            Port().showMessage(ExportUnknownFormatText, ReportErrorCaption,
-                               MessageIcon::Exclamation);
-            return;
-        }
-        const ReportFormat format = filterIndex == 1 ? ReportFormat::Html : ReportFormat::Csv;
-        const std::string contents =
-            FormatAnalysisReport(format, AcquiredNetwork(), AcquiredCells(), ProgramRuns().runs(),
-                                 method, ConvergenceTolerance(), AnalysisNumberStyle());
-        std::string reason;
-        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
-            Port().showDetailedMessage(format == ReportFormat::Html ? ReportHtmlErrorText
-                                                                    : ReportCsvErrorText,
-                                       ReportErrorCaption, MessageIcon::Exclamation, reason);
-        }
+        SaveInTwoKinds(
+            this, {SaveReportTitle, SaveReportFilter, QStringLiteral("html"), ReportErrorCaption,
+                   [method](bool html) {
+                       return FormatAnalysisReport(html ? ReportFormat::Html : ReportFormat::Csv,
+                                                   AcquiredNetwork(), AcquiredCells(),
+                                                   ProgramRuns().runs(), method,
+                                                   ConvergenceTolerance(), AnalysisNumberStyle());
+                   },
+                   [](bool html) { return html ? ReportHtmlErrorText : ReportCsvErrorText; }});
     });
 }

@@ -383,26 +383,11 @@ void TfrmStep::btnSaveClick() {
         if (step_.fault || cboMethod_->count() == 0) {
             return;
         }
-        int filterIndex = 1;
-        const QString file =
-            Dialogs().getSaveFileName(this, SaveStepTitle, SaveStepFilter, QStringLiteral("html"),
-                                      &filterIndex, LastUsedFolder());
-        if (file.isEmpty()) {
-            return;
-        }
-        RememberUsedFile(file);
-        if (filterIndex != 1 && filterIndex != 2) {
-            Port().showMessage(ExportUnknownFormatText, StepSaveErrorCaption,
-                               MessageIcon::Exclamation);
-            return;
-        }
-        const StepFormat format = filterIndex == 1 ? StepFormat::Html : StepFormat::Csv;
-        const std::string contents = FormatStep(format, step_);
-        std::string reason;
-        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
-            Port().showDetailedMessage(format == StepFormat::Html ? StepHtmlErrorText
-                                                                  : StepCsvErrorText,
-                                       StepSaveErrorCaption, MessageIcon::Exclamation, reason);
-        }
+        SaveInTwoKinds(this,
+                       {SaveStepTitle, SaveStepFilter, QStringLiteral("html"), StepSaveErrorCaption,
+                        [this](bool html) {
+                            return FormatStep(html ? StepFormat::Html : StepFormat::Csv, step_);
+                        },
+                        [](bool html) { return html ? StepHtmlErrorText : StepCsvErrorText; }});
     });
 }

@@ -211,32 +211,16 @@ void TfrmDataOut::btnCloseClick() {
 void TfrmDataOut::cmdSalvaClick() {
     using namespace nodewise;
     Guarded([this] {
-        int filterIndex = 1;
-        const QString file = Dialogs().getSaveFileName(
-            this, QString::fromLatin1(SaveResultsTitle), QString::fromLatin1(SaveResultsFilter),
-            QStringLiteral("csv"), &filterIndex, LastUsedFolder());
-        if (file.isEmpty()) {
-            return;
-        }
-        RememberUsedFile(file);
-        ExportFormat format;
-        if (filterIndex == 1) {
-            format = ExportFormat::Csv;
-        } else if (filterIndex == 2) {
-            format = ExportFormat::Html;
-        } else {
-            Port().showMessage(ExportUnknownFormatText, ExportErrorCaption,
-                               MessageIcon::Exclamation);
-            return;
-        }
-        const std::string contents =
-            FormatResults(format, windowTitle().toUtf8().toStdString(), EResults, dResults,
-                          CopiedLastEntry.value_or(AcquiredNetwork().LastHistoryEntry()),
-                          AcquiredNetwork().ActiveNodeCount());
-        std::string reason;
-        if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
-            Port().showDetailedMessage(ExportErrorText(format), ExportErrorCaption,
-                                       MessageIcon::Exclamation, reason);
-        }
+        const auto format = [](bool csv) { return csv ? ExportFormat::Csv : ExportFormat::Html; };
+        SaveInTwoKinds(
+            this, {QString::fromLatin1(SaveResultsTitle), QString::fromLatin1(SaveResultsFilter),
+                   QStringLiteral("csv"), ExportErrorCaption,
+                   [this, format](bool csv) {
+                       return FormatResults(
+                           format(csv), windowTitle().toUtf8().toStdString(), EResults, dResults,
+                           CopiedLastEntry.value_or(AcquiredNetwork().LastHistoryEntry()),
+                           AcquiredNetwork().ActiveNodeCount());
+                   },
+                   [format](bool csv) { return ExportErrorText(format(csv)); }});
     });
 }

@@ -4,9 +4,13 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "core/platform/atomic_file.h"
+#include "core/results/results_export.h"
 #include "gui/shell/options_dialog.h"
+#include "gui/shell/program_port.h"
 #include "gui/shell/study_dialog.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -192,6 +196,27 @@ void RememberNetworkFile(const QString& file) {
 void ForgetUsedFiles() {
     lastUsedFolder.clear();
     lastNetworkFile.clear();
+}
+
+void SaveInTwoKinds(QWidget* parent, const TwoKindSave& save) {
+    int filterIndex = 1;
+    const QString file = Dialogs().getSaveFileName(parent, save.title, save.filter, save.suffix,
+                                                   &filterIndex, LastUsedFolder());
+    if (file.isEmpty()) {
+        return;
+    }
+    RememberUsedFile(file);
+    if (filterIndex != 1 && filterIndex != 2) {
+        Port().showMessage(ExportUnknownFormatText, save.caption, MessageIcon::Exclamation);
+        return;
+    }
+    const bool first = filterIndex == 1;
+    const std::string contents = save.contents(first);
+    std::string reason;
+    if (!WriteFileAtomically(QFile::encodeName(file).toStdString(), contents, &reason)) {
+        Port().showDetailedMessage(save.errorText(first), save.caption, MessageIcon::Exclamation,
+                                   reason);
+    }
 }
 
 } // namespace nodewise

@@ -70,4 +70,20 @@ QString LastNetworkFile();
 void RememberNetworkFile(const QString& file);
 void ForgetUsedFiles();
 
+// What a window saves in one of the two kinds of file its filter offers ("HTML|*.html|CSV|*.csv").
+struct TwoKindSave {
+    QString title;
+    QString filter;
+    QString suffix;      // proposed with the first kind
+    const char* caption; // of the error boxes
+    // The file's contents and the text of a failed write; `first`: the filter's first kind.
+    std::function<std::string(bool first)> contents;
+    std::function<const char*(bool first)> errorText;
+};
+
+// Asks the file (in the folder last used), then writes it whole: a kind the filter does not
+// offer is told with ExportUnknownFormatText, a failed write with its text and the system's
+// reason. Nothing when the dialog is cancelled.
+void SaveInTwoKinds(QWidget* parent, const TwoKindSave& save);
+
 } // namespace nodewise
