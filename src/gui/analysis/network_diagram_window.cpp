@@ -65,18 +65,14 @@ QByteArray PngOf(QGraphicsScene& scene) {
 
 } // namespace
 
-TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setObjectName(QStringLiteral("frmNetworkDiagram"));
-    setWindowTitle(QStringLiteral("Schema della rete"));
+TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent)
+    : AnalysisWindow(parent, QStringLiteral("frmNetworkDiagram"),
+                     QStringLiteral("Schema della rete")) {
     resize(1000, 760);
 
     auto* layout = new QVBoxLayout(this);
     auto* controls = new QHBoxLayout;
-    auto* methodLabel = new QLabel(QStringLiteral("&Metodo:"), this);
-    cboMethod_ = new QComboBox(this);
-    cboMethod_->setObjectName(QStringLiteral("cboMethod"));
-    cboMethod_->setMinimumWidth(160);
-    methodLabel->setBuddy(cboMethod_);
+    AddMethodBox(controls);
     auto* iterationLabel = new QLabel(QStringLiteral("&Iterazione:"), this);
     sldIteration_ = new QSlider(Qt::Horizontal, this);
     sldIteration_->setObjectName(QStringLiteral("sldIteration"));
@@ -88,8 +84,6 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent) : QWidget(parent, Qt::Wi
     lblIteration_->setMinimumWidth(70);
     btnAutoLayout_ = new QPushButton(QStringLiteral("&Disposizione automatica"), this);
     btnAutoLayout_->setObjectName(QStringLiteral("btnAutoLayout"));
-    controls->addWidget(methodLabel);
-    controls->addWidget(cboMethod_);
     controls->addSpacing(16);
     controls->addWidget(iterationLabel);
     controls->addWidget(sldIteration_, 1);
@@ -117,11 +111,9 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent) : QWidget(parent, Qt::Wi
     auto* buttons = new QHBoxLayout;
     btnSaveImage_ = new QPushButton(QStringLiteral("&Salva immagine"), this);
     btnSaveImage_->setObjectName(QStringLiteral("btnSaveImage"));
-    btnClose_ = new QPushButton(QStringLiteral("&Chiudi"), this);
-    btnClose_->setObjectName(QStringLiteral("btnClose"));
     buttons->addWidget(btnSaveImage_);
     buttons->addStretch(1);
-    buttons->addWidget(btnClose_);
+    AddCloseButton(buttons);
     layout->addLayout(buttons);
 
     connect(cboMethod_, &QComboBox::currentIndexChanged, this,
@@ -129,27 +121,9 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent) : QWidget(parent, Qt::Wi
     connect(sldIteration_, &QSlider::valueChanged, this, &TfrmNetworkDiagram::sldIterationChanged);
     connect(btnAutoLayout_, &QPushButton::clicked, this, &TfrmNetworkDiagram::btnAutoLayoutClick);
     connect(btnSaveImage_, &QPushButton::clicked, this, &TfrmNetworkDiagram::btnSaveImageClick);
-    connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void TfrmNetworkDiagram::showEvent(QShowEvent* event) {
-    Refresh();
-    if (const std::optional<Method> method = std::exchange(runWhileHidden_, std::nullopt)) {
-        RunEnded(*method); // opens on the run made while the window was closed
-    }
-    QWidget::showEvent(event);
-}
-
-void TfrmNetworkDiagram::RunEnded(Method method) {
-    if (!isVisible()) {
-        runWhileHidden_ = method;
-        return;
-    }
-    Refresh();
-    const int index = cboMethod_->findData(static_cast<int>(method));
-    if (index >= 0) {
-        cboMethod_->setCurrentIndex(index);
-    }
+void TfrmNetworkDiagram::RunShown() {
     sldIteration_->setValue(sldIteration_->maximum()); // the run's result
 }
 

@@ -5,11 +5,11 @@
 
 #include <optional>
 
-#include <QWidget>
 #include <vector>
 
 #include "core/drawing/network_diagram.h"
 #include "core/results/methods.h"
+#include "gui/analysis/analysis_frame.h"
 
 class QComboBox;
 class QGraphicsScene;
@@ -21,18 +21,15 @@ namespace nodewise {
 class DiagramView;
 }
 
-class TfrmNetworkDiagram : public QWidget {
+// A method's run that ends becomes the method shown, at its last iterate.
+class TfrmNetworkDiagram : public nodewise::AnalysisWindow {
     Q_OBJECT
 
 public:
     explicit TfrmNetworkDiagram(QWidget* parent = nullptr);
 
-    // A method's run has ended: it becomes the method shown, at its last iterate (if the window
-    // is open).
-    void RunEnded(nodewise::Method method);
-
-    // Rebuilds the method list, the layout and the drawing from the workspace.
-    void Refresh();
+    // Rebuilds the method list, the layout and the drawing from the runs held.
+    void Refresh() override;
 
     // The drawing as it is now (for the tests and the benchmarks).
     const nodewise::NetworkDiagram& Diagram() const { return diagram_; }
@@ -45,22 +42,19 @@ public slots:
     void btnSaveImageClick();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void RunShown() override;
 
 private:
-    std::optional<nodewise::Method> runWhileHidden_; // the last run while closed
     void Redraw();
     void setIterationRange(bool toLast);
     void NodeDragged(int node, nodewise::DiagramPoint centre);
     nodewise::NetworkDiagram BuildDiagram(const std::string& decimalSeparator) const;
 
-    QComboBox* cboMethod_ = nullptr;
     QSlider* sldIteration_ = nullptr;
     QLabel* lblIteration_ = nullptr;
     QLabel* lblEmpty_ = nullptr;
     QPushButton* btnAutoLayout_ = nullptr;
     QPushButton* btnSaveImage_ = nullptr;
-    QPushButton* btnClose_ = nullptr;
     QGraphicsScene* scene_ = nullptr;
     nodewise::DiagramView* view_ = nullptr;
     std::vector<nodewise::DiagramPoint> layoutCentres_; // as the layout placed them

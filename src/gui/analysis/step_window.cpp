@@ -102,18 +102,13 @@ void FitToContents(QTableWidget* table) {
 
 } // namespace
 
-TfrmStep::TfrmStep(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setObjectName(QStringLiteral("frmStep"));
-    setWindowTitle(QStringLiteral("Passo per passo"));
+TfrmStep::TfrmStep(QWidget* parent)
+    : AnalysisWindow(parent, QStringLiteral("frmStep"), QStringLiteral("Passo per passo")) {
     resize(1200, 560);
 
     auto* layout = new QVBoxLayout(this);
     auto* choice = new QHBoxLayout;
-    auto* methodLabel = new QLabel(QStringLiteral("&Metodo:"), this);
-    cboMethod_ = new QComboBox(this);
-    cboMethod_->setObjectName(QStringLiteral("cboMethod"));
-    cboMethod_->setMinimumWidth(160);
-    methodLabel->setBuddy(cboMethod_);
+    AddMethodBox(choice);
     auto* iterationLabel = new QLabel(QStringLiteral("&Iterazione:"), this);
     spnIteration_ = new QSpinBox(this);
     spnIteration_->setObjectName(QStringLiteral("spnIteration"));
@@ -122,8 +117,6 @@ TfrmStep::TfrmStep(QWidget* parent) : QWidget(parent, Qt::Window) {
     sldIteration_ = new QSlider(Qt::Horizontal, this);
     sldIteration_->setObjectName(QStringLiteral("sldIteration"));
     sldIteration_->setRange(1, 1);
-    choice->addWidget(methodLabel);
-    choice->addWidget(cboMethod_);
     choice->addSpacing(16);
     choice->addWidget(iterationLabel);
     choice->addWidget(spnIteration_);
@@ -157,12 +150,10 @@ TfrmStep::TfrmStep(QWidget* parent) : QWidget(parent, Qt::Window) {
     btnCopyLatex_->setObjectName(QStringLiteral("btnCopyLatex"));
     btnSave_ = new QPushButton(QStringLiteral("&Salva"), this);
     btnSave_->setObjectName(QStringLiteral("btnSave"));
-    btnClose_ = new QPushButton(QStringLiteral("&Chiudi"), this);
-    btnClose_->setObjectName(QStringLiteral("btnClose"));
     buttons->addWidget(btnCopyLatex_);
     buttons->addWidget(btnSave_);
     buttons->addStretch(1);
-    buttons->addWidget(btnClose_);
+    AddCloseButton(buttons);
     layout->addLayout(buttons);
 
     connect(cboMethod_, &QComboBox::currentIndexChanged, this, &TfrmStep::cboMethodChanged);
@@ -171,27 +162,6 @@ TfrmStep::TfrmStep(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(spnIteration_, &QSpinBox::valueChanged, this, &TfrmStep::spnIterationChanged);
     connect(btnCopyLatex_, &QPushButton::clicked, this, &TfrmStep::btnCopyLatexClick);
     connect(btnSave_, &QPushButton::clicked, this, &TfrmStep::btnSaveClick);
-    connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
-}
-
-void TfrmStep::showEvent(QShowEvent* event) {
-    Refresh();
-    if (const std::optional<Method> method = std::exchange(runWhileHidden_, std::nullopt)) {
-        RunEnded(*method); // opens on the run made while the window was closed
-    }
-    QWidget::showEvent(event);
-}
-
-void TfrmStep::RunEnded(Method method) {
-    if (!isVisible()) {
-        runWhileHidden_ = method;
-        return;
-    }
-    Refresh();
-    const int index = cboMethod_->findData(static_cast<int>(method));
-    if (index >= 0) {
-        cboMethod_->setCurrentIndex(index); // fills the tables
-    }
 }
 
 void TfrmStep::Refresh() {

@@ -6,9 +6,8 @@
 
 #include <optional>
 
-#include <QWidget>
-
 #include "core/analysis/iteration_step.h"
+#include "gui/analysis/analysis_frame.h"
 
 class QComboBox;
 class QHBoxLayout;
@@ -18,17 +17,14 @@ class QSlider;
 class QSpinBox;
 class QTableWidget;
 
-class TfrmStep : public QWidget {
+class TfrmStep : public nodewise::AnalysisWindow {
     Q_OBJECT
 
 public:
     explicit TfrmStep(QWidget* parent = nullptr);
 
-    // A method's run has ended: it becomes the method shown (if the window is open).
-    void RunEnded(nodewise::Method method);
-
-    // Rebuilds the method list, the iteration range and the tables from the workspace.
-    void Refresh();
+    // Rebuilds the method list, the iteration range and the tables from the runs held.
+    void Refresh() override;
 
     // The step shown.
     const nodewise::IterationStep& Step() const { return step_; }
@@ -39,17 +35,12 @@ public slots:
     void btnCopyLatexClick();
     void btnSaveClick();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    std::optional<nodewise::Method> runWhileHidden_; // the last run while closed
     void fillPanels();
     void setIterationRange();
     void clearPanels();
     QTableWidget* addTable(const QString& name, const QString& title);
 
-    QComboBox* cboMethod_ = nullptr;
     QSpinBox* spnIteration_ = nullptr;
     QSlider* sldIteration_ = nullptr;
     QLabel* lblNote_ = nullptr;
@@ -57,6 +48,5 @@ private:
     QHBoxLayout* panelsLayout_ = nullptr;
     QPushButton* btnCopyLatex_ = nullptr;
     QPushButton* btnSave_ = nullptr;
-    QPushButton* btnClose_ = nullptr;
     nodewise::IterationStep step_;
 };

@@ -1,0 +1,55 @@
+#include "gui/analysis/analysis_frame.h"
+
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <utility>
+
+namespace nodewise {
+
+AnalysisWindow::AnalysisWindow(QWidget* parent, const QString& name, const QString& title)
+    : QWidget(parent, Qt::Window) {
+    setObjectName(name);
+    setWindowTitle(title);
+}
+
+void AnalysisWindow::RunEnded(Method method) {
+    if (!isVisible()) {
+        runWhileHidden_ = method;
+        return;
+    }
+    Refresh();
+    const int index = cboMethod_->findData(static_cast<int>(method));
+    if (index >= 0) {
+        cboMethod_->setCurrentIndex(index); // shows it
+    }
+    RunShown();
+}
+
+void AnalysisWindow::showEvent(QShowEvent* event) {
+    Refresh();
+    if (const std::optional<Method> method = std::exchange(runWhileHidden_, std::nullopt)) {
+        RunEnded(*method); // opens on the run made while the window was closed
+    }
+    QWidget::showEvent(event);
+}
+
+void AnalysisWindow::AddMethodBox(QBoxLayout* row) {
+    auto* label = new QLabel(QStringLiteral("&Metodo:"), this);
+    cboMethod_ = new QComboBox(this);
+    cboMethod_->setObjectName(QStringLiteral("cboMethod"));
+    cboMethod_->setMinimumWidth(160);
+    label->setBuddy(cboMethod_);
+    row->addWidget(label);
+    row->addWidget(cboMethod_);
+}
+
+void AnalysisWindow::AddCloseButton(QBoxLayout* row) {
+    btnClose_ = new QPushButton(QStringLiteral("&Chiudi"), this);
+    btnClose_->setObjectName(QStringLiteral("btnClose"));
+    row->addWidget(btnClose_);
+    connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+} // namespace nodewise
