@@ -48,10 +48,16 @@ void BM_StudySevenNodesThreeMethods(benchmark::State& state) {
     const std::string network =
         QDir::temp().filePath(QStringLiteral("nodewise-bench.nwd")).toStdString();
     const QString pdf = QDir::temp().filePath(QStringLiteral("nodewise-bench.pdf"));
-    WriteNetworkFile(network, SevenNodeCells());
+    if (!WriteNetworkFile(network, SevenNodeCells())) {
+        state.SkipWithError("the network file could not be written");
+        return;
+    }
     for (auto _ : state) {
         CellTexts cells;
-        ReadNetworkFile(network, cells);
+        if (!ReadNetworkFile(network, cells)) {
+            state.SkipWithError("the network file could not be read");
+            break;
+        }
         const Acquisition acquisition = Acquire("20", cells);
         if (acquisition.warning) {
             state.SkipWithError("the network was refused");

@@ -368,8 +368,7 @@ TEST_F(SaveCasesTest, AKilledSaveLeavesNothingBehind) {
         close(started[0]);
         const char go = 1;
         [[maybe_unused]] const ssize_t said = write(started[1], &go, 1);
-        WriteFileAtomically(target.string(), contents);
-        _exit(0);
+        _exit(WriteFileAtomically(target.string(), contents) ? 0 : 1);
     }
     close(started[1]);
     char go = 0;

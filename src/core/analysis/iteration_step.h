@@ -90,6 +90,6 @@ struct IterationStep {
 std::string HeldNodeText(int node, HeldLimit limit);
 
 // The iteration text of `step --iteration`: a decimal 1..999, nothing else.
-std::optional<int> ParseStepIteration(const std::string& text);
+[[nodiscard]] std::optional<int> ParseStepIteration(const std::string& text);
 
 } // namespace nodewise

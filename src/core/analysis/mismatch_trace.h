@@ -22,6 +22,7 @@ std::vector<MismatchEntry> MismatchTrace(const Network& network, const HistoryRo
 std::vector<MismatchEntry> MismatchTrace(const Network& network, const Run& run);
 
 // The first entry whose mismatch is within the tolerance; none when no entry is.
-std::optional<int> ConvergedAt(const std::vector<MismatchEntry>& trace, double tolerance);
+[[nodiscard]] std::optional<int> ConvergedAt(const std::vector<MismatchEntry>& trace,
+                                             double tolerance);
 
 } // namespace nodewise

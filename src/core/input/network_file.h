@@ -31,10 +31,11 @@ inline constexpr std::size_t MaxNetworkFileBytes = 64u * 1024u * 1024u;
 // target, so that a save that cannot complete leaves an existing file exactly as it was (a
 // device or a pipe is written in place). Returns false (and, if `reason` is given, the path and
 // the system's description of the error) on failure.
-bool WriteNetworkFile(const std::string& path, const CellTexts& cells,
-                      std::string* reason = nullptr);
+[[nodiscard]] bool WriteNetworkFile(const std::string& path, const CellTexts& cells,
+                                    std::string* reason = nullptr);
 
 // Reads the whole file; on failure returns false and leaves `cells` untouched.
-bool ReadNetworkFile(const std::string& path, CellTexts& cells, std::string* reason = nullptr);
+[[nodiscard]] bool ReadNetworkFile(const std::string& path, CellTexts& cells,
+                                   std::string* reason = nullptr);
 
 } // namespace nodewise

@@ -15,15 +15,16 @@ inline constexpr std::size_t MaxCellTextLength = 98;
 
 // The text of a node-data cell (E, d, P or Q) holding `value`; nothing when the value is not
 // finite or its text would be longer than MaxCellTextLength.
-std::optional<std::string> FormatDataEntry(double value);
+[[nodiscard]] std::optional<std::string> FormatDataEntry(double value);
 
 // The text of an admittance cell holding `y`, as "<re><sign><im>j" with a zero part left out.
 // Zero gives "0" on the diagonal (the cell must not be empty there) and the empty text off it
 // (no connection). Nothing when a part is not finite or the text would be too long.
-std::optional<std::string> FormatAdmittanceEntry(Complex y, bool diagonal);
+[[nodiscard]] std::optional<std::string> FormatAdmittanceEntry(Complex y, bool diagonal);
 
 // The same with the fewest significant digits (per part) that read back within `tolerance` of
 // `y`; a part that then reads as 0 is left out.
-std::optional<std::string> FormatAdmittanceNear(Complex y, double tolerance, bool diagonal);
+[[nodiscard]] std::optional<std::string> FormatAdmittanceNear(Complex y, double tolerance,
+                                                              bool diagonal);
 
 } // namespace nodewise

@@ -72,8 +72,8 @@ std::string SectionProblemText(const SectionProblem& problem);
 // Reads the sections from what follows the 56th line (`firstLine` the number of its first
 // line). Nothing there: empty sections. A section that cannot be read is left out of `sections`
 // (the others are read) and the first problem is returned.
-std::optional<SectionProblem> ParseFileSections(std::string_view rest, int firstLine,
-                                                FileSections& sections);
+[[nodiscard]] std::optional<SectionProblem> ParseFileSections(std::string_view rest, int firstLine,
+                                                              FileSections& sections);
 
 // A network file with the sections that follow its cells.
 struct NetworkFile {
@@ -85,10 +85,11 @@ struct NetworkFile {
 // The 56 cell lines (network_file.h), then the sections; with empty sections the plain file.
 std::string FormatNetworkFile(const CellTexts& cells, const FileSections& sections);
 NetworkFile ParseNetworkFileWithSections(std::string_view contents);
-bool WriteNetworkFile(const std::string& path, const CellTexts& cells, const FileSections& sections,
-                      std::string* reason = nullptr);
+[[nodiscard]] bool WriteNetworkFile(const std::string& path, const CellTexts& cells,
+                                    const FileSections& sections, std::string* reason = nullptr);
 // As the cells' ReadNetworkFile, with the sections: a damaged section is no failure (the cells
 // are read, `sectionProblem` says what was left out).
-bool ReadNetworkFile(const std::string& path, NetworkFile& file, std::string* reason = nullptr);
+[[nodiscard]] bool ReadNetworkFile(const std::string& path, NetworkFile& file,
+                                   std::string* reason = nullptr);
 
 } // namespace nodewise

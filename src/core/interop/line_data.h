@@ -61,7 +61,8 @@ LineData LineDataFromMatrix(const NodalNetwork& network);
 // negative sum of its row's cells as they read back plus the node's element to ground, so the
 // cells' row sums are the shunts and nothing else. Refuses a value that cannot be written in a
 // cell (with the reason in Italian); `cells` is then untouched.
-std::optional<std::string> MatrixToCells(const NodalNetwork& network, CellTexts& cells);
+[[nodiscard]] std::optional<std::string> MatrixToCells(const NodalNetwork& network,
+                                                       CellTexts& cells);
 
 // ---- The table of the "Dati di linea" window, as typed ----
 
@@ -101,32 +102,35 @@ struct LineUnits {
 // grid's syntax (a sign, digits, a comma or a point, no exponent; blanks around); a node is a
 // whole number 1..MaxNodes. An empty cell reads as 0 (R, X, B, G), as 1 (tap) and is missing
 // for a node. A row whose cells are all empty is no branch and no shunt.
-std::optional<std::string> CheckBranchCell(int row, int column, std::string_view text);
-std::optional<std::string> CheckShuntCell(int row, int column, std::string_view text);
+[[nodiscard]] std::optional<std::string> CheckBranchCell(int row, int column,
+                                                         std::string_view text);
+[[nodiscard]] std::optional<std::string> CheckShuntCell(int row, int column, std::string_view text);
 
 // The whole table read into per-unit line data, rows that are entirely empty skipped. Refuses,
 // with the first problem in Italian, a bad cell, a branch from a node to itself, a branch
 // without impedance (R = X = 0) or one whose admittance would not be finite, no branch at all,
 // a node up to the highest one named that no branch reaches, and a base that is not a positive
 // number; `data` is then untouched.
-std::optional<std::string> ReadLineTable(const LineTable& table, const LineUnits& units,
-                                         LineData& data);
+[[nodiscard]] std::optional<std::string> ReadLineTable(const LineTable& table,
+                                                       const LineUnits& units, LineData& data);
 
 // The table texts of per-unit line data (the grid's number syntax, a point as separator, the
 // shortest text that reads back as the same value). Refuses a value that cannot be written so;
 // `table` is then untouched.
-std::optional<std::string> FormatLineTable(const LineData& data, LineTable& table);
+[[nodiscard]] std::optional<std::string> FormatLineTable(const LineData& data, LineTable& table);
 
 // The admittance matrix the grid's cells hold, read as the acquisition reads it but without
 // acquiring anything: node count, matrix. Refuses cells beyond the nodes (as the acquisition's
 // warning says), a grid without a matrix and a number too large, in Italian; `network` is then
 // untouched.
-std::optional<std::string> MatrixFromCells(const CellTexts& cells, NodalNetwork& network);
+[[nodiscard]] std::optional<std::string> MatrixFromCells(const CellTexts& cells,
+                                                         NodalNetwork& network);
 
 // The given node data of the first `network.nodeCount` nodes as the grid's data cells hold them
 // (exactly two of E, d, P, Q per node; d in degrees), into the network's types and quantities.
 // Refuses a node with other than two of them, naming it.
-std::optional<std::string> NodeDataFromCells(const CellTexts& cells, NodalNetwork& network);
+[[nodiscard]] std::optional<std::string> NodeDataFromCells(const CellTexts& cells,
+                                                           NodalNetwork& network);
 
 // True when two networks have the same node count and admittance matrices that differ nowhere by
 // more than the rounding of a cell text (1e-9 of the element's magnitude, or of 1 pu).

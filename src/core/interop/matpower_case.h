@@ -57,6 +57,7 @@ struct MatpowerCase {
 
 // Reads the file's text into `result`. On failure returns the reason, in Italian, naming the
 // line where there is one; `result` is then unspecified.
-std::optional<std::string> ReadMatpowerCase(std::string_view text, MatpowerCase& result);
+[[nodiscard]] std::optional<std::string> ReadMatpowerCase(std::string_view text,
+                                                          MatpowerCase& result);
 
 } // namespace nodewise

@@ -29,15 +29,17 @@ struct CaseOrigin {
 // bus's generator). Refuses, with the reason in Italian, a Pd, QE or Qd node (the format has no
 // such bus), a network without exactly one Ed node, and one without nodes; `contents` is then
 // untouched.
-std::optional<std::string> FormatMatpowerCase(const NodalNetwork& network, const CaseOrigin& origin,
-                                              std::string& contents);
+[[nodiscard]] std::optional<std::string>
+FormatMatpowerCase(const NodalNetwork& network, const CaseOrigin& origin, std::string& contents);
 
 // The same case with the branches and shunts of line data (the "Dati di linea" window) in place
 // of those the matrix gives: every branch with its r, x, b and tap ratio (1 written as the
 // format's 0), every node's shunts added into its Gs + jBs; `nodes` gives the node count, the
 // types and the given quantities. Refuses what FormatMatpowerCase refuses.
-std::optional<std::string> FormatLineDataCase(const NodalNetwork& nodes, const LineData& lines,
-                                              const CaseOrigin& origin, std::string& contents);
+[[nodiscard]] std::optional<std::string> FormatLineDataCase(const NodalNetwork& nodes,
+                                                            const LineData& lines,
+                                                            const CaseOrigin& origin,
+                                                            std::string& contents);
 
 // A function name made from a file name: the name without folder and extension, every
 // character that a function name cannot hold replaced by '_', "caso" when nothing is left.

@@ -37,18 +37,21 @@ inline constexpr std::size_t MaxCaseFileBytes = 64u * 1024u * 1024u;
 // Refuses (with the reason, in Italian) more than MaxNodes buses, an isolated bus, a number of
 // reference buses other than one, a phase shifter in service, a branch without impedance, and
 // references to buses that do not exist.
-std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase, NodalNetwork& network);
+[[nodiscard]] std::optional<std::string> CaseToNetwork(const MatpowerCase& matpowerCase,
+                                                       NodalNetwork& network);
 
 // The line data of a case, as CaseToNetwork builds its matrix from them: the branches in service
 // in file order, nodes numbered 1..n in the order the buses appear, a tap ratio of 0 read as 1;
 // a shunt (GS + jBS)/baseMVA for every bus that has one. Refuses what CaseToNetwork refuses;
 // `data` is then untouched.
-std::optional<std::string> CaseToLineData(const MatpowerCase& matpowerCase, LineData& data);
+[[nodiscard]] std::optional<std::string> CaseToLineData(const MatpowerCase& matpowerCase,
+                                                        LineData& data);
 
 // The cell texts of a network (entry syntax, see entry_texts.h): the upper triangle of the
 // matrix, an empty cell where nodes are not connected, and the two given quantities of every
 // node. Refuses a value that cannot be written in a cell; `cells` is then untouched.
-std::optional<std::string> NetworkToCells(const NodalNetwork& network, CellTexts& cells);
+[[nodiscard]] std::optional<std::string> NetworkToCells(const NodalNetwork& network,
+                                                        CellTexts& cells);
 
 // What the import of a case leaves out, one line per bus, in Italian: the reactive limits of the
 // generators at the reference bus or at a bus that becomes a PQ node, which the options carry at
@@ -59,7 +62,8 @@ std::vector<std::string> UncarriedLimitNotes(const MatpowerCase& matpowerCase);
 
 // The whole import, from the file's text to the cells. On refusal returns the reason and leaves
 // `cells` untouched.
-std::optional<std::string> ImportMatpowerCase(std::string_view text, CellTexts& cells);
+[[nodiscard]] std::optional<std::string> ImportMatpowerCase(std::string_view text,
+                                                            CellTexts& cells);
 
 // The same with the reactive limits of the PE nodes and the notes of what was left out.
 struct ImportedCase {
@@ -67,6 +71,7 @@ struct ImportedCase {
     std::array<ReactiveLimits, MaxNodes> reactiveLimits{};
     std::vector<std::string> notes;
 };
-std::optional<std::string> ImportMatpowerCase(std::string_view text, ImportedCase& imported);
+[[nodiscard]] std::optional<std::string> ImportMatpowerCase(std::string_view text,
+                                                            ImportedCase& imported);
 
 } // namespace nodewise

@@ -53,7 +53,7 @@ bool HasReactiveLimits(const CalculationOptions& options);
 bool IsValidAcceleration(double alpha);
 
 // What is wrong with the options, in Italian; nothing when they can be used.
-std::optional<std::string> OptionsProblem(const CalculationOptions& options);
+[[nodiscard]] std::optional<std::string> OptionsProblem(const CalculationOptions& options);
 
 // True when the node's bounds can be used: each one unset or finite, and Qmin <= Qmax when both
 // are set.
@@ -66,6 +66,7 @@ std::string UnusableLimitsText(int node, const ReactiveLimits& limits);
 // What is wrong with the reactive limits on this network, in Italian, naming the node: a bound
 // on a node that is not PE (E and P given), a bound that is not a finite number, or a Qmin above
 // its Qmax; nothing when they can be used.
-std::optional<std::string> LimitsProblem(const Network& network, const CalculationOptions& options);
+[[nodiscard]] std::optional<std::string> LimitsProblem(const Network& network,
+                                                       const CalculationOptions& options);
 
 } // namespace nodewise

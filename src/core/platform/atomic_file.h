@@ -24,12 +24,13 @@ namespace nodewise {
 //
 // On failure returns false and, if `reason` is given, "PATH: the system's description".
 // A file-size limit is a write error (EFBIG) only where the program ignores SIGXFSZ.
-bool WriteFileAtomically(const std::string& path, std::string_view contents,
-                         std::string* reason = nullptr);
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view contents,
+                                       std::string* reason = nullptr);
 
 // Reads the file into `contents`, stopping after `maxLines` line feeds (the rest is not
 // needed) or with an error past `maxBytes`. On failure `contents` is unchanged.
-bool ReadFileHead(const std::string& path, std::string& contents, std::size_t maxLines,
-                  std::size_t maxBytes, std::string* reason = nullptr);
+[[nodiscard]] bool ReadFileHead(const std::string& path, std::string& contents,
+                                std::size_t maxLines, std::size_t maxBytes,
+                                std::string* reason = nullptr);
 
 } // namespace nodewise

@@ -621,7 +621,12 @@ void TfrmLineData::btnSaveClick() {
         const std::string path = LocalPath(file);
         const nodewise::CaseOrigin origin{nodewise::CaseNameFromPath(path), "Nodewise",
                                           std::time(nullptr)};
-        nodewise::FormatLineDataCase(nodes, data, origin, contents);
+        // The same network as checked above, with the file's name: it cannot be refused now.
+        if (const std::optional<std::string> refusal =
+                nodewise::FormatLineDataCase(nodes, data, origin, contents)) {
+            Refuse(*refusal);
+            return;
+        }
         std::string reason;
         if (!nodewise::WriteFileAtomically(path, contents, &reason)) {
             nodewise::Port().showDetailedMessage(nodewise::NetworkSaveErrorText,
