@@ -3,7 +3,8 @@
 // solved by the three methods and exported as CSV and as HTML; the step of the last iteration
 // and the drawing of the last iterate are made as `step` and `diagram` make them. Arithmetic faults
 // and the refusals of the program end a run as they end one of the program's; anything else that
-// goes wrong (a sanitizer's report, a broken property below) is a finding.
+// goes wrong (a sanitizer's report, a broken property below) is a finding. Calculation options
+// in the file's sections are used too, in a second run of each method.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,8 @@
 #include "core/drawing/network_diagram_svg.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/interop/file_sections.h"
+#include "core/model/calculation_options.h"
 #include "core/model/network.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/results/methods.h"
@@ -79,11 +82,11 @@ std::size_t Count(const std::string& text, std::string_view what) {
 // The step of the last iteration ends where the run ended: its state after is the history's
 // last entry, bit for bit (phases in degrees, as the run leaves them).
 void CheckLastStep(const Network& network, const Run& run) {
-    const int k = network.LastHistoryEntry();
+    const int k = run.IterationCount;
     if (k < 1) {
         return;
     }
-    const IterationStep step = ComputeStep(network, run.method, k);
+    const IterationStep step = ComputeStep(network, run.method, k, run.options);
     Require(!step.fault, "a run that ended has a step for its last iteration");
     Require(step.EAfter.size() == static_cast<std::size_t>(network.ActiveNodeCount()),
             "the step has a state per node");
@@ -91,6 +94,20 @@ void CheckLastStep(const Network& network, const Run& run) {
         Require(step.EAfter[i] == run.EHistory[i][k], "the step's E after is the history's");
         Require(step.dAfter[i] == run.dHistory[i][k], "the step's d after is the history's");
     }
+}
+
+// A run with options ends within the count typed, within the tolerance when it stops early, and
+// says for each of its entries which nodes a limit holds.
+void CheckOptionsRun(const Network& network, const Run& run) {
+    Require(run.IterationCount <= network.LastHistoryEntry(), "a run ends within its count");
+    Require(run.typedIterationCount == network.LastHistoryEntry(), "a run keeps its count");
+    Require(!run.converged || run.options.stopTolerance, "only a tolerance converges a run");
+    Require(run.converged || run.IterationCount == network.LastHistoryEntry(),
+            "a run stops early only within the tolerance");
+    Require(HasReactiveLimits(run.options)
+                ? run.heldLimits.size() == static_cast<std::size_t>(run.IterationCount) + 1
+                : run.heldLimits.empty(),
+            "the held nodes of every entry");
 }
 
 // The drawing of the last iterate has one group per node.
@@ -136,6 +153,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(network.IterationCount >= 0 && network.IterationCount < MaxIterations,
             "an accepted iteration count fits the histories");
 
+    // The options of the file, when they can be used on this network.
+    const NetworkFile withSections = ParseNetworkFileWithSections(file);
+    std::optional<CalculationOptions> options = withSections.sections.options;
+    if (options &&
+        (AllOff(*options) || OptionsProblem(*options) || LimitsProblem(network, *options))) {
+        options.reset();
+    }
+
     SolverObserver observer;
     for (Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
         if (DecideMethod(network, method) == MethodDecision::Refuse) {
@@ -150,6 +175,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckExports(network, *run);
         CheckLastStep(network, *run);
         CheckDiagram(network, *run);
+        if (options) {
+            try {
+                const Run limited = Iterate(method, network, observer, *options);
+                CheckOptionsRun(network, limited);
+                CheckLastStep(network, limited);
+            } catch (const ArithmeticFault&) {
+            }
+        }
     }
     return 0;
 }
