@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "core/report/study_document.h"
 #include "core/results/options_text.h"
 #include "gui/analysis/power_balance_window.h"
 #include "gui/analysis/step_window.h"
@@ -164,6 +165,14 @@ TEST_F(MainWindowOptionsTest, RunsFollowTheOptionsAndShowTheHeldNode) {
                     ->text()
                     .endsWith(QStringLiteral("Nodo 3 al limite Qmax.")))
         << Child<QLabel>(frmStep, "lblNote")->text().toStdString();
+
+    // the study says how the run ended and which node the limit held
+    StudyChoices choices;
+    choices.options = options;
+    const std::string study =
+        BuildStudy(AcquiredNetwork(), AcquiredCells(), ProgramRuns().runs(), choices).html;
+    EXPECT_NE(study.find(OptionsText(options)), std::string::npos);
+    EXPECT_NE(study.find("all'ultima iterazione: nodo 3 al limite Qmax"), std::string::npos);
 
     // a limit on the PQ node 2: refused at acquisition, naming the node
     options.reactiveLimits[1].qmin = 0.0;

@@ -12,6 +12,7 @@
 #include "core/model/units.h"
 #include "core/report/analysis_report.h"
 #include "core/report/step_export.h"
+#include "core/results/options_text.h"
 #include "core/text/number_format.h"
 
 namespace nodewise {
@@ -153,8 +154,12 @@ private:
         }
         html_ += "</table>\n";
         LineData();
-        html_ += "<h3>Opzioni di calcolo</h3>\n<p>Nessuna: ogni metodo esegue esattamente le " +
-                 std::to_string(network_.LastHistoryEntry()) + " iterazioni richieste.</p>\n";
+        html_ += "<h3>Opzioni di calcolo</h3>\n<p>";
+        html_ += AllOff(choices_.options)
+                     ? "Nessuna: ogni metodo esegue esattamente le " +
+                           std::to_string(network_.LastHistoryEntry()) + " iterazioni richieste."
+                     : HtmlEscape(OptionsText(choices_.options)) + ".";
+        html_ += "</p>\n";
     }
 
     void LineData() {
@@ -240,6 +245,14 @@ private:
                          : "Non converge in " + std::to_string(summary.iterations) + " iterazioni";
             html_ += ": scarto massimo di potenza all'ultima iterazione " +
                      Power(summary.finalMismatch) + " " + PowerUnits(choices_.style) + ".</p>\n";
+            if (const std::string stop = StopText(run); !stop.empty()) {
+                html_ += "<p>Arresto a tolleranza: " + HtmlEscape(stop) + ".</p>\n";
+            }
+            if (const std::string held = HeldNodesText(run, run.IterationCount); !held.empty()) {
+                html_ +=
+                    "<p>Limiti di potenza reattiva all'ultima iterazione: " + HtmlEscape(held) +
+                    ".</p>\n";
+            }
             const int last = run.IterationCount;
             html_ += "<p>Stato finale (iterazione " + std::to_string(last) + "):</p>\n" +
                      TableStart + Row({"Nodo", "E (pu)", "d (gradi)"}, true);

@@ -12,6 +12,7 @@
 #include "core/analysis/mismatch_trace.h"
 #include "core/input/cell_texts.h"
 #include "core/interop/file_sections.h"
+#include "core/model/calculation_options.h"
 #include "core/model/network.h"
 #include "core/model/run.h"
 #include "core/results/methods.h"
@@ -28,6 +29,7 @@ struct StudyChoices {
     double tolerance = DefaultTolerance;
     std::string networkName;               // the file the network came from, if any
     std::optional<TypedLineData> lineData; // the line data typed, if any
+    CalculationOptions options;            // the options the runs were made with
 };
 
 struct StudyFigure {

@@ -267,6 +267,7 @@ std::optional<StudyChoices> AskStudy() {
     const QString file = LastNetworkFile();
     choices.networkName = QFileInfo(file).fileName().toStdString();
     choices.lineData = LineDataSections().lineData;
+    choices.options = ProgramOptions();
     if (!Dialogs().askStudyChoices(frmDataIn, runs, choices)) {
         return std::nullopt;
     }
