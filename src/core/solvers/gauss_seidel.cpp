@@ -34,7 +34,9 @@ template <class T> struct Polar {
     T d;
 };
 
-class GaussSeidel {
+// `WithOptions`: the acceleration and the limits are looked at; without, the plain rules
+// alone, with no test of them in the loop.
+template <bool WithOptions> class GaussSeidel {
 public:
     GaussSeidel(const Network& network, Run& run)
         : network_(network), YMag(network.YMag), YAng(network.YAng), PData(run.PData),
@@ -70,11 +72,13 @@ public:
                     UpdatePQ(i);
                     break;
                 case PE:
-                    if (limited_ && limits_[i] != nullptr) {
-                        UpdateLimitedPE(i);
-                    } else {
-                        UpdatePE(i);
+                    if constexpr (WithOptions) {
+                        if (limited_ && limits_[i] != nullptr) {
+                            UpdateLimitedPE(i);
+                            break;
+                        }
                     }
+                    UpdatePE(i);
                     break;
                 case Pd:
                     UpdatePd(i);
@@ -244,26 +248,32 @@ private:
 
     // Entry k+1 from C + jR by the update of the node's unknowns, accelerated or not.
     void StoreBoth(int i, Voltage<double> v) {
-        if (accelerated_) {
-            StoreAcceleratedVoltage(i, v);
-        } else {
-            StoreNewMagnitude(i, v);
-            StoreNewPhase(i, v);
+        if constexpr (WithOptions) {
+            if (accelerated_) {
+                StoreAcceleratedVoltage(i, v);
+                return;
+            }
         }
+        StoreNewMagnitude(i, v);
+        StoreNewPhase(i, v);
     }
     void StorePhase(int i, Voltage<double> v) {
-        if (accelerated_) {
-            StoreAcceleratedPhase(i, v);
-        } else {
-            StoreNewPhase(i, v);
+        if constexpr (WithOptions) {
+            if (accelerated_) {
+                StoreAcceleratedPhase(i, v);
+                return;
+            }
         }
+        StoreNewPhase(i, v);
     }
     void StoreMagnitude(int i, Voltage<double> v) {
-        if (accelerated_) {
-            StoreAcceleratedMagnitude(i, v);
-        } else {
-            StoreNewMagnitude(i, v);
+        if constexpr (WithOptions) {
+            if (accelerated_) {
+                StoreAcceleratedMagnitude(i, v);
+                return;
+            }
         }
+        StoreNewMagnitude(i, v);
     }
 
     void KeepMagnitude(int i) {
@@ -362,14 +372,14 @@ private:
 
 // Today's run, with every option off.
 void PlainGaussRun(const Network& network, Run& run, int iterations, SolverObserver& observer,
-                   GaussSeidel& solver, int recorded) {
+                   GaussSeidel<false>& solver, int recorded) {
     GaussNodeRecord records[MaxNodes] = {};
     // The record of iteration k is what the rules wrote in iterations 1..k; the last write wins.
     if (recorded > 0) {
         solver.records = records;
     }
     struct Steps {
-        GaussSeidel& solver;
+        GaussSeidel<false>& solver;
         int recorded;
         void Prepare() { solver.Prepare(); }
         void Iterate(int k) {
@@ -401,12 +411,13 @@ Run GaussIterate(const Network& network, int iterations, SolverObserver& observe
     run.options = options;
     std::memcpy(run.PData, network.PData, sizeof run.PData);
     std::memcpy(run.QData, network.QData, sizeof run.QData);
-    GaussSeidel solver(network, run);
     const int recorded = observer.RecordedIteration();
     if (AllOff(options)) {
-        PlainGaussRun(network, run, iterations, observer, solver, recorded);
+        GaussSeidel<false> plain(network, run);
+        PlainGaussRun(network, run, iterations, observer, plain, recorded);
         return run;
     }
+    GaussSeidel<true> solver(network, run);
     solver.Configure(options);
     if (solver.Limited()) {
         run.heldLimits.push_back(HeldNodes{});
@@ -419,7 +430,7 @@ Run GaussIterate(const Network& network, int iterations, SolverObserver& observe
     struct Steps {
         const Network& network;
         Run& run;
-        GaussSeidel& solver;
+        GaussSeidel<true>& solver;
         int recorded;
         HeldNodes& recordedHeld;
         void Prepare() { solver.Prepare(); }
