@@ -1,5 +1,6 @@
 #include "cli/diagram_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -25,6 +26,7 @@ struct DiagramOptions {
     std::optional<int> iteration; // the last one when not given
     std::optional<std::string> output;
     bool strict = false;
+    RunFlags run;
 };
 
 std::optional<int> ParseIteration(const std::string& text) {
@@ -40,9 +42,14 @@ std::optional<int> ParseIteration(const std::string& text) {
 std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
                                        DiagramOptions& options) {
     const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage, {"--iterations", "--method", "--iteration", "--output", StrictOption},
+        argc, argv, usage,
+        {"--iterations", "--method", "--iteration", "--output", StrictOption, StopToleranceOption,
+         AccelerationOption, QLimitsOption},
         options.network,
         [&](std::string_view option, const std::string& value) -> std::optional<int> {
+            if (IsRunOption(option)) {
+                return TakeRunOption(option, value, usage, options.run);
+            }
             if (option == "--iterations") {
                 options.iterations = value;
             } else if (option == "--method") {
@@ -66,7 +73,7 @@ std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
     if (!options.method) {
         return UsageError("diagram needs --method gauss|newton|stott", usage);
     }
-    return std::nullopt;
+    return CheckRunFlags(options.run, options.method, usage);
 }
 
 int WriteDiagram(const DiagramOptions& options, const char* usage, const Network& network) {
@@ -80,12 +87,20 @@ int WriteDiagram(const DiagramOptions& options, const char* usage, const Network
     if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
         return ExitRefused;
     }
-    const Run run = RunMethod(*options.method, network);
+    CalculationOptions calculation;
+    if (const std::optional<int> refused =
+            ResolveRunOptions(options.run, options.network, network, calculation)) {
+        return *refused;
+    }
+    const Run run = RunMethod(*options.method, network, calculation);
+    // a tolerance may end the run before the entry asked for: its last iterate then
+    const int shown = std::min(entry, run.IterationCount);
     const PowerBalance balance = ComputePowerBalance(network, run.EHistory.rows(),
-                                                     run.dHistory.rows(), entry, run.NodeCount);
-    const NetworkDiagram diagram =
+                                                     run.dHistory.rows(), shown, run.NodeCount);
+    NetworkDiagram diagram =
         BuildNetworkDiagram(balance, LayoutCentres(LayOutAcquiredNetwork(network)), ".",
-                            DiagramCaption(*options.method, entry, last));
+                            DiagramCaption(*options.method, shown, run.IterationCount));
+    MarkHeldNodes(diagram, HeldAt(run, shown));
     return WriteOutput(options.output, NetworkDiagramSvg(diagram),
                        {DiagramWriteErrorText, DiagramWriteErrorCaption, MessageIcon::Exclamation});
 }

@@ -41,7 +41,9 @@ const std::string Usage =
                 "       nodewise-cli step    NETWORK.nwd --method gauss|newton|stott "
                 "--iteration K\n"
                 "                            [--output FILE] [--strict]\n") +
-    MatpowerUsage + DiagramUsage;
+    MatpowerUsage + DiagramUsage +
+    "       solve, report, step and diagram also take [--stop-tolerance X] [--acceleration A]\n"
+    "                            [--q-limits]\n";
 
 // What --help adds to the usage.
 const char* const HelpNotes =
@@ -49,6 +51,12 @@ const char* const HelpNotes =
     "Cells whose text is not all read are listed on standard error before anything else, and\n"
     "nodes cut off from the slack node are named after the acquisition; --strict refuses such\n"
     "a network with status 2.\n"
+    "\n"
+    "Calculation options, all off by default: --stop-tolerance X ends a run after the first\n"
+    "iteration whose mismatch is within X pu (the report then says \"typed_iterations\" and\n"
+    "\"stopped\"); --acceleration A (1 <= A < 2) accelerates Gauss-Seidel; --q-limits holds the\n"
+    "nodes with E given and Q unknown within the reactive limits of the network file (the\n"
+    "report's nodes then carry \"q_limit\"); a limit on another node is refused with status 2.\n"
     "\n"
     "Exit status: 0 done; 1 usage or file error; 2 acquisition rejected; 3 arithmetic fault;\n"
     "4 method refused; 5 done, but a matrix inversion failed (\"Impossibile invertire la\n"
@@ -62,6 +70,7 @@ struct Options {
     ExportFormat format = ExportFormat::Csv;
     std::optional<std::string> output;
     bool strict = false;
+    RunFlags run;
 };
 
 int UsageError(const std::string& problem) {
@@ -89,11 +98,16 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     const bool summary = options.command == "summary";
     const std::optional<int> status = ScanNetworkArguments(
         argc, argv, Usage.c_str(),
-        {"--iterations", "--method", "--format", "--output", StrictOption}, options.network,
+        {"--iterations", "--method", "--format", "--output", StrictOption, StopToleranceOption,
+         AccelerationOption, QLimitsOption},
+        options.network,
         [&](std::string_view option, const std::string& value) -> std::optional<int> {
             if (summary && option != "--iterations" && option != StrictOption) {
                 return UsageError("option '" + std::string(option) +
                                   "' belongs to the solve command");
+            }
+            if (IsRunOption(option)) {
+                return TakeRunOption(option, value, Usage.c_str(), options.run);
             }
             if (option == StrictOption) {
                 options.strict = true;
@@ -120,6 +134,10 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     if (options.command == "solve" && !options.method) {
         return UsageError("solve needs --method gauss|newton|stott");
     }
+    if (const std::optional<int> refused =
+            CheckRunFlags(options.run, options.method, Usage.c_str())) {
+        return refused;
+    }
     return std::nullopt;
 }
 
@@ -138,7 +156,12 @@ int Solve(const Options& options, const Network& network) {
     if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
         return ExitRefused;
     }
-    const Run run = RunMethod(*options.method, network);
+    CalculationOptions calculation;
+    if (const std::optional<int> refused =
+            ResolveRunOptions(options.run, options.network, network, calculation)) {
+        return *refused;
+    }
+    const Run run = RunMethod(*options.method, network, calculation);
     const std::string contents =
         FormatResults(options.format, info.caption, run.EHistory.rows(), run.dHistory.rows(),
                       run.IterationCount, run.NodeCount);

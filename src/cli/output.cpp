@@ -6,10 +6,13 @@
 #include <cstring>
 #include <iostream>
 
+#include "core/analysis/tolerance.h"
 #include "core/input/acquisition.h"
 #include "core/input/cell_notes.h"
+#include "core/input/entry_syntax.h"
 #include "core/input/islands.h"
 #include "core/input/network_file.h"
+#include "core/interop/file_sections.h"
 #include "core/numeric/arithmetic_fault.h"
 #include "core/platform/atomic_file.h"
 #include "core/platform/standard_error_port.h"
@@ -114,9 +117,61 @@ public:
 
 } // namespace
 
-Run RunMethod(Method method, const Network& network) {
+Run RunMethod(Method method, const Network& network, const CalculationOptions& options) {
     CommandObserver observer;
-    return Iterate(method, network, observer);
+    return Iterate(method, network, observer, options);
+}
+
+bool IsRunOption(std::string_view option) {
+    return option == StopToleranceOption || option == AccelerationOption || option == QLimitsOption;
+}
+
+std::optional<int> TakeRunOption(std::string_view option, const std::string& value,
+                                 const char* usage, RunFlags& flags) {
+    if (option == QLimitsOption) {
+        flags.qLimits = true;
+    } else if (option == StopToleranceOption) {
+        const std::optional<double> tolerance = ReadTolerance(value);
+        if (!tolerance) {
+            ErrorPort().showMessage(ToleranceRuleText, ToleranceRuleCaption,
+                                    MessageIcon::Exclamation);
+            return ExitUsageOrFile;
+        }
+        flags.options.stopTolerance = *tolerance;
+    } else {
+        const std::string number = FilterNumber(value);
+        const double alpha = number.empty() ? 0.0 : DecimalConversion(number);
+        if (number.size() != value.size() || !IsValidAcceleration(alpha)) {
+            return UsageError("invalid acceleration '" + value + "' (at least 1, below 2)", usage);
+        }
+        flags.options.acceleration = alpha;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> CheckRunFlags(const RunFlags& flags, std::optional<Method> method,
+                                 const char* usage) {
+    if (flags.options.acceleration != PlainAcceleration && method != Method::Gauss) {
+        return UsageError("--acceleration is for --method gauss only", usage);
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ResolveRunOptions(const RunFlags& flags, const std::string& path,
+                                     const Network& network, CalculationOptions& options) {
+    options = flags.options;
+    if (!flags.qLimits) {
+        return std::nullopt;
+    }
+    NetworkFile file;
+    if (ReadNetworkFile(path, file) && file.sections.options) {
+        options.reactiveLimits = file.sections.options->reactiveLimits;
+    }
+    if (const std::optional<std::string> problem = LimitsProblem(network, options)) {
+        ErrorPort().showMessage(*problem, InputWarningCaption, MessageIcon::Exclamation);
+        return ExitRejected;
+    }
+    return std::nullopt;
 }
 
 int OnAcquiredNetwork(const std::string& network, std::string_view iterations, bool strict,

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/input/cell_texts.h"
+#include "core/model/calculation_options.h"
 #include "core/model/network.h"
 #include "core/platform/user_port.h"
 #include "core/results/methods.h"
@@ -29,6 +30,34 @@ enum ExitStatus {
 inline constexpr std::string_view StrictOption = "--strict";
 // The option that makes a run use the reactive limits of the network file. It takes no value.
 inline constexpr std::string_view QLimitsOption = "--q-limits";
+
+// The calculation options of solve, report, step and diagram: --stop-tolerance X (the core's
+// tolerance rule), --acceleration A (1 <= A < 2, Gauss-Seidel only) and --q-limits (the reactive
+// limits of the network file's options). Without them a run is the plain one.
+inline constexpr std::string_view StopToleranceOption = "--stop-tolerance";
+inline constexpr std::string_view AccelerationOption = "--acceleration";
+struct RunFlags {
+    CalculationOptions options; // tolerance and acceleration as given
+    bool qLimits = false;
+};
+
+// True for the three options above.
+bool IsRunOption(std::string_view option);
+
+// Takes one of them into `flags`; a value that breaks its rule is refused with its message (the
+// tolerance's) or as a usage error.
+std::optional<int> TakeRunOption(std::string_view option, const std::string& value,
+                                 const char* usage, RunFlags& flags);
+
+// After the arguments: --acceleration with another method than gauss is a usage error.
+std::optional<int> CheckRunFlags(const RunFlags& flags, std::optional<Method> method,
+                                 const char* usage);
+
+// The options of a run on the network of file `path`: the flags', with the file's reactive
+// limits under --q-limits. Limits the network cannot take are told ("Attenzione:") and refused
+// with ExitRejected.
+std::optional<int> ResolveRunOptions(const RunFlags& flags, const std::string& path,
+                                     const Network& network, CalculationOptions& options);
 
 // The method named by --method: "gauss", "newton" or "stott".
 std::optional<Method> MethodNamed(std::string_view name);
@@ -59,7 +88,8 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
 UserPort& ErrorPort();
 
 // Runs a method on the network, its progress and failed inversions told on ErrorPort.
-[[nodiscard]] Run RunMethod(Method method, const Network& network);
+[[nodiscard]] Run RunMethod(Method method, const Network& network,
+                            const CalculationOptions& options = {});
 
 // Reads the network file and acquires it with the iteration text, as "Apri" then "Acquisisci
 // dati" do, then runs `command` on the acquired network and returns its status. A file that

@@ -33,14 +33,20 @@ struct ReportOptions {
     double tolerance = DefaultTolerance;
     std::optional<std::string> output;
     bool strict = false;
+    RunFlags run;
 };
 
 std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
                                       ReportOptions& options) {
     const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage, {"--iterations", "--method", "--tolerance", "--output", StrictOption},
+        argc, argv, usage,
+        {"--iterations", "--method", "--tolerance", "--output", StrictOption, StopToleranceOption,
+         AccelerationOption, QLimitsOption},
         options.network,
         [&](std::string_view option, const std::string& value) -> std::optional<int> {
+            if (IsRunOption(option)) {
+                return TakeRunOption(option, value, usage, options.run);
+            }
             if (option == "--iterations") {
                 options.iterations = value;
             } else if (option == "--method") {
@@ -66,21 +72,25 @@ std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
     if (!options.method) {
         return UsageError("report needs --method gauss|newton|stott", usage);
     }
-    return std::nullopt;
+    return CheckRunFlags(options.run, options.method, usage);
 }
 
 Json Optional(const std::optional<double>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
-Json ReportJson(const Network& network, const Run& run, double tolerance) {
+Json ReportJson(const Network& network, const Run& run, double tolerance, bool qLimits) {
     const std::vector<MismatchEntry> trace = MismatchTrace(network, run);
     const std::optional<int> convergedAt = ConvergedAt(trace, tolerance);
     const PowerBalance balance = ComputePowerBalance(network, run);
 
     Json report;
     report["method"] = Info(run.method).name;
-    report["iterations"] = network.LastHistoryEntry();
+    report["iterations"] = run.IterationCount;
+    if (run.options.stopTolerance) {
+        report["typed_iterations"] = run.typedIterationCount;
+        report["stopped"] = run.converged ? "converged" : "not_converged";
+    }
     report["tolerance"] = tolerance;
     report["converged_at"] = convergedAt ? Json(*convergedAt) : Json(nullptr);
     Json entries = Json::array();
@@ -95,13 +105,18 @@ Json ReportJson(const Network& network, const Run& run, double tolerance) {
     }
     report["trace"] = std::move(entries);
     Json nodes = Json::array();
+    const HeldNodes held = HeldAt(run, run.IterationCount);
     for (const NodeBalance& node : balance.nodes) {
-        nodes.push_back({{"node", node.node + 1},
-                         {"type", NodeTypeLabel(node.type)},
-                         {"E", node.E},
-                         {"d", node.dDegrees},
-                         {"P", node.P},
-                         {"Q", node.Q}});
+        Json entry = {{"node", node.node + 1}, {"type", NodeTypeLabel(node.type)},
+                      {"E", node.E},           {"d", node.dDegrees},
+                      {"P", node.P},           {"Q", node.Q}};
+        if (qLimits) {
+            const HeldLimit limit = held[static_cast<std::size_t>(node.node)];
+            entry["q_limit"] = limit == HeldLimit::Max   ? Json("max")
+                               : limit == HeldLimit::Min ? Json("min")
+                                                         : Json(nullptr);
+        }
+        nodes.push_back(std::move(entry));
     }
     report["nodes"] = std::move(nodes);
     Json branches = Json::array();
@@ -127,7 +142,8 @@ Json ReportJson(const Network& network, const Run& run, double tolerance) {
 }
 
 int WriteReport(const ReportOptions& options, const Network& network, const Run& run) {
-    const std::string contents = ReportJson(network, run, options.tolerance).dump(2) + "\n";
+    const std::string contents =
+        ReportJson(network, run, options.tolerance, options.run.qLimits).dump(2) + "\n";
     return WriteOutput(options.output, contents,
                        {ReportWriteErrorText, ReportWriteErrorCaption, MessageIcon::Exclamation});
 }
@@ -144,7 +160,12 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
                                  if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
                                      return static_cast<int>(ExitRefused);
                                  }
-                                 const Run run = RunMethod(*options.method, network);
+                                 CalculationOptions calculation;
+                                 if (const std::optional<int> refused = ResolveRunOptions(
+                                         options.run, options.network, network, calculation)) {
+                                     return *refused;
+                                 }
+                                 const Run run = RunMethod(*options.method, network, calculation);
                                  return WriteReport(options, network, run);
                              });
 }

@@ -24,13 +24,20 @@ struct StepOptions {
     std::optional<int> iteration;
     std::optional<std::string> output;
     bool strict = false;
+    RunFlags run;
 };
 
 std::optional<int> ParseStepOptions(int argc, char** argv, const char* usage,
                                     StepOptions& options) {
     const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage, {"--method", "--iteration", "--output", StrictOption}, options.network,
+        argc, argv, usage,
+        {"--method", "--iteration", "--output", StrictOption, StopToleranceOption,
+         AccelerationOption, QLimitsOption},
+        options.network,
         [&](std::string_view option, const std::string& value) -> std::optional<int> {
+            if (IsRunOption(option)) {
+                return TakeRunOption(option, value, usage, options.run);
+            }
             if (option == "--method") {
                 return TakeMethod(value, usage, options.method);
             }
@@ -56,7 +63,7 @@ std::optional<int> ParseStepOptions(int argc, char** argv, const char* usage,
     if (!options.iteration) {
         return UsageError("step needs --iteration K (1 to 999)", usage);
     }
-    return std::nullopt;
+    return CheckRunFlags(options.run, options.method, usage);
 }
 
 Json Labels(const std::vector<StepLabel>& labels) {
@@ -156,7 +163,13 @@ int RunStepCommand(int argc, char** argv, const char* usage) {
             if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
                 return static_cast<int>(ExitRefused);
             }
-            const IterationStep step = ComputeStep(network, *options.method, *options.iteration);
+            CalculationOptions calculation;
+            if (const std::optional<int> refused =
+                    ResolveRunOptions(options.run, options.network, network, calculation)) {
+                return *refused;
+            }
+            const IterationStep step =
+                ComputeStep(network, *options.method, *options.iteration, calculation);
             if (step.fault) {
                 throw ArithmeticFault(*step.fault); // told as any fault of a run
             }

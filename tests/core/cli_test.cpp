@@ -278,6 +278,61 @@ TEST_F(CliTest, MalformedFilesNeverCrash) {
 
 // The JSON of report: the documented keys in their order, integers where they count, the
 // numbers exactly those of the same run in this process, null where nothing is given.
+// The calculation options: usage errors, the stopped run as the prefix of the plain one, the
+// file's limits only under --q-limits, and a limit the network cannot take refused.
+TEST_F(CliTest, CalculationOptionsStopAccelerateAndHoldAtTheFilesLimits) {
+    std::string withLimits = Slurp(fs::path(NODEWISE_SOURCE_DIR) / "examples/saadat-3bus-pv.nwd");
+    const std::string pv = (dir_ / "pv.nwd").string();
+    const std::string pq = (dir_ / "pq.nwd").string();
+    std::ofstream(pv, std::ios::binary)
+        << withLimits << "[Nodewise 1]\n[opzioni]\nlimiti_q=3\t\t1.2\n";
+    std::ofstream(pq, std::ios::binary)
+        << withLimits << "[Nodewise 1]\n[opzioni]\nlimiti_q=2\t0\t\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } refusals[] = {
+        {{"solve", pv, "--method", "newton", "--acceleration", "1.5"}, 1},
+        {{"solve", pv, "--method", "gauss", "--acceleration", "2"}, 1},
+        {{"solve", pv, "--method", "gauss", "--acceleration", "x"}, 1},
+        {{"report", pv, "--method", "gauss", "--stop-tolerance", "-1"}, 1},
+        {{"step", pv, "--method", "gauss", "--iteration", "2", "--q-limits=1"}, 1},
+        {{"diagram", pq, "--method", "newton", "--q-limits"}, 2},
+    };
+    for (const auto& c : refusals) {
+        EXPECT_EQ(Run(c.args).status, c.status) << c.args[0] << " " << c.args.back();
+    }
+
+    const CliResult full = Run({"solve", pv, "--method", "gauss", "--iterations", "200"});
+    const CliResult stopped =
+        Run({"solve", pv, "--method", "gauss", "--iterations", "200", "--stop-tolerance", "1e-6"});
+    ASSERT_EQ(stopped.status, 0) << stopped.err;
+    EXPECT_LT(stopped.out.size(), full.out.size());
+    EXPECT_EQ(full.out.compare(0, stopped.out.size(), stopped.out), 0); // a prefix, byte for byte
+    EXPECT_EQ(
+        Run({"solve", pv, "--method", "gauss", "--iterations", "200", "--acceleration", "1.0"}).out,
+        full.out);
+
+    const auto held = [&](const std::vector<std::string>& extra) {
+        std::vector<std::string> args{"report", pv, "--method", "newton", "--iterations", "30"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliResult r = Run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return nlohmann::ordered_json::parse(r.out);
+    };
+    const nlohmann::ordered_json plain = held({});
+    EXPECT_FALSE(plain["nodes"][2].contains("q_limit"));
+    EXPECT_GT(plain["nodes"][2]["Q"].get<double>(), 1.2);
+    const nlohmann::ordered_json limited = held({"--q-limits", "--stop-tolerance", "1e-9"});
+    EXPECT_EQ(limited["stopped"], "converged");
+    EXPECT_EQ(limited["typed_iterations"], 30);
+    EXPECT_EQ(limited["iterations"], limited["converged_at"]);
+    EXPECT_EQ(limited["nodes"][2]["q_limit"], "max");
+    EXPECT_TRUE(limited["nodes"][1]["q_limit"].is_null());
+    EXPECT_NEAR(limited["nodes"][2]["Q"].get<double>(), 1.2, 1e-9);
+    EXPECT_LT(limited["nodes"][2]["E"].get<double>(), 1.04); // held below its given E
+}
+
 TEST_F(CliTest, ReportWritesTheDocumentedJson) {
     const std::string net = Network(testing::TwoNodeNetwork());
     const CliResult r =
