@@ -406,11 +406,7 @@ Run GaussIterate(const Network& network, int iterations, SolverObserver& observe
 
 Run GaussIterate(const Network& network, int iterations, SolverObserver& observer,
                  const CalculationOptions& options) {
-    Run run;
-    run.method = Method::Gauss;
-    run.options = options;
-    std::memcpy(run.PData, network.PData, sizeof run.PData);
-    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    Run run = NewRun(Method::Gauss, network, options);
     const int recorded = observer.RecordedIteration();
     if (AllOff(options)) {
         GaussSeidel<false> plain(network, run);

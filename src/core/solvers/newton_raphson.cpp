@@ -404,11 +404,7 @@ Run NewtonIterate(const Network& network, int iterations, SolverObserver& observ
 
 Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer,
                   const CalculationOptions& options) {
-    Run run;
-    run.method = Method::Newton;
-    run.options = options;
-    std::memcpy(run.PData, network.PData, sizeof run.PData);
-    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    Run run = NewRun(Method::Newton, network, options);
     NewtonRaphson solver(network, run.EHistory.rows(), run.dHistory.rows());
     if (AllOff(options)) {
         NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};

@@ -3,6 +3,7 @@
 // only what happens inside one iteration (and, for Stott-Alsac, what is done once before).
 #pragma once
 
+#include <cstring>
 #include <string>
 
 #include "core/model/network.h"
@@ -110,6 +111,17 @@ inline bool ToleranceReached(const Network& network, Run& run, int k) {
     ClearArithmeticFlags();
     run.converged = WithinTolerance(mismatch.mismatch, *run.options.stopTolerance);
     return run.converged;
+}
+
+// A run of `method` about to start: its options, and the network's node powers, which
+// Gauss-Seidel replaces where it computes them.
+inline Run NewRun(Method method, const Network& network, const CalculationOptions& options) {
+    Run run;
+    run.method = method;
+    run.options = options;
+    std::memcpy(run.PData, network.PData, sizeof run.PData);
+    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    return run;
 }
 
 // Tells the observer of an inversion that did not succeed; the flags it raises are forgotten.

@@ -294,11 +294,7 @@ Run StottIterate(const Network& network, int iterations, SolverObserver& observe
 
 Run StottIterate(const Network& network, int iterations, SolverObserver& observer,
                  const CalculationOptions& options) {
-    Run run;
-    run.method = Method::Stott;
-    run.options = options;
-    std::memcpy(run.PData, network.PData, sizeof run.PData);
-    std::memcpy(run.QData, network.QData, sizeof run.QData);
+    Run run = NewRun(Method::Stott, network, options);
     StottAlsac solver(network, run, observer);
     if (AllOff(options)) {
         StottSteps steps{run, solver, observer.RecordedIteration()};
