@@ -76,7 +76,7 @@ TEST_F(AcquisitionTest, TwoNodeNetworkIsClassifiedAndListed) {
 }
 
 TEST_F(AcquisitionTest, AllSixNodeTypesFillTheListsBlockByBlock) {
-    CellTexts cells;
+    CellTexts texts;
     const char* given[6][4] = {
         {"1,02", "0", "", ""},    // Ed
         {"", "", "-0,4", "-0,1"}, // PQ
@@ -86,12 +86,12 @@ TEST_F(AcquisitionTest, AllSixNodeTypesFillTheListsBlockByBlock) {
         {"", "1", "", "-0,2"},    // Qd
     };
     for (int r = 0; r < 6; ++r) {
-        cells.Admittance[r][r] = "2-10j";
+        texts.Admittance[r][r] = "2-10j";
         for (int c = 0; c < 4; ++c) {
-            cells.Data[c][r] = given[r][c];
+            texts.Data[c][r] = given[r][c];
         }
     }
-    ASSERT_EQ(Acquire("5", cells), std::nullopt);
+    ASSERT_EQ(Acquire("5", texts), std::nullopt);
     for (int r = 0; r < 6; ++r) {
         EXPECT_EQ(NodeTypes[r], r);
     }
@@ -119,59 +119,59 @@ TEST_F(AcquisitionTest, AllSixNodeTypesFillTheListsBlockByBlock) {
 }
 
 TEST_F(AcquisitionTest, PdWithoutQeIsAcceptedButNotSquare) {
-    CellTexts cells = TwoNodeNetwork();
-    cells.Data[2][1] = "-0,5";
-    cells.Data[3][1] = "";
-    cells.Data[1][1] = "-3";
-    ASSERT_EQ(Acquire("20", cells), std::nullopt);
+    CellTexts texts = TwoNodeNetwork();
+    texts.Data[2][1] = "-0,5";
+    texts.Data[3][1] = "";
+    texts.Data[1][1] = "-3";
+    ASSERT_EQ(Acquire("20", texts), std::nullopt);
     EXPECT_EQ(NodeTypes[1], Pd);
     EXPECT_FALSE(MethodConditionHolds());
 
     // one Pd and one QE: square again
-    cells.Admittance[2][2] = "1-5j";
-    cells.Data[0][2] = "1";
-    cells.Data[3][2] = "0,1";
-    ASSERT_EQ(Acquire("20", cells), std::nullopt);
+    texts.Admittance[2][2] = "1-5j";
+    texts.Data[0][2] = "1";
+    texts.Data[3][2] = "0,1";
+    ASSERT_EQ(Acquire("20", texts), std::nullopt);
     EXPECT_EQ(NodeTypes[2], QE);
     EXPECT_TRUE(MethodConditionHolds());
 }
 
 TEST_F(AcquisitionTest, NodeCountStopsAtTheFirstEmptyDiagonalCell) {
-    CellTexts cells;
-    cells.Admittance[0][0] = "1";
-    cells.Admittance[1][1] = "1";
-    cells.Admittance[2][2] = "1";
-    cells.Admittance[4][4] = "1";
-    EXPECT_EQ(Acquire("20", cells), WarningMatrixBeyondNodes);
+    CellTexts texts;
+    texts.Admittance[0][0] = "1";
+    texts.Admittance[1][1] = "1";
+    texts.Admittance[2][2] = "1";
+    texts.Admittance[4][4] = "1";
+    EXPECT_EQ(Acquire("20", texts), WarningMatrixBeyondNodes);
     EXPECT_EQ(NodeCount, 3);
 
-    cells.Admittance[4][4] = "";
-    cells.Admittance[6][0] = "  "; // blanks are not empty
-    EXPECT_EQ(Acquire("20", cells), WarningMatrixBeyondNodes);
+    texts.Admittance[4][4] = "";
+    texts.Admittance[6][0] = "  "; // blanks are not empty
+    EXPECT_EQ(Acquire("20", texts), WarningMatrixBeyondNodes);
 }
 
 TEST_F(AcquisitionTest, DataBeyondTheNodeCountIsRejected) {
-    CellTexts cells = TwoNodeNetwork();
-    cells.Data[3][6] = "0";
-    EXPECT_EQ(Acquire("20", cells), WarningDataBeyondNodes);
+    CellTexts texts = TwoNodeNetwork();
+    texts.Data[3][6] = "0";
+    EXPECT_EQ(Acquire("20", texts), WarningDataBeyondNodes);
 }
 
 TEST_F(AcquisitionTest, EveryNodeNeedsExactlyTwoQuantities) {
-    CellTexts cells = TwoNodeNetwork();
-    cells.Data[0][1] = "1"; // three given
-    EXPECT_EQ(Acquire("20", cells), WarningNodeType);
+    CellTexts texts = TwoNodeNetwork();
+    texts.Data[0][1] = "1"; // three given
+    EXPECT_EQ(Acquire("20", texts), WarningNodeType);
 
-    cells = TwoNodeNetwork();
-    cells.Data[3][1] = "x"; // unreadable: not given, so only one
-    EXPECT_EQ(Acquire("20", cells), WarningNodeType);
-    cells.Data[3][1] = "   ";
-    EXPECT_EQ(Acquire("20", cells), WarningNodeType);
+    texts = TwoNodeNetwork();
+    texts.Data[3][1] = "x"; // unreadable: not given, so only one
+    EXPECT_EQ(Acquire("20", texts), WarningNodeType);
+    texts.Data[3][1] = "   ";
+    EXPECT_EQ(Acquire("20", texts), WarningNodeType);
 
-    cells.Data[3][1] = "-"; // a sign or a point alone is given, as 0
-    ASSERT_EQ(Acquire("20", cells), std::nullopt);
+    texts.Data[3][1] = "-"; // a sign or a point alone is given, as 0
+    ASSERT_EQ(Acquire("20", texts), std::nullopt);
     EXPECT_EQ(QData[1], 0.0);
-    cells.Data[3][1] = ".";
-    EXPECT_EQ(Acquire("20", cells), std::nullopt);
+    texts.Data[3][1] = ".";
+    EXPECT_EQ(Acquire("20", texts), std::nullopt);
 }
 
 TEST_F(AcquisitionTest, EmptyGridIsANetworkWithoutNodes) {
@@ -181,17 +181,17 @@ TEST_F(AcquisitionTest, EmptyGridIsANetworkWithoutNodes) {
 }
 
 TEST_F(AcquisitionTest, PhasesAreStoredInRadians) {
-    CellTexts cells = TwoNodeNetwork();
-    cells.Data[1][0] = "30";
-    ASSERT_EQ(Acquire("20", cells), std::nullopt);
+    CellTexts texts = TwoNodeNetwork();
+    texts.Data[1][0] = "30";
+    ASSERT_EQ(Acquire("20", texts), std::nullopt);
     EXPECT_EQ(dData[0], 0.5235987755982988);
 }
 
 TEST_F(AcquisitionTest, HugeNumbersAreAnArithmeticFaultNotACrash) {
-    CellTexts cells = TwoNodeNetwork();
-    cells.Admittance[1][0] = std::string(400, '9');
+    CellTexts texts = TwoNodeNetwork();
+    texts.Admittance[1][0] = std::string(400, '9');
     try {
-        (void)Acquire("20", cells);
+        (void)Acquire("20", texts);
         FAIL() << "expected an arithmetic fault";
     } catch (const ArithmeticFault& fault) {
         EXPECT_STREQ(fault.what(), "overflow");
@@ -201,13 +201,13 @@ TEST_F(AcquisitionTest, HugeNumbersAreAnArithmeticFaultNotACrash) {
 }
 
 TEST_F(AcquisitionTest, MalformedAndBinaryTextsNeverFault) {
-    CellTexts cells = TwoNodeNetwork();
+    CellTexts texts = TwoNodeNetwork();
     const std::string binary("\x01\xff\x00j\x80-,.j", 10);
-    cells.Admittance[0][0] = binary;
-    cells.Admittance[1][0] = std::string(100000, ',');
-    cells.Data[2][1] = std::string(100000, '-');
-    EXPECT_EQ(Acquire(binary, cells), WarningInvalidIterations);
-    EXPECT_EQ(Acquire("7", cells), std::nullopt);
+    texts.Admittance[0][0] = binary;
+    texts.Admittance[1][0] = std::string(100000, ',');
+    texts.Data[2][1] = std::string(100000, '-');
+    EXPECT_EQ(Acquire(binary, texts), WarningInvalidIterations);
+    EXPECT_EQ(Acquire("7", texts), std::nullopt);
 }
 
 TEST(InputWarningTest, TextsAndCaptionReachThePort) {

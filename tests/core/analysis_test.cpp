@@ -21,8 +21,8 @@ using testing::MessageRecorder;
 
 class AnalysisTest : public ::testing::Test, public testing::Workbench {
 protected:
-    void Acquired(const CellTexts& cells, const char* iterations) {
-        ASSERT_FALSE(Acquire(iterations, cells).has_value());
+    void Acquired(const CellTexts& texts, const char* iterations) {
+        ASSERT_FALSE(Acquire(iterations, texts).has_value());
     }
     void AcquiredExample(const char* file, const char* iterations) {
         Acquired(testing::ExampleNetwork(file), iterations);
@@ -198,9 +198,9 @@ TEST_F(AnalysisTest, AnAcquisitionForgetsTheRuns) {
 }
 
 TEST_F(AnalysisTest, ReportsForAReaderAndForAnItalianSpreadsheet) {
-    CellTexts cells = testing::TwoNodeNetwork();
-    cells.Admittance[1][0] = "-1+5j <b>";
-    Acquired(cells, "5");
+    CellTexts texts = testing::TwoNodeNetwork();
+    texts.Admittance[1][0] = "-1+5j <b>";
+    Acquired(texts, "5");
     Iterate(Method::Newton);
     Iterate(Method::Gauss);
 
@@ -247,13 +247,13 @@ TEST_F(AnalysisTest, ReportMarksTheMatrixCellsWithUnusedText) {
     const std::string note = "<p>Le celle evidenziate contengono testo non usato (per esempio "
                              "una J maiuscola al posto della j): sotto il valore letto &egrave; "
                              "scritto quale.</p>\n";
-    int cells = 0;
+    int markedCells = 0;
     for (std::size_t at = html.find(markedCell); at != std::string::npos;
          at = html.find(markedCell, at)) {
         html.replace(at, markedCell.size(), cleanCell);
-        ++cells;
+        ++markedCells;
     }
-    EXPECT_EQ(cells, 2);
+    EXPECT_EQ(markedCells, 2);
     const std::size_t noteAt = html.find(note);
     ASSERT_NE(noteAt, std::string::npos);
     EXPECT_EQ(html.compare(noteAt - 9, 9, "</table>\n"), 0); // right under the matrix

@@ -115,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ExampleCase{"stagg-5bus.nwd", {Ed, PQ, PQ, PQ, PQ}, 150},
                       ExampleCase{"stagg-5bus-pd-qe.nwd", {Ed, Pd, QE, PQ, PQ}, 400},
                       ExampleCase{"glover-sarma-5bus.nwd", {Ed, PQ, PE, PQ, PQ}, 400}),
-    [](const ::testing::TestParamInfo<ExampleCase>& info) {
-        std::string name = info.param.file;
+    [](const ::testing::TestParamInfo<ExampleCase>& caseInfo) {
+        std::string name = caseInfo.param.file;
         name = name.substr(0, name.find('.'));
         for (char& ch : name) {
             if (ch == '-') {

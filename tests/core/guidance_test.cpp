@@ -193,10 +193,10 @@ TEST_F(FaultReportTest, NamesTheNodeOfANewtonRaphsonOrStottAlsacFault) {
 }
 
 TEST_F(FaultReportTest, TellsAFaultInAcquisitionAndOneWithoutAPlace) {
-    CellTexts cells = testing::TwoNodeNetwork();
-    cells.Data[2][1] = "1" + std::string(400, '0'); // beyond a double
+    CellTexts texts = testing::TwoNodeNetwork();
+    texts.Data[2][1] = "1" + std::string(400, '0'); // beyond a double
     try {
-        Acquire("3", cells);
+        Acquire("3", texts);
         ADD_FAILURE() << "no fault";
     } catch (const ArithmeticFault& fault) {
         EXPECT_EQ(ArithmeticFaultReport(fault),

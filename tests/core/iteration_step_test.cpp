@@ -197,8 +197,8 @@ INSTANTIATE_TEST_SUITE_P(Examples, StepOfExample,
                                            "saadat-3bus-pv.nwd", "grainger-stevenson-4bus.nwd",
                                            "stagg-5bus.nwd", "stagg-5bus-pd-qe.nwd",
                                            "glover-sarma-5bus.nwd"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             std::string name = info.param;
+                         [](const ::testing::TestParamInfo<const char*>& caseInfo) {
+                             std::string name = caseInfo.param;
                              for (char& c : name) {
                                  c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              }
@@ -290,29 +290,29 @@ TEST_F(Step, TwoNodeFirstNewtonIterationAsText) {
 }
 
 TEST_F(Step, AnInversionFailureIsShownWithTheMatricesAsInvMatrLeftThem) {
-    CellTexts cells = testing::TwoNodeNetwork();
-    cells.Admittance[1][0] = ""; // node 2 tied to nothing: a zero Jacobian
-    cells.Admittance[1][1] = "0";
-    cells.Data[2][1] = "0";
-    cells.Data[3][1] = "0";
-    Load(cells, "4");
-    const IterationStep newton = ComputeStep(Method::Newton, 2);
-    ASSERT_FALSE(newton.fault);
-    EXPECT_EQ(newton.jacobianInversion, Inversion::Failed);
-    EXPECT_EQ(newton.jacobianInverse, (StepMatrix{{0.0, 0.0}, {0.0, 0.0}}));
+    CellTexts texts = testing::TwoNodeNetwork();
+    texts.Admittance[1][0] = ""; // node 2 tied to nothing: a zero Jacobian
+    texts.Admittance[1][1] = "0";
+    texts.Data[2][1] = "0";
+    texts.Data[3][1] = "0";
+    Load(texts, "4");
+    const IterationStep newtonStep = ComputeStep(Method::Newton, 2);
+    ASSERT_FALSE(newtonStep.fault);
+    EXPECT_EQ(newtonStep.jacobianInversion, Inversion::Failed);
+    EXPECT_EQ(newtonStep.jacobianInverse, (StepMatrix{{0.0, 0.0}, {0.0, 0.0}}));
     EXPECT_TRUE(recorder.messages.empty());
 
-    const IterationStep stott = ComputeStep(Method::Stott, 1);
-    ASSERT_FALSE(stott.fault);
-    EXPECT_EQ(stott.bPrimeInversion, Inversion::Failed);
-    EXPECT_EQ(stott.bSecondInversion, Inversion::Failed);
-    EXPECT_NE(InversionNote(newton).find("J: impossibile invertire"), std::string::npos);
+    const IterationStep stottStep = ComputeStep(Method::Stott, 1);
+    ASSERT_FALSE(stottStep.fault);
+    EXPECT_EQ(stottStep.bPrimeInversion, Inversion::Failed);
+    EXPECT_EQ(stottStep.bSecondInversion, Inversion::Failed);
+    EXPECT_NE(InversionNote(newtonStep).find("J: impossibile invertire"), std::string::npos);
 }
 
 TEST_F(Step, NoStepAfterAnArithmeticFault) {
-    CellTexts cells = testing::TwoNodeNetwork();
-    cells.Admittance[1][1] = "0"; // |Y22| = 0: Gauss-Seidel divides by it in iteration 1
-    Load(cells, "3");
+    CellTexts texts = testing::TwoNodeNetwork();
+    texts.Admittance[1][1] = "0"; // |Y22| = 0: Gauss-Seidel divides by it in iteration 1
+    Load(texts, "3");
     const IterationStep step = ComputeStep(Method::Gauss, 2);
     ASSERT_TRUE(step.fault);
     EXPECT_EQ(*step.fault, "division by zero");

@@ -32,47 +32,47 @@ class TextbookLineDataTest : public testing::SolverTest,
 // The files store the matrix with five or six significant decimals: the typed line data give it
 // to that precision, and the cells acquired give the published solution.
 TEST_P(TextbookLineDataTest, GivesTheMatrixOfTheFileAndThePublishedSolution) {
-    const TextbookNetwork& net = GetParam();
+    const TextbookNetwork& book = GetParam();
     LineTable table;
-    table.branches = net.branches;
+    table.branches = book.branches;
     LineData data;
     const std::optional<std::string> refusal = ReadLineTable(table, {}, data);
     ASSERT_FALSE(refusal.has_value()) << *refusal;
     NodalNetwork network;
     BuildAdmittanceMatrix(data, network);
-    CellTexts cells = testing::ExampleNetwork(net.file);
-    const CellTexts file = cells;
-    ASSERT_FALSE(MatrixToCells(network, cells).has_value());
+    CellTexts texts = testing::ExampleNetwork(book.file);
+    const CellTexts file = texts;
+    ASSERT_FALSE(MatrixToCells(network, texts).has_value());
     for (int c = 0; c < MaxNodes; ++c) {
         for (int r = 0; r <= c; ++r) {
-            const Complex typed = ParseAdmittance(cells.Admittance[c][r]);
+            const Complex typed = ParseAdmittance(texts.Admittance[c][r]);
             const Complex stored = ParseAdmittance(file.Admittance[c][r]);
-            EXPECT_NEAR(typed.re, stored.re, 6e-5) << net.file << " Y" << r + 1 << c + 1;
-            EXPECT_NEAR(typed.im, stored.im, 6e-5) << net.file << " Y" << r + 1 << c + 1;
-            EXPECT_EQ(cells.Admittance[c][r].empty(), file.Admittance[c][r].empty());
+            EXPECT_NEAR(typed.re, stored.re, 6e-5) << book.file << " Y" << r + 1 << c + 1;
+            EXPECT_NEAR(typed.im, stored.im, 6e-5) << book.file << " Y" << r + 1 << c + 1;
+            EXPECT_EQ(texts.Admittance[c][r].empty(), file.Admittance[c][r].empty());
         }
     }
     constexpr int K = 10;
-    ASSERT_NO_FATAL_FAILURE(Load(cells, "10"));
+    ASSERT_NO_FATAL_FAILURE(Load(texts, "10"));
     // "Dalle celle" on the cells written: a branch per line, and a shunt only where line charging
     // puts one, never what the rounding of a row's texts leaves over.
     const LineData shown = LineDataFromMatrix(NodalNetworkOf(Workbench::net));
-    EXPECT_EQ(shown.branches.size(), net.branches.size()) << net.file;
+    EXPECT_EQ(shown.branches.size(), book.branches.size()) << book.file;
     bool charged = false;
-    for (const std::vector<std::string>& row : net.branches) {
+    for (const std::vector<std::string>& row : book.branches) {
         charged = charged || row.size() > 4;
     }
     if (!charged) {
-        EXPECT_TRUE(shown.shunts.empty()) << net.file;
+        EXPECT_TRUE(shown.shunts.empty()) << book.file;
     }
     for (const NodeShunt& shunt : shown.shunts) {
-        EXPECT_GT(std::fabs(shunt.g) + std::fabs(shunt.b), 1e-4) << net.file << " " << shunt.node;
+        EXPECT_GT(std::fabs(shunt.g) + std::fabs(shunt.b), 1e-4) << book.file << " " << shunt.node;
     }
     NewtonIterate();
     for (const testing::PublishedVoltage& p : testing::PublishedVoltages) {
-        if (std::string(p.file) == net.file) {
-            EXPECT_NEAR(EHistoryNewton[p.node][K], p.E, p.Etol) << net.file << " " << p.node + 1;
-            EXPECT_NEAR(dHistoryNewton[p.node][K], p.d, p.dtol) << net.file << " " << p.node + 1;
+        if (std::string(p.file) == book.file) {
+            EXPECT_NEAR(EHistoryNewton[p.node][K], p.E, p.Etol) << book.file << " " << p.node + 1;
+            EXPECT_NEAR(dHistoryNewton[p.node][K], p.d, p.dtol) << book.file << " " << p.node + 1;
         }
     }
 }
@@ -81,21 +81,21 @@ TEST_P(TextbookLineDataTest, GivesTheMatrixOfTheFileAndThePublishedSolution) {
 // row sums are the line charging and nothing else, so the balance, the drawing and the export
 // see an element to ground exactly where a line's charging puts one.
 TEST_P(TextbookLineDataTest, CellsGiveShuntsOnlyWhereLinesAreCharged) {
-    const TextbookNetwork& net = GetParam();
+    const TextbookNetwork& book = GetParam();
     LineTable table;
-    table.branches = net.branches;
+    table.branches = book.branches;
     LineData data;
     ASSERT_FALSE(ReadLineTable(table, {}, data).has_value());
     NodalNetwork network;
     BuildAdmittanceMatrix(data, network);
-    CellTexts cells = testing::ExampleNetwork(net.file);
-    ASSERT_FALSE(MatrixToCells(network, cells).has_value());
+    CellTexts texts = testing::ExampleNetwork(book.file);
+    ASSERT_FALSE(MatrixToCells(network, texts).has_value());
     double charging[MaxNodes] = {};
     for (const Branch& branch : data.branches) {
         charging[branch.from - 1] += branch.b / 2;
         charging[branch.to - 1] += branch.b / 2;
     }
-    ASSERT_NO_FATAL_FAILURE(Load(cells, "10"));
+    ASSERT_NO_FATAL_FAILURE(Load(texts, "10"));
     NewtonIterate();
     const PowerBalance balance = ComputePowerBalance(Method::Newton);
     const LineData exported = LineDataFromMatrix(NodalNetworkOf(this->net));
@@ -107,19 +107,19 @@ TEST_P(TextbookLineDataTest, CellsGiveShuntsOnlyWhereLinesAreCharged) {
             charged.push_back(i);
         }
     }
-    ASSERT_EQ(balance.shunts.size(), charged.size()) << net.file;
-    ASSERT_EQ(exported.shunts.size(), charged.size()) << net.file;
+    ASSERT_EQ(balance.shunts.size(), charged.size()) << book.file;
+    ASSERT_EQ(exported.shunts.size(), charged.size()) << book.file;
     for (std::size_t s = 0; s < charged.size(); ++s) {
         const int node = charged[s];
-        EXPECT_EQ(balance.shunts[s].node, node) << net.file;
-        EXPECT_EQ(balance.shunts[s].admittance.real(), 0.0) << net.file << " node " << node + 1;
-        EXPECT_NEAR(balance.shunts[s].admittance.imag(), charging[node], 1e-12) << net.file;
-        EXPECT_EQ(exported.shunts[s].node, node + 1) << net.file;
-        EXPECT_EQ(exported.shunts[s].g, 0.0) << net.file;
-        EXPECT_NEAR(exported.shunts[s].b, charging[node], 1e-12) << net.file;
+        EXPECT_EQ(balance.shunts[s].node, node) << book.file;
+        EXPECT_EQ(balance.shunts[s].admittance.real(), 0.0) << book.file << " node " << node + 1;
+        EXPECT_NEAR(balance.shunts[s].admittance.imag(), charging[node], 1e-12) << book.file;
+        EXPECT_EQ(exported.shunts[s].node, node + 1) << book.file;
+        EXPECT_EQ(exported.shunts[s].g, 0.0) << book.file;
+        EXPECT_NEAR(exported.shunts[s].b, charging[node], 1e-12) << book.file;
     }
     for (const DiagramShunt& shunt : diagram.shunts) {
-        EXPECT_NE(charging[shunt.flow.node], 0.0) << net.file << " node " << shunt.flow.node + 1;
+        EXPECT_NE(charging[shunt.flow.node], 0.0) << book.file << " node " << shunt.flow.node + 1;
     }
 }
 
@@ -322,7 +322,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"1", "0", "0,5"}, {"2", "j", ""}},
                  "Derivazioni, riga 2, colonna G: «j» non è un numero (cifre con la virgola o "
                  "il punto, senza esponente)."}),
-    [](const ::testing::TestParamInfo<BadTable>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<BadTable>& caseInfo) {
+        return std::string(caseInfo.param.name);
+    });
 
 bool Near(double a, double b) {
     return testing::FuzzyCompare(a, b, 1e-12);

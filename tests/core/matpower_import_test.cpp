@@ -236,7 +236,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"LoadTooSmallToWrite",
                 Case("1 3 0 0 0 0 1 1 0\n2 1 1e-120 0 0 0 1 1 0\n", Gen1, Branch12),
                 "Il valore di P del nodo 2 non si può scrivere"}),
-    [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Refusal>& caseInfo) {
+        return std::string(caseInfo.param.name);
+    });
 
 // A load of 50 + j20 MW/Mvar on a 100 MVA base, rows in any order of bus numbers: buses are
 // numbered as they appear, generators out of service and PV buses without one are PQ loads.

@@ -102,10 +102,10 @@ TEST_F(NewtonRaphson, JacobianHoldsExactlyTheElementRoutinesValues) {
 
 TEST_F(NewtonRaphson, SingularJacobianIsReportedInEveryIteration) {
     // node 2 is a load with no connection at all
-    CellTexts cells = TwoNodeNetwork();
-    cells.Admittance[1][0] = "";
-    cells.Admittance[1][1] = "0";
-    Load(cells, "4");
+    CellTexts texts = TwoNodeNetwork();
+    texts.Admittance[1][0] = "";
+    texts.Admittance[1][1] = "0";
+    Load(texts, "4");
     NewtonIterate();
     ASSERT_EQ(recorder.messages.size(), 4u);
     for (const auto& m : recorder.messages) {
@@ -119,12 +119,12 @@ TEST_F(NewtonRaphson, SingularJacobianIsReportedInEveryIteration) {
 }
 
 TEST_F(NewtonRaphson, OnlyGivenVoltagesIsAZeroOrderInEveryIteration) {
-    CellTexts cells = TwoNodeNetwork();
-    cells.Data[0][1] = "1,01";
-    cells.Data[1][1] = "-3";
-    cells.Data[2][1] = "";
-    cells.Data[3][1] = "";
-    Load(cells, "3");
+    CellTexts texts = TwoNodeNetwork();
+    texts.Data[0][1] = "1,01";
+    texts.Data[1][1] = "-3";
+    texts.Data[2][1] = "";
+    texts.Data[3][1] = "";
+    Load(texts, "3");
     NewtonIterate();
     ASSERT_EQ(recorder.messages.size(), 3u);
     EXPECT_EQ(recorder.messages[2].text, "E' stata passata a InvMatr una matrice di ordine nullo.");

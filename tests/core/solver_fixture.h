@@ -107,19 +107,19 @@ public:
     Workbench& operator=(const Workbench&) = delete;
 
     // Acquires the cells into `net`, forgetting the runs; the acquisition's warning, if any.
-    std::optional<int> Acquire(std::string_view iterations, const CellTexts& cells) {
+    std::optional<int> Acquire(std::string_view iterations, const CellTexts& texts) {
         runs.Clear();
         acquired = false;
-        this->cells = cells;
-        Acquisition acquisition = nodewise::Acquire(iterations, cells);
+        this->cells = texts;
+        Acquisition acquisition = nodewise::Acquire(iterations, texts);
         net = acquisition.network;
         acquired = !acquisition.warning;
         return acquisition.warning;
     }
 
     // Acquires the network as the data-entry window would; the test fails on a warning.
-    void Load(const CellTexts& cells, const char* iterations) {
-        const std::optional<int> warning = Acquire(iterations, cells);
+    void Load(const CellTexts& texts, const char* iterations) {
+        const std::optional<int> warning = Acquire(iterations, texts);
         ASSERT_FALSE(warning.has_value()) << "warning " << *warning;
     }
 

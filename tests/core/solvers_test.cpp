@@ -312,8 +312,8 @@ TEST_P(FaultingRun, IsNamedAfterTheFirstFaultingOperationAndKeepsTheLastRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FaultingRun, ::testing::ValuesIn(FaultCases),
-                         [](const ::testing::TestParamInfo<FaultCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<FaultCase>& caseInfo) {
+                             return std::string(caseInfo.param.name);
                          });
 // Networks and runs are values: two networks solved at once on two threads, every method
 // forty times over, give the bits of the same runs made one after the other here.

@@ -63,8 +63,8 @@ TEST_F(StepLatexDocument, EveryStepCompilesInAnArticleWithAmsmath) {
 
     std::string document = "\\documentclass{article}\n\\usepackage{amsmath}\n\\begin{document}\n";
     int steps = 0;
-    for (const auto& [name, cells] : networks) {
-        ASSERT_NO_FATAL_FAILURE(Load(cells, "2"));
+    for (const auto& [name, texts] : networks) {
+        ASSERT_NO_FATAL_FAILURE(Load(texts, "2"));
         for (const Method method : {Method::Gauss, Method::Newton, Method::Stott}) {
             if (DecideMethod(net, method) == MethodDecision::Refuse) {
                 continue;

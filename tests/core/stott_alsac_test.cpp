@@ -29,10 +29,10 @@ TEST_F(StottAlsac, BuildsTheTwoMatricesFromTheSusceptancesOfTheirRowsAndColumns)
 }
 
 TEST_F(StottAlsac, NoReactiveEquationsIsReportedOnceAndOnlyPhasesMove) {
-    CellTexts cells = TwoNodeNetwork();
-    cells.Data[0][1] = "1,02"; // node 2 becomes PE
-    cells.Data[3][1] = "";
-    Load(cells, "5");
+    CellTexts texts = TwoNodeNetwork();
+    texts.Data[0][1] = "1,02"; // node 2 becomes PE
+    texts.Data[3][1] = "";
+    Load(texts, "5");
     StottIterate();
     ASSERT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(recorder.messages[0].text, "E' stata passata a InvMatr una matrice di ordine nullo.");
@@ -45,9 +45,9 @@ TEST_F(StottAlsac, NoReactiveEquationsIsReportedOnceAndOnlyPhasesMove) {
 
     // nothing to solve at all: one message per block
     recorder.messages.clear();
-    cells.Data[1][1] = "-2";
-    cells.Data[2][1] = "";
-    Load(cells, "5");
+    texts.Data[1][1] = "-2";
+    texts.Data[2][1] = "";
+    Load(texts, "5");
     StottIterate();
     EXPECT_EQ(recorder.messages.size(), 2u);
     EXPECT_EQ(recorder.panelUpdates[1], 10);

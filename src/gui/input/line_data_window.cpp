@@ -233,7 +233,7 @@ QPushButton* TfrmLineData::button(const char* name, const QString& text, const Q
 void TfrmLineData::createTables() {
     auto table = [this](const char* name, int columns) {
         QTableWidget* t = new LineTableWidget(
-            columns, [this](QTableWidget* table) { addRow(table); }, this);
+            columns, [this](QTableWidget* target) { addRow(target); }, this);
         t->setObjectName(QLatin1String(name));
         t->setSelectionBehavior(QAbstractItemView::SelectRows);
         // Typing on a cell starts editing it, as in a spreadsheet. A click on the selected cell
@@ -368,9 +368,9 @@ nodewise::LineUnits TfrmLineData::Units() const {
     return {chbPhysicalUnits->isChecked(), ToUtf8(txtBaseKV->text()), ToUtf8(txtBaseMVA->text())};
 }
 
-bool TfrmLineData::ShowLineData(const nodewise::LineData& data) {
+bool TfrmLineData::ShowLineData(const nodewise::LineData& lineData) {
     nodewise::LineTable table;
-    if (const std::optional<std::string> refusal = nodewise::FormatLineTable(data, table)) {
+    if (const std::optional<std::string> refusal = nodewise::FormatLineTable(lineData, table)) {
         Warn(*refusal);
         return false;
     }
@@ -503,14 +503,14 @@ bool TfrmLineData::MayReplaceTables() {
 
 void TfrmLineData::btnComputeClick() {
     nodewise::Guarded([this] {
-        nodewise::LineData data;
+        nodewise::LineData lineData;
         if (const std::optional<std::string> bad =
-                nodewise::ReadLineTable(Table(), Units(), data)) {
+                nodewise::ReadLineTable(Table(), Units(), lineData)) {
             Warn(*bad);
             return;
         }
         nodewise::NodalNetwork network;
-        nodewise::BuildAdmittanceMatrix(data, network);
+        nodewise::BuildAdmittanceMatrix(lineData, network);
         nodewise::CellTexts cells;
         if (const std::optional<std::string> bad = nodewise::MatrixToCells(network, cells)) {
             Warn(*bad);
@@ -539,14 +539,14 @@ void TfrmLineData::btnFromCellsClick() {
             Warn(*bad);
             return;
         }
-        const nodewise::LineData data = nodewise::LineDataFromMatrix(network);
+        const nodewise::LineData lineData = nodewise::LineDataFromMatrix(network);
         nodewise::LineTable table;
-        if (const std::optional<std::string> refusal = nodewise::FormatLineTable(data, table)) {
+        if (const std::optional<std::string> refusal = nodewise::FormatLineTable(lineData, table)) {
             Warn(*refusal);
             return;
         }
         if (MayReplaceTables()) {
-            ShowLineData(data);
+            ShowLineData(lineData);
         }
     });
 }
@@ -569,35 +569,35 @@ void TfrmLineData::btnOpenClick() {
             return;
         }
         nodewise::MatpowerCase matpowerCase;
-        nodewise::LineData data;
+        nodewise::LineData lineData;
         std::optional<std::string> refusal = nodewise::ReadMatpowerCase(text, matpowerCase);
         if (!refusal) {
-            refusal = nodewise::CaseToLineData(matpowerCase, data);
+            refusal = nodewise::CaseToLineData(matpowerCase, lineData);
         }
         nodewise::LineTable table;
         if (!refusal) {
-            refusal = nodewise::FormatLineTable(data, table);
+            refusal = nodewise::FormatLineTable(lineData, table);
         }
         if (refusal) {
             Refuse(*refusal);
             return;
         }
         if (MayReplaceTables()) {
-            ShowLineData(data);
+            ShowLineData(lineData);
         }
     });
 }
 
 void TfrmLineData::btnSaveClick() {
     nodewise::Guarded([this] {
-        nodewise::LineData data;
+        nodewise::LineData lineData;
         if (const std::optional<std::string> bad =
-                nodewise::ReadLineTable(Table(), Units(), data)) {
+                nodewise::ReadLineTable(Table(), Units(), lineData)) {
             Warn(*bad);
             return;
         }
         nodewise::NodalNetwork nodes;
-        nodes.nodeCount = nodewise::LineDataNodeCount(data);
+        nodes.nodeCount = nodewise::LineDataNodeCount(lineData);
         if (const std::optional<std::string> bad =
                 nodewise::NodeDataFromCells(nodewise::GridCells(), nodes)) {
             Warn(*bad);
@@ -606,7 +606,7 @@ void TfrmLineData::btnSaveClick() {
         // Checked before a file is chosen: a network the format cannot carry is said at once.
         std::string contents;
         if (const std::optional<std::string> refusal = nodewise::FormatLineDataCase(
-                nodes, data, {"caso", "Nodewise", std::time(nullptr)}, contents)) {
+                nodes, lineData, {"caso", "Nodewise", std::time(nullptr)}, contents)) {
             Refuse(*refusal);
             return;
         }
@@ -623,7 +623,7 @@ void TfrmLineData::btnSaveClick() {
                                           std::time(nullptr)};
         // The same network as checked above, with the file's name: it cannot be refused now.
         if (const std::optional<std::string> refusal =
-                nodewise::FormatLineDataCase(nodes, data, origin, contents)) {
+                nodewise::FormatLineDataCase(nodes, lineData, origin, contents)) {
             Refuse(*refusal);
             return;
         }
