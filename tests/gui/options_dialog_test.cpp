@@ -159,6 +159,8 @@ TEST_F(MainWindowOptionsTest, RunsFollowTheOptionsAndShowTheHeldNode) {
     const auto* nodes = Child<QTableWidget>(frmPowerBalance, "NodeTable");
     EXPECT_EQ(nodes->item(2, 1)->text(), QStringLiteral("PE (Qmax)"));
     EXPECT_EQ(nodes->item(1, 1)->text(), QStringLiteral("PQ"));
+    EXPECT_FALSE(nodes->item(2, 2)->font().italic()); // E held node 3: a result
+    EXPECT_TRUE(nodes->item(2, 5)->font().italic());  // its Q: the limit
     ShowStepWindow();
     Child<QSpinBox>(frmStep, "spnIteration")->setValue(run.IterationCount);
     EXPECT_TRUE(Child<QLabel>(frmStep, "lblNote")

@@ -322,19 +322,26 @@ void TfrmPowerBalance::fillTables() {
         const int i = node.node;
         nodeTable_->setItem(row, 0, TextItem(QString::number(i + 1)));
         QString type = QString::fromLatin1(nodewise::NodeTypeLabel(node.type));
-        if (const char* limit = nodewise::HeldLimitName(held[static_cast<std::size_t>(i)]);
-            *limit != '\0') {
-            type += QStringLiteral(" (%1)").arg(QString::fromLatin1(limit));
+        const nodewise::HeldLimit limit = held[static_cast<std::size_t>(i)];
+        // A held node's E is a result and its Q is the limit: shown as a given value.
+        const bool isHeld = limit != nodewise::HeldLimit::None;
+        if (isHeld) {
+            type +=
+                QStringLiteral(" (%1)").arg(QString::fromLatin1(nodewise::HeldLimitName(limit)));
         }
         nodeTable_->setItem(row, 1, TextItem(type));
-        nodeTable_->setItem(row, 2,
-                            ValueItem(node.E, nodewise::EGiven(node.type), network.EData[i]));
+        nodeTable_->setItem(
+            row, 2, ValueItem(node.E, nodewise::EGiven(node.type) && !isHeld, network.EData[i]));
         nodeTable_->setItem(row, 3,
                             ValueItem(node.dDegrees, nodewise::dGiven(node.type), node.dDegrees));
         nodeTable_->setItem(
             row, 4, ValueItem(Power(node.P), nodewise::PGiven(node.type), Power(network.PData[i])));
+        const auto& limits = run->options.reactiveLimits[static_cast<std::size_t>(i)];
+        const double givenQ = !isHeld                             ? network.QData[i]
+                              : limit == nodewise::HeldLimit::Max ? limits.qmax.value_or(0.0)
+                                                                  : limits.qmin.value_or(0.0);
         nodeTable_->setItem(
-            row, 5, ValueItem(Power(node.Q), nodewise::QGiven(node.type), Power(network.QData[i])));
+            row, 5, ValueItem(Power(node.Q), nodewise::QGiven(node.type) || isHeld, Power(givenQ)));
         ++row;
     }
     branchTable_->setRowCount(static_cast<int>(balance.branches.size()));
