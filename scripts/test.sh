@@ -15,6 +15,24 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNODEWISE_WERROR=ON >/dev
 cmake --build build -j"$jobs"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs")
 
+# The guarded computations give the same outcome, bit for bit, when the core is built at -O3 for
+# x86-64-v3 (vectorised, with FMA instructions at hand) by either compiler: the pinned
+# floating-point model keeps the optimiser from raising a flag the source does not raise.
+fp_inputs=(fuzz/corpus/network_run/*)
+build/fp_model_check "${fp_inputs[@]}" >build/fp_model.txt
+if grep -qw avx2 /proc/cpuinfo && grep -qw fma /proc/cpuinfo; then
+    for compiler in gcc clang; do
+        if [ $compiler = gcc ]; then cxx=g++; else cxx=clang++; fi
+        CXX=$cxx cmake -S . -B build-fp-$compiler -DCMAKE_BUILD_TYPE=Release \
+              -DCMAKE_CXX_FLAGS_RELEASE="-O3 -march=x86-64-v3 -DNDEBUG" -DNODEWISE_GUI=OFF \
+              -DNODEWISE_BENCHMARKS=OFF -DNODEWISE_WERROR=ON >/dev/null
+        cmake --build build-fp-$compiler -j"$jobs" --target fp_model_check
+        build-fp-$compiler/fp_model_check "${fp_inputs[@]}" | diff -u build/fp_model.txt -
+    done
+else
+    echo "fp model check: this processor has no x86-64-v3, so only the ordinary build was run"
+fi
+
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DNODEWISE_SANITIZE=ON \
       -DNODEWISE_GUI=OFF -DNODEWISE_BENCHMARKS=OFF -DNODEWISE_WERROR=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"

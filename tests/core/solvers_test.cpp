@@ -276,8 +276,6 @@ CellTexts ZeroMagnitudeBesideHugeNetwork() {
     return cells;
 }
 
-const double Ten = 10 * DegreesToRadians;
-
 const FaultCase FaultCases[] = {
     {"gauss_huge_voltages", Method::Gauss, HugeVoltagesNetwork, "2", 0.0, "overflow"},
     {"newton_huge_voltages", Method::Newton, HugeVoltagesNetwork, "2", 0.0, "overflow"},

@@ -7,6 +7,7 @@
 // value the region stores, so a stored value is never the result of a faulting operation.
 #pragma once
 
+#include <cassert>
 #include <cfenv>
 #include <stdexcept>
 #include <string>
@@ -47,17 +48,6 @@ inline constexpr const char* DivisionByZeroFault = "division by zero";
 inline constexpr const char* InvalidOperationFault = "invalid operation";
 inline constexpr const char* OverflowFault = "overflow";
 
-// Starts a guarded region: forgets every flag raised before it.
-inline void ClearArithmeticFlags() {
-#if defined(__SSE2__) && defined(__x86_64__)
-    // The flags read below are MXCSR's alone; clearing them there spares feclearexcept's
-    // saving and reloading of the whole x87 environment.
-    _mm_setcsr(_mm_getcsr() & ~0x3Fu);
-#else
-    std::feclearexcept(FE_ALL_EXCEPT);
-#endif
-}
-
 // Which of the three faults has been raised since the flags were cleared, or nullptr. When more
 // than one was, this names the first of division by zero, invalid operation, overflow, which
 // need not be the first raised: see trapping_double.h for naming the faulting operation.
@@ -84,6 +74,20 @@ inline const char* PendingArithmeticFault() {
         return OverflowFault;
     }
     return nullptr;
+}
+
+// Starts a guarded region: forgets every flag raised before it.
+inline void ClearArithmeticFlags() {
+#if defined(__SSE2__) && defined(__x86_64__)
+    // The flags read below are MXCSR's alone; clearing them there spares feclearexcept's
+    // saving and reloading of the whole x87 environment.
+    _mm_setcsr(_mm_getcsr() & ~0x3Fu);
+#else
+    std::feclearexcept(FE_ALL_EXCEPT);
+#endif
+    // Debug builds check that the region really starts clean: a flag that outlived the clearing
+    // would be taken for a fault of the region's own first operation.
+    assert(PendingArithmeticFault() == nullptr);
 }
 
 // Throws if a fault is pending.
