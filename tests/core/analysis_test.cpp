@@ -1,14 +1,18 @@
 // The analysis of a run: the published slack power, line flows and losses of a textbook
 // example, an independent computation of the balance in real arithmetic and polar form, the
 // mismatch trace of the worked two-node network, and what the report files look like.
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/analysis/mismatch_trace.h"
 #include "core/analysis/power_balance.h"
 #include "core/input/acquisition.h"
 #include "core/input/network_file.h"
+#include "core/model/calculation_options.h"
 #include "core/model/units.h"
 #include "core/report/analysis_report.h"
 #include "solver_fixture.h"
@@ -259,6 +263,86 @@ TEST_F(AnalysisTest, ReportMarksTheMatrixCellsWithUnusedText) {
     EXPECT_EQ(html.compare(noteAt - 9, 9, "</table>\n"), 0); // right under the matrix
     html.erase(noteAt, note.size());
     EXPECT_EQ(html, cleanHtml);
+}
+
+// The rows between two headings of a report, a vector of cell texts each: the HTML's <th> and
+// <td> contents, or the CSV's fields with a full stop for the decimal comma. Section titles and
+// blank lines of the CSV are left out.
+std::vector<std::vector<std::string>> HtmlRows(const std::string& html, const std::string& from,
+                                               const std::string& to) {
+    std::vector<std::vector<std::string>> rows;
+    const std::size_t end = html.find(to);
+    for (std::size_t at = html.find("<tr>", html.find(from)); at < end;
+         at = html.find("<tr>", at + 1)) {
+        std::vector<std::string> row;
+        const std::size_t rowEnd = html.find("</tr>", at);
+        for (std::size_t cell = html.find("<t", at + 4); cell < rowEnd;
+             cell = html.find("<t", cell + 1)) {
+            const std::size_t open = html.find('>', cell) + 1;
+            row.push_back(html.substr(open, html.find("</t", open) - open));
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv, const std::string& from,
+                                              const std::string& to) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(csv.substr(csv.find(from), csv.find(to) - csv.find(from)));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(';') == std::string::npos) {
+            continue; // a section's title, or the blank line before it
+        }
+        std::replace(line.begin(), line.end(), ',', '.');
+        std::vector<std::string> row;
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, ';');) {
+            row.push_back(field);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The node, branch and shunt tables of the two reports hold the same headings and the same
+// numbers, in every method and number style, on a network with shunt elements.
+TEST_F(AnalysisTest, BothReportsShowTheSameBalanceTables) {
+    AcquiredExample("stagg-5bus-pd-qe.nwd", "40");
+    for (Method method : AllMethods) {
+        Iterate(method);
+        for (const NumberStyle& style : {NumberStyle{}, NumberStyle{6, true, 100.0}}) {
+            const auto html =
+                HtmlRows(FormatAnalysisReport(ReportFormat::Html, method, 1e-8, style),
+                         "<h2>Nodi</h2>", "<h2>Totali</h2>");
+            const auto csv = CsvRows(FormatAnalysisReport(ReportFormat::Csv, method, 1e-8, style),
+                                     "\nNodi\n", "\nTotali\n");
+            ASSERT_EQ(html.size(), 3u + 5u + 7u + 5u); // headings, 5 nodes, 7 branches, 5 shunts
+            EXPECT_EQ(html, csv) << MethodTitle(method) << (style.megawatts ? " MW" : " pu");
+        }
+    }
+}
+
+// A node held at a reactive limit reads "PE (Qmax)" in both reports; in the HTML its E is
+// marked as computed and its Q, the limit, as given.
+TEST_F(AnalysisTest, ReportsMarkANodeHeldAtItsLimit) {
+    AcquiredExample("saadat-3bus-pv.nwd", "10");
+    CalculationOptions options;
+    options.reactiveLimits[2].qmax = 1.2;
+    runs.Store(nodewise::Iterate(Method::Newton, net, observer, options));
+    const auto html = HtmlRows(FormatAnalysisReport(ReportFormat::Html, Method::Newton, 1e-8),
+                               "<h2>Nodi</h2>", "<h2>Rami</h2>");
+    const auto csv = CsvRows(FormatAnalysisReport(ReportFormat::Csv, Method::Newton, 1e-8),
+                             "\nNodi\n", "\nRami\n");
+    ASSERT_EQ(html.size(), 4u);
+    ASSERT_EQ(csv.size(), 4u);
+    EXPECT_EQ(html[3][1], "PE (Qmax)");
+    EXPECT_EQ(csv[3][1], "PE (Qmax)");
+    const std::string report = FormatAnalysisReport(ReportFormat::Html, Method::Newton, 1e-8);
+    const std::size_t at = report.find("<tr><td>3</td><td>PE (Qmax)</td>");
+    const std::string row = report.substr(at, report.find("</tr>", at) - at);
+    EXPECT_NE(row.find("</td><td>1.03478"), std::string::npos) << row;       // E, computed
+    EXPECT_NE(row.find("<td class=\"dato\">1.2"), std::string::npos) << row; // Q, the limit
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "core/input/acquisition.h"
 #include "core/input/entry_syntax.h"
+#include "core/report/balance_tables.h"
 #include "core/results/number_style.h"
 #include "core/text/number_format.h"
 
@@ -60,6 +61,47 @@ std::string ConvergedText(const ConvergenceSummary& summary) {
 // Given values in the HTML tables carry this class.
 const char* GivenAttribute(bool given) {
     return given ? " class=\"dato\"" : "";
+}
+
+// A balance table: its headings, then a row per element, the given values marked.
+std::string HtmlTable(const BalanceTable& table, const NumberStyle& style) {
+    std::string out = "<table>\n<tr>";
+    for (const BalanceColumn& column : table.columns) {
+        out += "<th>" + ColumnHeading(column, style) + "</th>";
+    }
+    out += "</tr>\n";
+    for (const std::vector<BalanceCell>& row : table.rows) {
+        out += "<tr>";
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            const BalanceColumn& column = table.columns[c];
+            out += column.kind == ColumnKind::Label
+                       ? Cell(row[c].label)
+                       : Cell(ShownNumber(style, ShownValue(column, row[c].value, style)),
+                              GivenAttribute(row[c].given));
+        }
+        out += "</tr>\n";
+    }
+    return out + "</table>\n";
+}
+
+// The same table for a spreadsheet: fields between semicolons, decimal commas.
+std::string CsvTable(const BalanceTable& table, const NumberStyle& style) {
+    std::string out;
+    for (const BalanceColumn& column : table.columns) {
+        out += (out.empty() ? "" : ";") + ColumnHeading(column, style);
+    }
+    out += "\n";
+    for (const std::vector<BalanceCell>& row : table.rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            const BalanceColumn& column = table.columns[c];
+            out += (c == 0 ? "" : ";") +
+                   (column.kind == ColumnKind::Label
+                        ? row[c].label
+                        : ShownNumber(style, ShownValue(column, row[c].value, style), ','));
+        }
+        out += "\n";
+    }
+    return out;
 }
 
 // A matrix cell with text that was not used.
@@ -127,7 +169,7 @@ std::string HtmlReport(const Network& network, const CellTexts& cells, const Run
     auto Q = [&style](const char* title) {
         return PowerHeading(title, ReactivePowerUnit(style), style);
     };
-    const PowerBalance balance = ComputePowerBalance(network, *runSet.Of(method));
+    const BalanceTables tables = MakeBalanceTables(network, *runSet.Of(method));
     const std::vector<MethodTrace> runs = RunTraces(network, runSet);
     const std::string title = std::string("Bilancio di potenza - ") + MethodTitle(method);
 
@@ -147,34 +189,12 @@ std::string HtmlReport(const Network& network, const CellTexts& cells, const Run
            "stato.</p>\n";
     AppendNetworkAsRead(out, network, cells, style);
 
-    out +=
-        "<h2>Nodi</h2>\n<table>\n" + HeaderRow({"Nodo", "Tipo", "E", "d (gradi)", P("P"), Q("Q")});
-    for (const NodeBalance& node : balance.nodes) {
-        out += "<tr>" + Cell(std::to_string(node.node + 1)) + Cell(NodeTypeLabel(node.type)) +
-               Cell(Number(node.E), GivenAttribute(EGiven(node.type))) +
-               Cell(Number(node.dDegrees), GivenAttribute(dGiven(node.type))) +
-               Cell(Power(node.P), GivenAttribute(PGiven(node.type))) +
-               Cell(Power(node.Q), GivenAttribute(QGiven(node.type))) + "</tr>\n";
-    }
-    out += "</table>\n<h2>Rami</h2>\n<table>\n" +
-           HeaderRow({"Da", "A", P("P da"), Q("Q da"), P("P a"), Q("Q a"), P("P perdite"),
-                      Q("Q perdite")});
-    for (const BranchFlow& flow : balance.branches) {
-        out += "<tr>" + Cell(std::to_string(flow.from + 1)) + Cell(std::to_string(flow.to + 1)) +
-               Cell(Power(flow.fromEnd.real())) + Cell(Power(flow.fromEnd.imag())) +
-               Cell(Power(flow.toEnd.real())) + Cell(Power(flow.toEnd.imag())) +
-               Cell(Power(flow.loss.real())) + Cell(Power(flow.loss.imag())) + "</tr>\n";
-    }
-    out += "</table>\n<h2>Elementi verso terra</h2>\n<table>\n" +
-           HeaderRow({"Nodo", "Ammettenza", P("P"), Q("Q")});
-    for (const ShuntFlow& shunt : balance.shunts) {
-        out += "<tr>" + Cell(std::to_string(shunt.node + 1)) +
-               Cell(ComplexText(shunt.admittance, style)) + Cell(Power(shunt.power.real())) +
-               Cell(Power(shunt.power.imag())) + "</tr>\n";
-    }
-    out += "</table>\n<h2>Totali</h2>\n<table>\n" + HeaderRow({"", P("P"), Q("Q")});
+    out += "<h2>Nodi</h2>\n" + HtmlTable(tables.nodes, style) + "<h2>Rami</h2>\n" +
+           HtmlTable(tables.branches, style) + "<h2>Elementi verso terra</h2>\n" +
+           HtmlTable(tables.shunts, style);
+    out += "<h2>Totali</h2>\n<table>\n" + HeaderRow({"", P("P"), Q("Q")});
     out += "<tr><th>Perdite della rete (somma delle iniezioni)</th>" +
-           Cell(Power(balance.losses.real())) + Cell(Power(balance.losses.imag())) +
+           Cell(Power(tables.losses.real())) + Cell(Power(tables.losses.imag())) +
            "</tr>\n</table>\n";
 
     out += "<h2>Convergenza</h2>\n<p>Tolleranza: " + Number(tolerance) + " pu.</p>\n<table>\n" +
@@ -191,7 +211,7 @@ std::string HtmlReport(const Network& network, const CellTexts& cells, const Run
 
 std::string CsvReport(const Network& network, const RunSet& runSet, Method method, double tolerance,
                       const NumberStyle& style) {
-    const PowerBalance balance = ComputePowerBalance(network, *runSet.Of(method));
+    const BalanceTables tables = MakeBalanceTables(network, *runSet.Of(method));
     auto num = [&style](double value) { return ShownNumber(style, value, ','); };
     auto power = [&style](double value) {
         return ShownNumber(style, ShownPower(style, value), ',');
@@ -207,28 +227,11 @@ std::string CsvReport(const Network& network, const RunSet& runSet, Method metho
     if (style.megawatts) {
         out += "Potenza di base (MVA);" + FormatGeneral(style.basePower, ',') + "\n";
     }
-    out += "\nNodi\n";
-    out += CsvRow({"Nodo", "Tipo", "E", "d (gradi)", P("P"), Q("Q")});
-    for (const NodeBalance& node : balance.nodes) {
-        out += std::to_string(node.node + 1) + ";" + NodeTypeLabel(node.type) + ";" + num(node.E) +
-               ";" + num(node.dDegrees) + ";" + power(node.P) + ";" + power(node.Q) + "\n";
-    }
-    out += "\nRami\n" + CsvRow({"Da", "A", P("P da"), Q("Q da"), P("P a"), Q("Q a"), P("P perdite"),
-                                Q("Q perdite")});
-    for (const BranchFlow& flow : balance.branches) {
-        out += std::to_string(flow.from + 1) + ";" + std::to_string(flow.to + 1) + ";" +
-               power(flow.fromEnd.real()) + ";" + power(flow.fromEnd.imag()) + ";" +
-               power(flow.toEnd.real()) + ";" + power(flow.toEnd.imag()) + ";" +
-               power(flow.loss.real()) + ";" + power(flow.loss.imag()) + "\n";
-    }
-    out += "\nElementi verso terra\n" + CsvRow({"Nodo", "G", "B", P("P"), Q("Q")});
-    for (const ShuntFlow& shunt : balance.shunts) {
-        out += std::to_string(shunt.node + 1) + ";" + num(shunt.admittance.real()) + ";" +
-               num(shunt.admittance.imag()) + ";" + power(shunt.power.real()) + ";" +
-               power(shunt.power.imag()) + "\n";
-    }
-    out += "\nTotali\n" + CsvRow({P("P perdite"), Q("Q perdite")}) + power(balance.losses.real()) +
-           ";" + power(balance.losses.imag()) + "\n";
+    out += "\nNodi\n" + CsvTable(tables.nodes, style) + "\nRami\n" +
+           CsvTable(tables.branches, style) + "\nElementi verso terra\n" +
+           CsvTable(tables.shunts, style);
+    out += "\nTotali\n" + CsvRow({P("P perdite"), Q("Q perdite")}) + power(tables.losses.real()) +
+           ";" + power(tables.losses.imag()) + "\n";
     out += "\nConvergenza\nTolleranza;" + num(tolerance) + "\n";
     out += CsvRow({"Metodo", "Iterazioni", "Converge a",
                    PowerHeading("Scarto finale", PowerUnits(style), style)});

@@ -11,6 +11,7 @@
 #include "core/input/entry_syntax.h"
 #include "core/model/units.h"
 #include "core/report/analysis_report.h"
+#include "core/report/balance_tables.h"
 #include "core/report/step_export.h"
 #include "core/results/options_text.h"
 #include "core/text/number_format.h"
@@ -288,50 +289,44 @@ private:
 
     void Balance(const Run& run) {
         const Method method = run.method;
-        const PowerBalance balance = ComputePowerBalance(network_, run);
+        const BalanceTables tables = MakeBalanceTables(network_, run);
         html_ +=
             "<h2>4. Bilancio di potenza &mdash; " + std::string(MethodTitle(method)) + "</h2>\n";
         if (const auto state = LastIterateNotConverged(network_, run, choices_.tolerance)) {
             html_ += "<p><b>" + HtmlEscape(NotConvergedText(method, *state, choices_.style, '.')) +
                      "</b></p>\n";
         }
-        html_ += "<h3>Nodi</h3>\n" + std::string(TableStart) +
-                 Row({"Nodo", "Tipo", "E (pu)", "d (gradi)", PowerTitle("P", false),
-                      PowerTitle("Q", true)},
-                     true);
-        for (const NodeBalance& node : balance.nodes) {
-            html_ += Row({std::to_string(node.node + 1), NodeTypeLabel(node.type), Number(node.E),
-                          Number(node.dDegrees), Power(node.P), Power(node.Q)});
-        }
-        html_ += "</table>\n<h3>Rami</h3>\n" + std::string(TableStart) +
-                 Row({"Da", "A", PowerTitle("P da", false), PowerTitle("Q da", true),
-                      PowerTitle("P a", false), PowerTitle("Q a", true),
-                      PowerTitle("P perdite", false), PowerTitle("Q perdite", true)},
-                     true);
-        for (const BranchFlow& flow : balance.branches) {
-            html_ += Row({std::to_string(flow.from + 1), std::to_string(flow.to + 1),
-                          Power(flow.fromEnd.real()), Power(flow.fromEnd.imag()),
-                          Power(flow.toEnd.real()), Power(flow.toEnd.imag()),
-                          Power(flow.loss.real()), Power(flow.loss.imag())});
-        }
-        html_ += "</table>\n";
-        if (!balance.shunts.empty()) {
-            html_ +=
-                "<h3>Elementi verso terra</h3>\n" + std::string(TableStart) +
-                Row({"Nodo", "G (pu)", "B (pu)", PowerTitle("P", false), PowerTitle("Q", true)},
-                    true);
-            for (const ShuntFlow& shunt : balance.shunts) {
-                html_ += Row({std::to_string(shunt.node + 1), Number(shunt.admittance.real()),
-                              Number(shunt.admittance.imag()), Power(shunt.power.real()),
-                              Power(shunt.power.imag())});
-            }
-            html_ += "</table>\n";
+        html_ += "<h3>Nodi</h3>\n" + BalanceTableHtml(tables.nodes) + "<h3>Rami</h3>\n" +
+                 BalanceTableHtml(tables.branches);
+        if (!tables.shunts.rows.empty()) {
+            html_ += "<h3>Elementi verso terra</h3>\n" + BalanceTableHtml(tables.shunts);
         }
         html_ += "<h3>Perdite della rete</h3>\n" + std::string(TableStart) +
                  Row({"", PowerTitle("P", false), PowerTitle("Q", true)}, true) +
-                 Row({"Somma delle iniezioni", Power(balance.losses.real()),
-                      Power(balance.losses.imag())}) +
+                 Row({"Somma delle iniezioni", Power(tables.losses.real()),
+                      Power(tables.losses.imag())}) +
                  "</table>\n";
+    }
+
+    // A balance table on the page's grid; voltages and admittances name their unit.
+    std::string BalanceTableHtml(const BalanceTable& table) const {
+        std::vector<std::string> headings;
+        for (const BalanceColumn& column : table.columns) {
+            headings.push_back(ColumnHeading(column, choices_.style, true));
+        }
+        std::string out = TableStart + Row(headings, true);
+        for (const std::vector<BalanceCell>& cells : table.rows) {
+            std::vector<std::string> texts;
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                const BalanceColumn& column = table.columns[c];
+                texts.push_back(column.kind == ColumnKind::Label
+                                    ? cells[c].label
+                                    : ShownNumber(choices_.style, ShownValue(column, cells[c].value,
+                                                                             choices_.style)));
+            }
+            out += Row(texts);
+        }
+        return out + "</table>\n";
     }
 
     void Drawing(const Run& run) {
