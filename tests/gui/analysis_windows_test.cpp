@@ -11,13 +11,17 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "gui/analysis/convergence_window.h"
 #include "gui/analysis/matrix_window.h"
 #include "gui/analysis/network_diagram_window.h"
 #include "gui/analysis/power_balance_window.h"
 #include "gui/analysis/step_window.h"
+#include "gui/shell/program_windows.h"
+#include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
 #include "gui_network.h"
 #include "gui_test_support.h"
@@ -185,6 +189,24 @@ TEST_F(AnalysisWindowsTest, PowerBalanceShowsTheSlackAndSavesTheReport) {
     ASSERT_EQ(branches->rowCount(), 1);
     EXPECT_TRUE(Cell(branches, 0, 6).startsWith(QStringLiteral("0") + point + "01279"));
     EXPECT_EQ(Find<QTableWidget>(frmPowerBalance, "ShuntTable")->rowCount(), 0);
+    // Cell for cell, and heading for heading, what the CSV report of the same style holds.
+    const QString report = QString::fromStdString(FormatAnalysisReport(
+        ReportFormat::Csv, AcquiredNetwork(), AcquiredCells(), ProgramRuns().runs(), Method::Newton,
+        ConvergenceTolerance(), AnalysisNumberStyle()));
+    for (auto [table, section] : {std::pair{nodes, "\nNodi\n"}, std::pair{branches, "\nRami\n"}}) {
+        const qsizetype from = report.indexOf(QLatin1String(section)) + qsizetype(strlen(section));
+        const QStringList lines =
+            report.mid(from, report.indexOf(QStringLiteral("\n\n"), from) - from)
+                .replace(QLatin1Char(','), point)
+                .split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), table->rowCount() + 1) << section;
+        for (int c = 0; c < table->columnCount(); ++c) {
+            EXPECT_EQ(table->horizontalHeaderItem(c)->text(), lines[0].split(';')[c]);
+            for (int r = 0; r < table->rowCount(); ++r) {
+                EXPECT_EQ(Cell(table, r, c), lines[r + 1].split(';')[c]) << section << r << c;
+            }
+        }
+    }
 
     QTemporaryDir dir;
     const QString html = dir.filePath(QStringLiteral("report.html"));

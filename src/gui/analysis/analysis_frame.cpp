@@ -20,6 +20,9 @@ void AnalysisWindow::RunEnded(Method method) {
         return;
     }
     Refresh();
+    if (cboMethod_ == nullptr) {
+        return;
+    }
     const int index = cboMethod_->findData(static_cast<int>(method));
     if (index >= 0) {
         cboMethod_->setCurrentIndex(index); // shows it
@@ -50,6 +53,13 @@ void AnalysisWindow::AddCloseButton(QBoxLayout* row) {
     btnClose_->setObjectName(QStringLiteral("btnClose"));
     row->addWidget(btnClose_);
     connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void AnalysisWindow::AddEmptyLine(QBoxLayout* layout) {
+    lblEmpty_ =
+        new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);
+    lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
+    layout->addWidget(lblEmpty_);
 }
 
 } // namespace nodewise

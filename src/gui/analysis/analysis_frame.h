@@ -1,6 +1,7 @@
 // The frame of the analysis windows that follow the runs: the method box over the methods run
-// since the acquisition, the close button, and following the runs while closed, so that a window
-// opens on the run made meanwhile.
+// since the acquisition, the line that says there is none, the close button, and following the
+// runs while closed, so that a window opens on the run made meanwhile. A window that shows every
+// run at once (Convergenza) has no method box, and only refreshes.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,7 @@
 
 class QBoxLayout;
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace nodewise {
@@ -39,9 +41,12 @@ protected:
     void AddMethodBox(QBoxLayout* row);
     // "&Chiudi" ("btnClose"), which closes the window, added to `row`.
     void AddCloseButton(QBoxLayout* row);
+    // "Nessun metodo eseguito dall'ultima acquisizione." ("lblEmpty"), added to `layout`.
+    void AddEmptyLine(QBoxLayout* layout);
 
     QComboBox* cboMethod_ = nullptr;
     QPushButton* btnClose_ = nullptr;
+    QLabel* lblEmpty_ = nullptr;
 
 private:
     std::optional<Method> runWhileHidden_; // the last run while closed

@@ -51,19 +51,15 @@ std::optional<double> ReadTolerance(const QString& text) {
 
 } // namespace
 
-TfrmConvergence::TfrmConvergence(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setObjectName(QStringLiteral("frmConvergence"));
-    setWindowTitle(QStringLiteral("Convergenza"));
+TfrmConvergence::TfrmConvergence(QWidget* parent)
+    : AnalysisWindow(parent, QStringLiteral("frmConvergence"), QStringLiteral("Convergenza")) {
     resize(780, 600);
     buildChart();
     buildTable();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chartView_, 3);
-    lblEmpty_ =
-        new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);
-    lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
-    layout->addWidget(lblEmpty_);
+    AddEmptyLine(layout);
     layout->addWidget(table_, 1);
     auto* toleranceRow = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("&Tolleranza (pu):"), this);
@@ -140,17 +136,6 @@ void TfrmConvergence::ConvergenceTableDoubleClick(int row) {
     const auto method = static_cast<Method>(item->data(Qt::UserRole).toInt());
     const int entry = item->data(Qt::UserRole + 1).toInt();
     nodewise::Guarded([method, entry] { nodewise::ShowResultsAtEntry(method, entry); });
-}
-
-void TfrmConvergence::showEvent(QShowEvent* event) {
-    Refresh();
-    QWidget::showEvent(event);
-}
-
-void TfrmConvergence::RunEnded() {
-    if (isVisible()) {
-        Refresh();
-    }
 }
 
 void TfrmConvergence::txtToleranceEditingFinished() {

@@ -2,10 +2,10 @@
 // on a semilog chart, with a table of when each method converged.
 #pragma once
 
-#include <QWidget>
 #include <vector>
 
 #include "core/report/analysis_report.h"
+#include "gui/analysis/analysis_frame.h"
 
 class QChart;
 class QChartView;
@@ -16,20 +16,14 @@ class QLogValueAxis;
 class QTableWidget;
 class QValueAxis;
 
-class TfrmConvergence : public QWidget {
+class TfrmConvergence : public nodewise::AnalysisWindow {
     Q_OBJECT
 
 public:
     explicit TfrmConvergence(QWidget* parent = nullptr);
 
-    // A method's run has ended: show the runs as they are now (if the window is open).
-    void RunEnded();
-
-    // Rebuilds the chart and the table from the workspace.
-    void Refresh();
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Rebuilds the chart and the table from the runs held.
+    void Refresh() override;
 
 private slots:
     void txtToleranceEditingFinished();
@@ -48,5 +42,4 @@ private:
     QLineSeries* toleranceSeries_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLineEdit* txtTolerance_ = nullptr;
-    QLabel* lblEmpty_ = nullptr;
 };

@@ -92,10 +92,7 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent)
     controls->addWidget(btnAutoLayout_);
     layout->addLayout(controls);
 
-    lblEmpty_ =
-        new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);
-    lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
-    layout->addWidget(lblEmpty_);
+    AddEmptyLine(layout);
     scene_ = new QGraphicsScene(this);
     view_ = new nodewise::DiagramView(scene_, this);
     view_->setObjectName(QStringLiteral("DiagramView"));

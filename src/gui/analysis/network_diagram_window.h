@@ -52,7 +52,6 @@ private:
 
     QSlider* sldIteration_ = nullptr;
     QLabel* lblIteration_ = nullptr;
-    QLabel* lblEmpty_ = nullptr;
     QPushButton* btnAutoLayout_ = nullptr;
     QPushButton* btnSaveImage_ = nullptr;
     QGraphicsScene* scene_ = nullptr;

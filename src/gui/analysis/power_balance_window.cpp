@@ -9,13 +9,14 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <span>
 
 #include "core/platform/atomic_file.h"
 #include "core/report/analysis_report.h"
+#include "core/report/balance_tables.h"
 #include "core/results/number_style.h"
 #include "core/results/results_export.h"
 #include "core/text/number_format.h"
@@ -53,25 +54,22 @@ double Power(double perUnit) {
     return nodewise::ShownPower(nodewise::AnalysisNumberStyle(), perUnit);
 }
 
-QString WithUnit(const char* title, const char* unit) {
-    return nodewise::AnalysisNumberStyle().megawatts
-               ? QStringLiteral("%1 (%2)").arg(QLatin1String(title), QLatin1String(unit))
-               : QLatin1String(title);
-}
-
-QTableWidget* MakeTable(QWidget* parent, const char* name, const QStringList& headings,
-                        int firstNumberColumn) {
-    auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
+// The headings are set by SetHeadings, in the unit chosen.
+QTableWidget* MakeTable(QWidget* parent, const char* name,
+                        std::span<const nodewise::BalanceColumn> columns) {
+    auto* table = new QTableWidget(0, static_cast<int>(columns.size()), parent);
     table->setObjectName(QString::fromLatin1(name));
-    table->setHorizontalHeaderLabels(headings);
     table->verticalHeader()->setVisible(false);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setWordWrap(false);
     // Node numbers and types as narrow as they are; the 15-digit numbers share the rest.
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table->horizontalHeader()->setMinimumSectionSize(40);
-    for (int c = 0; c < firstNumberColumn; ++c) {
-        table->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].kind == nodewise::ColumnKind::Label) {
+            table->horizontalHeader()->setSectionResizeMode(static_cast<int>(c),
+                                                            QHeaderView::ResizeToContents);
+        }
     }
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return table;
@@ -102,29 +100,48 @@ QTableWidgetItem* TextItem(const QString& text) {
     return item;
 }
 
+void SetHeadings(QTableWidget* table, std::span<const nodewise::BalanceColumn> columns) {
+    QStringList headings;
+    for (const nodewise::BalanceColumn& column : columns) {
+        headings << QString::fromStdString(
+            nodewise::ColumnHeading(column, nodewise::AnalysisNumberStyle()));
+    }
+    table->setHorizontalHeaderLabels(headings);
+}
+
+void FillTable(QTableWidget* table, const nodewise::BalanceTable& model) {
+    const nodewise::NumberStyle& style = nodewise::AnalysisNumberStyle();
+    table->setRowCount(static_cast<int>(model.rows.size()));
+    int row = 0;
+    for (const std::vector<nodewise::BalanceCell>& cells : model.rows) {
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            const nodewise::BalanceColumn& column = model.columns[c];
+            const nodewise::BalanceCell& cell = cells[c];
+            table->setItem(row, static_cast<int>(c),
+                           column.kind == nodewise::ColumnKind::Label
+                               ? TextItem(QString::fromStdString(cell.label))
+                               : ValueItem(nodewise::ShownValue(column, cell.value, style),
+                                           cell.given,
+                                           nodewise::ShownValue(column, cell.typed, style)));
+        }
+        ++row;
+    }
+}
+
 } // namespace
 
-TfrmPowerBalance::TfrmPowerBalance(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setObjectName(QStringLiteral("frmPowerBalance"));
-    setWindowTitle(QStringLiteral("Bilancio di potenza"));
+TfrmPowerBalance::TfrmPowerBalance(QWidget* parent)
+    : AnalysisWindow(parent, QStringLiteral("frmPowerBalance"),
+                     QStringLiteral("Bilancio di potenza")) {
     resize(1100, 700);
 
     auto* layout = new QVBoxLayout(this);
     auto* methodRow = new QHBoxLayout;
-    auto* methodLabel = new QLabel(QStringLiteral("&Metodo:"), this);
-    cboMethod_ = new QComboBox(this);
-    cboMethod_->setObjectName(QStringLiteral("cboMethod"));
-    cboMethod_->setMinimumWidth(180);
-    methodLabel->setBuddy(cboMethod_);
-    methodRow->addWidget(methodLabel);
-    methodRow->addWidget(cboMethod_);
+    AddMethodBox(methodRow);
     methodRow->addStretch(1);
     createStyleControls(methodRow);
     layout->addLayout(methodRow);
-    lblEmpty_ =
-        new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);
-    lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
-    layout->addWidget(lblEmpty_);
+    AddEmptyLine(layout);
     lblNotConverged_ = new QLabel(this);
     lblNotConverged_->setObjectName(QStringLiteral("lblNotConverged"));
     lblNotConverged_->setWordWrap(true);
@@ -135,19 +152,9 @@ TfrmPowerBalance::TfrmPowerBalance(QWidget* parent) : QWidget(parent, Qt::Window
 
     auto* nodesLabel = new QLabel(this);
     lblNodes_ = nodesLabel;
-    nodeTable_ = MakeTable(this, "NodeTable",
-                           {QStringLiteral("Nodo"), QStringLiteral("Tipo"), QStringLiteral("E"),
-                            QStringLiteral("d (gradi)"), QStringLiteral("P"), QStringLiteral("Q")},
-                           2);
-    branchTable_ = MakeTable(this, "BranchTable",
-                             {QStringLiteral("Da"), QStringLiteral("A"), QStringLiteral("P da"),
-                              QStringLiteral("Q da"), QStringLiteral("P a"), QStringLiteral("Q a"),
-                              QStringLiteral("P perdite"), QStringLiteral("Q perdite")},
-                             2);
-    shuntTable_ = MakeTable(this, "ShuntTable",
-                            {QStringLiteral("Nodo"), QStringLiteral("G"), QStringLiteral("B"),
-                             QStringLiteral("P"), QStringLiteral("Q")},
-                            1);
+    nodeTable_ = MakeTable(this, "NodeTable", nodewise::NodeColumns);
+    branchTable_ = MakeTable(this, "BranchTable", nodewise::BranchColumns);
+    shuntTable_ = MakeTable(this, "ShuntTable", nodewise::ShuntColumns);
     layout->addWidget(nodesLabel);
     layout->addWidget(nodeTable_, 3);
     layout->addWidget(
@@ -165,16 +172,13 @@ TfrmPowerBalance::TfrmPowerBalance(QWidget* parent) : QWidget(parent, Qt::Window
     auto* buttons = new QHBoxLayout;
     btnSaveReport_ = new QPushButton(QStringLiteral("&Salva report"), this);
     btnSaveReport_->setObjectName(QStringLiteral("btnSaveReport"));
-    btnClose_ = new QPushButton(QStringLiteral("&Chiudi"), this);
-    btnClose_->setObjectName(QStringLiteral("btnClose"));
     buttons->addWidget(btnSaveReport_);
     buttons->addStretch(1);
-    buttons->addWidget(btnClose_);
+    AddCloseButton(buttons);
     layout->addLayout(buttons);
 
     connect(cboMethod_, &QComboBox::currentIndexChanged, this, &TfrmPowerBalance::cboMethodChanged);
     connect(btnSaveReport_, &QPushButton::clicked, this, &TfrmPowerBalance::btnSaveReportClick);
-    connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
     setHeadings();
 }
 
@@ -245,39 +249,13 @@ void TfrmPowerBalance::setHeadings() {
                  .arg(Number(nodewise::AnalysisNumberStyle().basePower))
            : QStringLiteral("Nodi all'ultima iterazione (pu, fasi in gradi; in corsivo su fondo "
                             "azzurro i valori dati):"));
-    nodeTable_->setHorizontalHeaderLabels({QStringLiteral("Nodo"), QStringLiteral("Tipo"),
-                                           QStringLiteral("E"), QStringLiteral("d (gradi)"),
-                                           WithUnit("P", "MW"), WithUnit("Q", "Mvar")});
-    branchTable_->setHorizontalHeaderLabels(
-        {QStringLiteral("Da"), QStringLiteral("A"), WithUnit("P da", "MW"),
-         WithUnit("Q da", "Mvar"), WithUnit("P a", "MW"), WithUnit("Q a", "Mvar"),
-         WithUnit("P perdite", "MW"), WithUnit("Q perdite", "Mvar")});
-    shuntTable_->setHorizontalHeaderLabels({QStringLiteral("Nodo"), QStringLiteral("G"),
-                                            QStringLiteral("B"), WithUnit("P", "MW"),
-                                            WithUnit("Q", "Mvar")});
+    SetHeadings(nodeTable_, nodewise::NodeColumns);
+    SetHeadings(branchTable_, nodewise::BranchColumns);
+    SetHeadings(shuntTable_, nodewise::ShuntColumns);
 }
 
-void TfrmPowerBalance::showEvent(QShowEvent* event) {
-    Refresh(true);
-    QWidget::showEvent(event);
-}
-
-void TfrmPowerBalance::RunEnded(Method method) {
-    if (!isVisible()) {
-        return;
-    }
-    Refresh();
-    const int index = cboMethod_->findData(static_cast<int>(method));
-    if (index >= 0) {
-        cboMethod_->setCurrentIndex(index); // fills the tables
-    }
-}
-
-void TfrmPowerBalance::Refresh(bool lastRun) {
-    const std::optional<Method> last = nodewise::LastRunMethod();
-    const QVariant previous =
-        lastRun && last ? QVariant(static_cast<int>(*last)) : cboMethod_->currentData();
-    nodewise::RefillMethodChoice(cboMethod_, previous);
+void TfrmPowerBalance::Refresh() {
+    nodewise::RefillMethodChoice(cboMethod_, cboMethod_->currentData());
     fillTables();
 }
 
@@ -303,7 +281,7 @@ void TfrmPowerBalance::fillTables() {
         return;
     }
     const nodewise::Network& network = nodewise::AcquiredNetwork();
-    const nodewise::PowerBalance balance = nodewise::ComputePowerBalance(network, *run);
+    const nodewise::BalanceTables tables = nodewise::MakeBalanceTables(network, *run);
     const double tolerance = nodewise::ConvergenceTolerance();
     if (const std::optional<nodewise::NotConverged> state =
             nodewise::LastIterateNotConverged(network, *run, tolerance)) {
@@ -314,66 +292,15 @@ void TfrmPowerBalance::fillTables() {
         lblNotConverged_->setVisible(true);
     }
 
-    nodeTable_->setRowCount(static_cast<int>(balance.nodes.size()));
-    // A node a reactive limit holds at the end of the run: "PE (Qmax)".
-    const nodewise::HeldNodes held = nodewise::HeldAt(*run, run->IterationCount);
-    int row = 0;
-    for (const nodewise::NodeBalance& node : balance.nodes) {
-        const int i = node.node;
-        nodeTable_->setItem(row, 0, TextItem(QString::number(i + 1)));
-        QString type = QString::fromLatin1(nodewise::NodeTypeLabel(node.type));
-        const nodewise::HeldLimit limit = held[static_cast<std::size_t>(i)];
-        // A held node's E is a result and its Q is the limit: shown as a given value.
-        const bool isHeld = limit != nodewise::HeldLimit::None;
-        if (isHeld) {
-            type +=
-                QStringLiteral(" (%1)").arg(QString::fromLatin1(nodewise::HeldLimitName(limit)));
-        }
-        nodeTable_->setItem(row, 1, TextItem(type));
-        nodeTable_->setItem(
-            row, 2, ValueItem(node.E, nodewise::EGiven(node.type) && !isHeld, network.EData[i]));
-        nodeTable_->setItem(row, 3,
-                            ValueItem(node.dDegrees, nodewise::dGiven(node.type), node.dDegrees));
-        nodeTable_->setItem(
-            row, 4, ValueItem(Power(node.P), nodewise::PGiven(node.type), Power(network.PData[i])));
-        const auto& limits = run->options.reactiveLimits[static_cast<std::size_t>(i)];
-        const double givenQ = !isHeld                             ? network.QData[i]
-                              : limit == nodewise::HeldLimit::Max ? limits.qmax.value_or(0.0)
-                                                                  : limits.qmin.value_or(0.0);
-        nodeTable_->setItem(
-            row, 5, ValueItem(Power(node.Q), nodewise::QGiven(node.type) || isHeld, Power(givenQ)));
-        ++row;
-    }
-    branchTable_->setRowCount(static_cast<int>(balance.branches.size()));
-    row = 0;
-    for (const nodewise::BranchFlow& flow : balance.branches) {
-        branchTable_->setItem(row, 0, TextItem(QString::number(flow.from + 1)));
-        branchTable_->setItem(row, 1, TextItem(QString::number(flow.to + 1)));
-        const double values[6] = {Power(flow.fromEnd.real()), Power(flow.fromEnd.imag()),
-                                  Power(flow.toEnd.real()),   Power(flow.toEnd.imag()),
-                                  Power(flow.loss.real()),    Power(flow.loss.imag())};
-        for (int c = 0; c < 6; ++c) {
-            branchTable_->setItem(row, c + 2, ValueItem(values[c]));
-        }
-        ++row;
-    }
-    shuntTable_->setRowCount(static_cast<int>(balance.shunts.size()));
-    row = 0;
-    for (const nodewise::ShuntFlow& shunt : balance.shunts) {
-        shuntTable_->setItem(row, 0, TextItem(QString::number(shunt.node + 1)));
-        const double values[4] = {shunt.admittance.real(), shunt.admittance.imag(),
-                                  Power(shunt.power.real()), Power(shunt.power.imag())};
-        for (int c = 0; c < 4; ++c) {
-            shuntTable_->setItem(row, c + 1, ValueItem(values[c]));
-        }
-        ++row;
-    }
+    FillTable(nodeTable_, tables.nodes);
+    FillTable(branchTable_, tables.branches);
+    FillTable(shuntTable_, tables.shunts);
     const nodewise::NumberStyle& style = nodewise::AnalysisNumberStyle();
     lblLosses_->setText(QStringLiteral("Perdite della rete (somma delle potenze dei nodi): "
                                        "P = %1 %2, Q = %3 %4")
-                            .arg(Shown(Power(balance.losses.real())),
+                            .arg(Shown(Power(tables.losses.real())),
                                  QLatin1String(nodewise::ActivePowerUnit(style)),
-                                 Shown(Power(balance.losses.imag())),
+                                 Shown(Power(tables.losses.imag())),
                                  QLatin1String(nodewise::ReactivePowerUnit(style))));
 }
 

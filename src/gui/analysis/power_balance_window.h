@@ -3,9 +3,7 @@
 // analysis as an HTML or CSV report.
 #pragma once
 
-#include <QWidget>
-
-#include "core/results/methods.h"
+#include "gui/analysis/analysis_frame.h"
 
 class QBoxLayout;
 class QComboBox;
@@ -15,43 +13,33 @@ class QSpinBox;
 class QPushButton;
 class QTableWidget;
 
-class TfrmPowerBalance : public QWidget {
+class TfrmPowerBalance : public nodewise::AnalysisWindow {
     Q_OBJECT
 
 public:
     explicit TfrmPowerBalance(QWidget* parent = nullptr);
 
-    // A method's run has ended: it becomes the method shown (if the window is open).
-    void RunEnded(nodewise::Method method);
-
-    // Rebuilds the method list and the tables from the workspace, on the method shown before
-    // or, with `lastRun`, on the method run last.
-    void Refresh(bool lastRun = false);
+    // Rebuilds the method list and the tables from the runs held, on the method shown before.
+    void Refresh() override;
 
 public slots:
     void cboMethodChanged();
     void btnSaveReportClick();
     void NumberStyleChanged();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void fillTables();
     void createStyleControls(QBoxLayout* row);
     void setHeadings();
 
-    QComboBox* cboMethod_ = nullptr;
     QTableWidget* nodeTable_ = nullptr;
     QTableWidget* branchTable_ = nullptr;
     QTableWidget* shuntTable_ = nullptr;
     QLabel* lblLosses_ = nullptr;
-    QLabel* lblEmpty_ = nullptr;
     QLabel* lblNodes_ = nullptr;
     QLabel* lblNotConverged_ = nullptr;
     QSpinBox* spnDigits_ = nullptr;
     QComboBox* cboUnits_ = nullptr;
     QLineEdit* txtBasePower_ = nullptr;
     QPushButton* btnSaveReport_ = nullptr;
-    QPushButton* btnClose_ = nullptr;
 };

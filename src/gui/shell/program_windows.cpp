@@ -105,14 +105,10 @@ void CreateMainWindows() {
 
     // The analysis windows follow the runs, in this order.
     RunStore* store = &ProgramRuns();
-    QObject::connect(store, &RunStore::runsChanged, frmConvergence,
-                     [](Method) { frmConvergence->RunEnded(); });
-    QObject::connect(store, &RunStore::runsChanged, frmPowerBalance,
-                     [](Method method) { frmPowerBalance->RunEnded(method); });
-    QObject::connect(store, &RunStore::runsChanged, frmStep,
-                     [](Method method) { frmStep->RunEnded(method); });
-    QObject::connect(store, &RunStore::runsChanged, frmNetworkDiagram,
-                     [](Method method) { frmNetworkDiagram->RunEnded(method); });
+    for (AnalysisWindow* window : std::initializer_list<AnalysisWindow*>{
+             frmConvergence, frmPowerBalance, frmStep, frmNetworkDiagram}) {
+        QObject::connect(store, &RunStore::runsChanged, window, &AnalysisWindow::RunEnded);
+    }
 }
 
 void CreateProgramWindows() {
@@ -220,8 +216,8 @@ const NumberStyle& AnalysisNumberStyle() {
 
 void SetAnalysisNumberStyle(const NumberStyle& style) {
     numberStyle = style;
-    if (frmConvergence != nullptr) {
-        frmConvergence->RunEnded(); // refreshes it when it is open
+    if (frmConvergence != nullptr && frmConvergence->isVisible()) {
+        frmConvergence->Refresh();
     }
 }
 
