@@ -12,8 +12,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbench
           desktop-file-utils appstream shared-mime-info man-db dpkg-dev file
           # lintian on the Debian package
           lintian
-          # the formatting check
-          clang-format
+          # the formatting check and clang-tidy
+          clang-format clang-tidy
           # pdflatex for the test that compiles the LaTeX of the steps
           texlive-latex-base
           # the study PDF read back by the tests (pdftotext, pdfinfo, pdfimages)

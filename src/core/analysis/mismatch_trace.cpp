@@ -14,7 +14,7 @@ std::vector<MismatchEntry> MismatchTrace(const Network& network, const HistoryRo
                                          const HistoryRows& dDegrees, int lastEntry, int nodes) {
     const int last = Clamp(lastEntry, -1, MaxIterations - 1);
     std::vector<MismatchEntry> trace;
-    trace.reserve(static_cast<std::size_t>(last + 1));
+    trace.reserve(static_cast<std::size_t>(last) + 1);
     for (int k = 0; k <= last; ++k) {
         trace.push_back(Mismatch(network, EntryVoltages(E, dDegrees, k, nodes), nodes));
     }
@@ -28,7 +28,7 @@ std::vector<MismatchEntry> MismatchTrace(const Network& network, const Run& run)
     }
     const int last = Clamp(run.IterationCount, -1, static_cast<int>(run.heldLimits.size()) - 1);
     std::vector<MismatchEntry> trace;
-    trace.reserve(static_cast<std::size_t>(last + 1));
+    trace.reserve(static_cast<std::size_t>(last) + 1);
     for (int k = 0; k <= last; ++k) {
         const NodePhasors V =
             EntryVoltages(run.EHistory.rows(), run.dHistory.rows(), k, run.NodeCount);

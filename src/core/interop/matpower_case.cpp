@@ -99,9 +99,7 @@ void CaseReader::SkipStatementSeparators() {
         const char c = Peek();
         if (IsBlank(c) || c == '\n' || c == ';' || c == ',') {
             Advance();
-        } else if (c == '%') {
-            SkipToLineEnd();
-        } else if (AtContinuation()) {
+        } else if (c == '%' || AtContinuation()) {
             SkipToLineEnd();
         } else {
             return;
@@ -343,9 +341,7 @@ std::optional<std::string> CaseReader::ReadMatrix(const std::string& field,
         const char c = Peek();
         if (IsBlank(c) || c == ',') {
             Advance();
-        } else if (c == '%') {
-            SkipToLineEnd();
-        } else if (AtContinuation()) {
+        } else if (c == '%' || AtContinuation()) {
             SkipToLineEnd();
             if (!AtEnd()) {
                 Advance();

@@ -70,7 +70,7 @@ BalanceTables MakeBalanceTables(const Network& network, const Run& run) {
 }
 
 std::string ColumnHeading(const BalanceColumn& column, const NumberStyle& style, bool namePerUnit) {
-    const std::string title = column.title;
+    std::string title = column.title;
     switch (column.kind) {
     case ColumnKind::ActivePower:
         return style.megawatts ? title + " (" + ActivePowerUnit(style) + ")" : title;

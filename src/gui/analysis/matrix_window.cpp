@@ -16,7 +16,7 @@
 
 namespace {
 
-const QColor UnusedBackground(QLatin1String(nodewise::UnusedTextBackground));
+const QColor UnusedBackground{QLatin1String(nodewise::UnusedTextBackground)};
 
 QString Number(double value) {
     return nodewise::ListNumber(value, QLocale().decimalPoint());

@@ -134,7 +134,7 @@ void ExportCase(QWidget* window, const GridAccess& grid) {
 
 } // namespace
 
-void AddMatpowerItems(QWidget* window, QMenu* fileMenu, GridAccess grid) {
+void AddMatpowerItems(QWidget* window, QMenu* fileMenu, const GridAccess& grid) {
     QAction* importItem = fileMenu->addAction(QStringLiteral("&Importa caso MATPOWER..."));
     importItem->setObjectName(QStringLiteral("FileImportMatpowerItem"));
     importItem->setStatusTip(QStringLiteral("Importa una rete da un caso MATPOWER (.m)"));

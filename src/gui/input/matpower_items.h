@@ -32,6 +32,6 @@ struct GridAccess {
 // "Esporta caso MATPOWER..." (FileExportMatpowerItem), which acquires the cells as "Acquisisci
 // dati" does, without opening the summary, and writes the network as a case. `window` parents
 // the dialogs.
-void AddMatpowerItems(QWidget* window, QMenu* fileMenu, GridAccess grid);
+void AddMatpowerItems(QWidget* window, QMenu* fileMenu, const GridAccess& grid);
 
 } // namespace nodewise

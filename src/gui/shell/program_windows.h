@@ -63,7 +63,7 @@ const CalculationOptions& ProgramOptions();
 // The tolerance the convergence is judged by, per unit: set in the convergence window, used
 // by every analysis window and report.
 double ConvergenceTolerance();
-void SetConvergenceTolerance(double tolerance);
+void SetConvergenceTolerance(double value);
 
 // How the analysis windows write their numbers (significant digits, units): chosen in
 // "Bilancio di potenza", followed by "Convergenza"; setting it refreshes "Convergenza".
