@@ -46,10 +46,7 @@ public:
     void Configure(const CalculationOptions& options) {
         alpha_ = options.acceleration;
         accelerated_ = alpha_ != PlainAcceleration;
-        for (int i = 0; i < network_.ActiveNodeCount(); ++i) {
-            limits_[i] = LimitsOf(network_, options, i);
-            limited_ = limited_ || limits_[i] != nullptr;
-        }
+        limited_ = NodeLimits(network_, options, limits_);
     }
     bool Limited() const { return limited_; }
     // The limits that hold the nodes in the present state, and those that held each node during
@@ -399,10 +396,6 @@ void PlainGaussRun(const Network& network, Run& run, int iterations, SolverObser
 }
 
 } // namespace
-
-Run GaussIterate(const Network& network, int iterations, SolverObserver& observer) {
-    return GaussIterate(network, iterations, observer, CalculationOptions{});
-}
 
 Run GaussIterate(const Network& network, int iterations, SolverObserver& observer,
                  const CalculationOptions& options) {

@@ -66,7 +66,7 @@ void StoreAll(int count, const Formula& formula, const Store& store, const NodeO
 
 // The work state of one run: the entry being iterated from, the angle table, the system and
 // its solution.
-class NewtonRaphson {
+class NewtonRaphson : public NewtonSystem {
 public:
     NewtonRaphson(const Network& network, const HistoryRows& E, const HistoryRows& d)
         : network_(network), YMag(network.YMag), YAng(network.YAng), PData(network.PData),
@@ -185,12 +185,6 @@ public:
     }
 
     int IterNewton = 0;
-    double MismatchNewton[MaxOrder] = {};
-    double CorrectionNewton[MaxOrder] = {};
-    // Rows are cleared: nothing should ever read an indeterminate value, not even after a
-    // failed inversion of order 1, which leaves its single entry as it was.
-    double Jacobian[MaxOrder][MaxOrder] = {};
-    double JacobianInverse[MaxOrder][MaxOrder] = {};
 
 private:
     double E(int i) const { return EHistoryNewton[i][IterNewton]; }
@@ -318,12 +312,7 @@ struct NewtonSteps {
             IterationRecord record;
             record.iteration = recorded;
             record.numbering = solver.SystemNumbering();
-            std::memcpy(record.MismatchNewton, solver.MismatchNewton, sizeof record.MismatchNewton);
-            std::memcpy(record.CorrectionNewton, solver.CorrectionNewton,
-                        sizeof record.CorrectionNewton);
-            std::memcpy(record.Jacobian, solver.Jacobian, sizeof record.Jacobian);
-            std::memcpy(record.JacobianInverse, solver.JacobianInverse,
-                        sizeof record.JacobianInverse);
+            static_cast<NewtonSystem&>(record) = solver;
             record.JacobianInversion = run.JacobianInversion;
             run.record = record;
         }
@@ -333,74 +322,37 @@ struct NewtonSteps {
 // The same with options: the nodes held at a reactive limit decided before the mismatches
 // and let go after the update, and the tolerance stop.
 struct NewtonOptionSteps : NewtonSteps {
-    const ReactiveLimits* limits[MaxNodes] = {};
-    bool limited = false;
-    HeldNodes held{};
+    HeldLimitNodes limits{};
 
-    void Configure() {
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            limits[i] = LimitsOf(network, run.options, i);
-            limited = limited || limits[i] != nullptr;
-        }
-        if (limited) {
-            run.heldLimits.push_back(held);
-        }
-    }
+    void Configure() { limits.Configure(network, run); }
 
     void Iterate(int k) {
         solver.IterNewton = k;
         solver.FillAngles();
-        if (!limited) {
+        if (!limits.limited) {
             Solve(k);
             return;
         }
-        const HeldNodes before = held;
-        bool changed = false;
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (limits[i] == nullptr || held[i] != HeldLimit::None) {
-                continue;
-            }
-            const double Q = AtNode(i, [&] {
+        const HeldNodes before = limits.held;
+        if (limits.Hold(network, solver, [&](int i) {
                 return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i); });
-            });
-            held[i] = BrokenLimit(*limits[i], Q);
-            if (held[i] != HeldLimit::None) {
-                solver.SetQ(i, HeldQ(*limits[i], held[i]));
-                changed = true;
-            }
-        }
-        if (changed) {
-            solver.UseNumbering(HeldNumbering(network, held));
+            })) {
+            solver.UseNumbering(HeldNumbering(network, limits.held));
         }
         Solve(k);
         if (k + 1 == recorded) {
-            run.record->held = held;
+            run.record->held = limits.held;
         }
-        // let go, at entry k+1, of the nodes held since before this iteration whose E crossed
-        changed = false;
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (before[i] != HeldLimit::None &&
-                LetGo(before[i], run.EHistory[i][k + 1], network.EData[i])) {
-                run.EHistory[i][k + 1] = Checked(network.EData[i]);
-                held[i] = HeldLimit::None;
-                solver.SetQ(i, network.QData[i]);
-                changed = true;
-            }
+        if (limits.LetGoCrossed(network, run, before, solver, k)) {
+            solver.UseNumbering(HeldNumbering(network, limits.held));
         }
-        if (changed) {
-            solver.UseNumbering(HeldNumbering(network, held));
-        }
-        run.heldLimits.push_back(held);
+        run.heldLimits.push_back(limits.held);
     }
 
     bool Stop(int k) { return ToleranceReached(network, run, k); }
 };
 
 } // namespace
-
-Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer) {
-    return NewtonIterate(network, iterations, observer, CalculationOptions{});
-}
 
 Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer,
                   const CalculationOptions& options) {

@@ -11,6 +11,16 @@ const ReactiveLimits* LimitsOf(const Network& network, const CalculationOptions&
     return nullptr;
 }
 
+bool NodeLimits(const Network& network, const CalculationOptions& options,
+                const ReactiveLimits* (&limits)[MaxNodes]) {
+    bool limited = false;
+    for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+        limits[i] = LimitsOf(network, options, i);
+        limited = limited || limits[i] != nullptr;
+    }
+    return limited;
+}
+
 HeldLimit BrokenLimit(const ReactiveLimits& limits, double Q) {
     if (limits.qmax && Q > *limits.qmax) {
         return HeldLimit::Max;

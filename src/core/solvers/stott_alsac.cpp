@@ -36,7 +36,7 @@ struct Blocks {
     int nP, nQ, nE, nd;
 };
 
-class StottAlsac {
+class StottAlsac : public StottSystem {
 public:
     StottAlsac(const Network& network, Run& run, SolverObserver& observer)
         : network_(network), run_(run), observer_(observer), YMag(network.YMag), YAng(network.YAng),
@@ -144,13 +144,6 @@ public:
         }
     }
 
-    double MismatchStott[MaxOrder] = {};
-    double CorrectionStott[MaxOrder] = {};
-    double BPrime[MaxNodes][MaxNodes] = {};
-    double BSecond[MaxNodes][MaxNodes] = {};
-    double BPrimeInverse[MaxNodes][MaxNodes] = {};
-    double BSecondInverse[MaxNodes][MaxNodes] = {};
-
 private:
     void FillBSecond() {
         const auto [nP, nQ, nE, nd] = Sizes();
@@ -209,13 +202,7 @@ struct StottSteps {
             IterationRecord record;
             record.iteration = recorded;
             record.numbering = solver.SystemNumbering();
-            std::memcpy(record.MismatchStott, solver.MismatchStott, sizeof record.MismatchStott);
-            std::memcpy(record.CorrectionStott, solver.CorrectionStott,
-                        sizeof record.CorrectionStott);
-            std::memcpy(record.BPrime, solver.BPrime, sizeof record.BPrime);
-            std::memcpy(record.BSecond, solver.BSecond, sizeof record.BSecond);
-            std::memcpy(record.BPrimeInverse, solver.BPrimeInverse, sizeof record.BPrimeInverse);
-            std::memcpy(record.BSecondInverse, solver.BSecondInverse, sizeof record.BSecondInverse);
+            static_cast<StottSystem&>(record) = solver;
             record.BPrimeInversion = run.BPrimeInversion;
             record.BSecondInversion = run.BSecondInversion;
             run.record = record;
@@ -228,69 +215,40 @@ struct StottSteps {
 // tolerance stop.
 struct StottOptionSteps : StottSteps {
     const Network& network;
-    const ReactiveLimits* limits[MaxNodes] = {};
-    bool limited = false;
+    HeldLimitNodes limits{};
     bool changed = false; // the nodes held changed since B'' was last built
-    HeldNodes held{};
 
-    void Configure() {
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            limits[i] = LimitsOf(network, run.options, i);
-            limited = limited || limits[i] != nullptr;
-        }
-        if (limited) {
-            run.heldLimits.push_back(held);
-        }
-    }
+    void Configure() { limits.Configure(network, run); }
 
     void Iterate(int k) {
-        if (!limited) {
+        if (!limits.limited) {
             StottSteps::Iterate(k);
             return;
         }
-        const HeldNodes before = held;
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (limits[i] == nullptr || held[i] != HeldLimit::None) {
-                continue;
-            }
-            const double Q = AtNode(i, [&] {
+        const HeldNodes before = limits.held;
+        if (limits.Hold(network, solver, [&](int i) {
                 return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i, k); });
-            });
-            held[i] = BrokenLimit(*limits[i], Q);
-            if (held[i] != HeldLimit::None) {
-                solver.SetQ(i, HeldQ(*limits[i], held[i]));
-                changed = true;
-            }
+            })) {
+            changed = true;
         }
         if (changed) {
-            solver.UseNumbering(HeldNumbering(network, held));
+            solver.UseNumbering(HeldNumbering(network, limits.held));
             changed = false;
         }
         StottSteps::Iterate(k);
         if (k + 1 == recorded) {
-            run.record->held = held;
+            run.record->held = limits.held;
         }
-        // let go, at entry k+1, of the nodes held since before this iteration whose E crossed
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (before[i] != HeldLimit::None &&
-                LetGo(before[i], run.EHistory[i][k + 1], network.EData[i])) {
-                run.EHistory[i][k + 1] = Checked(network.EData[i]);
-                held[i] = HeldLimit::None;
-                solver.SetQ(i, network.QData[i]);
-                changed = true;
-            }
+        if (limits.LetGoCrossed(network, run, before, solver, k)) {
+            changed = true;
         }
-        run.heldLimits.push_back(held);
+        run.heldLimits.push_back(limits.held);
     }
 
     bool Stop(int k) { return ToleranceReached(network, run, k); }
 };
 
 } // namespace
-
-Run StottIterate(const Network& network, int iterations, SolverObserver& observer) {
-    return StottIterate(network, iterations, observer, CalculationOptions{});
-}
 
 Run StottIterate(const Network& network, int iterations, SolverObserver& observer,
                  const CalculationOptions& options) {
