@@ -1,5 +1,7 @@
 #include "core/input/acquisition.h"
 
+#include <tuple>
+
 #include "core/input/entry_syntax.h"
 #include "core/model/units.h"
 #include "core/numeric/arithmetic_fault.h"
@@ -134,9 +136,12 @@ namespace {
 
 std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells,
                                 Network& network) {
-    auto& [NodeCount, IterationCount, PEquationCount, QEquationCount, EUnknownCount, dUnknownCount,
-           UnknownCount, YComplex, YMag, YAng, EData, dData, PData, QData, NodeTypes, EquationNodes,
-           UnknownNodes] = network;
+    auto [NodeCount, IterationCount, YComplex, YMag, YAng, EData, dData, PData, QData, NodeTypes] =
+        std::tie(network.NodeCount, network.IterationCount, network.YComplex, network.YMag,
+                 network.YAng, network.EData, network.dData, network.PData, network.QData,
+                 network.NodeTypes);
+    auto& [PEquationCount, QEquationCount, EUnknownCount, dUnknownCount, UnknownCount,
+           EquationNodes, UnknownNodes] = static_cast<Numbering&>(network);
     if (const std::optional<int> warning = AcquireIterationCount(iterationText, IterationCount)) {
         return warning;
     }

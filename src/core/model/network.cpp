@@ -1,7 +1,5 @@
 #include "core/model/network.h"
 
-#include <cstring>
-
 namespace nodewise {
 
 const char* NodeTypeLabel(int type) {
@@ -21,18 +19,6 @@ int Network::LastHistoryEntry() const {
 
 bool Network::MethodConditionHolds() const {
     return PEquationCount == dUnknownCount && QEquationCount == EUnknownCount;
-}
-
-Numbering Network::SystemNumbering() const {
-    Numbering numbering;
-    numbering.PEquationCount = PEquationCount;
-    numbering.QEquationCount = QEquationCount;
-    numbering.EUnknownCount = EUnknownCount;
-    numbering.dUnknownCount = dUnknownCount;
-    numbering.UnknownCount = UnknownCount;
-    std::memcpy(numbering.EquationNodes, EquationNodes, sizeof EquationNodes);
-    std::memcpy(numbering.UnknownNodes, UnknownNodes, sizeof UnknownNodes);
-    return numbering;
 }
 
 bool EGiven(int type) {
