@@ -118,24 +118,31 @@ private:
         return Ei * s;
     }
 
-    template <class T> Voltage<T> ScaledVoltage(int i) const {
+    // The sum over every other node j of |Y_ij| E_j cos(d_j + th_ij - th_ii) (Cos) or of the
+    // same with Sin, with the newest values: j = 0..i-1 at entry k+1, j = i+1..n-1 at entry k.
+    template <class T, T (*Trig)(T)> T OthersSum(int i) const {
         const int n = network_.ActiveNodeCount();
+        const int k = IterGauss;
+        T s = 0.0;
+        for (int j = 0; j < n; ++j) {
+            if (j != i) {
+                const int t = NewestEntry(i, j, k);
+                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+                const T trig = Trig(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+                s = s + yE * trig;
+            }
+        }
+        return s;
+    }
+
+    template <class T> Voltage<T> ScaledVoltage(int i) const {
         const int k = IterGauss;
         const T Ei = EHistoryGauss[i][k];
         const T A = T(dHistoryGauss[i][k]) - YAng[i][i];
         const T P = PData[i];
         const T Q = QData[i];
 
-        // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
-        T Sc = 0.0;
-        for (int j = 0; j < n; ++j) {
-            if (j != i) {
-                const int t = NewestEntry(i, j, k);
-                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-                const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-                Sc = Sc + yE * trig;
-            }
-        }
+        const T Sc = OthersSum<T, Cos>(i);
         // cos A and sin A once for C and R: computing them again could raise nothing new
         const T cosA = Cos(A);
         const T PcosA = P * cosA;
@@ -143,15 +150,7 @@ private:
         const T QsinA = Q * sinA;
         const T C = (PcosA + QsinA) / Ei - Sc;
 
-        T Ss = 0.0;
-        for (int j = 0; j < n; ++j) {
-            if (j != i) {
-                const int t = NewestEntry(i, j, k);
-                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-                const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-                Ss = Ss + yE * trig;
-            }
-        }
+        const T Ss = OthersSum<T, Sin>(i);
         const T PsinA = P * sinA;
         const T QcosA = Q * cosA;
         const T R = (PsinA - QcosA) / Ei - Ss;
@@ -161,16 +160,16 @@ private:
 
     void StoreComputedQ(int i) {
         QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
-        if (records != nullptr) {
-            records[i].hasInjection = true;
-            records[i].injection = QData[i];
-        }
+        RecordInjection(i, QData[i]);
     }
     void StoreComputedP(int i) {
         PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
+        RecordInjection(i, PData[i]);
+    }
+    void RecordInjection(int i, double injection) {
         if (records != nullptr) {
             records[i].hasInjection = true;
-            records[i].injection = PData[i];
+            records[i].injection = injection;
         }
     }
 
@@ -243,34 +242,36 @@ private:
         dHistoryGauss[i][k + 1] = p.d;
     }
 
+    // Whether the updates move alpha times as far; never without options.
+    bool Accelerated() const {
+        if constexpr (WithOptions) {
+            return accelerated_;
+        }
+        return false;
+    }
+
     // Entry k+1 from C + jR by the update of the node's unknowns, accelerated or not.
     void StoreBoth(int i, Voltage<double> v) {
-        if constexpr (WithOptions) {
-            if (accelerated_) {
-                StoreAcceleratedVoltage(i, v);
-                return;
-            }
+        if (Accelerated()) {
+            StoreAcceleratedVoltage(i, v);
+        } else {
+            StoreNewMagnitude(i, v);
+            StoreNewPhase(i, v);
         }
-        StoreNewMagnitude(i, v);
-        StoreNewPhase(i, v);
     }
     void StorePhase(int i, Voltage<double> v) {
-        if constexpr (WithOptions) {
-            if (accelerated_) {
-                StoreAcceleratedPhase(i, v);
-                return;
-            }
+        if (Accelerated()) {
+            StoreAcceleratedPhase(i, v);
+        } else {
+            StoreNewPhase(i, v);
         }
-        StoreNewPhase(i, v);
     }
     void StoreMagnitude(int i, Voltage<double> v) {
-        if constexpr (WithOptions) {
-            if (accelerated_) {
-                StoreAcceleratedMagnitude(i, v);
-                return;
-            }
+        if (Accelerated()) {
+            StoreAcceleratedMagnitude(i, v);
+        } else {
+            StoreNewMagnitude(i, v);
         }
-        StoreNewMagnitude(i, v);
     }
 
     void KeepMagnitude(int i) {
@@ -280,6 +281,19 @@ private:
     void KeepPhase(int i) {
         const int k = IterGauss;
         dHistoryGauss[i][k + 1] = Checked(dHistoryGauss[i][k]);
+    }
+
+    // After the injection it computes, a node with E given has its phase from C + jR and its
+    // magnitude kept; a node with d given the other way round.
+    void UpdatePhase(int i) {
+        const Voltage<double> v = NewVoltage(i);
+        KeepMagnitude(i);
+        StorePhase(i, v);
+    }
+    void UpdateMagnitude(int i) {
+        const Voltage<double> v = NewVoltage(i);
+        StoreMagnitude(i, v);
+        KeepPhase(i);
     }
 
     // The six rules.
@@ -293,27 +307,19 @@ private:
     }
     void UpdatePE(int i) {
         StoreComputedQ(i);
-        const Voltage<double> v = NewVoltage(i);
-        KeepMagnitude(i);
-        StorePhase(i, v);
+        UpdatePhase(i);
     }
     void UpdatePd(int i) {
         StoreComputedQ(i);
-        const Voltage<double> v = NewVoltage(i);
-        StoreMagnitude(i, v);
-        KeepPhase(i);
+        UpdateMagnitude(i);
     }
     void UpdateQE(int i) {
         StoreComputedP(i);
-        const Voltage<double> v = NewVoltage(i);
-        KeepMagnitude(i);
-        StorePhase(i, v);
+        UpdatePhase(i);
     }
     void UpdateQd(int i) {
         StoreComputedP(i);
-        const Voltage<double> v = NewVoltage(i);
-        StoreMagnitude(i, v);
-        KeepPhase(i);
+        UpdateMagnitude(i);
     }
 
     // A PE node with limits. Not held: Q from the newest values; within the limits the PE rule
@@ -328,9 +334,7 @@ private:
             const HeldLimit broken = BrokenLimit(limits, QData[i]);
             if (broken == HeldLimit::None) {
                 heldInIteration_[i] = HeldLimit::None;
-                const Voltage<double> v = NewVoltage(i);
-                KeepMagnitude(i);
-                StorePhase(i, v);
+                UpdatePhase(i);
                 return;
             }
             held_[i] = broken;
