@@ -203,30 +203,7 @@ std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts&
         NodeTypes[r] = ClassifyNode(nodeGiven[r]);
     }
 
-    // Pass 1: P equations and E unknowns; pass 2: Q equations and d unknowns.
-    int equations = 0;
-    int unknowns = 0;
-    for (int r = 0; r < n; ++r) {
-        const int t = NodeTypes[r];
-        if (t == PQ || t == Pd || t == PE) {
-            EquationNodes[equations++] = r;
-        }
-        if (t == PQ || t == Pd || t == Qd) {
-            UnknownNodes[unknowns++] = r;
-        }
-    }
-    PEquationCount = equations;
-    EUnknownCount = unknowns;
-    for (int r = 0; r < n; ++r) {
-        const int t = NodeTypes[r];
-        if (t == PQ || t == QE || t == Qd) {
-            EquationNodes[equations++] = r;
-        }
-        if (t == PQ || t == QE || t == PE) {
-            UnknownNodes[unknowns++] = r;
-        }
-    }
-    UnknownCount = unknowns;
+    const int equations = NumberSystem(NodeTypes, n, network);
     if (equations != UnknownCount) {
         return WarningEquationsUnknowns;
     }

@@ -34,4 +34,29 @@ bool QGiven(int type) {
     return type == PQ || type == QE || type == Qd;
 }
 
+int NumberSystem(const int* types, int n, Numbering& numbering) {
+    int equations = 0;
+    int unknowns = 0;
+    for (int i = 0; i < n; ++i) {
+        if (PGiven(types[i])) {
+            numbering.EquationNodes[equations++] = i;
+        }
+        if (!EGiven(types[i])) {
+            numbering.UnknownNodes[unknowns++] = i;
+        }
+    }
+    numbering.PEquationCount = equations;
+    numbering.EUnknownCount = unknowns;
+    for (int i = 0; i < n; ++i) {
+        if (QGiven(types[i])) {
+            numbering.EquationNodes[equations++] = i;
+        }
+        if (!dGiven(types[i])) {
+            numbering.UnknownNodes[unknowns++] = i;
+        }
+    }
+    numbering.UnknownCount = unknowns;
+    return equations;
+}
+
 } // namespace nodewise

@@ -41,6 +41,12 @@ struct Numbering {
 };
 
 // The classification into equations and unknowns is the network's Numbering.
+// Numbers the equations and unknowns of nodes 0..n-1 of types types[0..n-1]: the P equations
+// and E unknowns in node order, then the Q equations and d unknowns. Sets the P equation, E
+// unknown and unknown counts and returns the count of equations; the Q equation and d unknown
+// counts are the caller's, once it knows the two totals agree.
+int NumberSystem(const int* types, int n, Numbering& numbering);
+
 struct Network : Numbering {
     // Counters.
     int NodeCount = 0;
