@@ -37,24 +37,21 @@ bool QGiven(int type) {
 int NumberSystem(const int* types, int n, Numbering& numbering) {
     int equations = 0;
     int unknowns = 0;
-    for (int i = 0; i < n; ++i) {
-        if (PGiven(types[i])) {
-            numbering.EquationNodes[equations++] = i;
+    // the nodes with the quantity of an equation given, and those with that of an unknown not
+    const auto number = [&](bool (*equation)(int), bool (*unknownGiven)(int)) {
+        for (int i = 0; i < n; ++i) {
+            if (equation(types[i])) {
+                numbering.EquationNodes[equations++] = i;
+            }
+            if (!unknownGiven(types[i])) {
+                numbering.UnknownNodes[unknowns++] = i;
+            }
         }
-        if (!EGiven(types[i])) {
-            numbering.UnknownNodes[unknowns++] = i;
-        }
-    }
+    };
+    number(PGiven, EGiven);
     numbering.PEquationCount = equations;
     numbering.EUnknownCount = unknowns;
-    for (int i = 0; i < n; ++i) {
-        if (QGiven(types[i])) {
-            numbering.EquationNodes[equations++] = i;
-        }
-        if (!dGiven(types[i])) {
-            numbering.UnknownNodes[unknowns++] = i;
-        }
-    }
+    number(QGiven, dGiven);
     numbering.UnknownCount = unknowns;
     return equations;
 }

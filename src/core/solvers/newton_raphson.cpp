@@ -358,14 +358,8 @@ Run NewtonIterate(const Network& network, int iterations, SolverObserver& observ
                   const CalculationOptions& options) {
     Run run = NewRun(Method::Newton, network, options);
     NewtonRaphson solver(network, run.EHistory.rows(), run.dHistory.rows());
-    if (AllOff(options)) {
-        NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};
-        RunSolver(network, run, iterations, true, observer, steps);
-    } else {
-        NewtonOptionSteps steps{{network, run, observer, solver, observer.RecordedIteration()}};
-        steps.Configure();
-        RunSolver(network, run, iterations, true, observer, steps);
-    }
+    NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};
+    RunWithOptionSteps<NewtonOptionSteps>(network, run, iterations, observer, steps);
     return run;
 }
 

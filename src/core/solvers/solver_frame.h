@@ -85,6 +85,20 @@ void RunSolver(const Network& network, Run& run, int iterations, bool startEvery
     }
 }
 
+// Newton-Raphson's and Stott-Alsac's run: the plain `steps` when every option is off, so that
+// the loop tests none; otherwise OptionSteps made from them, configured first.
+template <class OptionSteps, class Steps>
+void RunWithOptionSteps(const Network& network, Run& run, int iterations, SolverObserver& observer,
+                        Steps& steps) {
+    if (AllOff(run.options)) {
+        RunSolver(network, run, iterations, true, observer, steps);
+        return;
+    }
+    OptionSteps withOptions{steps};
+    withOptions.Configure();
+    RunSolver(network, run, iterations, true, observer, withOptions);
+}
+
 // The tolerance stop after iteration k: whether the mismatch of entry k+1 is within
 // run.options.stopTolerance, judged as the convergence trace judges it (the phases as they will
 // be in degrees, the limits that hold the nodes there). Records it in run.converged. Leaves the

@@ -191,6 +191,7 @@ private:
 };
 
 struct StottSteps {
+    const Network& network;
     Run& run;
     StottAlsac& solver;
     int recorded;
@@ -214,7 +215,6 @@ struct StottSteps {
 // (B'' built and inverted again when they change) and let go after the update, and the
 // tolerance stop.
 struct StottOptionSteps : StottSteps {
-    const Network& network;
     HeldLimitNodes limits{};
     bool changed = false; // the nodes held changed since B'' was last built
 
@@ -254,14 +254,8 @@ Run StottIterate(const Network& network, int iterations, SolverObserver& observe
                  const CalculationOptions& options) {
     Run run = NewRun(Method::Stott, network, options);
     StottAlsac solver(network, run, observer);
-    if (AllOff(options)) {
-        StottSteps steps{run, solver, observer.RecordedIteration()};
-        RunSolver(network, run, iterations, true, observer, steps);
-    } else {
-        StottOptionSteps steps{{run, solver, observer.RecordedIteration()}, network};
-        steps.Configure();
-        RunSolver(network, run, iterations, true, observer, steps);
-    }
+    StottSteps steps{network, run, solver, observer.RecordedIteration()};
+    RunWithOptionSteps<StottOptionSteps>(network, run, iterations, observer, steps);
     return run;
 }
 
