@@ -333,20 +333,15 @@ struct NewtonOptionSteps : NewtonSteps {
             Solve(k);
             return;
         }
-        const HeldNodes before = limits.held;
         if (limits.Hold(network, solver, [&](int i) {
                 return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i); });
             })) {
             solver.UseNumbering(HeldNumbering(network, limits.held));
         }
         Solve(k);
-        if (k + 1 == recorded) {
-            run.record->held = limits.held;
-        }
-        if (limits.LetGoCrossed(network, run, before, solver, k)) {
+        if (limits.EndIteration(network, run, solver, k, recorded)) {
             solver.UseNumbering(HeldNumbering(network, limits.held));
         }
-        run.heldLimits.push_back(limits.held);
     }
 
     bool Stop(int k) { return ToleranceReached(network, run, k); }

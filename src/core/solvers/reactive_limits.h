@@ -41,6 +41,7 @@ struct HeldLimitNodes {
     const ReactiveLimits* limits[MaxNodes] = {};
     bool limited = false;
     HeldNodes held{};
+    HeldNodes before{}; // as they were before the iteration
 
     // The limits of the run's options; with any, entry 0 recorded in run.heldLimits, none held.
     void Configure(const Network& network, Run& run) {
@@ -50,11 +51,12 @@ struct HeldLimitNodes {
         }
     }
 
-    // Before the mismatches: every node with limits and not held whose Q computed by
-    // `calculatedQ(i)` (through Evaluate) breaks one is held there, its Q the limit's. True when
+    // Before the mismatches of an iteration: every node with limits and not held whose Q computed
+    // by `calculatedQ(i)` (through Evaluate) breaks one is held there, its Q the limit's. True when
     // any was.
     template <class Solver, class CalculatedQ>
     bool Hold(const Network& network, Solver& solver, const CalculatedQ& calculatedQ) {
+        before = held;
         bool changed = false;
         for (int i = 0; i < network.ActiveNodeCount(); ++i) {
             if (limits[i] == nullptr || held[i] != HeldLimit::None) {
@@ -70,12 +72,15 @@ struct HeldLimitNodes {
         return changed;
     }
 
-    // After iteration k: every node held in `before` (since before the iteration) whose E of
-    // entry k+1 crossed its given E is let go, that E set back to the given one and its Q to
-    // the network's. True when any was.
+    // After iteration k: the nodes held in it into the run's record when it is the one
+    // `recorded`; then every node held since before the iteration whose E of entry
+    // k+1 crossed its given E let go, that E set back to the given one and its Q to the
+    // network's; then the nodes held at entry k+1 into run.heldLimits. True when any was let go.
     template <class Solver>
-    bool LetGoCrossed(const Network& network, Run& run, const HeldNodes& before, Solver& solver,
-                      int k) {
+    bool EndIteration(const Network& network, Run& run, Solver& solver, int k, int recorded) {
+        if (k + 1 == recorded) {
+            run.record->held = held;
+        }
         bool changed = false;
         for (int i = 0; i < network.ActiveNodeCount(); ++i) {
             if (before[i] != HeldLimit::None &&
@@ -86,6 +91,7 @@ struct HeldLimitNodes {
                 changed = true;
             }
         }
+        run.heldLimits.push_back(held);
         return changed;
     }
 };

@@ -225,7 +225,6 @@ struct StottOptionSteps : StottSteps {
             StottSteps::Iterate(k);
             return;
         }
-        const HeldNodes before = limits.held;
         if (limits.Hold(network, solver, [&](int i) {
                 return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i, k); });
             })) {
@@ -236,13 +235,9 @@ struct StottOptionSteps : StottSteps {
             changed = false;
         }
         StottSteps::Iterate(k);
-        if (k + 1 == recorded) {
-            run.record->held = limits.held;
-        }
-        if (limits.LetGoCrossed(network, run, before, solver, k)) {
+        if (limits.EndIteration(network, run, solver, k, recorded)) {
             changed = true;
         }
-        run.heldLimits.push_back(limits.held);
     }
 
     bool Stop(int k) { return ToleranceReached(network, run, k); }
