@@ -20,7 +20,6 @@ constexpr const char* DiagramWriteErrorCaption = "Errore";
 constexpr const char* DiagramWriteErrorText = "Errore salvataggio in .svg";
 
 struct DiagramOptions : CommandOptions {
-    std::string iterations = "20";
     std::optional<int> iteration; // the last one when not given
 };
 
@@ -38,11 +37,7 @@ std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
                                        DiagramOptions& options) {
     const std::optional<int> status = ScanCommandArguments(
         argc, argv, usage, "diagram", {"--iterations", "--iteration"}, options,
-        [&](std::string_view option, const std::string& value) -> std::optional<int> {
-            if (option == "--iterations") {
-                options.iterations = value;
-                return std::nullopt;
-            }
+        [&](std::string_view, const std::string& value) -> std::optional<int> {
             options.iteration = ParseIteration(value);
             if (!options.iteration) {
                 return UsageError("invalid iteration '" + value + "' (a whole number from 0)",
@@ -88,10 +83,9 @@ int RunDiagramCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseDiagramOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
-                             [&options, usage](const Network& network, const CellTexts&) {
-                                 return WriteDiagram(options, usage, network);
-                             });
+    return OnAcquiredNetwork(options, [&options, usage](const Network& network, const CellTexts&) {
+        return WriteDiagram(options, usage, network);
+    });
 }
 
 } // namespace nodewise::cli

@@ -64,7 +64,6 @@ const char* const HelpNotes =
 
 struct Options : CommandOptions {
     std::string command;
-    std::string iterations = "20";
     ExportFormat format = ExportFormat::Csv;
 };
 
@@ -162,15 +161,13 @@ int Solve(const Options& options, const Network& network) {
 }
 
 int RunCommand(const Options& options) {
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
-                             [&options](const Network& network, const CellTexts&) {
-                                 if (options.command == "summary") {
-                                     PrintSummary(network);
-                                     return static_cast<int>(std::cout.flush() ? ExitDone
-                                                                               : ExitUsageOrFile);
-                                 }
-                                 return Solve(options, network);
-                             });
+    return OnAcquiredNetwork(options, [&options](const Network& network, const CellTexts&) {
+        if (options.command == "summary") {
+            PrintSummary(network);
+            return static_cast<int>(std::cout.flush() ? ExitDone : ExitUsageOrFile);
+        }
+        return Solve(options, network);
+    });
 }
 
 } // namespace

@@ -112,6 +112,8 @@ std::optional<int> ScanCommandArguments(int argc, char** argv, const char* usage
                 options.strict = true;
             } else if (option == "--output") {
                 options.output = value;
+            } else if (option == "--iterations") {
+                options.iterations = value;
             } else {
                 return take(option, value);
             }
@@ -250,6 +252,10 @@ int OnAcquiredNetwork(const std::string& network, std::string_view iterations, b
         ErrorPort().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
         return ExitArithmeticFault;
     }
+}
+
+int OnAcquiredNetwork(const CommandOptions& options, const AcquiredCommand& command) {
+    return OnAcquiredNetwork(options.network, options.iterations, options.strict, command);
 }
 
 int WriteOutput(const std::optional<std::string>& output, std::string_view contents,

@@ -85,9 +85,11 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
                               std::optional<Method>& method);
 
 // What solve, report, step and diagram are given besides their own options: the network file,
-// --method, --output, --strict and the calculation options.
+// --iterations (the text of the iteration box; not for step), --method, --output, --strict and
+// the calculation options.
 struct CommandOptions {
     std::string network;
+    std::string iterations = "20";
     std::optional<Method> method;
     std::optional<std::string> output;
     bool strict = false;
@@ -96,7 +98,8 @@ struct CommandOptions {
 
 // Reads the arguments of the command `name` (report, step or diagram) as ScanNetworkArguments
 // does: the options of CommandOptions into `options`, the command's `own` ones handed to
-// `take`. Without --method: "NAME needs --method gauss|newton|stott", a usage error.
+// `take`; --iterations is taken only when among `own`. Without --method: "NAME needs --method
+// gauss|newton|stott", a usage error.
 std::optional<int> ScanCommandArguments(int argc, char** argv, const char* usage,
                                         std::string_view name,
                                         std::initializer_list<std::string_view> own,
@@ -127,6 +130,8 @@ std::optional<int> PrepareRun(const CommandOptions& options, const Network& netw
 using AcquiredCommand = std::function<int(const Network& network, const CellTexts& cells)>;
 int OnAcquiredNetwork(const std::string& network, std::string_view iterations, bool strict,
                       const AcquiredCommand& command);
+// The same with the network file, iteration text and --strict of `options`.
+int OnAcquiredNetwork(const CommandOptions& options, const AcquiredCommand& command);
 
 // How a failed save is told: the desktop program's message box for that kind of file.
 struct SaveError {

@@ -24,7 +24,6 @@ namespace {
 using Json = nlohmann::ordered_json; // the keys in the documented order
 
 struct ReportOptions : CommandOptions {
-    std::string iterations = "20";
     double tolerance = DefaultTolerance;
 };
 
@@ -32,11 +31,7 @@ std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
                                       ReportOptions& options) {
     const std::optional<int> status = ScanCommandArguments(
         argc, argv, usage, "report", {"--iterations", "--tolerance"}, options,
-        [&](std::string_view option, const std::string& value) -> std::optional<int> {
-            if (option == "--iterations") {
-                options.iterations = value;
-                return std::nullopt;
-            }
+        [&](std::string_view, const std::string& value) -> std::optional<int> {
             const std::optional<double> tolerance = ReadTolerance(value);
             if (!tolerance) {
                 ErrorPort().showMessage(ToleranceRuleText, ToleranceRuleCaption,
@@ -131,16 +126,14 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseReportOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
-                             [&options](const Network& network, const CellTexts&) {
-                                 CalculationOptions calculation;
-                                 if (const std::optional<int> refused =
-                                         PrepareRun(options, network, calculation)) {
-                                     return *refused;
-                                 }
-                                 const Run run = RunMethod(*options.method, network, calculation);
-                                 return WriteReport(options, network, run);
-                             });
+    return OnAcquiredNetwork(options, [&options](const Network& network, const CellTexts&) {
+        CalculationOptions calculation;
+        if (const std::optional<int> refused = PrepareRun(options, network, calculation)) {
+            return *refused;
+        }
+        const Run run = RunMethod(*options.method, network, calculation);
+        return WriteReport(options, network, run);
+    });
 }
 
 } // namespace nodewise::cli
