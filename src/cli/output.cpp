@@ -258,6 +258,16 @@ int OnAcquiredNetwork(const CommandOptions& options, const AcquiredCommand& comm
     return OnAcquiredNetwork(options.network, options.iterations, options.strict, command);
 }
 
+int OnPreparedRun(const CommandOptions& options, const PreparedCommand& command) {
+    return OnAcquiredNetwork(options, [&](const Network& network, const CellTexts&) {
+        CalculationOptions calculation;
+        if (const std::optional<int> refused = PrepareRun(options, network, calculation)) {
+            return *refused;
+        }
+        return command(network, calculation);
+    });
+}
+
 int WriteOutput(const std::optional<std::string>& output, std::string_view contents,
                 const SaveError& error) {
     if (output) {

@@ -132,6 +132,10 @@ int OnAcquiredNetwork(const std::string& network, std::string_view iterations, b
                       const AcquiredCommand& command);
 // The same with the network file, iteration text and --strict of `options`.
 int OnAcquiredNetwork(const CommandOptions& options, const AcquiredCommand& command);
+// The same for a command that runs the method of `options`: PrepareRun first, then `command`
+// with the network and the run's options.
+using PreparedCommand = std::function<int(const Network& network, const CalculationOptions& run)>;
+int OnPreparedRun(const CommandOptions& options, const PreparedCommand& command);
 
 // How a failed save is told: the desktop program's message box for that kind of file.
 struct SaveError {

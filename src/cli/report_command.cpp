@@ -126,14 +126,11 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseReportOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options, [&options](const Network& network, const CellTexts&) {
-        CalculationOptions calculation;
-        if (const std::optional<int> refused = PrepareRun(options, network, calculation)) {
-            return *refused;
-        }
-        const Run run = RunMethod(*options.method, network, calculation);
-        return WriteReport(options, network, run);
-    });
+    return OnPreparedRun(options,
+                         [&options](const Network& network, const CalculationOptions& calculation) {
+                             const Run run = RunMethod(*options.method, network, calculation);
+                             return WriteReport(options, network, run);
+                         });
 }
 
 } // namespace nodewise::cli

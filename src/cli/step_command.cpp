@@ -132,24 +132,21 @@ int RunStepCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseStepOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options, [&options](const Network& network, const CellTexts&) {
-        CalculationOptions calculation;
-        if (const std::optional<int> refused = PrepareRun(options, network, calculation)) {
-            return *refused;
-        }
-        const IterationStep step =
-            ComputeStep(network, *options.method, *options.iteration, calculation);
-        if (step.fault) {
-            throw ArithmeticFault(*step.fault); // told as any fault of a run
-        }
-        const std::string contents = StepJson(step).dump(2) + "\n";
-        const int status = WriteOutput(options.output, contents, JsonSaveError);
-        // The step's inversions are told in its JSON, not on standard error.
-        const bool failed = step.jacobianInversion == Inversion::Failed ||
-                            step.bPrimeInversion == Inversion::Failed ||
-                            step.bSecondInversion == Inversion::Failed;
-        return status == ExitDone && failed ? static_cast<int>(ExitInversionFailed) : status;
-    });
+    return OnPreparedRun(
+        options, [&options](const Network& network, const CalculationOptions& calculation) {
+            const IterationStep step =
+                ComputeStep(network, *options.method, *options.iteration, calculation);
+            if (step.fault) {
+                throw ArithmeticFault(*step.fault); // told as any fault of a run
+            }
+            const std::string contents = StepJson(step).dump(2) + "\n";
+            const int status = WriteOutput(options.output, contents, JsonSaveError);
+            // The step's inversions are told in its JSON, not on standard error.
+            const bool failed = step.jacobianInversion == Inversion::Failed ||
+                                step.bPrimeInversion == Inversion::Failed ||
+                                step.bSecondInversion == Inversion::Failed;
+            return status == ExitDone && failed ? static_cast<int>(ExitInversionFailed) : status;
+        });
 }
 
 } // namespace nodewise::cli
