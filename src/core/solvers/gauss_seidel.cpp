@@ -118,31 +118,24 @@ private:
         return Ei * s;
     }
 
-    // The sum over every other node j of |Y_ij| E_j cos(d_j + th_ij - th_ii) (Cos) or of the
-    // same with Sin, with the newest values: j = 0..i-1 at entry k+1, j = i+1..n-1 at entry k.
-    template <class T, T (*Trig)(T)> T OthersSum(int i) const {
-        const int n = network_.ActiveNodeCount();
-        const int k = IterGauss;
-        T s = 0.0;
-        for (int j = 0; j < n; ++j) {
-            if (j != i) {
-                const int t = NewestEntry(i, j, k);
-                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-                const T trig = Trig(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-                s = s + yE * trig;
-            }
-        }
-        return s;
-    }
-
     template <class T> Voltage<T> ScaledVoltage(int i) const {
+        const int n = network_.ActiveNodeCount();
         const int k = IterGauss;
         const T Ei = EHistoryGauss[i][k];
         const T A = T(dHistoryGauss[i][k]) - YAng[i][i];
         const T P = PData[i];
         const T Q = QData[i];
 
-        const T Sc = OthersSum<T, Cos>(i);
+        // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
+        T Sc = 0.0;
+        for (int j = 0; j < n; ++j) {
+            if (j != i) {
+                const int t = NewestEntry(i, j, k);
+                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+                const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+                Sc = Sc + yE * trig;
+            }
+        }
         // cos A and sin A once for C and R: computing them again could raise nothing new
         const T cosA = Cos(A);
         const T PcosA = P * cosA;
@@ -150,7 +143,15 @@ private:
         const T QsinA = Q * sinA;
         const T C = (PcosA + QsinA) / Ei - Sc;
 
-        const T Ss = OthersSum<T, Sin>(i);
+        T Ss = 0.0;
+        for (int j = 0; j < n; ++j) {
+            if (j != i) {
+                const int t = NewestEntry(i, j, k);
+                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+                const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+                Ss = Ss + yE * trig;
+            }
+        }
         const T PsinA = P * sinA;
         const T QcosA = Q * cosA;
         const T R = (PsinA - QcosA) / Ei - Ss;
