@@ -66,13 +66,10 @@ void StoreAll(int count, const Formula& formula, const Store& store, const NodeO
 
 // The work state of one run: the entry being iterated from, the angle table, the system and
 // its solution.
-class NewtonRaphson : public NewtonSystem {
+class NewtonRaphson : public NewtonSystem, public NodeEquations {
 public:
     NewtonRaphson(const Network& network, const HistoryRows& E, const HistoryRows& d)
-        : network_(network), YMag(network.YMag), YAng(network.YAng), PData(network.PData),
-          numbering_(network.SystemNumbering()), EquationNodes(numbering_.EquationNodes),
-          UnknownNodes(numbering_.UnknownNodes), EHistoryNewton(E), dHistoryNewton(d) {
-        std::memcpy(QData, network.QData, sizeof QData);
+        : NodeEquations(network), EHistoryNewton(E), dHistoryNewton(d) {
         for (int r = 0; r < MaxOrder; ++r) {
             JacobianRows[r] = Jacobian[r];
             InverseRows[r] = JacobianInverse[r];
@@ -83,12 +80,9 @@ public:
     int SystemOrder() const { return Clamp(numbering_.UnknownCount, 0, MaxOrder); }
     int PRows() const { return Clamp(numbering_.PEquationCount, 0, SystemOrder()); }
     int EColumns() const { return Clamp(numbering_.EUnknownCount, 0, SystemOrder()); }
-    const Numbering& SystemNumbering() const { return numbering_; }
 
-    // The equations in force with nodes held at a limit: the numbering, and the Q of the Q
-    // equation of each node (its limit when held, the given one otherwise).
+    // The equations in force with nodes held at a limit.
     void UseNumbering(const Numbering& numbering) { numbering_ = numbering; }
-    void SetQ(int i, double Q) { QData[i] = Q; }
 
     // Q computed at the present entry, from the angle table while it is valid.
     template <class T> T CalculatedQ(int i) const { return E(i) * PowerSum<T, Trig::Sin>(i, true); }
@@ -250,14 +244,6 @@ private:
         return s;
     }
 
-    const Network& network_;
-    const double (&YMag)[MaxNodes][MaxNodes];
-    const double (&YAng)[MaxNodes][MaxNodes];
-    const double (&PData)[MaxNodes];
-    double QData[MaxNodes];
-    Numbering numbering_;
-    const int (&EquationNodes)[MaxOrder];
-    const int (&UnknownNodes)[MaxOrder];
     const HistoryRows& EHistoryNewton;
     const HistoryRows& dHistoryNewton;
     AngleTable angles_;
@@ -309,12 +295,7 @@ struct NewtonSteps {
                 j, [&] { return Checked(dHistoryNewton[j][k] + solver.CorrectionNewton[c]); });
         }
         if (k + 1 == recorded) {
-            IterationRecord record;
-            record.iteration = recorded;
-            record.numbering = solver.SystemNumbering();
-            static_cast<NewtonSystem&>(record) = solver;
-            record.JacobianInversion = run.JacobianInversion;
-            run.record = record;
+            run.record = SystemRecord<NewtonSystem>(recorded, solver, run);
         }
     }
 };

@@ -138,6 +138,48 @@ inline Run NewRun(Method method, const Network& network, const CalculationOption
     return run;
 }
 
+// What Newton-Raphson and Stott-Alsac solve: the network's admittances and given P, the Q of
+// each node's Q equation (SetQ: the limit of a node held at one) and the numbering in force.
+class NodeEquations {
+public:
+    explicit NodeEquations(const Network& network)
+        : network_(network), YMag(network.YMag), YAng(network.YAng), PData(network.PData),
+          numbering_(network.SystemNumbering()), EquationNodes(numbering_.EquationNodes),
+          UnknownNodes(numbering_.UnknownNodes) {
+        std::memcpy(QData, network.QData, sizeof QData);
+    }
+    NodeEquations(const NodeEquations&) = delete; // the node lists refer to its own numbering
+    NodeEquations& operator=(const NodeEquations&) = delete;
+    ~NodeEquations() = default;
+
+    const Numbering& SystemNumbering() const { return numbering_; }
+    void SetQ(int i, double Q) { QData[i] = Q; }
+
+protected:
+    const Network& network_;
+    const double (&YMag)[MaxNodes][MaxNodes];
+    const double (&YAng)[MaxNodes][MaxNodes];
+    const double (&PData)[MaxNodes];
+    double QData[MaxNodes];
+    Numbering numbering_;
+    const int (&EquationNodes)[MaxOrder];
+    const int (&UnknownNodes)[MaxOrder];
+};
+
+// The record of iteration `iteration` of Newton-Raphson or Stott-Alsac: the numbering in force,
+// the solver's System (NewtonSystem or StottSystem) and the run's inversions.
+template <class System, class Solver>
+IterationRecord SystemRecord(int iteration, const Solver& solver, const Run& run) {
+    IterationRecord record;
+    record.iteration = iteration;
+    record.numbering = solver.SystemNumbering();
+    static_cast<System&>(record) = solver;
+    record.JacobianInversion = run.JacobianInversion;
+    record.BPrimeInversion = run.BPrimeInversion;
+    record.BSecondInversion = run.BSecondInversion;
+    return record;
+}
+
 // Tells the observer of an inversion that did not succeed; the flags it raises are forgotten.
 inline void TellInversion(SolverObserver& observer, Inversion outcome) {
     if (outcome != Inversion::Done) {

@@ -36,14 +36,11 @@ struct Blocks {
     int nP, nQ, nE, nd;
 };
 
-class StottAlsac : public StottSystem {
+class StottAlsac : public StottSystem, public NodeEquations {
 public:
     StottAlsac(const Network& network, Run& run, SolverObserver& observer)
-        : network_(network), run_(run), observer_(observer), YMag(network.YMag), YAng(network.YAng),
-          YComplex(network.YComplex), PData(network.PData), numbering_(network.SystemNumbering()),
-          EquationNodes(numbering_.EquationNodes), UnknownNodes(numbering_.UnknownNodes),
+        : NodeEquations(network), run_(run), observer_(observer), YComplex(network.YComplex),
           EHistoryStott(run.EHistory), dHistoryStott(run.dHistory) {
-        std::memcpy(QData, network.QData, sizeof QData);
         for (int r = 0; r < MaxNodes; ++r) {
             rows_[0][r] = BPrime[r];
             rows_[1][r] = BSecond[r];
@@ -56,7 +53,6 @@ public:
         return {BlockSize(numbering_.PEquationCount), BlockSize(numbering_.QEquationCount),
                 BlockSize(numbering_.EUnknownCount), BlockSize(numbering_.dUnknownCount)};
     }
-    const Numbering& SystemNumbering() const { return numbering_; }
 
     // Once per run: B' (P rows x d unknowns) and B'' (Q rows x E unknowns) hold the
     // susceptances as they are; both inverted.
@@ -75,13 +71,12 @@ public:
 
     // The equations in force with nodes held at a limit: the numbering (B' keeps its rows and
     // columns, the P equations and d unknowns being the same nodes in the same order), B''
-    // built and inverted for it, and the Q of each node's Q equation.
+    // built and inverted for it.
     void UseNumbering(const Numbering& numbering) {
         numbering_ = numbering;
         FillBSecond();
         InvertBSecond();
     }
-    void SetQ(int i, double Q) { QData[i] = Q; }
 
     // Q computed at entry k.
     template <class T> T CalculatedQ(int m, int k) const {
@@ -174,17 +169,9 @@ private:
         return s - T(given) / E[m][e];
     }
 
-    const Network& network_;
     Run& run_;
     SolverObserver& observer_;
-    const double (&YMag)[MaxNodes][MaxNodes];
-    const double (&YAng)[MaxNodes][MaxNodes];
     const Complex (&YComplex)[MaxNodes][MaxNodes];
-    const double (&PData)[MaxNodes];
-    double QData[MaxNodes];
-    Numbering numbering_;
-    const int (&EquationNodes)[MaxOrder];
-    const int (&UnknownNodes)[MaxOrder];
     History& EHistoryStott;
     History& dHistoryStott;
     double* rows_[4][MaxNodes];
@@ -200,13 +187,7 @@ struct StottSteps {
     void Iterate(int k) {
         solver.Iterate(k);
         if (k + 1 == recorded) {
-            IterationRecord record;
-            record.iteration = recorded;
-            record.numbering = solver.SystemNumbering();
-            static_cast<StottSystem&>(record) = solver;
-            record.BPrimeInversion = run.BPrimeInversion;
-            record.BSecondInversion = run.BSecondInversion;
-            run.record = record;
+            run.record = SystemRecord<StottSystem>(recorded, solver, run);
         }
     }
 };
