@@ -126,16 +126,21 @@ private:
         const T P = PData[i];
         const T Q = QData[i];
 
-        // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
-        T Sc = 0.0;
-        for (int j = 0; j < n; ++j) {
-            if (j != i) {
-                const int t = NewestEntry(i, j, k);
-                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-                const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-                Sc = Sc + yE * trig;
+        // The sum over every other node j of |Y_ij| E_j trig(d_j + th_ij - th_ii), j = 0..i-1 at
+        // iteration k+1, then j = i+1..n-1 at iteration k.
+        const auto others = [&](T (*trig)(T)) {
+            T sum = 0.0;
+            for (int j = 0; j < n; ++j) {
+                if (j != i) {
+                    const int t = NewestEntry(i, j, k);
+                    const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+                    const T value = trig(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+                    sum = sum + yE * value;
+                }
             }
-        }
+            return sum;
+        };
+        const T Sc = others(Cos);
         // cos A and sin A once for C and R: computing them again could raise nothing new
         const T cosA = Cos(A);
         const T PcosA = P * cosA;
@@ -143,15 +148,7 @@ private:
         const T QsinA = Q * sinA;
         const T C = (PcosA + QsinA) / Ei - Sc;
 
-        T Ss = 0.0;
-        for (int j = 0; j < n; ++j) {
-            if (j != i) {
-                const int t = NewestEntry(i, j, k);
-                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-                const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-                Ss = Ss + yE * trig;
-            }
-        }
+        const T Ss = others(Sin);
         const T PsinA = P * sinA;
         const T QcosA = Q * cosA;
         const T R = (PsinA - QcosA) / Ei - Ss;
