@@ -67,12 +67,12 @@ Network AcquireSevenNodes(const char* iterations) {
 
 // A whole run of one iteration: the run's storage, the starting point, the iteration and the
 // phases in degrees.
-template <Run (*Iterate)(const Network&, int, SolverObserver&)>
+template <Run (*Iterate)(const Network&, int, SolverObserver&, const CalculationOptions&)>
 void OneIterationRun(benchmark::State& state) {
     const Network network = AcquireSevenNodes("1");
     SolverObserver observer;
     for (auto _ : state) {
-        const Run run = Iterate(network, 1, observer);
+        const Run run = Iterate(network, 1, observer, {});
         benchmark::DoNotOptimize(run.EHistory[6][1]);
     }
 }
@@ -99,12 +99,12 @@ void InvMatrOrder14(benchmark::State& state) {
 }
 BENCHMARK(InvMatrOrder14);
 
-template <Run (*Iterate)(const Network&, int, SolverObserver&)>
+template <Run (*Iterate)(const Network&, int, SolverObserver&, const CalculationOptions&)>
 void WholeRun(benchmark::State& state) {
     const Network network = AcquireSevenNodes("999");
     SolverObserver observer;
     for (auto _ : state) {
-        const Run run = Iterate(network, network.LastHistoryEntry(), observer);
+        const Run run = Iterate(network, network.LastHistoryEntry(), observer, {});
         benchmark::DoNotOptimize(run.EHistory[6][999]);
     }
 }

@@ -19,14 +19,8 @@ namespace {
 constexpr const char* DiagramWriteErrorCaption = "Errore";
 constexpr const char* DiagramWriteErrorText = "Errore salvataggio in .svg";
 
-struct DiagramOptions {
-    std::string network;
-    std::string iterations = "20";
-    std::optional<Method> method;
+struct DiagramOptions : CommandOptions {
     std::optional<int> iteration; // the last one when not given
-    std::optional<std::string> output;
-    bool strict = false;
-    RunFlags run;
 };
 
 std::optional<int> ParseIteration(const std::string& text) {
@@ -41,37 +35,18 @@ std::optional<int> ParseIteration(const std::string& text) {
 
 std::optional<int> ParseDiagramOptions(int argc, char** argv, const char* usage,
                                        DiagramOptions& options) {
-    const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage,
-        {"--iterations", "--method", "--iteration", "--output", StrictOption, StopToleranceOption,
-         AccelerationOption, QLimitsOption},
-        options.network,
-        [&](std::string_view option, const std::string& value) -> std::optional<int> {
-            if (IsRunOption(option)) {
-                return TakeRunOption(option, value, usage, options.run);
-            }
-            if (option == "--iterations") {
-                options.iterations = value;
-            } else if (option == "--method") {
-                return TakeMethod(value, usage, options.method);
-            } else if (option == "--iteration") {
-                options.iteration = ParseIteration(value);
-                if (!options.iteration) {
-                    return UsageError("invalid iteration '" + value + "' (a whole number from 0)",
-                                      usage);
-                }
-            } else if (option == StrictOption) {
-                options.strict = true;
-            } else {
-                options.output = value;
+    const std::optional<int> status = ScanCommandArguments(
+        argc, argv, usage, "diagram", {"--iterations", "--iteration"}, options,
+        [&](std::string_view, const std::string& value) -> std::optional<int> {
+            options.iteration = ParseIteration(value);
+            if (!options.iteration) {
+                return UsageError("invalid iteration '" + value + "' (a whole number from 0)",
+                                  usage);
             }
             return std::nullopt;
         });
     if (status) {
         return status;
-    }
-    if (!options.method) {
-        return UsageError("diagram needs --method gauss|newton|stott", usage);
     }
     return CheckRunFlags(options.run, options.method, usage);
 }
@@ -84,12 +59,8 @@ int WriteDiagram(const DiagramOptions& options, const char* usage, const Network
                               std::to_string(last) + ")",
                           usage);
     }
-    if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
-        return ExitRefused;
-    }
     CalculationOptions calculation;
-    if (const std::optional<int> refused =
-            ResolveRunOptions(options.run, options.network, network, calculation)) {
+    if (const std::optional<int> refused = PrepareRun(options, network, calculation)) {
         return *refused;
     }
     const Run run = RunMethod(*options.method, network, calculation);
@@ -112,10 +83,9 @@ int RunDiagramCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseDiagramOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
-                             [&options, usage](const Network& network, const CellTexts&) {
-                                 return WriteDiagram(options, usage, network);
-                             });
+    return OnAcquiredNetwork(options, [&options, usage](const Network& network, const CellTexts&) {
+        return WriteDiagram(options, usage, network);
+    });
 }
 
 } // namespace nodewise::cli

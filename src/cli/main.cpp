@@ -62,15 +62,9 @@ const char* const HelpNotes =
     "4 method refused; 5 done, but a matrix inversion failed (\"Impossibile invertire la\n"
     "Matrice.\" on standard error; for step, \"failed\" in its JSON).\n";
 
-struct Options {
+struct Options : CommandOptions {
     std::string command;
-    std::string network;
-    std::string iterations = "20";
-    std::optional<Method> method;
     ExportFormat format = ExportFormat::Csv;
-    std::optional<std::string> output;
-    bool strict = false;
-    RunFlags run;
 };
 
 int UsageError(const std::string& problem) {
@@ -153,12 +147,8 @@ void PrintSummary(const Network& network) {
 
 int Solve(const Options& options, const Network& network) {
     const MethodInfo& info = Info(*options.method);
-    if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
-        return ExitRefused;
-    }
     CalculationOptions calculation;
-    if (const std::optional<int> refused =
-            ResolveRunOptions(options.run, options.network, network, calculation)) {
+    if (const std::optional<int> refused = PrepareRun(options, network, calculation)) {
         return *refused;
     }
     const Run run = RunMethod(*options.method, network, calculation);
@@ -171,15 +161,13 @@ int Solve(const Options& options, const Network& network) {
 }
 
 int RunCommand(const Options& options) {
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
-                             [&options](const Network& network, const CellTexts&) {
-                                 if (options.command == "summary") {
-                                     PrintSummary(network);
-                                     return static_cast<int>(std::cout.flush() ? ExitDone
-                                                                               : ExitUsageOrFile);
-                                 }
-                                 return Solve(options, network);
-                             });
+    return OnAcquiredNetwork(options, [&options](const Network& network, const CellTexts&) {
+        if (options.command == "summary") {
+            PrintSummary(network);
+            return static_cast<int>(std::cout.flush() ? ExitDone : ExitUsageOrFile);
+        }
+        return Solve(options, network);
+    });
 }
 
 } // namespace

@@ -38,7 +38,7 @@ int UsageError(const std::string& problem, const char* usage) {
 }
 
 std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage,
-                                        std::initializer_list<std::string_view> options,
+                                        const std::vector<std::string_view>& options,
                                         std::string& network, const OptionTaker& take,
                                         std::string_view missing) {
     bool haveNetwork = false;
@@ -88,6 +88,42 @@ std::optional<int> TakeMethod(const std::string& value, const char* usage,
     method = MethodNamed(value);
     if (!method) {
         return UsageError("unknown method '" + value + "' (gauss, newton or stott)", usage);
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ScanCommandArguments(int argc, char** argv, const char* usage,
+                                        std::string_view name,
+                                        std::initializer_list<std::string_view> own,
+                                        CommandOptions& options, const OptionTaker& take) {
+    std::vector<std::string_view> accepted(own);
+    accepted.insert(accepted.end(), {"--method", "--output", StrictOption, StopToleranceOption,
+                                     AccelerationOption, QLimitsOption});
+    const std::optional<int> status = ScanNetworkArguments(
+        argc, argv, usage, accepted, options.network,
+        [&](std::string_view option, const std::string& value) -> std::optional<int> {
+            if (IsRunOption(option)) {
+                return TakeRunOption(option, value, usage, options.run);
+            }
+            if (option == "--method") {
+                return TakeMethod(value, usage, options.method);
+            }
+            if (option == StrictOption) {
+                options.strict = true;
+            } else if (option == "--output") {
+                options.output = value;
+            } else if (option == "--iterations") {
+                options.iterations = value;
+            } else {
+                return take(option, value);
+            }
+            return std::nullopt;
+        });
+    if (status) {
+        return status;
+    }
+    if (!options.method) {
+        return UsageError(std::string(name) + " needs --method gauss|newton|stott", usage);
     }
     return std::nullopt;
 }
@@ -157,6 +193,14 @@ std::optional<int> CheckRunFlags(const RunFlags& flags, std::optional<Method> me
     return std::nullopt;
 }
 
+std::optional<int> PrepareRun(const CommandOptions& options, const Network& network,
+                              CalculationOptions& calculation) {
+    if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
+        return ExitRefused;
+    }
+    return ResolveRunOptions(options.run, options.network, network, calculation);
+}
+
 std::optional<int> ResolveRunOptions(const RunFlags& flags, const std::string& path,
                                      const Network& network, CalculationOptions& options) {
     options = flags.options;
@@ -208,6 +252,20 @@ int OnAcquiredNetwork(const std::string& network, std::string_view iterations, b
         ErrorPort().showMessage(fault.what(), "Nodewise", MessageIcon::Stop);
         return ExitArithmeticFault;
     }
+}
+
+int OnAcquiredNetwork(const CommandOptions& options, const AcquiredCommand& command) {
+    return OnAcquiredNetwork(options.network, options.iterations, options.strict, command);
+}
+
+int OnPreparedRun(const CommandOptions& options, const PreparedCommand& command) {
+    return OnAcquiredNetwork(options, [&](const Network& network, const CellTexts&) {
+        CalculationOptions calculation;
+        if (const std::optional<int> refused = PrepareRun(options, network, calculation)) {
+            return *refused;
+        }
+        return command(network, calculation);
+    });
 }
 
 int WriteOutput(const std::optional<std::string>& output, std::string_view contents,

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/input/cell_texts.h"
 #include "core/model/calculation_options.h"
@@ -75,13 +76,34 @@ using OptionTaker =
 // empty one. A second file, an unknown option, an option without its value or no file at all
 // ("missing network file", or `missing`) is a usage error. The one scanner of every command.
 std::optional<int> ScanNetworkArguments(int argc, char** argv, const char* usage,
-                                        std::initializer_list<std::string_view> options,
+                                        const std::vector<std::string_view>& options,
                                         std::string& network, const OptionTaker& take,
                                         std::string_view missing = "missing network file");
 
 // The value of --method into `method`, or the usage error for an unknown name.
 std::optional<int> TakeMethod(const std::string& value, const char* usage,
                               std::optional<Method>& method);
+
+// What solve, report, step and diagram are given besides their own options: the network file,
+// --iterations (the text of the iteration box; not for step), --method, --output, --strict and
+// the calculation options.
+struct CommandOptions {
+    std::string network;
+    std::string iterations = "20";
+    std::optional<Method> method;
+    std::optional<std::string> output;
+    bool strict = false;
+    RunFlags run;
+};
+
+// Reads the arguments of the command `name` (report, step or diagram) as ScanNetworkArguments
+// does: the options of CommandOptions into `options`, the command's `own` ones handed to
+// `take`; --iterations is taken only when among `own`. Without --method: "NAME needs --method
+// gauss|newton|stott", a usage error.
+std::optional<int> ScanCommandArguments(int argc, char** argv, const char* usage,
+                                        std::string_view name,
+                                        std::initializer_list<std::string_view> own,
+                                        CommandOptions& options, const OptionTaker& take);
 
 // The port every message of nodewise-cli goes to: one line on standard error per message box
 // of the desktop program, caption first.
@@ -90,6 +112,12 @@ UserPort& ErrorPort();
 // Runs a method on the network, its progress and failed inversions told on ErrorPort.
 [[nodiscard]] Run RunMethod(Method method, const Network& network,
                             const CalculationOptions& options = {});
+
+// Before a run of the method of `options` on `network`: announces the method and resolves the
+// run options into `calculation` (ResolveRunOptions). Returns the status to end with when the
+// method is refused (ExitRefused) or the options are.
+std::optional<int> PrepareRun(const CommandOptions& options, const Network& network,
+                              CalculationOptions& calculation);
 
 // Reads the network file and acquires it with the iteration text, as "Apri" then "Acquisisci
 // dati" do, then runs `command` on the acquired network and returns its status. A file that
@@ -102,6 +130,12 @@ UserPort& ErrorPort();
 using AcquiredCommand = std::function<int(const Network& network, const CellTexts& cells)>;
 int OnAcquiredNetwork(const std::string& network, std::string_view iterations, bool strict,
                       const AcquiredCommand& command);
+// The same with the network file, iteration text and --strict of `options`.
+int OnAcquiredNetwork(const CommandOptions& options, const AcquiredCommand& command);
+// The same for a command that runs the method of `options`: PrepareRun first, then `command`
+// with the network and the run's options.
+using PreparedCommand = std::function<int(const Network& network, const CalculationOptions& run)>;
+int OnPreparedRun(const CommandOptions& options, const PreparedCommand& command);
 
 // How a failed save is told: the desktop program's message box for that kind of file.
 struct SaveError {
@@ -109,6 +143,10 @@ struct SaveError {
     std::string_view caption;
     MessageIcon icon;
 };
+
+// How report and step tell a failed save of their JSON.
+inline constexpr SaveError JsonSaveError{"Errore salvataggio in .json", "Errore",
+                                         MessageIcon::Exclamation};
 
 // Writes `contents` to `output` as the desktop program saves a file (whole or not at all), or
 // to standard output when no file is named. A failed save shows `error` with the system's reason;

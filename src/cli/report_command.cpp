@@ -23,54 +23,26 @@ namespace {
 
 using Json = nlohmann::ordered_json; // the keys in the documented order
 
-constexpr const char* ReportWriteErrorCaption = "Errore";
-constexpr const char* ReportWriteErrorText = "Errore salvataggio in .json";
-
-struct ReportOptions {
-    std::string network;
-    std::string iterations = "20";
-    std::optional<Method> method;
+struct ReportOptions : CommandOptions {
     double tolerance = DefaultTolerance;
-    std::optional<std::string> output;
-    bool strict = false;
-    RunFlags run;
 };
 
 std::optional<int> ParseReportOptions(int argc, char** argv, const char* usage,
                                       ReportOptions& options) {
-    const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage,
-        {"--iterations", "--method", "--tolerance", "--output", StrictOption, StopToleranceOption,
-         AccelerationOption, QLimitsOption},
-        options.network,
-        [&](std::string_view option, const std::string& value) -> std::optional<int> {
-            if (IsRunOption(option)) {
-                return TakeRunOption(option, value, usage, options.run);
+    const std::optional<int> status = ScanCommandArguments(
+        argc, argv, usage, "report", {"--iterations", "--tolerance"}, options,
+        [&](std::string_view, const std::string& value) -> std::optional<int> {
+            const std::optional<double> tolerance = ReadTolerance(value);
+            if (!tolerance) {
+                ErrorPort().showMessage(ToleranceRuleText, ToleranceRuleCaption,
+                                        MessageIcon::Exclamation);
+                return ExitUsageOrFile;
             }
-            if (option == "--iterations") {
-                options.iterations = value;
-            } else if (option == "--method") {
-                return TakeMethod(value, usage, options.method);
-            } else if (option == "--tolerance") {
-                const std::optional<double> tolerance = ReadTolerance(value);
-                if (!tolerance) {
-                    ErrorPort().showMessage(ToleranceRuleText, ToleranceRuleCaption,
-                                            MessageIcon::Exclamation);
-                    return ExitUsageOrFile;
-                }
-                options.tolerance = *tolerance;
-            } else if (option == StrictOption) {
-                options.strict = true;
-            } else {
-                options.output = value;
-            }
+            options.tolerance = *tolerance;
             return std::nullopt;
         });
     if (status) {
         return status;
-    }
-    if (!options.method) {
-        return UsageError("report needs --method gauss|newton|stott", usage);
     }
     return CheckRunFlags(options.run, options.method, usage);
 }
@@ -144,8 +116,7 @@ Json ReportJson(const Network& network, const Run& run, double tolerance, bool q
 int WriteReport(const ReportOptions& options, const Network& network, const Run& run) {
     const std::string contents =
         ReportJson(network, run, options.tolerance, options.run.qLimits).dump(2) + "\n";
-    return WriteOutput(options.output, contents,
-                       {ReportWriteErrorText, ReportWriteErrorCaption, MessageIcon::Exclamation});
+    return WriteOutput(options.output, contents, JsonSaveError);
 }
 
 } // namespace
@@ -155,19 +126,11 @@ int RunReportCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseReportOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(options.network, options.iterations, options.strict,
-                             [&options](const Network& network, const CellTexts&) {
-                                 if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
-                                     return static_cast<int>(ExitRefused);
-                                 }
-                                 CalculationOptions calculation;
-                                 if (const std::optional<int> refused = ResolveRunOptions(
-                                         options.run, options.network, network, calculation)) {
-                                     return *refused;
-                                 }
-                                 const Run run = RunMethod(*options.method, network, calculation);
-                                 return WriteReport(options, network, run);
-                             });
+    return OnPreparedRun(options,
+                         [&options](const Network& network, const CalculationOptions& calculation) {
+                             const Run run = RunMethod(*options.method, network, calculation);
+                             return WriteReport(options, network, run);
+                         });
 }
 
 } // namespace nodewise::cli

@@ -15,54 +15,29 @@ namespace {
 
 using Json = nlohmann::ordered_json; // the keys in the documented order
 
-constexpr const char* StepWriteErrorCaption = "Errore";
-constexpr const char* StepWriteErrorText = "Errore salvataggio in .json";
-
-struct StepOptions {
-    std::string network;
-    std::optional<Method> method;
+struct StepOptions : CommandOptions {
     std::optional<int> iteration;
-    std::optional<std::string> output;
-    bool strict = false;
-    RunFlags run;
 };
 
 std::optional<int> ParseStepOptions(int argc, char** argv, const char* usage,
                                     StepOptions& options) {
-    const std::optional<int> status = ScanNetworkArguments(
-        argc, argv, usage,
-        {"--method", "--iteration", "--output", StrictOption, StopToleranceOption,
-         AccelerationOption, QLimitsOption},
-        options.network,
-        [&](std::string_view option, const std::string& value) -> std::optional<int> {
-            if (IsRunOption(option)) {
-                return TakeRunOption(option, value, usage, options.run);
-            }
-            if (option == "--method") {
-                return TakeMethod(value, usage, options.method);
-            }
-            if (option == "--iteration") {
-                options.iteration = ParseStepIteration(value);
-                if (!options.iteration) {
-                    return UsageError(
-                        "invalid iteration '" + value + "' (a whole number from 1 to 999)", usage);
-                }
-            } else if (option == StrictOption) {
-                options.strict = true;
-            } else {
-                options.output = value;
+    const std::optional<int> status = ScanCommandArguments(
+        argc, argv, usage, "step", {"--iteration"}, options,
+        [&](std::string_view, const std::string& value) -> std::optional<int> {
+            options.iteration = ParseStepIteration(value);
+            if (!options.iteration) {
+                return UsageError(
+                    "invalid iteration '" + value + "' (a whole number from 1 to 999)", usage);
             }
             return std::nullopt;
         });
     if (status) {
         return status;
     }
-    if (!options.method) {
-        return UsageError("step needs --method gauss|newton|stott", usage);
-    }
     if (!options.iteration) {
         return UsageError("step needs --iteration K (1 to 999)", usage);
     }
+    options.iterations = std::to_string(*options.iteration); // acquired with K iterations
     return CheckRunFlags(options.run, options.method, usage);
 }
 
@@ -157,26 +132,15 @@ int RunStepCommand(int argc, char** argv, const char* usage) {
     if (const std::optional<int> status = ParseStepOptions(argc, argv, usage, options)) {
         return *status;
     }
-    return OnAcquiredNetwork(
-        options.network, std::to_string(*options.iteration), options.strict,
-        [&options](const Network& network, const CellTexts&) {
-            if (!AnnounceMethod(ErrorPort(), network, *options.method)) {
-                return static_cast<int>(ExitRefused);
-            }
-            CalculationOptions calculation;
-            if (const std::optional<int> refused =
-                    ResolveRunOptions(options.run, options.network, network, calculation)) {
-                return *refused;
-            }
+    return OnPreparedRun(
+        options, [&options](const Network& network, const CalculationOptions& calculation) {
             const IterationStep step =
                 ComputeStep(network, *options.method, *options.iteration, calculation);
             if (step.fault) {
                 throw ArithmeticFault(*step.fault); // told as any fault of a run
             }
             const std::string contents = StepJson(step).dump(2) + "\n";
-            const int status =
-                WriteOutput(options.output, contents,
-                            {StepWriteErrorText, StepWriteErrorCaption, MessageIcon::Exclamation});
+            const int status = WriteOutput(options.output, contents, JsonSaveError);
             // The step's inversions are told in its JSON, not on standard error.
             const bool failed = step.jacobianInversion == Inversion::Failed ||
                                 step.bPrimeInversion == Inversion::Failed ||

@@ -116,7 +116,7 @@ TEST_P(StepOfExample, TheCommandWritesTheSolversOwnValues) {
             ASSERT_EQ(cli.status, 0) << cli.err;
             const Json json = Json::parse(cli.out);
             Recording recording(k);
-            const nodewise::Run run = Info(method).iterate(net, k, recording);
+            const nodewise::Run run = Info(method).iterateWithOptions(net, k, recording, {});
             ASSERT_TRUE(run.record.has_value());
             const IterationRecord& r = *run.record;
             const GaussNodeRecord* records = r.GaussNodes;

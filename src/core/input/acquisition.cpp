@@ -1,5 +1,7 @@
 #include "core/input/acquisition.h"
 
+#include <tuple>
+
 #include "core/input/entry_syntax.h"
 #include "core/model/units.h"
 #include "core/numeric/arithmetic_fault.h"
@@ -134,9 +136,12 @@ namespace {
 
 std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts& cells,
                                 Network& network) {
-    auto& [NodeCount, IterationCount, PEquationCount, QEquationCount, EUnknownCount, dUnknownCount,
-           UnknownCount, YComplex, YMag, YAng, EData, dData, PData, QData, NodeTypes, EquationNodes,
-           UnknownNodes] = network;
+    auto [NodeCount, IterationCount, YComplex, YMag, YAng, EData, dData, PData, QData, NodeTypes] =
+        std::tie(network.NodeCount, network.IterationCount, network.YComplex, network.YMag,
+                 network.YAng, network.EData, network.dData, network.PData, network.QData,
+                 network.NodeTypes);
+    auto& [PEquationCount, QEquationCount, EUnknownCount, dUnknownCount, UnknownCount,
+           EquationNodes, UnknownNodes] = static_cast<Numbering&>(network);
     if (const std::optional<int> warning = AcquireIterationCount(iterationText, IterationCount)) {
         return warning;
     }
@@ -198,30 +203,7 @@ std::optional<int> AcquireCells(std::string_view iterationText, const CellTexts&
         NodeTypes[r] = ClassifyNode(nodeGiven[r]);
     }
 
-    // Pass 1: P equations and E unknowns; pass 2: Q equations and d unknowns.
-    int equations = 0;
-    int unknowns = 0;
-    for (int r = 0; r < n; ++r) {
-        const int t = NodeTypes[r];
-        if (t == PQ || t == Pd || t == PE) {
-            EquationNodes[equations++] = r;
-        }
-        if (t == PQ || t == Pd || t == Qd) {
-            UnknownNodes[unknowns++] = r;
-        }
-    }
-    PEquationCount = equations;
-    EUnknownCount = unknowns;
-    for (int r = 0; r < n; ++r) {
-        const int t = NodeTypes[r];
-        if (t == PQ || t == QE || t == Qd) {
-            EquationNodes[equations++] = r;
-        }
-        if (t == PQ || t == QE || t == PE) {
-            UnknownNodes[unknowns++] = r;
-        }
-    }
-    UnknownCount = unknowns;
+    const int equations = NumberSystem(NodeTypes, n, network);
     if (equations != UnknownCount) {
         return WarningEquationsUnknowns;
     }

@@ -22,6 +22,36 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Where the plain decimal strtod would read from `pos` ends: an optional sign, digits, an
+// optional point and digits. `digits` tells whether there was any digit.
+std::size_t DecimalEnd(std::string_view text, std::size_t pos, bool& digits) {
+    digits = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        ++pos;
+    }
+    while (pos < text.size() && IsDigit(text[pos])) {
+        ++pos;
+        digits = true;
+    }
+    if (pos < text.size() && text[pos] == '.') {
+        ++pos;
+        while (pos < text.size() && IsDigit(text[pos])) {
+            ++pos;
+            digits = true;
+        }
+    }
+    return pos;
+}
+
+// Past the leading white space, as strtod and atoi skip it.
+std::size_t SkipSpace(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) {
+        ++pos;
+    }
+    return pos;
+}
+
 // The digit string of an admittance part: digits and points, commas read as points.
 std::string CollectDigits(std::string_view s, std::size_t& pos) {
     std::string digits;
@@ -143,19 +173,8 @@ std::string FilterNumber(std::string_view text) {
 DataReading ReadData(std::string_view text) {
     const std::string filtered = FilterNumber(text);
     // What the conversion reads of the filtered text: sign, digits, one point, digits.
-    std::size_t used = 0;
-    if (used < filtered.size() && (filtered[used] == '+' || filtered[used] == '-')) {
-        ++used;
-    }
-    while (used < filtered.size() && IsDigit(filtered[used])) {
-        ++used;
-    }
-    if (used < filtered.size() && filtered[used] == '.') {
-        ++used;
-        while (used < filtered.size() && IsDigit(filtered[used])) {
-            ++used;
-        }
-    }
+    bool digits = false;
+    const std::size_t used = DecimalEnd(filtered, 0, digits);
     // Walk the text without its blanks: a character is used when the filter keeps it and it
     // lies within what the conversion read.
     std::string unused;
@@ -190,39 +209,19 @@ double ComplexAngle(double re, double im) {
 }
 
 double DecimalConversion(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) {
-        ++pos;
-    }
-    // Copy the longest prefix strtod would read, restricted to plain decimal notation, so that
+    const std::size_t pos = SkipSpace(text);
+    // Only the longest prefix strtod would read, restricted to plain decimal notation, so that
     // hexadecimal, exponents, "inf" and "nan" are never taken from the text.
-    std::string prefix;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        prefix.push_back(text[pos++]);
-    }
-    bool anyDigit = false;
-    while (pos < text.size() && IsDigit(text[pos])) {
-        prefix.push_back(text[pos++]);
-        anyDigit = true;
-    }
-    if (pos < text.size() && text[pos] == '.') {
-        prefix.push_back(text[pos++]);
-        while (pos < text.size() && IsDigit(text[pos])) {
-            prefix.push_back(text[pos++]);
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit) {
+    bool digits = false;
+    const std::size_t end = DecimalEnd(text, pos, digits);
+    if (!digits) {
         return 0.0;
     }
-    return StrtodC(prefix.c_str());
+    return StrtodC(std::string(text.substr(pos, end - pos)).c_str());
 }
 
 int IntegerConversion(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) {
-        ++pos;
-    }
+    std::size_t pos = SkipSpace(text);
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
         negative = text[pos] == '-';

@@ -8,6 +8,8 @@ namespace nodewise {
 namespace {
 
 constexpr std::size_t ParagraphIndent = 25;
+constexpr std::size_t NodeRangeColumn = 55;
+constexpr std::size_t MatrixRangeColumn = 58;
 
 // Builds a help text line by line.
 class HelpText {
@@ -47,6 +49,13 @@ public:
         return *this;
     }
 
+    // The value range of the two node powers.
+    HelpText& powerRange() {
+        return range(NodeRangeColumn,
+                     {"numeri reali il cui valore", "assoluto, per una scelta",
+                      "opportuna della potenza di", "base, è dell'ordine dei", "decimi di unità."});
+    }
+
     HelpText& gap() {
         text_.push_back('\n');
         return *this;
@@ -70,9 +79,6 @@ private:
     std::string text_;
 };
 
-constexpr std::size_t NodeRangeColumn = 55;
-constexpr std::size_t MatrixRangeColumn = 58;
-
 } // namespace
 
 std::string ActivePowerHelpText() {
@@ -84,9 +90,7 @@ std::string ActivePowerHelpText() {
                     "negative se uscenti (nodi di carico), nulle (e",
                     "quindi note) nei nodi di semplice interconnessione."})
         .gap()
-        .range(NodeRangeColumn,
-               {"numeri reali il cui valore", "assoluto, per una scelta",
-                "opportuna della potenza di", "base, è dell'ordine dei", "decimi di unità."})
+        .powerRange()
         .nodeTypes(
             {"lasciare vuota la casella quando l'iniezione non", "è nota (nodi Ed, QE, Qd)."})
         .str();
@@ -102,9 +106,7 @@ std::string ReactivePowerHelpText() {
                     "uscenti e induttive), nulle (e quindi note) nei",
                     "nodi di semplice interconnessione."})
         .gap()
-        .range(NodeRangeColumn,
-               {"numeri reali il cui valore", "assoluto, per una scelta",
-                "opportuna della potenza di", "base, è dell'ordine dei", "decimi di unità."})
+        .powerRange()
         .nodeTypes(
             {"lasciare vuota la casella quando l'iniezione non", "è nota (nodi Ed, PE, Pd)."})
         .str();

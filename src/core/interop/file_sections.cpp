@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "core/input/network_file.h"
@@ -40,23 +41,23 @@ std::optional<double> ReadNumber(std::string_view text) {
     return value;
 }
 
+// The characters a value cannot hold as they are, each with the letter that follows the
+// backslash in its place.
+struct Escape {
+    char plain;
+    char letter;
+};
+constexpr Escape Escapes[] = {{'\\', '\\'}, {'\t', 't'}, {'\n', 'n'}, {'\r', 'r'}};
+
 std::string Escaped(std::string_view text) {
     std::string out;
     for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
+        const Escape* escape = std::find_if(std::begin(Escapes), std::end(Escapes),
+                                            [c](const Escape& e) { return e.plain == c; });
+        if (escape != std::end(Escapes)) {
+            out.push_back('\\');
+            out.push_back(escape->letter);
+        } else {
             out.push_back(c);
         }
     }
@@ -74,22 +75,14 @@ std::optional<std::string> Unescaped(std::string_view text) {
         if (++i == text.size()) {
             return std::nullopt;
         }
-        switch (text[i]) {
-        case '\\':
-            out.push_back('\\');
-            break;
-        case 't':
-            out.push_back('\t');
-            break;
-        case 'n':
-            out.push_back('\n');
-            break;
-        case 'r':
-            out.push_back('\r');
-            break;
-        default:
+        const char letter = text[i];
+        const Escape* escape =
+            std::find_if(std::begin(Escapes), std::end(Escapes),
+                         [letter](const Escape& e) { return e.letter == letter; });
+        if (escape == std::end(Escapes)) {
             return std::nullopt;
         }
+        out.push_back(escape->plain);
     }
     return out;
 }

@@ -332,6 +332,35 @@ std::optional<std::string> CheckShuntCell(int row, int column, std::string_view 
     return CheckNumber(ShuntTable, row, ShuntColumnName(column), text);
 }
 
+namespace {
+
+using CellCheck = std::optional<std::string> (*)(int row, int column, std::string_view text);
+
+// Hands every row of `rows` that holds text to read(row, r), r its 0-based index, once each of
+// its `columns` cells passes `check`; the first problem of either.
+template <class Read>
+std::optional<std::string> ReadFilledRows(const std::vector<std::vector<std::string>>& rows,
+                                          int columns, CellCheck check, const Read& read) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::vector<std::string>& row = rows[i];
+        const int r = static_cast<int>(i);
+        if (RowIsEmpty(row)) {
+            continue;
+        }
+        for (int c = 0; c < columns; ++c) {
+            if (std::optional<std::string> bad = check(r, c, Cell(row, c))) {
+                return bad;
+            }
+        }
+        if (std::optional<std::string> bad = read(row, r)) {
+            return bad;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<std::string> ReadLineTable(const LineTable& table, const LineUnits& units,
                                          LineData& data) {
     double zBase = 1.0;
@@ -349,17 +378,8 @@ std::optional<std::string> ReadLineTable(const LineTable& table, const LineUnits
     };
 
     LineData read;
-    for (std::size_t i = 0; i < table.branches.size(); ++i) {
-        const std::vector<std::string>& row = table.branches[i];
-        const int r = static_cast<int>(i);
-        if (RowIsEmpty(row)) {
-            continue;
-        }
-        for (int c = 0; c < BranchColumnCount; ++c) {
-            if (std::optional<std::string> bad = CheckBranchCell(r, c, Cell(row, c))) {
-                return bad;
-            }
-        }
+    const auto readBranch = [&](const std::vector<std::string>& row,
+                                int r) -> std::optional<std::string> {
         Branch branch;
         branch.from = NodeOf(Cell(row, BranchFrom));
         branch.to = NodeOf(Cell(row, BranchTo));
@@ -386,18 +406,14 @@ std::optional<std::string> ReadLineTable(const LineTable& table, const LineUnits
             }
         }
         read.branches.push_back(branch);
+        return std::nullopt;
+    };
+    if (std::optional<std::string> bad =
+            ReadFilledRows(table.branches, BranchColumnCount, CheckBranchCell, readBranch)) {
+        return bad;
     }
-    for (std::size_t i = 0; i < table.shunts.size(); ++i) {
-        const std::vector<std::string>& row = table.shunts[i];
-        const int r = static_cast<int>(i);
-        if (RowIsEmpty(row)) {
-            continue;
-        }
-        for (int c = 0; c < ShuntColumnCount; ++c) {
-            if (std::optional<std::string> bad = CheckShuntCell(r, c, Cell(row, c))) {
-                return bad;
-            }
-        }
+    const auto readShunt = [&](const std::vector<std::string>& row,
+                               int r) -> std::optional<std::string> {
         NodeShunt shunt;
         shunt.node = NodeOf(Cell(row, ShuntNode));
         shunt.g = admittance(ValueOr(Cell(row, ShuntG), 0.0));
@@ -406,6 +422,11 @@ std::optional<std::string> ReadLineTable(const LineTable& table, const LineUnits
             return RowPrefix(ShuntTable, r) + "i valori danno un'ammettenza non rappresentabile.";
         }
         read.shunts.push_back(shunt);
+        return std::nullopt;
+    };
+    if (std::optional<std::string> bad =
+            ReadFilledRows(table.shunts, ShuntColumnCount, CheckShuntCell, readShunt)) {
+        return bad;
     }
 
     if (read.branches.empty()) {

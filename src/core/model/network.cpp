@@ -1,7 +1,5 @@
 #include "core/model/network.h"
 
-#include <cstring>
-
 namespace nodewise {
 
 const char* NodeTypeLabel(int type) {
@@ -23,18 +21,6 @@ bool Network::MethodConditionHolds() const {
     return PEquationCount == dUnknownCount && QEquationCount == EUnknownCount;
 }
 
-Numbering Network::SystemNumbering() const {
-    Numbering numbering;
-    numbering.PEquationCount = PEquationCount;
-    numbering.QEquationCount = QEquationCount;
-    numbering.EUnknownCount = EUnknownCount;
-    numbering.dUnknownCount = dUnknownCount;
-    numbering.UnknownCount = UnknownCount;
-    std::memcpy(numbering.EquationNodes, EquationNodes, sizeof EquationNodes);
-    std::memcpy(numbering.UnknownNodes, UnknownNodes, sizeof UnknownNodes);
-    return numbering;
-}
-
 bool EGiven(int type) {
     return type == Ed || type == PE || type == QE;
 }
@@ -46,6 +32,28 @@ bool PGiven(int type) {
 }
 bool QGiven(int type) {
     return type == PQ || type == QE || type == Qd;
+}
+
+int NumberSystem(const int* types, int n, Numbering& numbering) {
+    int equations = 0;
+    int unknowns = 0;
+    // the nodes with the quantity of an equation given, and those with that of an unknown not
+    const auto number = [&](bool (*equation)(int), bool (*unknownGiven)(int)) {
+        for (int i = 0; i < n; ++i) {
+            if (equation(types[i])) {
+                numbering.EquationNodes[equations++] = i;
+            }
+            if (!unknownGiven(types[i])) {
+                numbering.UnknownNodes[unknowns++] = i;
+            }
+        }
+    };
+    number(PGiven, EGiven);
+    numbering.PEquationCount = equations;
+    numbering.EUnknownCount = unknowns;
+    number(QGiven, dGiven);
+    numbering.UnknownCount = unknowns;
+    return equations;
 }
 
 } // namespace nodewise

@@ -40,15 +40,17 @@ struct Numbering {
     int UnknownNodes[MaxOrder] = {};  // nodes with E unknown, then nodes with d unknown
 };
 
-struct Network {
+// The classification into equations and unknowns is the network's Numbering.
+// Numbers the equations and unknowns of nodes 0..n-1 of types types[0..n-1]: the P equations
+// and E unknowns in node order, then the Q equations and d unknowns. Sets the P equation, E
+// unknown and unknown counts and returns the count of equations; the Q equation and d unknown
+// counts are the caller's, once it knows the two totals agree.
+int NumberSystem(const int* types, int n, Numbering& numbering);
+
+struct Network : Numbering {
     // Counters.
     int NodeCount = 0;
     int IterationCount = 0;
-    int PEquationCount = 0;
-    int QEquationCount = 0;
-    int EUnknownCount = 0;
-    int dUnknownCount = 0;
-    int UnknownCount = 0;
 
     // Admittance matrix, rectangular and polar (angles in radians).
     Complex YComplex[MaxNodes][MaxNodes] = {};
@@ -61,10 +63,8 @@ struct Network {
     double PData[MaxNodes] = {};
     double QData[MaxNodes] = {};
 
-    // Classification.
+    // Classification: each node's type.
     int NodeTypes[MaxNodes] = {};
-    int EquationNodes[MaxOrder] = {}; // nodes with P given, then nodes with Q given
-    int UnknownNodes[MaxOrder] = {};  // nodes with E unknown, then nodes with d unknown
 
     // The counts as loop bounds that can never leave the arrays, whatever a rejected
     // acquisition left in the counters: NodeCount within 0..MaxNodes, IterationCount within
@@ -77,8 +77,8 @@ struct Network {
     // warning 8.
     [[nodiscard]] bool MethodConditionHolds() const;
 
-    // The counters and the two node lists above as one value.
-    [[nodiscard]] Numbering SystemNumbering() const;
+    // The classification alone, as one value.
+    [[nodiscard]] Numbering SystemNumbering() const { return *this; }
 };
 
 } // namespace nodewise

@@ -67,8 +67,32 @@ struct GaussNodeRecord {
     double R = 0.0;
 };
 
-// The matrices and vectors a method holds at the end of iteration `iteration`.
-struct IterationRecord {
+// Newton-Raphson's system in one iteration: mismatches indexed like EquationNodes, corrections
+// like UnknownNodes. The solver works in one, and the record keeps a copy.
+struct NewtonSystem {
+    double MismatchNewton[MaxOrder] = {};
+    double CorrectionNewton[MaxOrder] = {};
+    // Rows are cleared: nothing should ever read an indeterminate value, not even after a
+    // failed inversion of order 1, which leaves its single entry as it was.
+    double Jacobian[MaxOrder][MaxOrder] = {};
+    double JacobianInverse[MaxOrder][MaxOrder] = {};
+};
+
+// Stott-Alsac's: B' and B'' as inverted for the run (B'' again whenever the nodes held at a
+// limit change), and the iteration's vectors. The solver works in one, and the record keeps a
+// copy.
+struct StottSystem {
+    double MismatchStott[MaxOrder] = {};
+    double CorrectionStott[MaxOrder] = {};
+    double BPrime[MaxNodes][MaxNodes] = {};
+    double BSecond[MaxNodes][MaxNodes] = {};
+    double BPrimeInverse[MaxNodes][MaxNodes] = {};
+    double BSecondInverse[MaxNodes][MaxNodes] = {};
+};
+
+// The matrices and vectors a method holds at the end of iteration `iteration`: Newton-Raphson's
+// and Stott-Alsac's systems, with how their inversions ended, and Gauss-Seidel's node records.
+struct IterationRecord : NewtonSystem, StottSystem {
     int iteration = 0; // k, 1-based
 
     // The nodes held at a reactive limit in this iteration, and (Newton-Raphson, Stott-Alsac) the
@@ -77,21 +101,7 @@ struct IterationRecord {
     HeldNodes held{};
     Numbering numbering;
 
-    // Newton-Raphson: mismatches indexed like EquationNodes, corrections like UnknownNodes.
-    double MismatchNewton[MaxOrder] = {};
-    double CorrectionNewton[MaxOrder] = {};
-    double Jacobian[MaxOrder][MaxOrder] = {};
-    double JacobianInverse[MaxOrder][MaxOrder] = {};
     Inversion JacobianInversion = Inversion::Done;
-
-    // Stott-Alsac: B' and B'' as inverted for the run (B'' again whenever the nodes held at a
-    // limit change), and the iteration's vectors.
-    double MismatchStott[MaxOrder] = {};
-    double CorrectionStott[MaxOrder] = {};
-    double BPrime[MaxNodes][MaxNodes] = {};
-    double BSecond[MaxNodes][MaxNodes] = {};
-    double BPrimeInverse[MaxNodes][MaxNodes] = {};
-    double BSecondInverse[MaxNodes][MaxNodes] = {};
     Inversion BPrimeInversion = Inversion::Done;
     Inversion BSecondInversion = Inversion::Done;
 

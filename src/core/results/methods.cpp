@@ -12,24 +12,15 @@ const MethodInfo& Info(Method method) {
     static const MethodInfo infos[] = {
         {"gauss", "Algoritmo Gauss in corso...", "Calcolo Gauss terminato.",
          "Risultati calcolo Gauss pronti", "Risultati calcolo Gauss", "Calcolo Gauss interrotto.",
-         &GaussIterate, &GaussIterate},
+         &GaussIterate},
         {"newton", "Algoritmo di Newton in corso...", "Calcolo Newton terminato.",
          "Risultati calcolo Newton pronti", "Risultati calcolo Newton",
-         "Calcolo Newton interrotto.", &NewtonIterate, &NewtonIterate},
+         "Calcolo Newton interrotto.", &NewtonIterate},
         {"stott", "Algoritmo di Stott in corso...", "Calcolo Stott terminato.",
          "Risultati calcolo Stott pronti", "Risultati calcolo Stott", "Calcolo Stott interrotto.",
-         &StottIterate, &StottIterate},
+         &StottIterate},
     };
     return infos[static_cast<int>(method)];
-}
-
-Run Iterate(Method method, const Network& network, SolverObserver& observer) {
-    try {
-        return Info(method).iterate(network, network.LastHistoryEntry(), observer);
-    } catch (ArithmeticFault& fault) {
-        fault.method = MethodTitle(method);
-        throw;
-    }
 }
 
 Run Iterate(Method method, const Network& network, SolverObserver& observer,

@@ -15,7 +15,6 @@ struct MethodInfo {
     const char* readyText;    // panel 0 at the end
     const char* caption;      // results window caption, also the export title
     const char* stoppedText;  // panel 0 when an arithmetic fault has stopped the run
-    Run (*iterate)(const Network&, int, SolverObserver&);
     Run (*iterateWithOptions)(const Network&, int, SolverObserver&, const CalculationOptions&);
 };
 
@@ -23,9 +22,8 @@ const MethodInfo& Info(Method method);
 
 // Runs the method on the network for its iteration count (LastHistoryEntry). An arithmetic
 // fault propagates, carrying the method's display name.
-[[nodiscard]] Run Iterate(Method method, const Network& network, SolverObserver& observer);
 [[nodiscard]] Run Iterate(Method method, const Network& network, SolverObserver& observer,
-                          const CalculationOptions& options);
+                          const CalculationOptions& options = {});
 
 // The method's display name: "Gauss-Seidel", "Newton-Raphson", "Stott-Alsac".
 const char* MethodTitle(Method method);

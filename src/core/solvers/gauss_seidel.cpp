@@ -46,10 +46,7 @@ public:
     void Configure(const CalculationOptions& options) {
         alpha_ = options.acceleration;
         accelerated_ = alpha_ != PlainAcceleration;
-        for (int i = 0; i < network_.ActiveNodeCount(); ++i) {
-            limits_[i] = LimitsOf(network_, options, i);
-            limited_ = limited_ || limits_[i] != nullptr;
-        }
+        limited_ = NodeLimits(network_, options, limits_);
     }
     bool Limited() const { return limited_; }
     // The limits that hold the nodes in the present state, and those that held each node during
@@ -129,16 +126,21 @@ private:
         const T P = PData[i];
         const T Q = QData[i];
 
-        // j = 0..i-1 at iteration k+1, then j = i+1..n-1 at iteration k
-        T Sc = 0.0;
-        for (int j = 0; j < n; ++j) {
-            if (j != i) {
-                const int t = NewestEntry(i, j, k);
-                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-                const T trig = Cos(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-                Sc = Sc + yE * trig;
+        // The sum over every other node j of |Y_ij| E_j trig(d_j + th_ij - th_ii), j = 0..i-1 at
+        // iteration k+1, then j = i+1..n-1 at iteration k.
+        const auto others = [&](T (*trig)(T)) {
+            T sum = 0.0;
+            for (int j = 0; j < n; ++j) {
+                if (j != i) {
+                    const int t = NewestEntry(i, j, k);
+                    const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
+                    const T value = trig(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
+                    sum = sum + yE * value;
+                }
             }
-        }
+            return sum;
+        };
+        const T Sc = others(Cos);
         // cos A and sin A once for C and R: computing them again could raise nothing new
         const T cosA = Cos(A);
         const T PcosA = P * cosA;
@@ -146,15 +148,7 @@ private:
         const T QsinA = Q * sinA;
         const T C = (PcosA + QsinA) / Ei - Sc;
 
-        T Ss = 0.0;
-        for (int j = 0; j < n; ++j) {
-            if (j != i) {
-                const int t = NewestEntry(i, j, k);
-                const T yE = T(YMag[i][j]) * EHistoryGauss[j][t];
-                const T trig = Sin(T(dHistoryGauss[j][t]) + YAng[i][j] - YAng[i][i]);
-                Ss = Ss + yE * trig;
-            }
-        }
+        const T Ss = others(Sin);
         const T PsinA = P * sinA;
         const T QcosA = Q * cosA;
         const T R = (PsinA - QcosA) / Ei - Ss;
@@ -164,16 +158,16 @@ private:
 
     void StoreComputedQ(int i) {
         QData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Sin>(i); });
-        if (records != nullptr) {
-            records[i].hasInjection = true;
-            records[i].injection = QData[i];
-        }
+        RecordInjection(i, QData[i]);
     }
     void StoreComputedP(int i) {
         PData[i] = Evaluate([&](auto x) { return Injection<decltype(x), Cos>(i); });
+        RecordInjection(i, PData[i]);
+    }
+    void RecordInjection(int i, double injection) {
         if (records != nullptr) {
             records[i].hasInjection = true;
-            records[i].injection = PData[i];
+            records[i].injection = injection;
         }
     }
 
@@ -246,34 +240,36 @@ private:
         dHistoryGauss[i][k + 1] = p.d;
     }
 
+    // Whether the updates move alpha times as far; never without options.
+    bool Accelerated() const {
+        if constexpr (WithOptions) {
+            return accelerated_;
+        }
+        return false;
+    }
+
     // Entry k+1 from C + jR by the update of the node's unknowns, accelerated or not.
     void StoreBoth(int i, Voltage<double> v) {
-        if constexpr (WithOptions) {
-            if (accelerated_) {
-                StoreAcceleratedVoltage(i, v);
-                return;
-            }
+        if (Accelerated()) {
+            StoreAcceleratedVoltage(i, v);
+        } else {
+            StoreNewMagnitude(i, v);
+            StoreNewPhase(i, v);
         }
-        StoreNewMagnitude(i, v);
-        StoreNewPhase(i, v);
     }
     void StorePhase(int i, Voltage<double> v) {
-        if constexpr (WithOptions) {
-            if (accelerated_) {
-                StoreAcceleratedPhase(i, v);
-                return;
-            }
+        if (Accelerated()) {
+            StoreAcceleratedPhase(i, v);
+        } else {
+            StoreNewPhase(i, v);
         }
-        StoreNewPhase(i, v);
     }
     void StoreMagnitude(int i, Voltage<double> v) {
-        if constexpr (WithOptions) {
-            if (accelerated_) {
-                StoreAcceleratedMagnitude(i, v);
-                return;
-            }
+        if (Accelerated()) {
+            StoreAcceleratedMagnitude(i, v);
+        } else {
+            StoreNewMagnitude(i, v);
         }
-        StoreNewMagnitude(i, v);
     }
 
     void KeepMagnitude(int i) {
@@ -283,6 +279,19 @@ private:
     void KeepPhase(int i) {
         const int k = IterGauss;
         dHistoryGauss[i][k + 1] = Checked(dHistoryGauss[i][k]);
+    }
+
+    // After the injection it computes, a node with E given has its phase from C + jR and its
+    // magnitude kept; a node with d given the other way round.
+    void UpdatePhase(int i) {
+        const Voltage<double> v = NewVoltage(i);
+        KeepMagnitude(i);
+        StorePhase(i, v);
+    }
+    void UpdateMagnitude(int i) {
+        const Voltage<double> v = NewVoltage(i);
+        StoreMagnitude(i, v);
+        KeepPhase(i);
     }
 
     // The six rules.
@@ -296,27 +305,19 @@ private:
     }
     void UpdatePE(int i) {
         StoreComputedQ(i);
-        const Voltage<double> v = NewVoltage(i);
-        KeepMagnitude(i);
-        StorePhase(i, v);
+        UpdatePhase(i);
     }
     void UpdatePd(int i) {
         StoreComputedQ(i);
-        const Voltage<double> v = NewVoltage(i);
-        StoreMagnitude(i, v);
-        KeepPhase(i);
+        UpdateMagnitude(i);
     }
     void UpdateQE(int i) {
         StoreComputedP(i);
-        const Voltage<double> v = NewVoltage(i);
-        KeepMagnitude(i);
-        StorePhase(i, v);
+        UpdatePhase(i);
     }
     void UpdateQd(int i) {
         StoreComputedP(i);
-        const Voltage<double> v = NewVoltage(i);
-        StoreMagnitude(i, v);
-        KeepPhase(i);
+        UpdateMagnitude(i);
     }
 
     // A PE node with limits. Not held: Q from the newest values; within the limits the PE rule
@@ -331,9 +332,7 @@ private:
             const HeldLimit broken = BrokenLimit(limits, QData[i]);
             if (broken == HeldLimit::None) {
                 heldInIteration_[i] = HeldLimit::None;
-                const Voltage<double> v = NewVoltage(i);
-                KeepMagnitude(i);
-                StorePhase(i, v);
+                UpdatePhase(i);
                 return;
             }
             held_[i] = broken;
@@ -399,10 +398,6 @@ void PlainGaussRun(const Network& network, Run& run, int iterations, SolverObser
 }
 
 } // namespace
-
-Run GaussIterate(const Network& network, int iterations, SolverObserver& observer) {
-    return GaussIterate(network, iterations, observer, CalculationOptions{});
-}
 
 Run GaussIterate(const Network& network, int iterations, SolverObserver& observer,
                  const CalculationOptions& options) {

@@ -12,8 +12,7 @@ namespace nodewise {
 // ArithmeticFault where a division by zero, an invalid operation or an overflow occurs. With
 // options: the run stops at the tolerance, each update moves alpha times as far, and the PE
 // nodes with reactive limits keep to them (a held node's QData is its limit).
-[[nodiscard]] Run GaussIterate(const Network& network, int iterations, SolverObserver& observer);
 [[nodiscard]] Run GaussIterate(const Network& network, int iterations, SolverObserver& observer,
-                               const CalculationOptions& options);
+                               const CalculationOptions& options = {});
 
 } // namespace nodewise

@@ -66,13 +66,10 @@ void StoreAll(int count, const Formula& formula, const Store& store, const NodeO
 
 // The work state of one run: the entry being iterated from, the angle table, the system and
 // its solution.
-class NewtonRaphson {
+class NewtonRaphson : public NewtonSystem, public NodeEquations {
 public:
     NewtonRaphson(const Network& network, const HistoryRows& E, const HistoryRows& d)
-        : network_(network), YMag(network.YMag), YAng(network.YAng), PData(network.PData),
-          numbering_(network.SystemNumbering()), EquationNodes(numbering_.EquationNodes),
-          UnknownNodes(numbering_.UnknownNodes), EHistoryNewton(E), dHistoryNewton(d) {
-        std::memcpy(QData, network.QData, sizeof QData);
+        : NodeEquations(network), EHistoryNewton(E), dHistoryNewton(d) {
         for (int r = 0; r < MaxOrder; ++r) {
             JacobianRows[r] = Jacobian[r];
             InverseRows[r] = JacobianInverse[r];
@@ -83,12 +80,9 @@ public:
     int SystemOrder() const { return Clamp(numbering_.UnknownCount, 0, MaxOrder); }
     int PRows() const { return Clamp(numbering_.PEquationCount, 0, SystemOrder()); }
     int EColumns() const { return Clamp(numbering_.EUnknownCount, 0, SystemOrder()); }
-    const Numbering& SystemNumbering() const { return numbering_; }
 
-    // The equations in force with nodes held at a limit: the numbering, and the Q of the Q
-    // equation of each node (its limit when held, the given one otherwise).
+    // The equations in force with nodes held at a limit.
     void UseNumbering(const Numbering& numbering) { numbering_ = numbering; }
-    void SetQ(int i, double Q) { QData[i] = Q; }
 
     // Q computed at the present entry, from the angle table while it is valid.
     template <class T> T CalculatedQ(int i) const { return E(i) * PowerSum<T, Trig::Sin>(i, true); }
@@ -185,12 +179,6 @@ public:
     }
 
     int IterNewton = 0;
-    double MismatchNewton[MaxOrder] = {};
-    double CorrectionNewton[MaxOrder] = {};
-    // Rows are cleared: nothing should ever read an indeterminate value, not even after a
-    // failed inversion of order 1, which leaves its single entry as it was.
-    double Jacobian[MaxOrder][MaxOrder] = {};
-    double JacobianInverse[MaxOrder][MaxOrder] = {};
 
 private:
     double E(int i) const { return EHistoryNewton[i][IterNewton]; }
@@ -256,14 +244,6 @@ private:
         return s;
     }
 
-    const Network& network_;
-    const double (&YMag)[MaxNodes][MaxNodes];
-    const double (&YAng)[MaxNodes][MaxNodes];
-    const double (&PData)[MaxNodes];
-    double QData[MaxNodes];
-    Numbering numbering_;
-    const int (&EquationNodes)[MaxOrder];
-    const int (&UnknownNodes)[MaxOrder];
     const HistoryRows& EHistoryNewton;
     const HistoryRows& dHistoryNewton;
     AngleTable angles_;
@@ -315,17 +295,7 @@ struct NewtonSteps {
                 j, [&] { return Checked(dHistoryNewton[j][k] + solver.CorrectionNewton[c]); });
         }
         if (k + 1 == recorded) {
-            IterationRecord record;
-            record.iteration = recorded;
-            record.numbering = solver.SystemNumbering();
-            std::memcpy(record.MismatchNewton, solver.MismatchNewton, sizeof record.MismatchNewton);
-            std::memcpy(record.CorrectionNewton, solver.CorrectionNewton,
-                        sizeof record.CorrectionNewton);
-            std::memcpy(record.Jacobian, solver.Jacobian, sizeof record.Jacobian);
-            std::memcpy(record.JacobianInverse, solver.JacobianInverse,
-                        sizeof record.JacobianInverse);
-            record.JacobianInversion = run.JacobianInversion;
-            run.record = record;
+            run.record = SystemRecord<NewtonSystem>(recorded, solver, run);
         }
     }
 };
@@ -333,64 +303,26 @@ struct NewtonSteps {
 // The same with options: the nodes held at a reactive limit decided before the mismatches
 // and let go after the update, and the tolerance stop.
 struct NewtonOptionSteps : NewtonSteps {
-    const ReactiveLimits* limits[MaxNodes] = {};
-    bool limited = false;
-    HeldNodes held{};
+    HeldLimitNodes limits{};
 
-    void Configure() {
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            limits[i] = LimitsOf(network, run.options, i);
-            limited = limited || limits[i] != nullptr;
-        }
-        if (limited) {
-            run.heldLimits.push_back(held);
-        }
-    }
+    void Configure() { limits.Configure(network, run); }
 
     void Iterate(int k) {
         solver.IterNewton = k;
         solver.FillAngles();
-        if (!limited) {
+        if (!limits.limited) {
             Solve(k);
             return;
         }
-        const HeldNodes before = held;
-        bool changed = false;
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (limits[i] == nullptr || held[i] != HeldLimit::None) {
-                continue;
-            }
-            const double Q = AtNode(i, [&] {
+        if (limits.Hold(network, solver, [&](int i) {
                 return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i); });
-            });
-            held[i] = BrokenLimit(*limits[i], Q);
-            if (held[i] != HeldLimit::None) {
-                solver.SetQ(i, HeldQ(*limits[i], held[i]));
-                changed = true;
-            }
-        }
-        if (changed) {
-            solver.UseNumbering(HeldNumbering(network, held));
+            })) {
+            solver.UseNumbering(HeldNumbering(network, limits.held));
         }
         Solve(k);
-        if (k + 1 == recorded) {
-            run.record->held = held;
+        if (limits.EndIteration(network, run, solver, k, recorded)) {
+            solver.UseNumbering(HeldNumbering(network, limits.held));
         }
-        // let go, at entry k+1, of the nodes held since before this iteration whose E crossed
-        changed = false;
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (before[i] != HeldLimit::None &&
-                LetGo(before[i], run.EHistory[i][k + 1], network.EData[i])) {
-                run.EHistory[i][k + 1] = Checked(network.EData[i]);
-                held[i] = HeldLimit::None;
-                solver.SetQ(i, network.QData[i]);
-                changed = true;
-            }
-        }
-        if (changed) {
-            solver.UseNumbering(HeldNumbering(network, held));
-        }
-        run.heldLimits.push_back(held);
     }
 
     bool Stop(int k) { return ToleranceReached(network, run, k); }
@@ -398,22 +330,12 @@ struct NewtonOptionSteps : NewtonSteps {
 
 } // namespace
 
-Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer) {
-    return NewtonIterate(network, iterations, observer, CalculationOptions{});
-}
-
 Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer,
                   const CalculationOptions& options) {
     Run run = NewRun(Method::Newton, network, options);
     NewtonRaphson solver(network, run.EHistory.rows(), run.dHistory.rows());
-    if (AllOff(options)) {
-        NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};
-        RunSolver(network, run, iterations, true, observer, steps);
-    } else {
-        NewtonOptionSteps steps{{network, run, observer, solver, observer.RecordedIteration()}};
-        steps.Configure();
-        RunSolver(network, run, iterations, true, observer, steps);
-    }
+    NewtonSteps steps{network, run, observer, solver, observer.RecordedIteration()};
+    RunWithOptionSteps<NewtonOptionSteps>(network, run, iterations, observer, steps);
     return run;
 }
 

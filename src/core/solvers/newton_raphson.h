@@ -13,9 +13,8 @@ namespace nodewise {
 // told to the observer and does not stop the run.
 // With options: the run stops at the tolerance, and the PE nodes with reactive limits keep to
 // them (the system grows by the nodes held; the record holds the numbering in force).
-[[nodiscard]] Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer);
 [[nodiscard]] Run NewtonIterate(const Network& network, int iterations, SolverObserver& observer,
-                                const CalculationOptions& options);
+                                const CalculationOptions& options = {});
 
 // The Jacobian elements at entry `entry` of a history whose phases are in radians: i the node
 // of the equation, j the node of the unknown.

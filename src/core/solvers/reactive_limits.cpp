@@ -11,6 +11,16 @@ const ReactiveLimits* LimitsOf(const Network& network, const CalculationOptions&
     return nullptr;
 }
 
+bool NodeLimits(const Network& network, const CalculationOptions& options,
+                const ReactiveLimits* (&limits)[MaxNodes]) {
+    bool limited = false;
+    for (int i = 0; i < network.ActiveNodeCount(); ++i) {
+        limits[i] = LimitsOf(network, options, i);
+        limited = limited || limits[i] != nullptr;
+    }
+    return limited;
+}
+
 HeldLimit BrokenLimit(const ReactiveLimits& limits, double Q) {
     if (limits.qmax && Q > *limits.qmax) {
         return HeldLimit::Max;
@@ -32,34 +42,13 @@ bool LetGo(HeldLimit limit, double E, double EGiven) {
 Numbering HeldNumbering(const Network& network, const HeldNodes& held) {
     Numbering numbering = network.SystemNumbering();
     const int n = network.ActiveNodeCount();
-    const auto type = [&](int i) {
-        return held[i] != HeldLimit::None ? static_cast<int>(PQ) : network.NodeTypes[i];
-    };
-    // P equations and E unknowns first, then Q equations and d unknowns, as acquisition numbers
-    // them.
-    int equations = 0;
-    int unknowns = 0;
+    int types[MaxNodes] = {};
     for (int i = 0; i < n; ++i) {
-        if (PGiven(type(i))) {
-            numbering.EquationNodes[equations++] = i;
-        }
-        if (!EGiven(type(i))) {
-            numbering.UnknownNodes[unknowns++] = i;
-        }
+        types[i] = held[i] != HeldLimit::None ? static_cast<int>(PQ) : network.NodeTypes[i];
     }
-    numbering.PEquationCount = equations;
-    numbering.EUnknownCount = unknowns;
-    for (int i = 0; i < n; ++i) {
-        if (QGiven(type(i))) {
-            numbering.EquationNodes[equations++] = i;
-        }
-        if (!dGiven(type(i))) {
-            numbering.UnknownNodes[unknowns++] = i;
-        }
-    }
-    numbering.UnknownCount = unknowns;
-    numbering.QEquationCount = unknowns - numbering.PEquationCount;
-    numbering.dUnknownCount = unknowns - numbering.EUnknownCount;
+    NumberSystem(types, n, numbering);
+    numbering.QEquationCount = numbering.UnknownCount - numbering.PEquationCount;
+    numbering.dUnknownCount = numbering.UnknownCount - numbering.EUnknownCount;
     return numbering;
 }
 

@@ -85,6 +85,20 @@ void RunSolver(const Network& network, Run& run, int iterations, bool startEvery
     }
 }
 
+// Newton-Raphson's and Stott-Alsac's run: the plain `steps` when every option is off, so that
+// the loop tests none; otherwise OptionSteps made from them, configured first.
+template <class OptionSteps, class Steps>
+void RunWithOptionSteps(const Network& network, Run& run, int iterations, SolverObserver& observer,
+                        Steps& steps) {
+    if (AllOff(run.options)) {
+        RunSolver(network, run, iterations, true, observer, steps);
+        return;
+    }
+    OptionSteps withOptions{steps};
+    withOptions.Configure();
+    RunSolver(network, run, iterations, true, observer, withOptions);
+}
+
 // The tolerance stop after iteration k: whether the mismatch of entry k+1 is within
 // run.options.stopTolerance, judged as the convergence trace judges it (the phases as they will
 // be in degrees, the limits that hold the nodes there). Records it in run.converged. Leaves the
@@ -122,6 +136,48 @@ inline Run NewRun(Method method, const Network& network, const CalculationOption
     std::memcpy(run.PData, network.PData, sizeof run.PData);
     std::memcpy(run.QData, network.QData, sizeof run.QData);
     return run;
+}
+
+// What Newton-Raphson and Stott-Alsac solve: the network's admittances and given P, the Q of
+// each node's Q equation (SetQ: the limit of a node held at one) and the numbering in force.
+class NodeEquations {
+public:
+    explicit NodeEquations(const Network& network)
+        : network_(network), YMag(network.YMag), YAng(network.YAng), PData(network.PData),
+          numbering_(network.SystemNumbering()), EquationNodes(numbering_.EquationNodes),
+          UnknownNodes(numbering_.UnknownNodes) {
+        std::memcpy(QData, network.QData, sizeof QData);
+    }
+    NodeEquations(const NodeEquations&) = delete; // the node lists refer to its own numbering
+    NodeEquations& operator=(const NodeEquations&) = delete;
+    ~NodeEquations() = default;
+
+    const Numbering& SystemNumbering() const { return numbering_; }
+    void SetQ(int i, double Q) { QData[i] = Q; }
+
+protected:
+    const Network& network_;
+    const double (&YMag)[MaxNodes][MaxNodes];
+    const double (&YAng)[MaxNodes][MaxNodes];
+    const double (&PData)[MaxNodes];
+    double QData[MaxNodes];
+    Numbering numbering_;
+    const int (&EquationNodes)[MaxOrder];
+    const int (&UnknownNodes)[MaxOrder];
+};
+
+// The record of iteration `iteration` of Newton-Raphson or Stott-Alsac: the numbering in force,
+// the solver's System (NewtonSystem or StottSystem) and the run's inversions.
+template <class System, class Solver>
+IterationRecord SystemRecord(int iteration, const Solver& solver, const Run& run) {
+    IterationRecord record;
+    record.iteration = iteration;
+    record.numbering = solver.SystemNumbering();
+    static_cast<System&>(record) = solver;
+    record.JacobianInversion = run.JacobianInversion;
+    record.BPrimeInversion = run.BPrimeInversion;
+    record.BSecondInversion = run.BSecondInversion;
+    return record;
 }
 
 // Tells the observer of an inversion that did not succeed; the flags it raises are forgotten.

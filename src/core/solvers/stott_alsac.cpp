@@ -36,14 +36,11 @@ struct Blocks {
     int nP, nQ, nE, nd;
 };
 
-class StottAlsac {
+class StottAlsac : public StottSystem, public NodeEquations {
 public:
     StottAlsac(const Network& network, Run& run, SolverObserver& observer)
-        : network_(network), run_(run), observer_(observer), YMag(network.YMag), YAng(network.YAng),
-          YComplex(network.YComplex), PData(network.PData), numbering_(network.SystemNumbering()),
-          EquationNodes(numbering_.EquationNodes), UnknownNodes(numbering_.UnknownNodes),
+        : NodeEquations(network), run_(run), observer_(observer), YComplex(network.YComplex),
           EHistoryStott(run.EHistory), dHistoryStott(run.dHistory) {
-        std::memcpy(QData, network.QData, sizeof QData);
         for (int r = 0; r < MaxNodes; ++r) {
             rows_[0][r] = BPrime[r];
             rows_[1][r] = BSecond[r];
@@ -56,7 +53,6 @@ public:
         return {BlockSize(numbering_.PEquationCount), BlockSize(numbering_.QEquationCount),
                 BlockSize(numbering_.EUnknownCount), BlockSize(numbering_.dUnknownCount)};
     }
-    const Numbering& SystemNumbering() const { return numbering_; }
 
     // Once per run: B' (P rows x d unknowns) and B'' (Q rows x E unknowns) hold the
     // susceptances as they are; both inverted.
@@ -75,13 +71,12 @@ public:
 
     // The equations in force with nodes held at a limit: the numbering (B' keeps its rows and
     // columns, the P equations and d unknowns being the same nodes in the same order), B''
-    // built and inverted for it, and the Q of each node's Q equation.
+    // built and inverted for it.
     void UseNumbering(const Numbering& numbering) {
         numbering_ = numbering;
         FillBSecond();
         InvertBSecond();
     }
-    void SetQ(int i, double Q) { QData[i] = Q; }
 
     // Q computed at entry k.
     template <class T> T CalculatedQ(int m, int k) const {
@@ -144,13 +139,6 @@ public:
         }
     }
 
-    double MismatchStott[MaxOrder] = {};
-    double CorrectionStott[MaxOrder] = {};
-    double BPrime[MaxNodes][MaxNodes] = {};
-    double BSecond[MaxNodes][MaxNodes] = {};
-    double BPrimeInverse[MaxNodes][MaxNodes] = {};
-    double BSecondInverse[MaxNodes][MaxNodes] = {};
-
 private:
     void FillBSecond() {
         const auto [nP, nQ, nE, nd] = Sizes();
@@ -181,23 +169,16 @@ private:
         return s - T(given) / E[m][e];
     }
 
-    const Network& network_;
     Run& run_;
     SolverObserver& observer_;
-    const double (&YMag)[MaxNodes][MaxNodes];
-    const double (&YAng)[MaxNodes][MaxNodes];
     const Complex (&YComplex)[MaxNodes][MaxNodes];
-    const double (&PData)[MaxNodes];
-    double QData[MaxNodes];
-    Numbering numbering_;
-    const int (&EquationNodes)[MaxOrder];
-    const int (&UnknownNodes)[MaxOrder];
     History& EHistoryStott;
     History& dHistoryStott;
     double* rows_[4][MaxNodes];
 };
 
 struct StottSteps {
+    const Network& network;
     Run& run;
     StottAlsac& solver;
     int recorded;
@@ -206,19 +187,7 @@ struct StottSteps {
     void Iterate(int k) {
         solver.Iterate(k);
         if (k + 1 == recorded) {
-            IterationRecord record;
-            record.iteration = recorded;
-            record.numbering = solver.SystemNumbering();
-            std::memcpy(record.MismatchStott, solver.MismatchStott, sizeof record.MismatchStott);
-            std::memcpy(record.CorrectionStott, solver.CorrectionStott,
-                        sizeof record.CorrectionStott);
-            std::memcpy(record.BPrime, solver.BPrime, sizeof record.BPrime);
-            std::memcpy(record.BSecond, solver.BSecond, sizeof record.BSecond);
-            std::memcpy(record.BPrimeInverse, solver.BPrimeInverse, sizeof record.BPrimeInverse);
-            std::memcpy(record.BSecondInverse, solver.BSecondInverse, sizeof record.BSecondInverse);
-            record.BPrimeInversion = run.BPrimeInversion;
-            record.BSecondInversion = run.BSecondInversion;
-            run.record = record;
+            run.record = SystemRecord<StottSystem>(recorded, solver, run);
         }
     }
 };
@@ -227,60 +196,29 @@ struct StottSteps {
 // (B'' built and inverted again when they change) and let go after the update, and the
 // tolerance stop.
 struct StottOptionSteps : StottSteps {
-    const Network& network;
-    const ReactiveLimits* limits[MaxNodes] = {};
-    bool limited = false;
+    HeldLimitNodes limits{};
     bool changed = false; // the nodes held changed since B'' was last built
-    HeldNodes held{};
 
-    void Configure() {
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            limits[i] = LimitsOf(network, run.options, i);
-            limited = limited || limits[i] != nullptr;
-        }
-        if (limited) {
-            run.heldLimits.push_back(held);
-        }
-    }
+    void Configure() { limits.Configure(network, run); }
 
     void Iterate(int k) {
-        if (!limited) {
+        if (!limits.limited) {
             StottSteps::Iterate(k);
             return;
         }
-        const HeldNodes before = held;
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (limits[i] == nullptr || held[i] != HeldLimit::None) {
-                continue;
-            }
-            const double Q = AtNode(i, [&] {
+        if (limits.Hold(network, solver, [&](int i) {
                 return Evaluate([&](auto x) { return solver.CalculatedQ<decltype(x)>(i, k); });
-            });
-            held[i] = BrokenLimit(*limits[i], Q);
-            if (held[i] != HeldLimit::None) {
-                solver.SetQ(i, HeldQ(*limits[i], held[i]));
-                changed = true;
-            }
+            })) {
+            changed = true;
         }
         if (changed) {
-            solver.UseNumbering(HeldNumbering(network, held));
+            solver.UseNumbering(HeldNumbering(network, limits.held));
             changed = false;
         }
         StottSteps::Iterate(k);
-        if (k + 1 == recorded) {
-            run.record->held = held;
+        if (limits.EndIteration(network, run, solver, k, recorded)) {
+            changed = true;
         }
-        // let go, at entry k+1, of the nodes held since before this iteration whose E crossed
-        for (int i = 0; i < network.ActiveNodeCount(); ++i) {
-            if (before[i] != HeldLimit::None &&
-                LetGo(before[i], run.EHistory[i][k + 1], network.EData[i])) {
-                run.EHistory[i][k + 1] = Checked(network.EData[i]);
-                held[i] = HeldLimit::None;
-                solver.SetQ(i, network.QData[i]);
-                changed = true;
-            }
-        }
-        run.heldLimits.push_back(held);
     }
 
     bool Stop(int k) { return ToleranceReached(network, run, k); }
@@ -288,22 +226,12 @@ struct StottOptionSteps : StottSteps {
 
 } // namespace
 
-Run StottIterate(const Network& network, int iterations, SolverObserver& observer) {
-    return StottIterate(network, iterations, observer, CalculationOptions{});
-}
-
 Run StottIterate(const Network& network, int iterations, SolverObserver& observer,
                  const CalculationOptions& options) {
     Run run = NewRun(Method::Stott, network, options);
     StottAlsac solver(network, run, observer);
-    if (AllOff(options)) {
-        StottSteps steps{run, solver, observer.RecordedIteration()};
-        RunSolver(network, run, iterations, true, observer, steps);
-    } else {
-        StottOptionSteps steps{{run, solver, observer.RecordedIteration()}, network};
-        steps.Configure();
-        RunSolver(network, run, iterations, true, observer, steps);
-    }
+    StottSteps steps{network, run, solver, observer.RecordedIteration()};
+    RunWithOptionSteps<StottOptionSteps>(network, run, iterations, observer, steps);
     return run;
 }
 

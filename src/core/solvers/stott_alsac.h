@@ -13,8 +13,7 @@ namespace nodewise {
 // (core/results/methods.h) first. Throws ArithmeticFault as GaussIterate does.
 // With options: the run stops at the tolerance, and the PE nodes with reactive limits keep to
 // them (B'' grows by the nodes held; the record holds the numbering in force).
-[[nodiscard]] Run StottIterate(const Network& network, int iterations, SolverObserver& observer);
 [[nodiscard]] Run StottIterate(const Network& network, int iterations, SolverObserver& observer,
-                               const CalculationOptions& options);
+                               const CalculationOptions& options = {});
 
 } // namespace nodewise
