@@ -8,10 +8,13 @@
 
 namespace nodewise {
 
-AnalysisWindow::AnalysisWindow(QWidget* parent, const QString& name, const QString& title)
+AnalysisWindow::AnalysisWindow(QWidget* parent, const QString& name, const QString& title,
+                               QSize size)
     : QWidget(parent, Qt::Window) {
     setObjectName(name);
     setWindowTitle(title);
+    resize(size);
+    column_ = new QVBoxLayout(this);
 }
 
 void AnalysisWindow::RunEnded(Method method) {
@@ -38,7 +41,9 @@ void AnalysisWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void AnalysisWindow::AddMethodBox(QBoxLayout* row) {
+QHBoxLayout* AnalysisWindow::AddMethodRow() {
+    auto* row = new QHBoxLayout;
+    column_->addLayout(row);
     auto* label = new QLabel(QStringLiteral("&Metodo:"), this);
     cboMethod_ = new QComboBox(this);
     cboMethod_->setObjectName(QStringLiteral("cboMethod"));
@@ -46,6 +51,7 @@ void AnalysisWindow::AddMethodBox(QBoxLayout* row) {
     label->setBuddy(cboMethod_);
     row->addWidget(label);
     row->addWidget(cboMethod_);
+    return row;
 }
 
 void AnalysisWindow::AddCloseButton(QBoxLayout* row) {

@@ -11,6 +11,8 @@
 #include "core/model/run.h"
 
 class QBoxLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -29,7 +31,8 @@ public:
     virtual void Refresh() = 0;
 
 protected:
-    AnalysisWindow(QWidget* parent, const QString& name, const QString& title);
+    // A window of that object name, title and size, laid out in a column (`column_`).
+    AnalysisWindow(QWidget* parent, const QString& name, const QString& title, QSize size);
 
     // Refreshes, then shows the run made while the window was closed, if any.
     void showEvent(QShowEvent* event) override;
@@ -37,13 +40,14 @@ protected:
     // After RunEnded has chosen the method of the run ("cboMethod").
     virtual void RunShown() {}
 
-    // "&Metodo:" and the method box, added to `row`.
-    void AddMethodBox(QBoxLayout* row);
+    // A row at the top of the column that starts with "&Metodo:" and the method box.
+    QHBoxLayout* AddMethodRow();
     // "&Chiudi" ("btnClose"), which closes the window, added to `row`.
     void AddCloseButton(QBoxLayout* row);
     // "Nessun metodo eseguito dall'ultima acquisizione." ("lblEmpty"), added to `layout`.
     void AddEmptyLine(QBoxLayout* layout);
 
+    QVBoxLayout* column_ = nullptr;
     QComboBox* cboMethod_ = nullptr;
     QPushButton* btnClose_ = nullptr;
     QLabel* lblEmpty_ = nullptr;

@@ -52,12 +52,12 @@ std::optional<double> ReadTolerance(const QString& text) {
 } // namespace
 
 TfrmConvergence::TfrmConvergence(QWidget* parent)
-    : AnalysisWindow(parent, QStringLiteral("frmConvergence"), QStringLiteral("Convergenza")) {
-    resize(780, 600);
+    : AnalysisWindow(parent, QStringLiteral("frmConvergence"), QStringLiteral("Convergenza"),
+                     QSize(780, 600)) {
     buildChart();
     buildTable();
 
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = column_;
     layout->addWidget(chartView_, 3);
     AddEmptyLine(layout);
     layout->addWidget(table_, 1);

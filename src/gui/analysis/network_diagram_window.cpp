@@ -67,12 +67,10 @@ QByteArray PngOf(QGraphicsScene& scene) {
 
 TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent)
     : AnalysisWindow(parent, QStringLiteral("frmNetworkDiagram"),
-                     QStringLiteral("Schema della rete")) {
-    resize(1000, 760);
+                     QStringLiteral("Schema della rete"), QSize(1000, 760)) {
 
-    auto* layout = new QVBoxLayout(this);
-    auto* controls = new QHBoxLayout;
-    AddMethodBox(controls);
+    QVBoxLayout* layout = column_;
+    QHBoxLayout* controls = AddMethodRow();
     auto* iterationLabel = new QLabel(QStringLiteral("&Iterazione:"), this);
     sldIteration_ = new QSlider(Qt::Horizontal, this);
     sldIteration_->setObjectName(QStringLiteral("sldIteration"));
@@ -90,7 +88,6 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent)
     controls->addWidget(lblIteration_);
     controls->addSpacing(16);
     controls->addWidget(btnAutoLayout_);
-    layout->addLayout(controls);
 
     AddEmptyLine(layout);
     scene_ = new QGraphicsScene(this);

@@ -132,15 +132,12 @@ void FillTable(QTableWidget* table, const nodewise::BalanceTable& model) {
 
 TfrmPowerBalance::TfrmPowerBalance(QWidget* parent)
     : AnalysisWindow(parent, QStringLiteral("frmPowerBalance"),
-                     QStringLiteral("Bilancio di potenza")) {
-    resize(1100, 700);
+                     QStringLiteral("Bilancio di potenza"), QSize(1100, 700)) {
 
-    auto* layout = new QVBoxLayout(this);
-    auto* methodRow = new QHBoxLayout;
-    AddMethodBox(methodRow);
+    QVBoxLayout* layout = column_;
+    QHBoxLayout* methodRow = AddMethodRow();
     methodRow->addStretch(1);
     createStyleControls(methodRow);
-    layout->addLayout(methodRow);
     AddEmptyLine(layout);
     lblNotConverged_ = new QLabel(this);
     lblNotConverged_->setObjectName(QStringLiteral("lblNotConverged"));

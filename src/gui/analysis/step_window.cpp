@@ -103,12 +103,11 @@ void FitToContents(QTableWidget* table) {
 } // namespace
 
 TfrmStep::TfrmStep(QWidget* parent)
-    : AnalysisWindow(parent, QStringLiteral("frmStep"), QStringLiteral("Passo per passo")) {
-    resize(1200, 560);
+    : AnalysisWindow(parent, QStringLiteral("frmStep"), QStringLiteral("Passo per passo"),
+                     QSize(1200, 560)) {
 
-    auto* layout = new QVBoxLayout(this);
-    auto* choice = new QHBoxLayout;
-    AddMethodBox(choice);
+    QVBoxLayout* layout = column_;
+    QHBoxLayout* choice = AddMethodRow();
     auto* iterationLabel = new QLabel(QStringLiteral("&Iterazione:"), this);
     spnIteration_ = new QSpinBox(this);
     spnIteration_->setObjectName(QStringLiteral("spnIteration"));
@@ -121,7 +120,6 @@ TfrmStep::TfrmStep(QWidget* parent)
     choice->addWidget(iterationLabel);
     choice->addWidget(spnIteration_);
     choice->addWidget(sldIteration_, 1);
-    layout->addLayout(choice);
 
     lblNote_ = new QLabel(this);
     lblNote_->setObjectName(QStringLiteral("lblNote"));

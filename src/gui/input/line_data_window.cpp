@@ -220,14 +220,15 @@ void TfrmLineData::watchEdits() {
     }
 }
 
-QPushButton* TfrmLineData::button(const char* name, const QString& text, const QString& tip,
-                                  void (TfrmLineData::*handler)()) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, handler);
-    return b;
+void TfrmLineData::addButtons(std::initializer_list<ButtonSpec> buttons) {
+    for (const ButtonSpec& spec : buttons) {
+        auto* b = new QPushButton(QString::fromUtf8(spec.text), this);
+        b->setObjectName(QLatin1String(spec.name));
+        b->setToolTip(QString::fromUtf8(spec.tip));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, spec.click);
+        this->*spec.member = b;
+    }
 }
 
 void TfrmLineData::createTables() {
@@ -263,18 +264,16 @@ void TfrmLineData::createTables() {
                              this);
     lblShunts = new QLabel(QStringLiteral("Derivazioni verso terra ai nodi"), this);
 
-    btnAddBranch = button("btnAddBranch", QStringLiteral("Aggiungi ramo"),
-                          QStringLiteral("Una riga in fondo alla tabella dei rami"),
-                          &TfrmLineData::btnAddBranchClick);
-    btnRemoveBranch = button("btnRemoveBranch", QStringLiteral("Togli ramo"),
-                             QStringLiteral("Toglie le righe scelte (o l'ultima)"),
-                             &TfrmLineData::btnRemoveBranchClick);
-    btnAddShunt = button("btnAddShunt", QStringLiteral("Aggiungi derivazione"),
-                         QStringLiteral("Una riga in fondo alla tabella delle derivazioni"),
-                         &TfrmLineData::btnAddShuntClick);
-    btnRemoveShunt = button("btnRemoveShunt", QStringLiteral("Togli derivazione"),
-                            QStringLiteral("Toglie le righe scelte (o l'ultima)"),
-                            &TfrmLineData::btnRemoveShuntClick);
+    addButtons({
+        {&TfrmLineData::btnAddBranch, "btnAddBranch", "Aggiungi ramo",
+         "Una riga in fondo alla tabella dei rami", &TfrmLineData::btnAddBranchClick},
+        {&TfrmLineData::btnRemoveBranch, "btnRemoveBranch", "Togli ramo",
+         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveBranchClick},
+        {&TfrmLineData::btnAddShunt, "btnAddShunt", "Aggiungi derivazione",
+         "Una riga in fondo alla tabella delle derivazioni", &TfrmLineData::btnAddShuntClick},
+        {&TfrmLineData::btnRemoveShunt, "btnRemoveShunt", "Togli derivazione",
+         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveShuntClick},
+    });
 }
 
 void TfrmLineData::createUnitControls() {
@@ -301,18 +300,16 @@ void TfrmLineData::createUnitControls() {
 }
 
 void TfrmLineData::createButtons() {
-    btnCompute = button("btnCompute", QStringLiteral("Calcola matrice"),
-                        QStringLiteral("Scrive la matrice delle ammettenze nella griglia"),
-                        &TfrmLineData::btnComputeClick);
-    btnFromCells = button("btnFromCells", QStringLiteral("Dalle celle"),
-                          QStringLiteral("Rami e derivazioni dalla matrice acquisita"),
-                          &TfrmLineData::btnFromCellsClick);
-    btnOpen = button("btnOpen", QStringLiteral("Apri"),
-                     QStringLiteral("Legge rami e derivazioni da un caso MATPOWER (.m)"),
-                     &TfrmLineData::btnOpenClick);
-    btnSave = button("btnSave", QStringLiteral("Salva"),
-                     QStringLiteral("Salva rami, derivazioni e dati dei nodi come caso MATPOWER"),
-                     &TfrmLineData::btnSaveClick);
+    addButtons({
+        {&TfrmLineData::btnCompute, "btnCompute", "Calcola matrice",
+         "Scrive la matrice delle ammettenze nella griglia", &TfrmLineData::btnComputeClick},
+        {&TfrmLineData::btnFromCells, "btnFromCells", "Dalle celle",
+         "Rami e derivazioni dalla matrice acquisita", &TfrmLineData::btnFromCellsClick},
+        {&TfrmLineData::btnOpen, "btnOpen", "Apri",
+         "Legge rami e derivazioni da un caso MATPOWER (.m)", &TfrmLineData::btnOpenClick},
+        {&TfrmLineData::btnSave, "btnSave", "Salva",
+         "Salva rami, derivazioni e dati dei nodi come caso MATPOWER", &TfrmLineData::btnSaveClick},
+    });
     btnClose = new QPushButton(QStringLiteral("Chiudi"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setAutoDefault(false);

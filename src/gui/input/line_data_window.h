@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -56,8 +57,16 @@ private:
     void createUnitControls();
     void createButtons();
     void layOut();
-    QPushButton* button(const char* name, const QString& text, const QString& tip,
-                        void (TfrmLineData::*handler)());
+    // A button of the window: where it is kept (its object name is the member's), its text and
+    // hint, and what a click does.
+    struct ButtonSpec {
+        QPushButton* TfrmLineData::*member;
+        const char* name;
+        const char* text;
+        const char* tip;
+        void (TfrmLineData::*click)();
+    };
+    void addButtons(std::initializer_list<ButtonSpec> buttons);
     void addRow(QTableWidget* table);
     void removeRows(QTableWidget* table);
     void setHeaders();

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "core/input/acquisition.h"
+#include "gui/shell/replaceable.h"
 
 namespace nodewise {
 
@@ -27,18 +28,16 @@ public:
 };
 
 BoxQuestions boxQuestions;
-AcquisitionQuestions* currentQuestions = &boxQuestions;
+Replaceable<AcquisitionQuestions> questionsInUse(boxQuestions);
 
 } // namespace
 
 AcquisitionQuestions& Questions() {
-    return *currentQuestions;
+    return *questionsInUse;
 }
 
 AcquisitionQuestions* SetAcquisitionQuestions(AcquisitionQuestions* questions) {
-    AcquisitionQuestions* previous = currentQuestions;
-    currentQuestions = questions != nullptr ? questions : &boxQuestions;
-    return previous;
+    return questionsInUse.Set(questions);
 }
 
 } // namespace nodewise

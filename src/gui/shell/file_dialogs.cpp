@@ -8,6 +8,7 @@
 #include "core/results/results_export.h"
 #include "gui/shell/options_dialog.h"
 #include "gui/shell/program_port.h"
+#include "gui/shell/replaceable.h"
 #include "gui/shell/study_dialog.h"
 
 #include <QFile>
@@ -158,7 +159,7 @@ public:
 };
 
 QtFileDialogs qtDialogs;
-FileDialogs* currentDialogs = &qtDialogs;
+Replaceable<FileDialogs> dialogsInUse(qtDialogs);
 
 QString lastUsedFolder;
 QString lastNetworkFile;
@@ -166,13 +167,11 @@ QString lastNetworkFile;
 } // namespace
 
 FileDialogs& Dialogs() {
-    return *currentDialogs;
+    return *dialogsInUse;
 }
 
 FileDialogs* SetFileDialogs(FileDialogs* dialogs) {
-    FileDialogs* previous = currentDialogs;
-    currentDialogs = dialogs != nullptr ? dialogs : &qtDialogs;
-    return previous;
+    return dialogsInUse.Set(dialogs);
 }
 
 QString LastUsedFolder() {

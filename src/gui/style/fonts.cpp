@@ -19,22 +19,25 @@ QStringList SerifFamilies() {
 
 } // namespace
 
-QFont SansFont(int pixels, bool bold) {
+namespace {
+
+QFont Font(const QStringList& families, QFont::StyleHint hint, int pixels, bool bold) {
     QFont font;
-    font.setFamilies(SansFamilies());
-    font.setStyleHint(QFont::SansSerif);
+    font.setFamilies(families);
+    font.setStyleHint(hint);
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
 }
 
+} // namespace
+
+QFont SansFont(int pixels, bool bold) {
+    return Font(SansFamilies(), QFont::SansSerif, pixels, bold);
+}
+
 QFont SerifFont(int pixels, bool bold) {
-    QFont font;
-    font.setFamilies(SerifFamilies());
-    font.setStyleHint(QFont::Serif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
+    return Font(SerifFamilies(), QFont::Serif, pixels, bold);
 }
 
 void UseListFont(QWidget* window) {
