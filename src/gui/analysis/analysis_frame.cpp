@@ -54,13 +54,23 @@ QHBoxLayout* AnalysisWindow::AddMethodRow() {
     return row;
 }
 
-void AnalysisWindow::AddCloseButton(QBoxLayout* row) {
-    btnClose_ = new QPushButton(QStringLiteral("&Chiudi"), this);
-    btnClose_->setObjectName(QStringLiteral("btnClose"));
-    row->addWidget(btnClose_);
-    connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
+QPushButton* AnalysisWindow::NewButton(const char* name, const QString& text) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QLatin1String(name));
+    return button;
 }
 
+void AnalysisWindow::AddButtonRow(std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    for (QPushButton* button : buttons) {
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    btnClose_ = NewButton("btnClose", QStringLiteral("&Chiudi"));
+    row->addWidget(btnClose_);
+    connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
+    column_->addLayout(row);
+}
 void AnalysisWindow::AddEmptyLine(QBoxLayout* layout) {
     lblEmpty_ =
         new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);

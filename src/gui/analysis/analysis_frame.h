@@ -4,6 +4,7 @@
 // run at once (Convergenza) has no method box, and only refreshes.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 
 #include <QWidget>
@@ -42,8 +43,11 @@ protected:
 
     // A row at the top of the column that starts with "&Metodo:" and the method box.
     QHBoxLayout* AddMethodRow();
-    // "&Chiudi" ("btnClose"), which closes the window, added to `row`.
-    void AddCloseButton(QBoxLayout* row);
+    // A button of the window, named for the tests.
+    QPushButton* NewButton(const char* name, const QString& text);
+    // The row at the bottom of the column: `buttons` at the left, "&Chiudi" ("btnClose"), which
+    // closes the window, at the right.
+    void AddButtonRow(std::initializer_list<QPushButton*> buttons);
     // "Nessun metodo eseguito dall'ultima acquisizione." ("lblEmpty"), added to `layout`.
     void AddEmptyLine(QBoxLayout* layout);
 

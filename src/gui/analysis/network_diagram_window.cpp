@@ -102,13 +102,8 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent)
                             this);
     layout->addWidget(hint);
 
-    auto* buttons = new QHBoxLayout;
-    btnSaveImage_ = new QPushButton(QStringLiteral("&Salva immagine"), this);
-    btnSaveImage_->setObjectName(QStringLiteral("btnSaveImage"));
-    buttons->addWidget(btnSaveImage_);
-    buttons->addStretch(1);
-    AddCloseButton(buttons);
-    layout->addLayout(buttons);
+    btnSaveImage_ = NewButton("btnSaveImage", QStringLiteral("&Salva immagine"));
+    AddButtonRow({btnSaveImage_});
 
     connect(cboMethod_, &QComboBox::currentIndexChanged, this,
             &TfrmNetworkDiagram::cboMethodChanged);

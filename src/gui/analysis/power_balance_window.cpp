@@ -27,6 +27,7 @@
 #include "gui/shell/program_windows.h"
 #include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
+#include "gui/style/table_items.h"
 
 namespace {
 
@@ -79,24 +80,14 @@ QTableWidget* MakeTable(QWidget* parent, const char* name,
 // hint; `given` marks a value the user typed (shown in italics on a tinted ground), whose typed
 // figure the hint repeats.
 QTableWidgetItem* ValueItem(double value, bool given = false, double givenValue = 0.0) {
-    auto* item = new QTableWidgetItem(Shown(value));
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QTableWidgetItem* item = nodewise::NumberItem(Shown(value));
     if (given) {
-        QFont font = item->font();
-        font.setItalic(true);
-        item->setFont(font);
-        item->setBackground(GivenBackground);
+        nodewise::Emphasize(item, true, GivenBackground);
         item->setToolTip(QStringLiteral("dato: ") + Number(givenValue) +
                          QStringLiteral("\nvalore esatto: ") + Number(value));
     } else {
         item->setToolTip(QStringLiteral("calcolato: ") + Number(value));
     }
-    return item;
-}
-
-QTableWidgetItem* TextItem(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(Qt::AlignCenter);
     return item;
 }
 
@@ -119,7 +110,7 @@ void FillTable(QTableWidget* table, const nodewise::BalanceTable& model) {
             const nodewise::BalanceCell& cell = cells[c];
             table->setItem(row, static_cast<int>(c),
                            column.kind == nodewise::ColumnKind::Label
-                               ? TextItem(QString::fromStdString(cell.label))
+                               ? nodewise::TextItem(QString::fromStdString(cell.label))
                                : ValueItem(nodewise::ShownValue(column, cell.value, style),
                                            cell.given,
                                            nodewise::ShownValue(column, cell.typed, style)));
@@ -166,13 +157,8 @@ TfrmPowerBalance::TfrmPowerBalance(QWidget* parent)
     lblLosses_->setFont(bold);
     layout->addWidget(lblLosses_);
 
-    auto* buttons = new QHBoxLayout;
-    btnSaveReport_ = new QPushButton(QStringLiteral("&Salva report"), this);
-    btnSaveReport_->setObjectName(QStringLiteral("btnSaveReport"));
-    buttons->addWidget(btnSaveReport_);
-    buttons->addStretch(1);
-    AddCloseButton(buttons);
-    layout->addLayout(buttons);
+    btnSaveReport_ = NewButton("btnSaveReport", QStringLiteral("&Salva report"));
+    AddButtonRow({btnSaveReport_});
 
     connect(cboMethod_, &QComboBox::currentIndexChanged, this, &TfrmPowerBalance::cboMethodChanged);
     connect(btnSaveReport_, &QPushButton::clicked, this, &TfrmPowerBalance::btnSaveReportClick);

@@ -29,6 +29,7 @@
 #include "gui/shell/program_port.h"
 #include "gui/shell/run_store.h"
 #include "gui/style/list_numbers.h"
+#include "gui/style/table_items.h"
 
 namespace {
 
@@ -53,23 +54,13 @@ QString Text(const std::string& text) {
 }
 
 QTableWidgetItem* ValueItem(double value, bool diagonal) {
-    auto* item = new QTableWidgetItem(Number(value));
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QTableWidgetItem* item = nodewise::NumberItem(Number(value));
     if (diagonal) {
-        QFont font = item->font();
-        font.setBold(true);
-        item->setFont(font);
-        item->setBackground(DiagonalBackground);
+        nodewise::Emphasize(item, false, DiagonalBackground);
     }
     if (value == 0.0) {
         item->setForeground(ZeroForeground);
     }
-    return item;
-}
-
-QTableWidgetItem* TextItem(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(Qt::AlignCenter);
     return item;
 }
 
@@ -143,16 +134,9 @@ TfrmStep::TfrmStep(QWidget* parent)
     legend->setWordWrap(true);
     layout->addWidget(legend);
 
-    auto* buttons = new QHBoxLayout;
-    btnCopyLatex_ = new QPushButton(QStringLiteral("Copia come &LaTeX"), this);
-    btnCopyLatex_->setObjectName(QStringLiteral("btnCopyLatex"));
-    btnSave_ = new QPushButton(QStringLiteral("&Salva"), this);
-    btnSave_->setObjectName(QStringLiteral("btnSave"));
-    buttons->addWidget(btnCopyLatex_);
-    buttons->addWidget(btnSave_);
-    buttons->addStretch(1);
-    AddCloseButton(buttons);
-    layout->addLayout(buttons);
+    btnCopyLatex_ = NewButton("btnCopyLatex", QStringLiteral("Copia come &LaTeX"));
+    btnSave_ = NewButton("btnSave", QStringLiteral("&Salva"));
+    AddButtonRow({btnCopyLatex_, btnSave_});
 
     connect(cboMethod_, &QComboBox::currentIndexChanged, this, &TfrmStep::cboMethodChanged);
     connect(spnIteration_, &QSpinBox::valueChanged, sldIteration_, &QSlider::setValue);
@@ -285,16 +269,16 @@ void TfrmStep::fillPanels() {
             const GaussNodeStep& node = step_.nodes[r];
             const QString rule = Text(GaussNodeFormula(step_, r, decimal));
             QTableWidgetItem* cells[6] = {
-                TextItem(QString::number(node.node + 1)),
-                TextItem(QString::fromLatin1(NodeTypeLabel(node.type))),
-                TextItem(node.computedQuantity != 0
-                             ? QString(QChar::fromLatin1(node.computedQuantity)) +
-                                   QString::number(node.node + 1)
-                             : QString()),
+                nodewise::TextItem(QString::number(node.node + 1)),
+                nodewise::TextItem(QString::fromLatin1(NodeTypeLabel(node.type))),
+                nodewise::TextItem(node.computedQuantity != 0
+                                       ? QString(QChar::fromLatin1(node.computedQuantity)) +
+                                             QString::number(node.node + 1)
+                                       : QString()),
                 node.computedQuantity != 0 ? ValueItem(node.computedValue, false)
-                                           : TextItem(QString()),
-                node.hasVoltage ? ValueItem(node.C, false) : TextItem(QString()),
-                node.hasVoltage ? ValueItem(node.R, false) : TextItem(QString())};
+                                           : nodewise::TextItem(QString()),
+                node.hasVoltage ? ValueItem(node.C, false) : nodewise::TextItem(QString()),
+                node.hasVoltage ? ValueItem(node.R, false) : nodewise::TextItem(QString())};
             for (int c = 0; c < 6; ++c) {
                 cells[c]->setToolTip(rule);
                 table->setItem(r, c, cells[c]);

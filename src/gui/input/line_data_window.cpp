@@ -1,5 +1,7 @@
 #include "gui/input/line_data_window.h"
 
+#include <span>
+
 #include <QByteArray>
 #include <QCheckBox>
 #include <QFile>
@@ -220,8 +222,36 @@ void TfrmLineData::watchEdits() {
     }
 }
 
-void TfrmLineData::addButtons(std::initializer_list<ButtonSpec> buttons) {
-    for (const ButtonSpec& spec : buttons) {
+void TfrmLineData::addButtons(int first, int count) {
+    // Where each button is kept (its object name is the member's), its text and hint, and what
+    // a click does.
+    struct ButtonSpec {
+        QPushButton* TfrmLineData::*member;
+        const char* name;
+        const char* text;
+        const char* tip;
+        void (TfrmLineData::*click)();
+    };
+    static const ButtonSpec buttons[] = {
+        {&TfrmLineData::btnAddBranch, "btnAddBranch", "Aggiungi ramo",
+         "Una riga in fondo alla tabella dei rami", &TfrmLineData::btnAddBranchClick},
+        {&TfrmLineData::btnRemoveBranch, "btnRemoveBranch", "Togli ramo",
+         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveBranchClick},
+        {&TfrmLineData::btnAddShunt, "btnAddShunt", "Aggiungi derivazione",
+         "Una riga in fondo alla tabella delle derivazioni", &TfrmLineData::btnAddShuntClick},
+        {&TfrmLineData::btnRemoveShunt, "btnRemoveShunt", "Togli derivazione",
+         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveShuntClick},
+        {&TfrmLineData::btnCompute, "btnCompute", "Calcola matrice",
+         "Scrive la matrice delle ammettenze nella griglia", &TfrmLineData::btnComputeClick},
+        {&TfrmLineData::btnFromCells, "btnFromCells", "Dalle celle",
+         "Rami e derivazioni dalla matrice acquisita", &TfrmLineData::btnFromCellsClick},
+        {&TfrmLineData::btnOpen, "btnOpen", "Apri",
+         "Legge rami e derivazioni da un caso MATPOWER (.m)", &TfrmLineData::btnOpenClick},
+        {&TfrmLineData::btnSave, "btnSave", "Salva",
+         "Salva rami, derivazioni e dati dei nodi come caso MATPOWER", &TfrmLineData::btnSaveClick},
+    };
+    for (const ButtonSpec& spec : std::span(buttons).subspan(static_cast<std::size_t>(first),
+                                                             static_cast<std::size_t>(count))) {
         auto* b = new QPushButton(QString::fromUtf8(spec.text), this);
         b->setObjectName(QLatin1String(spec.name));
         b->setToolTip(QString::fromUtf8(spec.tip));
@@ -264,16 +294,7 @@ void TfrmLineData::createTables() {
                              this);
     lblShunts = new QLabel(QStringLiteral("Derivazioni verso terra ai nodi"), this);
 
-    addButtons({
-        {&TfrmLineData::btnAddBranch, "btnAddBranch", "Aggiungi ramo",
-         "Una riga in fondo alla tabella dei rami", &TfrmLineData::btnAddBranchClick},
-        {&TfrmLineData::btnRemoveBranch, "btnRemoveBranch", "Togli ramo",
-         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveBranchClick},
-        {&TfrmLineData::btnAddShunt, "btnAddShunt", "Aggiungi derivazione",
-         "Una riga in fondo alla tabella delle derivazioni", &TfrmLineData::btnAddShuntClick},
-        {&TfrmLineData::btnRemoveShunt, "btnRemoveShunt", "Togli derivazione",
-         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveShuntClick},
-    });
+    addButtons(0, 4); // under the tables
 }
 
 void TfrmLineData::createUnitControls() {
@@ -300,16 +321,7 @@ void TfrmLineData::createUnitControls() {
 }
 
 void TfrmLineData::createButtons() {
-    addButtons({
-        {&TfrmLineData::btnCompute, "btnCompute", "Calcola matrice",
-         "Scrive la matrice delle ammettenze nella griglia", &TfrmLineData::btnComputeClick},
-        {&TfrmLineData::btnFromCells, "btnFromCells", "Dalle celle",
-         "Rami e derivazioni dalla matrice acquisita", &TfrmLineData::btnFromCellsClick},
-        {&TfrmLineData::btnOpen, "btnOpen", "Apri",
-         "Legge rami e derivazioni da un caso MATPOWER (.m)", &TfrmLineData::btnOpenClick},
-        {&TfrmLineData::btnSave, "btnSave", "Salva",
-         "Salva rami, derivazioni e dati dei nodi come caso MATPOWER", &TfrmLineData::btnSaveClick},
-    });
+    addButtons(4, 4);
     btnClose = new QPushButton(QStringLiteral("Chiudi"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setAutoDefault(false);

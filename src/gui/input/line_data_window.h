@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QWidget>
-#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -57,16 +56,8 @@ private:
     void createUnitControls();
     void createButtons();
     void layOut();
-    // A button of the window: where it is kept (its object name is the member's), its text and
-    // hint, and what a click does.
-    struct ButtonSpec {
-        QPushButton* TfrmLineData::*member;
-        const char* name;
-        const char* text;
-        const char* tip;
-        void (TfrmLineData::*click)();
-    };
-    void addButtons(std::initializer_list<ButtonSpec> buttons);
+    // Buttons `first` to `first + count - 1` of the window's button table.
+    void addButtons(int first, int count);
     void addRow(QTableWidget* table);
     void removeRows(QTableWidget* table);
     void setHeaders();

@@ -28,15 +28,9 @@ const char* const FillingText[MethodCount] = {
 } // namespace
 
 TfrmDataOut* ResultsWindowOf(Method method) {
-    switch (method) {
-    case Method::Gauss:
-        return GaussResultsWindow;
-    case Method::Newton:
-        return NewtonResultsWindow;
-    case Method::Stott:
-        return StottResultsWindow;
-    }
-    return nullptr;
+    TfrmDataOut* const windows[] = {GaussResultsWindow, NewtonResultsWindow, StottResultsWindow};
+    const int m = static_cast<int>(method);
+    return m >= 0 && m < MethodCount ? windows[m] : nullptr;
 }
 
 namespace {
