@@ -71,11 +71,11 @@ void AnalysisWindow::AddButtonRow(std::initializer_list<QPushButton*> buttons) {
     connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
     column_->addLayout(row);
 }
-void AnalysisWindow::AddEmptyLine(QBoxLayout* layout) {
+void AnalysisWindow::AddEmptyLine() {
     lblEmpty_ =
         new QLabel(QStringLiteral("Nessun metodo eseguito dall'ultima acquisizione."), this);
     lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
-    layout->addWidget(lblEmpty_);
+    column_->addWidget(lblEmpty_);
 }
 
 } // namespace nodewise

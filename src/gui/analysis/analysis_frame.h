@@ -11,7 +11,6 @@
 
 #include "core/model/run.h"
 
-class QBoxLayout;
 class QHBoxLayout;
 class QVBoxLayout;
 class QComboBox;
@@ -48,8 +47,8 @@ protected:
     // The row at the bottom of the column: `buttons` at the left, "&Chiudi" ("btnClose"), which
     // closes the window, at the right.
     void AddButtonRow(std::initializer_list<QPushButton*> buttons);
-    // "Nessun metodo eseguito dall'ultima acquisizione." ("lblEmpty"), added to `layout`.
-    void AddEmptyLine(QBoxLayout* layout);
+    // "Nessun metodo eseguito dall'ultima acquisizione." ("lblEmpty"), next in the column.
+    void AddEmptyLine();
 
     QVBoxLayout* column_ = nullptr;
     QComboBox* cboMethod_ = nullptr;

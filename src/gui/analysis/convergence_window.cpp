@@ -59,7 +59,7 @@ TfrmConvergence::TfrmConvergence(QWidget* parent)
 
     QVBoxLayout* layout = column_;
     layout->addWidget(chartView_, 3);
-    AddEmptyLine(layout);
+    AddEmptyLine();
     layout->addWidget(table_, 1);
     auto* toleranceRow = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("&Tolleranza (pu):"), this);

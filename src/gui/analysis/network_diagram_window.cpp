@@ -68,8 +68,6 @@ QByteArray PngOf(QGraphicsScene& scene) {
 TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent)
     : AnalysisWindow(parent, QStringLiteral("frmNetworkDiagram"),
                      QStringLiteral("Schema della rete"), QSize(1000, 760)) {
-
-    QVBoxLayout* layout = column_;
     QHBoxLayout* controls = AddMethodRow();
     auto* iterationLabel = new QLabel(QStringLiteral("&Iterazione:"), this);
     sldIteration_ = new QSlider(Qt::Horizontal, this);
@@ -89,18 +87,18 @@ TfrmNetworkDiagram::TfrmNetworkDiagram(QWidget* parent)
     controls->addSpacing(16);
     controls->addWidget(btnAutoLayout_);
 
-    AddEmptyLine(layout);
+    AddEmptyLine();
     scene_ = new QGraphicsScene(this);
     view_ = new nodewise::DiagramView(scene_, this);
     view_->setObjectName(QStringLiteral("DiagramView"));
     view_->onNodeDragged = [this](int node, nodewise::DiagramPoint centre) {
         nodewise::Guarded([&] { NodeDragged(node, centre); });
     };
-    layout->addWidget(view_, 1);
+    column_->addWidget(view_, 1);
     auto* hint = new QLabel(QStringLiteral("Rotella: ingrandisce; trascinare un nodo per "
                                            "spostarlo; il puntatore su un ramo mostra le perdite."),
                             this);
-    layout->addWidget(hint);
+    column_->addWidget(hint);
 
     btnSaveImage_ = NewButton("btnSaveImage", QStringLiteral("&Salva immagine"));
     AddButtonRow({btnSaveImage_});

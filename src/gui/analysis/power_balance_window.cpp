@@ -39,6 +39,11 @@ const QString SaveReportFilter = QStringLiteral("Report HTML|*.html|CSV (Excel i
 
 const QColor GivenBackground(0xe8, 0xee, 0xf8);
 
+// The node, branch and shunt tables, in this order.
+constexpr const char* TableNames[] = {"NodeTable", "BranchTable", "ShuntTable"};
+constexpr std::span<const nodewise::BalanceColumn> TableColumns[] = {
+    nodewise::NodeColumns, nodewise::BranchColumns, nodewise::ShuntColumns};
+
 QString Number(double value) {
     return nodewise::ListNumber(value, QLocale().decimalPoint());
 }
@@ -124,38 +129,36 @@ void FillTable(QTableWidget* table, const nodewise::BalanceTable& model) {
 TfrmPowerBalance::TfrmPowerBalance(QWidget* parent)
     : AnalysisWindow(parent, QStringLiteral("frmPowerBalance"),
                      QStringLiteral("Bilancio di potenza"), QSize(1100, 700)) {
-
-    QVBoxLayout* layout = column_;
     QHBoxLayout* methodRow = AddMethodRow();
     methodRow->addStretch(1);
     createStyleControls(methodRow);
-    AddEmptyLine(layout);
+    AddEmptyLine();
     lblNotConverged_ = new QLabel(this);
     lblNotConverged_->setObjectName(QStringLiteral("lblNotConverged"));
     lblNotConverged_->setWordWrap(true);
     lblNotConverged_->setStyleSheet(
         QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
     lblNotConverged_->setVisible(false);
-    layout->addWidget(lblNotConverged_);
+    column_->addWidget(lblNotConverged_);
 
     auto* nodesLabel = new QLabel(this);
     lblNodes_ = nodesLabel;
-    nodeTable_ = MakeTable(this, "NodeTable", nodewise::NodeColumns);
-    branchTable_ = MakeTable(this, "BranchTable", nodewise::BranchColumns);
-    shuntTable_ = MakeTable(this, "ShuntTable", nodewise::ShuntColumns);
-    layout->addWidget(nodesLabel);
-    layout->addWidget(nodeTable_, 3);
-    layout->addWidget(
+    for (std::size_t t = 0; t < tables_.size(); ++t) {
+        tables_[t] = MakeTable(this, TableNames[t], TableColumns[t]);
+    }
+    column_->addWidget(nodesLabel);
+    column_->addWidget(tables_[0], 3);
+    column_->addWidget(
         new QLabel(QStringLiteral("Rami (potenza entrante in ciascun estremo):"), this));
-    layout->addWidget(branchTable_, 3);
-    layout->addWidget(new QLabel(QStringLiteral("Elementi verso terra:"), this));
-    layout->addWidget(shuntTable_, 2);
+    column_->addWidget(tables_[1], 3);
+    column_->addWidget(new QLabel(QStringLiteral("Elementi verso terra:"), this));
+    column_->addWidget(tables_[2], 2);
     lblLosses_ = new QLabel(this);
     lblLosses_->setObjectName(QStringLiteral("lblLosses"));
     QFont bold = lblLosses_->font();
     bold.setBold(true);
     lblLosses_->setFont(bold);
-    layout->addWidget(lblLosses_);
+    column_->addWidget(lblLosses_);
 
     btnSaveReport_ = NewButton("btnSaveReport", QStringLiteral("&Salva report"));
     AddButtonRow({btnSaveReport_});
@@ -232,9 +235,9 @@ void TfrmPowerBalance::setHeadings() {
                  .arg(Number(nodewise::AnalysisNumberStyle().basePower))
            : QStringLiteral("Nodi all'ultima iterazione (pu, fasi in gradi; in corsivo su fondo "
                             "azzurro i valori dati):"));
-    SetHeadings(nodeTable_, nodewise::NodeColumns);
-    SetHeadings(branchTable_, nodewise::BranchColumns);
-    SetHeadings(shuntTable_, nodewise::ShuntColumns);
+    for (std::size_t t = 0; t < tables_.size(); ++t) {
+        SetHeadings(tables_[t], TableColumns[t]);
+    }
 }
 
 void TfrmPowerBalance::Refresh() {
@@ -250,9 +253,9 @@ void TfrmPowerBalance::fillTables() {
     const bool any = cboMethod_->count() > 0;
     lblEmpty_->setVisible(!any);
     btnSaveReport_->setEnabled(any);
-    nodeTable_->setRowCount(0);
-    branchTable_->setRowCount(0);
-    shuntTable_->setRowCount(0);
+    for (QTableWidget* table : tables_) {
+        table->setRowCount(0);
+    }
     lblLosses_->clear();
     lblNotConverged_->setVisible(false);
     if (!any) {
@@ -275,9 +278,10 @@ void TfrmPowerBalance::fillTables() {
         lblNotConverged_->setVisible(true);
     }
 
-    FillTable(nodeTable_, tables.nodes);
-    FillTable(branchTable_, tables.branches);
-    FillTable(shuntTable_, tables.shunts);
+    const nodewise::BalanceTable* models[] = {&tables.nodes, &tables.branches, &tables.shunts};
+    for (std::size_t t = 0; t < tables_.size(); ++t) {
+        FillTable(tables_[t], *models[t]);
+    }
     const nodewise::NumberStyle& style = nodewise::AnalysisNumberStyle();
     lblLosses_->setText(QStringLiteral("Perdite della rete (somma delle potenze dei nodi): "
                                        "P = %1 %2, Q = %3 %4")

@@ -3,6 +3,8 @@
 // analysis as an HTML or CSV report.
 #pragma once
 
+#include <array>
+
 #include "gui/analysis/analysis_frame.h"
 
 class QBoxLayout;
@@ -32,9 +34,7 @@ private:
     void createStyleControls(QBoxLayout* row);
     void setHeadings();
 
-    QTableWidget* nodeTable_ = nullptr;
-    QTableWidget* branchTable_ = nullptr;
-    QTableWidget* shuntTable_ = nullptr;
+    std::array<QTableWidget*, 3> tables_{}; // nodes, branches, shunts
     QLabel* lblLosses_ = nullptr;
     QLabel* lblNodes_ = nullptr;
     QLabel* lblNotConverged_ = nullptr;

@@ -1,7 +1,5 @@
 #include "gui/input/line_data_window.h"
 
-#include <span>
-
 #include <QByteArray>
 #include <QCheckBox>
 #include <QFile>
@@ -222,43 +220,14 @@ void TfrmLineData::watchEdits() {
     }
 }
 
-void TfrmLineData::addButtons(int first, int count) {
-    // Where each button is kept (its object name is the member's), its text and hint, and what
-    // a click does.
-    struct ButtonSpec {
-        QPushButton* TfrmLineData::*member;
-        const char* name;
-        const char* text;
-        const char* tip;
-        void (TfrmLineData::*click)();
-    };
-    static const ButtonSpec buttons[] = {
-        {&TfrmLineData::btnAddBranch, "btnAddBranch", "Aggiungi ramo",
-         "Una riga in fondo alla tabella dei rami", &TfrmLineData::btnAddBranchClick},
-        {&TfrmLineData::btnRemoveBranch, "btnRemoveBranch", "Togli ramo",
-         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveBranchClick},
-        {&TfrmLineData::btnAddShunt, "btnAddShunt", "Aggiungi derivazione",
-         "Una riga in fondo alla tabella delle derivazioni", &TfrmLineData::btnAddShuntClick},
-        {&TfrmLineData::btnRemoveShunt, "btnRemoveShunt", "Togli derivazione",
-         "Toglie le righe scelte (o l'ultima)", &TfrmLineData::btnRemoveShuntClick},
-        {&TfrmLineData::btnCompute, "btnCompute", "Calcola matrice",
-         "Scrive la matrice delle ammettenze nella griglia", &TfrmLineData::btnComputeClick},
-        {&TfrmLineData::btnFromCells, "btnFromCells", "Dalle celle",
-         "Rami e derivazioni dalla matrice acquisita", &TfrmLineData::btnFromCellsClick},
-        {&TfrmLineData::btnOpen, "btnOpen", "Apri",
-         "Legge rami e derivazioni da un caso MATPOWER (.m)", &TfrmLineData::btnOpenClick},
-        {&TfrmLineData::btnSave, "btnSave", "Salva",
-         "Salva rami, derivazioni e dati dei nodi come caso MATPOWER", &TfrmLineData::btnSaveClick},
-    };
-    for (const ButtonSpec& spec : std::span(buttons).subspan(static_cast<std::size_t>(first),
-                                                             static_cast<std::size_t>(count))) {
-        auto* b = new QPushButton(QString::fromUtf8(spec.text), this);
-        b->setObjectName(QLatin1String(spec.name));
-        b->setToolTip(QString::fromUtf8(spec.tip));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, spec.click);
-        this->*spec.member = b;
-    }
+QPushButton* TfrmLineData::button(const char* name, const char* text, const char* tip,
+                                  void (TfrmLineData::*handler)()) {
+    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(QString::fromUtf8(tip));
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, handler);
+    return b;
 }
 
 void TfrmLineData::createTables() {
@@ -294,7 +263,17 @@ void TfrmLineData::createTables() {
                              this);
     lblShunts = new QLabel(QStringLiteral("Derivazioni verso terra ai nodi"), this);
 
-    addButtons(0, 4); // under the tables
+    btnAddBranch =
+        button("btnAddBranch", "Aggiungi ramo", "Una riga in fondo alla tabella dei rami",
+               &TfrmLineData::btnAddBranchClick);
+    btnRemoveBranch = button("btnRemoveBranch", "Togli ramo", "Toglie le righe scelte (o l'ultima)",
+                             &TfrmLineData::btnRemoveBranchClick);
+    btnAddShunt =
+        button("btnAddShunt", "Aggiungi derivazione",
+               "Una riga in fondo alla tabella delle derivazioni", &TfrmLineData::btnAddShuntClick);
+    btnRemoveShunt =
+        button("btnRemoveShunt", "Togli derivazione", "Toglie le righe scelte (o l'ultima)",
+               &TfrmLineData::btnRemoveShuntClick);
 }
 
 void TfrmLineData::createUnitControls() {
@@ -321,7 +300,17 @@ void TfrmLineData::createUnitControls() {
 }
 
 void TfrmLineData::createButtons() {
-    addButtons(4, 4);
+    btnCompute =
+        button("btnCompute", "Calcola matrice", "Scrive la matrice delle ammettenze nella griglia",
+               &TfrmLineData::btnComputeClick);
+    btnFromCells =
+        button("btnFromCells", "Dalle celle", "Rami e derivazioni dalla matrice acquisita",
+               &TfrmLineData::btnFromCellsClick);
+    btnOpen = button("btnOpen", "Apri", "Legge rami e derivazioni da un caso MATPOWER (.m)",
+                     &TfrmLineData::btnOpenClick);
+    btnSave =
+        button("btnSave", "Salva", "Salva rami, derivazioni e dati dei nodi come caso MATPOWER",
+               &TfrmLineData::btnSaveClick);
     btnClose = new QPushButton(QStringLiteral("Chiudi"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setAutoDefault(false);
@@ -371,6 +360,16 @@ void TfrmLineData::setHeaders() {
 
 nodewise::LineTable TfrmLineData::Table() const {
     return {Rows(tblBranches), Rows(tblShunts)};
+}
+
+std::optional<nodewise::LineData> TfrmLineData::readLineData() {
+    nodewise::LineData lineData;
+    if (const std::optional<std::string> bad =
+            nodewise::ReadLineTable(Table(), Units(), lineData)) {
+        Warn(*bad);
+        return std::nullopt;
+    }
+    return lineData;
 }
 
 nodewise::LineUnits TfrmLineData::Units() const {
@@ -512,12 +511,11 @@ bool TfrmLineData::MayReplaceTables() {
 
 void TfrmLineData::btnComputeClick() {
     nodewise::Guarded([this] {
-        nodewise::LineData lineData;
-        if (const std::optional<std::string> bad =
-                nodewise::ReadLineTable(Table(), Units(), lineData)) {
-            Warn(*bad);
+        const std::optional<nodewise::LineData> read = readLineData();
+        if (!read) {
             return;
         }
+        const nodewise::LineData& lineData = *read;
         nodewise::NodalNetwork network;
         nodewise::BuildAdmittanceMatrix(lineData, network);
         nodewise::CellTexts cells;
@@ -599,12 +597,11 @@ void TfrmLineData::btnOpenClick() {
 
 void TfrmLineData::btnSaveClick() {
     nodewise::Guarded([this] {
-        nodewise::LineData lineData;
-        if (const std::optional<std::string> bad =
-                nodewise::ReadLineTable(Table(), Units(), lineData)) {
-            Warn(*bad);
+        const std::optional<nodewise::LineData> read = readLineData();
+        if (!read) {
             return;
         }
+        const nodewise::LineData& lineData = *read;
         nodewise::NodalNetwork nodes;
         nodes.nodeCount = nodewise::LineDataNodeCount(lineData);
         if (const std::optional<std::string> bad =

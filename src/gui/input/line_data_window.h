@@ -56,8 +56,10 @@ private:
     void createUnitControls();
     void createButtons();
     void layOut();
-    // Buttons `first` to `first + count - 1` of the window's button table.
-    void addButtons(int first, int count);
+    // The tables as line data, or nothing once what is wrong with them has been said.
+    std::optional<nodewise::LineData> readLineData();
+    QPushButton* button(const char* name, const char* text, const char* tip,
+                        void (TfrmLineData::*handler)());
     void addRow(QTableWidget* table);
     void removeRows(QTableWidget* table);
     void setHeaders();
